@@ -1,0 +1,47 @@
+#include "cli/cli_context.h"
+
+#include <cstdio>
+
+namespace quillon::cli {
+
+void PrintOut(const QString& line) {
+  const QByteArray bytes = line.toUtf8() + '\n';
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+  std::fflush(stdout);
+}
+
+void PrintErr(const QString& line) {
+  const QByteArray bytes = line.toUtf8() + '\n';
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+}
+
+void TerminalUi::MsgBox(const QString& text, const QString& title) {
+  messages.append(text);
+  PrintOut(title == kProgramTitle ? text : title + QStringLiteral(": ") + text);
+}
+
+UserInterface::Answer TerminalUi::Ask(const QString& text, const QString& title) {
+  messages.append(text);
+  PrintOut(title + QStringLiteral(": ") + text + (answer_yes_ ? QStringLiteral(" [yes]")
+                                                              : QStringLiteral(" [no]")));
+  return answer_yes_ ? Answer::Yes : Answer::No;
+}
+
+void TerminalPane::AppendLine(const QString& line) { PrintOut(line); }
+
+bool TakeOption(QStringList& args, const QString& name, QString* value, bool* present) {
+  const qsizetype at = args.indexOf(name);
+  *present = at >= 0;
+  if (at < 0) return true;
+  if (at + 1 >= args.size()) {
+    PrintErr(QStringLiteral("quillon-cli: ") + name + QStringLiteral(" needs a value"));
+    return false;
+  }
+  *value = args.at(at + 1);
+  args.remove(at, 2);
+  return true;
+}
+
+bool TakeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
+
+}  // namespace quillon::cli

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include "shell/main_state.h"
+
+namespace quillon::cli {
+
+/// Message boxes on a terminal: messages go to standard output, questions
+/// are answered by the command line (`--yes`) since nobody is asked.
+class TerminalUi : public UserInterface {
+ public:
+  explicit TerminalUi(bool answer_yes) : answer_yes_(answer_yes) {}
+  void MsgBox(const QString& text, const QString& title) override;
+  Answer Ask(const QString& text, const QString& title) override;
+  QStringList messages;  ///< every message shown, in order
+
+ private:
+  bool answer_yes_;
+};
+
+/// The diagnostic pane on a terminal: each report line on standard output.
+class TerminalPane : public DiagnosticPane {
+ public:
+  void Clear() override {}
+  void AppendLine(const QString& line) override;
+};
+
+/// Writes a line to standard output or standard error, in UTF-8.
+void PrintOut(const QString& line);
+void PrintErr(const QString& line);
+
+/// Takes "--name VALUE" out of `args`; returns false when it is present
+/// without a value (with a message printed).
+bool TakeOption(QStringList& args, const QString& name, QString* value, bool* present);
+/// Takes a flag "--name" out of `args`; true when it was there.
+bool TakeFlag(QStringList& args, const QString& name);
+
+}  // namespace quillon::cli

@@ -1,0 +1,60 @@
+#include <QCoreApplication>
+#include <QStringList>
+
+#include "cli/cli_context.h"
+#include "cli/commands.h"
+#include "platform/file_system.h"
+#include "shell/version.h"
+
+namespace quillon::cli {
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"text", "text [--no-translate] -o OUTPUT TEXT...   build one TTY WAV (TEXT '-' reads stdin)",
+       RunTextCommand},
+      {"alphabet", "alphabet [--baud 45.45|50|75|110]      rebuild the clip set", RunAlphabetCommand},
+  };
+  return commands;
+}
+
+namespace {
+
+void PrintHelp() {
+  PrintOut(QStringLiteral("Usage: quillon-cli COMMAND [OPTIONS]\n\n"
+                          "Turns text into TTY/TDD (Baudot) WAV files from the command line.\n\n"
+                          "Commands:"));
+  for (const Command& command : Commands()) PrintOut(QStringLiteral("  ") + QString::fromUtf8(command.usage));
+  PrintOut(QStringLiteral("\nOptions:\n  --help      show this help\n  --version   show the version\n\n"
+                          "The program folder (clips, tables, logs) is the folder of the executable,\n"
+                          "or QUILLON_HOME when that is set. Currently: ") + ProgramFolder());
+  PrintOut(QStringLiteral("\nExit status: 0 done, 1 failed, 2 wrong usage, 3 text skipped by the dictionary."));
+}
+
+}  // namespace
+}  // namespace quillon::cli
+
+int main(int argc, char** argv) {
+  using namespace quillon::cli;
+  QCoreApplication app(argc, argv);
+  QStringList args = QCoreApplication::arguments().mid(1);
+  if (args.isEmpty() || args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("-h")) {
+    PrintHelp();
+    return args.isEmpty() ? 2 : 0;
+  }
+  if (args.first() == QStringLiteral("--version")) {
+    PrintOut(QStringLiteral("quillon-cli ") + quillon::VersionText());
+    return 0;
+  }
+  const QString name = args.takeFirst();
+  for (const Command& command : Commands()) {
+    if (name == QString::fromUtf8(command.name)) {
+      if (args.contains(QStringLiteral("--help"))) {
+        PrintOut(QStringLiteral("usage: quillon-cli ") + QString::fromUtf8(command.usage));
+        return 0;
+      }
+      return command.run(args);
+    }
+  }
+  PrintErr(QStringLiteral("quillon-cli: unknown command '") + name + QStringLiteral("' (see --help)"));
+  return 2;
+}

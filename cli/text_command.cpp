@@ -1,0 +1,73 @@
+#include <QFile>
+#include <QFileInfo>
+
+#include "cli/cli_context.h"
+#include "cli/commands.h"
+#include "cli/translation_setup.h"
+#include "platform/file_system.h"
+
+namespace quillon::cli {
+namespace {
+
+bool ReadStandardInput(QString* text) {
+  QFile in;
+  if (!in.open(stdin, QIODevice::ReadOnly)) return false;
+  *text = QString::fromUtf8(in.readAll());
+  // A trailing line end from `echo` or a here-document is not part of the text.
+  while (text->endsWith(QLatin1Char('\n')) || text->endsWith(QLatin1Char('\r'))) text->chop(1);
+  return true;
+}
+
+}  // namespace
+
+int RunTextCommand(QStringList args) {
+  bool translate = true;
+  QString output;
+  QStringList words;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& arg = args.at(i);
+    if (!words.isEmpty() || arg == QStringLiteral("-") || !arg.startsWith(QLatin1Char('-'))) {
+      words.append(arg);
+    } else if (arg == QStringLiteral("--")) {
+      words.append(args.mid(i + 1));
+      if (words.isEmpty()) words.append(QString());
+      break;
+    } else if (arg == QStringLiteral("--no-translate")) {
+      translate = false;
+    } else if ((arg == QStringLiteral("-o") || arg == QStringLiteral("--output")) &&
+               i + 1 < args.size()) {
+      output = args.at(++i);
+    } else {
+      PrintErr(QStringLiteral("quillon-cli text: unknown option ") + arg);
+      return 2;
+    }
+  }
+  if (output.isEmpty() || words.isEmpty()) {
+    PrintErr(QStringLiteral("usage: quillon-cli text [--no-translate] -o OUTPUT TEXT... (- reads standard input)"));
+    return 2;
+  }
+  QString text = words.join(QLatin1Char(' '));
+  if (words.size() == 1 && words.first() == QStringLiteral("-") && !ReadStandardInput(&text)) {
+    PrintErr(QStringLiteral("quillon-cli text: cannot read standard input"));
+    return 1;
+  }
+
+  TerminalUi ui(false);
+  TerminalPane pane;
+  MainState state(ProgramFolder(), ui);
+  state.pane = &pane;
+  state.mnuApplyTranslationTable = translate;
+  TranslationSetup translation(state, translate);
+  state.SetTexts(text, QFileInfo(output).absoluteFilePath());
+  const ConstructionResult result = state.cmdConstructWavFromString_Click();
+  switch (result.status) {
+    case ConstructionResult::Status::Built:
+      return 0;
+    case ConstructionResult::Status::Skipped:
+      return 3;
+    default:
+      return 1;
+  }
+}
+
+}  // namespace quillon::cli

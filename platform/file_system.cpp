@@ -1,0 +1,128 @@
+#include "platform/file_system.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+
+namespace quillon {
+
+QString ProgramFolder() {
+  const QByteArray home = qgetenv("QUILLON_HOME");
+  if (!home.isEmpty()) return QDir::cleanPath(QFile::decodeName(home));
+  char buffer[4096];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return QDir::currentPath();
+  return QFileInfo(QFile::decodeName(QByteArray(buffer, static_cast<int>(n)))).absolutePath();
+}
+
+QString JoinPath(const QString& folder, const QString& name) {
+  if (folder.isEmpty()) return name;
+  if (folder.endsWith(QLatin1Char('/'))) return folder + name;
+  return folder + QLatin1Char('/') + name;
+}
+
+QString ResolveCaseInsensitive(const QString& path) {
+  QFileInfo info(path);
+  if (info.exists() || path.isEmpty()) return path;
+  QDir folder = info.dir();
+  if (!folder.exists()) return path;
+  const QString wanted = info.fileName();
+  QString found;
+  const QStringList entries =
+      folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  for (const QString& entry : entries) {
+    if (entry.compare(wanted, Qt::CaseInsensitive) != 0) continue;
+    if (!found.isEmpty()) return path;  // ambiguous: leave it to the caller
+    found = entry;
+  }
+  if (found.isEmpty()) return path;
+  const QString parent = path.contains(QLatin1Char('/')) ? path.left(path.lastIndexOf('/') + 1)
+                                                        : QString();
+  return parent + found;
+}
+
+bool FileExists(const QString& path) {
+  struct stat st;
+  return !path.isEmpty() && stat(QFile::encodeName(path).constData(), &st) == 0 &&
+         S_ISREG(st.st_mode);
+}
+
+bool FolderExists(const QString& path) {
+  struct stat st;
+  return !path.isEmpty() && stat(QFile::encodeName(path).constData(), &st) == 0 &&
+         S_ISDIR(st.st_mode);
+}
+
+bool IsReadOnly(const QString& path) {
+  struct stat st;
+  return stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & S_IWUSR) == 0;
+}
+
+bool ClearReadOnly(const QString& path, QString* err) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st;
+  if (stat(name.constData(), &st) != 0 || chmod(name.constData(), st.st_mode | S_IWUSR) != 0) {
+    *err = ErrnoText(errno);
+    return false;
+  }
+  return true;
+}
+
+bool CopyFileReplacing(const QString& from, const QString& to, QString* err) {
+  QFile source(from);
+  if (!source.open(QIODevice::ReadOnly)) {
+    *err = source.errorString();
+    return false;
+  }
+  QSaveFile target(to);
+  target.setDirectWriteFallback(false);
+  if (!target.open(QIODevice::WriteOnly)) {
+    *err = target.errorString();
+    return false;
+  }
+  while (!source.atEnd()) {
+    const QByteArray block = source.read(1 << 20);
+    if (block.isEmpty() && source.error() != QFileDevice::NoError) {
+      *err = source.errorString();
+      target.cancelWriting();
+      return false;
+    }
+    if (target.write(block) != block.size()) {
+      *err = target.errorString();
+      target.cancelWriting();
+      return false;
+    }
+  }
+  if (!target.commit()) {
+    *err = target.errorString();
+    return false;
+  }
+  return true;
+}
+
+bool DeleteFile(const QString& path, bool force, QString* err) {
+  if (force) {
+    QString ignored;
+    ClearReadOnly(path, &ignored);
+  } else if (IsReadOnly(path)) {
+    // A read-only file is protected from an unforced delete, as users of
+    // the voicemail server's file system expect.
+    *err = ErrnoText(EACCES);
+    return false;
+  }
+  if (unlink(QFile::encodeName(path).constData()) != 0) {
+    *err = ErrnoText(errno);
+    return false;
+  }
+  return true;
+}
+
+QString ErrnoText(int error_number) { return QString::fromLocal8Bit(std::strerror(error_number)); }
+
+}  // namespace quillon

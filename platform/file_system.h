@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+namespace quillon {
+
+/// The program folder: where Quillon keeps its clips, tables, logs and help
+/// page. `QUILLON_HOME` names it when set; otherwise it is the folder of the
+/// running executable.
+QString ProgramFolder();
+
+/// Joins a folder and a name with exactly one slash between them.
+QString JoinPath(const QString& folder, const QString& name);
+
+/// Finds `path` on a case-sensitive file system the way a case-insensitive
+/// one would: the path itself when it exists, otherwise the one entry of its
+/// folder whose name matches without regard to case. When there is none (or
+/// more than one) the path is returned unchanged.
+QString ResolveCaseInsensitive(const QString& path);
+
+/// True when a file (not a folder) exists at `path`.
+bool FileExists(const QString& path);
+
+/// True when a folder exists at `path`.
+bool FolderExists(const QString& path);
+
+/// True when the file exists and its owner may not write it: the read-only
+/// attribute of this platform.
+bool IsReadOnly(const QString& path);
+
+/// Gives the owner write permission back; other permission bits stay.
+bool ClearReadOnly(const QString& path, QString* err);
+
+/// Copies `from` over `to` (replacing it) through a temporary file beside
+/// `to`, so that `to` is never left half-written.
+bool CopyFileReplacing(const QString& from, const QString& to, QString* err);
+
+/// Deletes a file; `force` first gives the owner write permission back.
+bool DeleteFile(const QString& path, bool force, QString* err);
+
+/// A short description of an errno value, for messages.
+QString ErrnoText(int error_number);
+
+}  // namespace quillon

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+/// Splits a command line the way Quillon writes them for `wavcat`: blanks
+/// separate arguments, a pair of double quotes groups what lies between them
+/// (blanks included) and is itself removed. Runs of blanks give no empty
+/// arguments; `""` gives one empty argument. Nothing else is special: `$`,
+/// `;`, backticks and backslashes are ordinary characters, because the result
+/// is executed directly and never handed to a shell.
+std::vector<std::string> SplitCommandLine(const std::string& command_line);
+
+/// Finds an executable for `name` the way Quillon looks for its tools: a name
+/// holding a slash is taken as it stands; otherwise the program folder is
+/// tried first, then the working directory, then each folder of `PATH`.
+/// Returns the empty string when nothing executable is found.
+std::string FindProgram(const std::string& name, const std::string& program_folder);
+
+/// Starts `argv[0]` (resolved by FindProgram) with the given arguments and
+/// working directory, directly with posix_spawn: no shell ever sees the
+/// arguments. Standard input is /dev/null; standard error is captured into a
+/// pipe whose read end is returned in `stderr_fd` when it is not null.
+/// Returns the child's pid, or -1 with `err` filled.
+pid_t Shell(const std::vector<std::string>& argv, const std::string& program_folder,
+            const std::string& working_dir, int* stderr_fd, std::string* err);
+
+/// Waits for a child started by Shell. Returns false at once when `pid` is not
+/// a child of this process (nothing to wait for); true when the child ended,
+/// with its wait status in `wait_status` when that is not null. `timeout_ms`
+/// below zero waits without limit. `idle`, when given, runs about every 20 ms
+/// while the child is still running, so that a window can repaint.
+bool WaitForProcess(pid_t pid, int timeout_ms, int* wait_status = nullptr,
+                    const std::function<void()>& idle = {});
+
+/// What one run of an external program came to.
+struct ProcessOutcome {
+  bool started = false;      ///< false: the program could not be started
+  bool exited = false;       ///< true: it ended by itself (not by a signal)
+  int exit_status = -1;      ///< its exit status when `exited`
+  int term_signal = 0;       ///< the signal that ended it, when not `exited`
+  int spawn_errno = 0;       ///< why it could not start, when not `started`
+  std::string error;         ///< a sentence for the user when something failed
+  std::string stderr_text;   ///< what it wrote to standard error (bounded)
+
+  bool succeeded() const { return started && exited && exit_status == 0; }
+};
+
+/// Starts a program and waits for it to end (Shell, then WaitForProcess),
+/// collecting what it writes to standard error.
+ProcessOutcome RunProcess(const std::vector<std::string>& argv, const std::string& program_folder,
+                          const std::string& working_dir, const std::function<void()>& idle = {});
+
+/// Starts a program without waiting for it (an editor on a file, say). The
+/// child is reaped in the background so that it never lingers as a zombie.
+bool StartDetached(const std::vector<std::string>& argv, std::string* err);
+
+}  // namespace quillon

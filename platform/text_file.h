@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace quillon {
+
+/// Turns the bytes of a text file into text: UTF-8 when they are valid UTF-8
+/// (a leading byte-order mark is dropped), Windows-1252 otherwise, since
+/// files copied from the voicemail server are written in that code page.
+QString DecodeText(const QByteArray& bytes);
+
+/// Splits text into lines at CR LF, a lone LF or a lone CR. A final line end
+/// does not start another line; an empty text has no lines.
+QStringList SplitLines(const QString& text);
+
+/// A text file read whole, line by line.
+struct TextFile {
+  bool ok = false;      ///< false: the file could not be opened or read
+  QString error;        ///< why, when not ok
+  QStringList lines;    ///< the lines, without their line ends
+};
+
+/// Reads a whole text file (see DecodeText and SplitLines).
+TextFile ReadTextFile(const QString& path);
+
+/// Reads only the first line of a text file; false when the file cannot be
+/// read or holds no line at all.
+bool ReadFirstLine(const QString& path, QString* line, QString* err);
+
+}  // namespace quillon

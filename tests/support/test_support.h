@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "platform/user_interface.h"
+#include "shell/main_state.h"
+
+namespace quillon::test {
+
+/// Message boxes for tests: every message is recorded, every question gets
+/// the next scripted answer (No when the script has run out).
+class RecordingUi : public UserInterface {
+ public:
+  void MsgBox(const QString& text, const QString& title = kProgramTitle) override;
+  Answer Ask(const QString& text, const QString& title = kProgramTitle) override;
+  void SetBusy(bool busy) override;
+
+  QStringList messages;            ///< texts of message boxes and questions, in order
+  QStringList titles;              ///< their titles
+  std::vector<Answer> answers;     ///< answers to give, front first
+  std::vector<bool> busy_changes;  ///< every SetBusy call
+};
+
+/// The diagnostic pane for tests: the lines it holds now.
+class RecordingPane : public DiagnosticPane {
+ public:
+  void Clear() override { lines.clear(); ++clears; }
+  void AppendLine(const QString& line) override { lines.append(line); }
+  QStringList lines;
+  int clears = 0;
+};
+
+/// A clipboard that remembers what it was given.
+class RecordingClipboard : public WaveClipboard {
+ public:
+  void SetWave(const QByteArray& bytes) override { wave = bytes; ++sets; }
+  QByteArray wave;
+  int sets = 0;
+};
+
+/// The folder where the build put the real programs and the clip set.
+QString BuiltProgramFolder();
+
+/// Writes `wavcat` into `folder` as a stand-in that records each run's
+/// arguments in folder/wavcat.log and writes a small file at its last
+/// argument. With `exit_status` not 0 it writes nothing, says `message` on
+/// standard error and exits with that status.
+void InstallRecordingWavcat(const QString& folder, int exit_status = 0,
+                            const QString& message = QString());
+
+/// The runs the recording stand-in saw, each as its list of arguments.
+std::vector<QStringList> RecordedRuns(const QString& folder);
+
+/// Copies the built program folder (real wavcat and clips) into `folder`.
+void CopyBuiltProgramFolder(const QString& folder);
+
+/// Reads a whole file; empty when it cannot be read.
+QByteArray ReadAll(const QString& path);
+/// Writes a whole file; fails the test when it cannot.
+void WriteAll(const QString& path, const QByteArray& bytes);
+
+/// Decodes a TTY WAV with minimodem at the given rate ("45.45", "50", "75",
+/// "110"); returns the text it heard, with surrounding whitespace removed.
+QString DecodeWithMinimodem(const QString& wav_path, const QString& rate = QStringLiteral("45.45"));
+
+}  // namespace quillon::test
