@@ -1,0 +1,85 @@
+#include "tools/wavcat/wav_writer.h"
+
+namespace quillon::wavcat {
+
+namespace {
+
+constexpr unsigned char kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+void Put16(std::string* out, uint32_t v) {
+  out->push_back(static_cast<char>(v & 0xFF));
+  out->push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void Put32(std::string* out, uint64_t v) {
+  Put16(out, static_cast<uint32_t>(v & 0xFFFF));
+  Put16(out, static_cast<uint32_t>((v >> 16) & 0xFFFF));
+}
+
+uint64_t RiffSize(const WavFormat& format, uint64_t data_size) {
+  return HeaderSize(format) - 8 + data_size + (data_size & 1u);
+}
+
+void PutFmtChunk(std::string* out, const WavFormat& f) {
+  out->append("fmt ");
+  Put32(out, FmtBodySize(f));
+  Put16(out, f.extensible ? kFormatExtensible : f.format_tag);
+  Put16(out, f.channels);
+  Put32(out, f.sample_rate);
+  Put32(out, static_cast<uint64_t>(f.sample_rate) * f.block_align);
+  Put16(out, f.block_align);
+  Put16(out, f.bits_per_sample);
+  if (f.extensible) {
+    Put16(out, 22);
+    Put16(out, f.valid_bits);
+    Put32(out, f.channel_mask);
+    Put16(out, f.format_tag);
+    out->append(reinterpret_cast<const char*>(kGuidTail), sizeof kGuidTail);
+  } else if (f.format_tag != kFormatPcm) {
+    Put16(out, 0);
+  }
+}
+
+}  // namespace
+
+bool NeedsFactChunk(const WavFormat& format) {
+  return format.format_tag != kFormatPcm;
+}
+
+uint32_t FmtBodySize(const WavFormat& format) {
+  if (format.extensible) return 40;
+  return format.format_tag == kFormatPcm ? 16 : 18;
+}
+
+uint64_t HeaderSize(const WavFormat& format) {
+  return 12 + 8 + FmtBodySize(format) + (NeedsFactChunk(format) ? 12 : 0) + 8;
+}
+
+bool FitsRiffLimit(const WavFormat& format, uint64_t data_size, std::string* err) {
+  if (RiffSize(format, data_size) <= kMaxRiffSize) return true;
+  if (err) {
+    *err = "the joined sample data (" + std::to_string(data_size) +
+           " bytes) would pass the 4 GiB limit of a WAV file";
+  }
+  return false;
+}
+
+std::string BuildHeader(const WavFormat& format, uint64_t data_size) {
+  std::string out;
+  out.reserve(HeaderSize(format));
+  out.append("RIFF");
+  Put32(&out, RiffSize(format, data_size));
+  out.append("WAVE");
+  PutFmtChunk(&out, format);
+  if (NeedsFactChunk(format)) {
+    out.append("fact");
+    Put32(&out, 4);
+    Put32(&out, data_size / format.block_align);
+  }
+  out.append("data");
+  Put32(&out, data_size);
+  return out;
+}
+
+}  // namespace quillon::wavcat

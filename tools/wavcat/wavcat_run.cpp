@@ -1,0 +1,307 @@
+#include "tools/wavcat/wavcat_run.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "tools/wavcat/output_file.h"
+#include "tools/wavcat/path_resolve.h"
+#include "tools/wavcat/wav_file.h"
+#include "tools/wavcat/wav_writer.h"
+
+#ifndef WAVCAT_VERSION
+#define WAVCAT_VERSION "unknown"
+#endif
+
+namespace quillon::wavcat {
+
+namespace {
+
+/// A complaint about one file, ready to print, and the exit status it leads to.
+struct Failure {
+  int code = kExitOk;
+  std::string message;
+};
+
+Failure Fail(int code, const std::string& file, const std::string& reason) {
+  return Failure{code, "wavcat: " + file + ": " + reason};
+}
+
+std::string ListPaths(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths) list += (list.empty() ? "" : ", ") + path;
+  return list;
+}
+
+/// One distinct input file, open and parsed.
+struct Input {
+  std::string shown;
+  int fd = -1;
+  WavInfo info;
+  ~Input() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+/// The inputs of a run. A file named several times (the same clip in many places of a TTY
+/// prompt) is opened and parsed once. All stay open until the output is renamed into place,
+/// so an input may also be the output.
+class InputSet {
+ public:
+  /// Opens and parses the input named by argument `arg`; null with `failure` filled if unusable.
+  const Input* Open(const std::string& arg, Failure* failure);
+
+ private:
+  Failure Locate(const std::string& name, std::string* path, bool* other_case);
+  std::map<std::string, std::unique_ptr<Input>> by_path_;
+};
+
+Failure InputSet::Locate(const std::string& name, std::string* path, bool* other_case) {
+  if (name.back() == '/') return Fail(kExitBadInput, name, "is a folder, not a WAV file");
+  const Resolution found = ResolvePath(name);
+  switch (found.status) {
+    case Resolution::Status::kFound:
+      *path = found.path;
+      *other_case = found.other_case;
+      return {};
+    case Resolution::Status::kMissing:
+      return Fail(kExitBadInput, name, "no such file");
+    case Resolution::Status::kAmbiguous:
+      return Fail(kExitBadInput, name,
+                  "ambiguous: several files match it in other cases: " + ListPaths(found.matches));
+    case Resolution::Status::kError:
+      break;
+  }
+  return Fail(kExitBadInput, name, found.error);
+}
+
+const Input* InputSet::Open(const std::string& arg, Failure* failure) {
+  const std::string name = UnquoteArgument(arg);
+  if (name.empty()) {
+    *failure = Fail(kExitUsage, arg, "empty file name");
+    return nullptr;
+  }
+  std::string path;
+  bool other_case = false;
+  *failure = Locate(name, &path, &other_case);
+  if (failure->code != kExitOk) return nullptr;
+  if (auto known = by_path_.find(path); known != by_path_.end()) return known->second.get();
+  auto input = std::make_unique<Input>();
+  input->shown = other_case ? name + " (found as " + path + ")" : name;
+  input->fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  std::string reason;
+  if (input->fd < 0 || fstat(input->fd, &st) != 0) {
+    reason = std::string("cannot open: ") + std::strerror(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    reason = "not a regular file";
+  } else if (!ParseWav(FdSource(input->fd, static_cast<uint64_t>(st.st_size)), &input->info,
+                       &reason)) {
+    // reason filled by the parser
+  } else {
+    return (by_path_[path] = std::move(input)).get();
+  }
+  *failure = Fail(kExitBadInput, input->shown, reason);
+  return nullptr;
+}
+
+/// Finds where the output goes: the file named, or the one file of its folder whose name
+/// matches it in another case, or (for a symbolic link) the file the link points to.
+Failure LocateOutput(const std::string& arg, std::string* path) {
+  const std::string name = UnquoteArgument(arg);
+  if (name.empty()) return Fail(kExitUsage, "\"\"", "empty output file name");
+  if (name.back() == '/') return Fail(kExitOutput, name, "names a folder, not a file");
+  const Resolution found = ResolvePath(name);
+  if (found.status == Resolution::Status::kAmbiguous) {
+    return Fail(kExitOutput, name,
+                "ambiguous: several files match it in other cases: " + ListPaths(found.matches));
+  }
+  if (found.status == Resolution::Status::kError) return Fail(kExitOutput, name, found.error);
+  *path = found.path;
+  struct stat st;
+  if (found.status == Resolution::Status::kMissing || lstat(path->c_str(), &st) != 0) return {};
+  if (S_ISLNK(st.st_mode)) {
+    std::unique_ptr<char, decltype(&free)> real(realpath(path->c_str(), nullptr), free);
+    if (!real) return Fail(kExitOutput, name, "a symbolic link to nothing that can be replaced");
+    *path = real.get();
+    if (stat(path->c_str(), &st) != 0) return {};
+  }
+  if (S_ISDIR(st.st_mode)) return Fail(kExitOutput, name, "is a folder, not a file");
+  if (!S_ISREG(st.st_mode)) return Fail(kExitOutput, name, "exists and is not a regular file");
+  return {};
+}
+
+/// Distinct inputs may be many; let the process hold as many open files as it is allowed.
+void RaiseOpenFileLimit() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+/// Opens every input in order and checks that all share the first one's format.
+Failure OpenInputs(const std::vector<std::string>& args, InputSet* set,
+                   std::vector<const Input*>* inputs) {
+  Failure failure;
+  for (const std::string& arg : args) {
+    const Input* input = set->Open(arg, &failure);
+    if (!input) return failure;
+    const Input* first = inputs->empty() ? input : inputs->front();
+    std::string diff;
+    if (!SameFormat(first->info.format, input->info.format, &diff)) {
+      return Fail(kExitBadInput, input->shown,
+                  "format differs from " + first->shown + " (" + diff +
+                      "): " + DescribeFormat(input->info.format) + " against " +
+                      DescribeFormat(first->info.format));
+    }
+    inputs->push_back(input);
+  }
+  return failure;
+}
+
+/// Writes the joined file and renames it into place.
+Failure WriteOutput(const std::vector<const Input*>& inputs, uint64_t data_size,
+                    const std::string& path) {
+  OutputFile out;
+  std::string reason;
+  const std::string header = BuildHeader(inputs.front()->info.format, data_size);
+  if (!out.Create(path, &reason) || !out.Write(header.data(), header.size(), &reason)) {
+    return Fail(kExitOutput, path, reason);
+  }
+  for (const Input* input : inputs) {
+    bool input_failed = false;
+    if (!out.CopyFrom(input->fd, input->info.data_offset, input->info.data_size, &input_failed,
+                      &reason)) {
+      return input_failed ? Fail(kExitBadInput, input->shown, reason)
+                          : Fail(kExitOutput, path, reason);
+    }
+  }
+  const char pad = 0;
+  if ((data_size & 1u) != 0 && !out.Write(&pad, 1, &reason)) return Fail(kExitOutput, path, reason);
+  if (!out.Commit(&reason)) return Fail(kExitOutput, path, reason);
+  return {};
+}
+
+Failure Join(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    if (file.empty()) return Fail(kExitUsage, "\"\"", "empty file name");
+  }
+  RaiseOpenFileLimit();
+  InputSet set;
+  std::vector<const Input*> inputs;
+  const std::vector<std::string> input_args(files.begin(), files.end() - 1);
+  if (Failure f = OpenInputs(input_args, &set, &inputs); f.code != kExitOk) return f;
+  uint64_t data_size = 0;
+  for (const Input* input : inputs) data_size += input->info.data_size;
+  std::string reason;
+  if (!FitsRiffLimit(inputs.front()->info.format, data_size, &reason)) {
+    return Fail(kExitBadInput, UnquoteArgument(files.back()), reason);
+  }
+  std::string path;
+  if (Failure f = LocateOutput(files.back(), &path); f.code != kExitOk) return f;
+  return WriteOutput(inputs, data_size, path);
+}
+
+}  // namespace
+
+bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* err) {
+  bool options_end = false;
+  for (const std::string& arg : args) {
+    // Options come first: after "--" or the first file name every argument is a file name.
+    if (options_end || arg.size() < 2 || arg.front() != '-') {
+      options_end = true;
+      options->files.push_back(arg);
+    } else if (arg == "--") {
+      options_end = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options->help = true;
+    } else if (arg == "--version" || arg == "-V") {
+      options->version = true;
+    } else {
+      *err = "unknown option '" + arg + "' (put -- before a file name that starts with -)";
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string HelpText() {
+  return R"(Usage: wavcat [OPTION]... INPUT... OUTPUT
+Join WAV files end to end: OUTPUT gets the sample data of every INPUT, in the
+order given, byte for byte, with no gap added or removed.
+
+  -h, --help     show this help and exit
+  -V, --version  show the version and exit
+  --             end of options (for a first file name that starts with -)
+
+  Options come before the files: after the first file name every argument
+  is a file name, even one that starts with -.
+
+Files
+  Names are taken relative to the working directory. A name that is not found
+  as written is matched without regard to case, when exactly one name in its
+  folder matches ("LTRS.WAV" opens "LTRS.wav"); several such matches are an
+  error. The same holds for OUTPUT: "X.WAV" replaces an existing "x.wav".
+  An argument wrapped in double quotes that names no file as written is used
+  without its quotes. An existing OUTPUT is replaced, also when it is
+  read-only (the folder must be writable) and also when it is one of the
+  inputs. The new file is written beside OUTPUT under a temporary name,
+  flushed to disk and renamed over it, so OUTPUT is never half-written and a
+  failed run leaves it as it was. A symbolic link as OUTPUT is kept: the file
+  it points to is replaced.
+
+Formats
+  RIFF/WAVE with PCM (8, 16, 24, 32 bits), IEEE float (32, 64 bits), A-law,
+  mu-law, or WAVE_FORMAT_EXTENSIBLE with one of these subformats. All inputs
+  must share format, channels, sample rate, bits per sample and block align.
+  Chunks other than fmt and data are skipped. The output's header is written
+  anew: a plain 44-byte header for PCM (no other chunks), a fact chunk for the
+  other formats, the extensible form when the first input has it. A data size
+  of 0xFFFFFFFF beyond the end of the file means "to the end of the file"
+  (streamed files); sample data that is not a whole number of blocks, or a
+  data chunk longer than its file, is refused. The joined data must fit the
+  4 GiB limit of a WAV file.
+
+Exit status
+  0  the output holds the joined inputs
+  1  an input is missing, ambiguous, unreadable, malformed, unsupported or of
+     another format than the first, or the output would pass 4 GiB
+  2  usage: unknown option, empty file name, fewer than two files
+  3  the output cannot be written (the previous output is left as it was)
+)";
+}
+
+int RunWavcat(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Options options;
+  std::string reason;
+  if (!ParseOptions(args, &options, &reason)) {
+    err << "wavcat: " << reason << "\nTry 'wavcat --help'.\n";
+    return kExitUsage;
+  }
+  if (options.help) {
+    out << HelpText();
+    return kExitOk;
+  }
+  if (options.version) {
+    out << "wavcat " << WAVCAT_VERSION << "\n";
+    return kExitOk;
+  }
+  if (options.files.size() < 2) {
+    err << "wavcat: need at least one input and an output\n"
+        << "Usage: wavcat [OPTION]... INPUT... OUTPUT\nTry 'wavcat --help'.\n";
+    return kExitUsage;
+  }
+  const Failure failure = Join(options.files);
+  if (failure.code != kExitOk) err << failure.message << "\n";
+  return failure.code;
+}
+
+}  // namespace quillon::wavcat

@@ -1,0 +1,197 @@
+#include "tools/wavcat/wavcat_test_util.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace quillon::wavcat::testing {
+
+void Append16(Bytes* out, uint32_t v) {
+  out->push_back(static_cast<unsigned char>(v & 0xFF));
+  out->push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
+}
+
+void Append32(Bytes* out, uint32_t v) {
+  Append16(out, v & 0xFFFF);
+  Append16(out, v >> 16);
+}
+
+Bytes Concat(const std::vector<Bytes>& parts) {
+  Bytes out;
+  for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+Bytes Chunk(const std::string& id, const Bytes& body, std::optional<uint32_t> claimed, bool pad) {
+  Bytes out(id.begin(), id.end());
+  Append32(&out, claimed.value_or(static_cast<uint32_t>(body.size())));
+  out.insert(out.end(), body.begin(), body.end());
+  if (pad && body.size() % 2 == 1) out.push_back(0);
+  return out;
+}
+
+Bytes FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
+              std::optional<uint16_t> block_align, bool cb_size) {
+  const uint16_t align = block_align.value_or(static_cast<uint16_t>(channels * (bits / 8)));
+  Bytes out;
+  Append16(&out, tag);
+  Append16(&out, channels);
+  Append32(&out, rate);
+  Append32(&out, rate * align);
+  Append16(&out, align);
+  Append16(&out, bits);
+  if (cb_size) Append16(&out, 0);
+  return out;
+}
+
+Bytes ExtensibleFmtBody(uint16_t subtag, uint16_t channels, uint32_t rate, uint16_t bits,
+                        uint16_t valid_bits, uint32_t mask) {
+  Bytes out = FmtBody(0xFFFE, channels, rate, bits);
+  Append16(&out, 22);
+  Append16(&out, valid_bits);
+  Append32(&out, mask);
+  Append16(&out, subtag);
+  const Bytes tail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+  out.insert(out.end(), tail.begin(), tail.end());
+  return out;
+}
+
+Bytes Riff(const std::vector<Bytes>& chunks, std::optional<uint32_t> claimed) {
+  const Bytes body = Concat(chunks);
+  Bytes out = {'R', 'I', 'F', 'F'};
+  Append32(&out, claimed.value_or(static_cast<uint32_t>(body.size() + 4)));
+  out.insert(out.end(), {'W', 'A', 'V', 'E'});
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+Bytes SimpleWav(const Bytes& fmt_body, const Bytes& data) {
+  return Riff({Chunk("fmt ", fmt_body), Chunk("data", data)});
+}
+
+Bytes Pcm16Wav(const std::vector<int16_t>& samples, uint32_t rate) {
+  Bytes data;
+  for (int16_t s : samples) Append16(&data, static_cast<uint16_t>(s));
+  return SimpleWav(FmtBody(1, 1, rate, 16), data);
+}
+
+Bytes Pattern(size_t n, unsigned seed) {
+  Bytes out(n);
+  uint32_t x = 2463534242u ^ (seed * 2654435761u);
+  for (auto& b : out) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    b = static_cast<unsigned char>(x);
+  }
+  return out;
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "wavcat-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> TempDir::Names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+namespace {
+
+std::string Slurp(FILE* file) {
+  std::string text;
+  std::rewind(file);
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) text.append(buf, n);
+  std::fclose(file);
+  return text;
+}
+
+}  // namespace
+
+pid_t StartWavcatProgram(const std::vector<std::string>& args, const std::string& cwd) {
+  std::vector<std::string> storage = {WAVCAT_PATH};
+  storage.insert(storage.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : storage) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    if (chdir(cwd.c_str()) != 0 || null < 0) _exit(126);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+RunResult RunWavcatProgram(const std::vector<std::string>& args, const std::string& cwd,
+                           std::optional<rlim_t> file_size_limit) {
+  FILE* out = std::tmpfile();
+  FILE* err = std::tmpfile();
+  std::vector<std::string> storage = {WAVCAT_PATH};
+  storage.insert(storage.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : storage) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(cwd.c_str()) != 0) _exit(126);
+    dup2(fileno(out), STDOUT_FILENO);
+    dup2(fileno(err), STDERR_FILENO);
+    if (file_size_limit) {
+      const struct rlimit limit = {*file_size_limit, *file_size_limit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  RunResult result;
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    result.status = WEXITSTATUS(status);
+  }
+  result.out = Slurp(out);
+  result.err = Slurp(err);
+  return result;
+}
+
+}  // namespace quillon::wavcat::testing
