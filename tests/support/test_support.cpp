@@ -64,6 +64,9 @@ void CopyBuiltProgramFolder(const QString& folder) {
   QDirIterator it(BuiltProgramFolder(), QDir::Files);
   while (it.hasNext()) {
     const QFileInfo info(it.next());
+    const bool wanted = info.suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0 ||
+                        info.suffix() == QStringLiteral("txt") || info.fileName() == QStringLiteral("wavcat");
+    if (!wanted) continue;
     const QString target = QDir(folder).filePath(info.fileName());
     QFile::remove(target);
     ASSERT_TRUE(QFile::copy(info.filePath(), target)) << info.filePath().toStdString();

@@ -55,7 +55,8 @@ void InstallRecordingWavcat(const QString& folder, int exit_status = 0,
 /// The runs the recording stand-in saw, each as its list of arguments.
 std::vector<QStringList> RecordedRuns(const QString& folder);
 
-/// Copies the built program folder (real wavcat and clips) into `folder`.
+/// Copies the built program folder's wavcat, clips (*.wav) and tables
+/// (*.txt) into `folder`.
 void CopyBuiltProgramFolder(const QString& folder);
 
 /// Reads a whole file; empty when it cannot be read.
