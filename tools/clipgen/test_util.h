@@ -1,0 +1,67 @@
+#ifndef QUILLON_TOOLS_CLIPGEN_TEST_UTIL_H_
+#define QUILLON_TOOLS_CLIPGEN_TEST_UTIL_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/clipgen/wav_file.h"
+
+namespace quillon::clipgen::testing {
+
+/// A fresh folder under the system temporary folder, removed with everything in it when
+/// the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+/// What a finished child process left: its exit status (-1 when it did not exit
+/// normally) and everything it wrote.
+struct ProcessResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+/// Runs `argv[0]` directly (no shell) with the given arguments and waits for it.
+ProcessResult RunProgram(const std::vector<std::string>& argv);
+
+/// A RIFF/WAVE file taken apart: the chunk ids in file order, the fmt fields, the fact
+/// sample count (0 when absent) and the bytes of the data chunk, pad byte excluded.
+struct WavInfo {
+  uint64_t file_size = 0;
+  uint32_t riff_size = 0;
+  std::vector<std::string> chunks;
+  uint32_t fmt_size = 0;
+  uint16_t tag = 0;
+  uint16_t channels = 0;
+  uint32_t sample_rate = 0;
+  uint32_t byte_rate = 0;
+  uint16_t block_align = 0;
+  uint16_t bits = 0;
+  uint32_t fact_samples = 0;
+  std::vector<uint8_t> data;
+};
+
+/// Reads and takes apart `path`; fails the calling test (ADD_FAILURE) when it is not a
+/// well-formed WAVE file.
+WavInfo ReadWav(const std::filesystem::path& path);
+
+/// The data chunk decoded to 16-bit linear samples.
+std::vector<int16_t> Samples(const WavInfo& wav, SampleFormat format);
+
+std::string ReadText(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace quillon::clipgen::testing
+
+#endif  // QUILLON_TOOLS_CLIPGEN_TEST_UTIL_H_
