@@ -1,0 +1,70 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "tests/support/test_support.h"
+
+namespace quillon {
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+  QString Path(const char* name) { return dir_.filePath(QString::fromUtf8(name)); }
+  QTemporaryDir dir_;
+};
+
+TEST_F(FileSystemTest, ResolvesNamesWithoutRegardToCase) {
+  test::WriteAll(Path("LTRS.wav"), "x");
+  EXPECT_EQ(ResolveCaseInsensitive(Path("LTRS.wav")), Path("LTRS.wav"));
+  EXPECT_EQ(ResolveCaseInsensitive(Path("LTRS.WAV")), Path("LTRS.wav"));
+  EXPECT_EQ(ResolveCaseInsensitive(Path("ltrs.wav")), Path("LTRS.wav"));
+  EXPECT_EQ(ResolveCaseInsensitive(Path("FIGS.WAV")), Path("FIGS.WAV"));  // nothing to find
+}
+
+TEST_F(FileSystemTest, AmbiguousNamesAreLeftAlone) {
+  test::WriteAll(Path("Prompt.ini"), "a");
+  test::WriteAll(Path("PROMPT.INI"), "b");
+  EXPECT_EQ(ResolveCaseInsensitive(Path("prompt.ini")), Path("prompt.ini"));
+}
+
+TEST_F(FileSystemTest, ReadOnlyIsTheOwnerWriteBit) {
+  test::WriteAll(Path("out.wav"), "x");
+  QFile::setPermissions(Path("out.wav"), QFile::ReadOwner | QFile::ReadGroup);
+  EXPECT_TRUE(IsReadOnly(Path("out.wav")));
+  QString err;
+  EXPECT_FALSE(DeleteFile(Path("out.wav"), false, &err));  // protected from an unforced delete
+  EXPECT_TRUE(QFile::exists(Path("out.wav")));
+  ASSERT_TRUE(ClearReadOnly(Path("out.wav"), &err));
+  EXPECT_FALSE(IsReadOnly(Path("out.wav")));
+  EXPECT_TRUE(QFile::permissions(Path("out.wav")).testFlag(QFile::ReadGroup));
+  QFile::setPermissions(Path("out.wav"), QFile::ReadOwner);
+  EXPECT_TRUE(DeleteFile(Path("out.wav"), true, &err));
+  EXPECT_FALSE(QFile::exists(Path("out.wav")));
+}
+
+TEST_F(FileSystemTest, CopyReplacesTheTargetWhole) {
+  test::WriteAll(Path("a.wav"), "new contents");
+  test::WriteAll(Path("dash.wav"), "older and longer contents");
+  QString err;
+  ASSERT_TRUE(CopyFileReplacing(Path("a.wav"), Path("dash.wav"), &err)) << err.toStdString();
+  EXPECT_EQ(test::ReadAll(Path("dash.wav")), QByteArray("new contents"));
+  EXPECT_FALSE(CopyFileReplacing(Path("missing.wav"), Path("dash.wav"), &err));
+  EXPECT_EQ(test::ReadAll(Path("dash.wav")), QByteArray("new contents"));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 2);  // no temporary left behind
+}
+
+TEST_F(FileSystemTest, ProgramFolderFollowsQuillonHome) {
+  qputenv("QUILLON_HOME", dir_.path().toUtf8() + "/");
+  EXPECT_EQ(ProgramFolder(), dir_.path());
+  qunsetenv("QUILLON_HOME");
+  EXPECT_EQ(ProgramFolder(), QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath());
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,46 @@
+#include "platform/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "tests/support/test_support.h"
+
+namespace quillon {
+namespace {
+
+TEST(TextFileTest, Utf8IsReadAsUtf8AndAnythingElseAsWindows1252) {
+  EXPECT_EQ(DecodeText("caf\xC3\xA9"), QStringLiteral("caf\u00e9"));
+  EXPECT_EQ(DecodeText("\xEF\xBB\xBFhi"), QStringLiteral("hi"));
+  // Bytes from the voicemail server: é, curly quotes and the euro sign.
+  EXPECT_EQ(DecodeText("caf\xE9 \x93quoted\x94 \x80"), QStringLiteral("caf\u00e9 \u201cquoted\u201d \u20ac"));
+}
+
+TEST(TextFileTest, LinesEndAtCrLfLfOrCr) {
+  EXPECT_EQ(SplitLines(QStringLiteral("a\r\nb\nc\rd")),
+            (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+  EXPECT_EQ(SplitLines(QStringLiteral("a\r\n")), QStringList{QStringLiteral("a")});
+  EXPECT_EQ(SplitLines(QStringLiteral("a\r\n\r\nb")), (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
+  EXPECT_TRUE(SplitLines(QString()).isEmpty());
+  EXPECT_EQ(SplitLines(QStringLiteral("\r\n")), QStringList{QString()});
+}
+
+TEST(TextFileTest, ReadsWholeFilesAndFirstLines) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("list.csv"));
+  test::WriteAll(path, "FILE, TEXT\r\nx.wav,hello\r\n");
+  const TextFile file = ReadTextFile(path);
+  ASSERT_TRUE(file.ok);
+  EXPECT_EQ(file.lines.size(), 2);
+  QString line, err;
+  ASSERT_TRUE(ReadFirstLine(path, &line, &err));
+  EXPECT_EQ(line, QStringLiteral("FILE, TEXT"));
+
+  test::WriteAll(path, "");
+  EXPECT_FALSE(ReadFirstLine(path, &line, &err));
+  EXPECT_EQ(err, QStringLiteral("Input past end of file"));
+  EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("missing"))).ok);
+}
+
+}  // namespace
+}  // namespace quillon
