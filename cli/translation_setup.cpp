@@ -2,7 +2,11 @@
 
 namespace quillon::cli {
 
-// Until the dictionary tables exist the translation step leaves texts as they are.
-TranslationSetup::TranslationSetup(MainState&, bool) {}
+TranslationSetup::TranslationSetup(MainState& state, bool wanted)
+    : registry_(RegistryStore::DefaultPath()) {
+  if (!wanted) return;
+  tables_.LoadDictionary(registry_, state.program_folder, state.ui);
+  state.translation = &tables_;
+}
 
 }  // namespace quillon::cli

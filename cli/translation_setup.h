@@ -1,14 +1,25 @@
 #pragma once
 
 #include "shell/main_state.h"
+#include "shell/registry_store.h"
+#include "translation/dictionary.h"
 
 namespace quillon::cli {
 
 /// Gives a command-line construction the same translation tables the main
-/// window loads at start-up, when translation is wanted.
+/// window loads at start-up, when translation is wanted: the registry store
+/// at its default place, the dictionary it names (or the one in the program
+/// folder) and the character table beside it. It must outlive the
+/// constructions, since the state points at its tables.
 class TranslationSetup {
  public:
   TranslationSetup(MainState& state, bool wanted);
+  TranslationSetup(const TranslationSetup&) = delete;
+  TranslationSetup& operator=(const TranslationSetup&) = delete;
+
+ private:
+  RegistryStore registry_;
+  DictionaryTables tables_;
 };
 
 }  // namespace quillon::cli
