@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QUrl>
 
 #include "platform/priority.h"
 #include "platform/remote_session.h"
@@ -78,7 +80,7 @@ frmMain::StartupChecks frmMain::SystemStartupChecks() {
 
 frmMain::frmMain(Options options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
-  Q_ASSERT(options_.dialogs);
+  Q_ASSERT(options_.dialogs && options_.registry);
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(kProgramTitle);
   ui_ = std::make_unique<GuiUserInterface>(*options_.dialogs, this);
@@ -88,11 +90,14 @@ frmMain::frmMain(Options options, QWidget* parent)
   pane_ = std::make_unique<TextEditPane>(txtDiag);
   state_->pane = pane_.get();
   state_->clipboard = &clipboard_;
+  state_->translation = &dictionary_;
   state_->texts_changed = [this] { ShowStateTexts(); };
   ShowStateTexts();
   SetWindowOpener(Entry::CreateAlphabet, [this] {
     frmConstructAlphabet::ShowModal(this, options_.program_folder, *options_.dialogs);
   });
+  SetWindowOpener(Entry::EditDictionary, [this] { mnuEditDictionary_Click(); });
+  SetWindowOpener(Entry::ReloadDictionary, [this] { LoadDictionary(); });
 }
 
 frmMain::~frmMain() {
@@ -194,7 +199,7 @@ bool frmMain::Form_Load(const StartupChecks& checks) {
     return false;
   }
   state_->bBatchMode = false;
-  if (checks.load_dictionary) checks.load_dictionary();
+  LoadDictionary();
   return true;
 }
 
@@ -257,6 +262,17 @@ void frmMain::cmdConstructWavFromString_Click() {
 
 void frmMain::mnuApplyTranslationTable_Click() {
   mnuApplyTranslationTable->trigger();
+}
+
+void frmMain::LoadDictionary() {
+  dictionary_.LoadDictionary(*options_.registry, options_.program_folder, *ui_);
+}
+
+// The path goes to the desktop's opener as one file URL, blanks and all; no
+// shell sees it. A failure to start an editor gives no message of its own.
+void frmMain::mnuEditDictionary_Click() {
+  const QString path = dictionary_.DictionaryPath();
+  if (!path.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void frmMain::cmdExit_Click() {

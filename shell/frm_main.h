@@ -10,6 +10,8 @@
 #include "shell/gui_text_pane.h"
 #include "shell/gui_user_interface.h"
 #include "shell/main_state.h"
+#include "shell/registry.h"
+#include "translation/dictionary.h"
 
 class QAction;
 class QGroupBox;
@@ -30,9 +32,9 @@ namespace quillon {
 /// opener stays out of the menu, so no entry ever opens an empty window.
 /// "Construct Orvane Prompts" and the separator below it stay hidden even
 /// with an opener; Action(Entry::OrvanePrompts) gives the entry to whoever
-/// decides how a user reaches it. "Create Alphabet" is attached by the window
-/// itself. Ending the program (Exit, the Exit entry, closing the window) ends
-/// the event loop at once, without closing other windows first.
+/// decides how a user reaches it. "Create Alphabet", "Edit Dictionary" and
+/// "Reload Dictionary" are attached by the window itself. Ending the program (Exit, the Exit entry,
+/// closing the window) ends the event loop at once, without closing other windows first.
 class frmMain : public QMainWindow {
   Q_OBJECT
 
@@ -52,6 +54,7 @@ class frmMain : public QMainWindow {
   struct Options {
     QString program_folder;             ///< clips, tables and logs live here
     Dialogs* dialogs = nullptr;         ///< message boxes and file dialogs (required)
+    Registry* registry = nullptr;       ///< keeps the dictionary path (required)
     std::function<void()> end_program;  ///< empty: QCoreApplication::exit(0)
   };
 
@@ -59,7 +62,6 @@ class frmMain : public QMainWindow {
   struct StartupChecks {
     std::function<void()> lower_priority;     ///< lowers the process priority
     std::function<bool()> is_remote_session;  ///< true: refuse to run
-    std::function<void()> load_dictionary;    ///< loads the translation tables
   };
   /// The real checks: SetProcessPriority and IsRemoteSession.
   static StartupChecks SystemStartupChecks();
@@ -85,6 +87,7 @@ class frmMain : public QMainWindow {
   MainState& State() { return *state_; }
   UserInterface& Ui() { return *ui_; }
   Dialogs& GetDialogs() { return *options_.dialogs; }
+  const DictionaryTables& Dictionary() const { return dictionary_; }
   const QString& ProgramFolder() const { return options_.program_folder; }
 
   // The handlers, as the buttons and menu entries run them.
@@ -93,6 +96,10 @@ class frmMain : public QMainWindow {
   void cmdExit_Click();
   void mnuExit_Click();
   void mnuApplyTranslationTable_Click();
+  /// Reads the dictionary and the character table again (also at start-up).
+  void LoadDictionary();
+  /// Opens the dictionary file in the user's editor, without waiting.
+  void mnuEditDictionary_Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -112,6 +119,7 @@ class frmMain : public QMainWindow {
   std::unique_ptr<GuiUserInterface> ui_;
   std::unique_ptr<MainState> state_;
   std::unique_ptr<TextEditPane> pane_;
+  DictionaryTables dictionary_;
   QtWaveClipboard clipboard_;
   bool showing_state_ = false;  // widgets are being set from the state
 

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -21,10 +22,22 @@
 
 #include "shell/gui_clipboard.h"
 #include "shell/gui_scripted_dialogs.h"
+#include "shell/registry_store.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
 namespace {
+
+/// Stands in for the desktop's file opener: remembers the URLs it was given.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> urls;
+
+ public Q_SLOTS:
+  void Open(const QUrl& url) { urls.append(url); }
+};
 
 const QString kEmptyTextMessage =
     QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.");
@@ -38,9 +51,11 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(dir_.isValid());
     test::InstallRecordingWavcat(dir_.path());
     output_ = dir_.filePath(QStringLiteral("out.wav"));
+    registry_ = std::make_unique<RegistryStore>(dir_.filePath(QStringLiteral("registry.reg")));
     frmMain::Options options;
     options.program_folder = dir_.path();
     options.dialogs = &dialogs_;
+    options.registry = registry_.get();
     options.end_program = [this] { ++ends_; };
     window_ = std::make_unique<frmMain>(options);
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
@@ -59,6 +74,10 @@ class MainWindowTest : public ::testing::Test {
     QTest::mouseClick(Find<QPushButton>("cmdConstructWavFromString"), Qt::LeftButton);
   }
 
+  void WriteDictionary(const QByteArray& entries) {
+    test::WriteAll(dir_.filePath(QStringLiteral("dictionary.txt")), "FROM,TO\r\n" + entries);
+  }
+
   QString Pane() { return Find<QPlainTextEdit>("txtDiag")->toPlainText(); }
   QByteArray ClipboardWave() {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
@@ -68,6 +87,7 @@ class MainWindowTest : public ::testing::Test {
   QTemporaryDir dir_;
   QString output_;
   ScriptedDialogs dialogs_;
+  std::unique_ptr<RegistryStore> registry_;
   int ends_ = 0;
   std::unique_ptr<frmMain> window_;
 };
@@ -177,8 +197,10 @@ TEST_F(MainWindowTest, MenusListEveryEntryInOrderWithThePromptSetEntryHidden) {
 }
 
 TEST_F(MainWindowTest, AnEntryShowsOnlyOnceAWindowIsAttachedToIt) {
-  // Only the alphabet window is there from the start.
+  // The main window's own entries are there from the start.
   EXPECT_TRUE(window_->Action(frmMain::Entry::CreateAlphabet)->isVisible());
+  EXPECT_TRUE(window_->Action(frmMain::Entry::EditDictionary)->isVisible());
+  EXPECT_TRUE(window_->Action(frmMain::Entry::ReloadDictionary)->isVisible());
   EXPECT_FALSE(window_->Action(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
   EXPECT_FALSE(window_->Action(frmMain::Entry::About)->isVisible());
   EXPECT_FALSE(window_->menuBar()->actions()[1]->isVisible()) << "an empty Help menu is shown";
@@ -247,6 +269,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, CreateShowsTheReportInThePaneAndPutsTheWavOnTheClipboard) {
+  window_->mnuApplyTranslationTable_Click();  // translation off: the text goes as typed
   TypeAndCreate(QStringLiteral("ab 12"));
 
   EXPECT_EQ(Pane(), QStringLiteral("File path=") + output_ +
@@ -264,6 +287,7 @@ TEST_F(MainWindowTest, CreateShowsTheReportInThePaneAndPutsTheWavOnTheClipboard)
 }
 
 TEST_F(MainWindowTest, TwoTypedLinesAreSentWithABlankBetweenThem) {
+  window_->mnuApplyTranslationTable_Click();  // translation off: the text goes as typed
   window_->State().SetTexts(QString(), output_);
   auto* input = Find<QPlainTextEdit>("txtInputText");
   QTest::keyClicks(input, QStringLiteral("ab"));
@@ -345,6 +369,7 @@ TEST_F(MainWindowTest, ABatchDrivesTheWindowAndLeavesPaneAndClipboardAlone) {
 }
 
 TEST_F(MainWindowTest, StartUpLowersThePriorityClearsTheBatchFlagAndLoadsTheTables) {
+  WriteDictionary("dr,doctor\r\n");
   QStringList steps;
   frmMain::StartupChecks checks;
   checks.lower_priority = [&] { steps << "priority"; };
@@ -352,21 +377,27 @@ TEST_F(MainWindowTest, StartUpLowersThePriorityClearsTheBatchFlagAndLoadsTheTabl
     steps << "remote";
     return false;
   };
-  checks.load_dictionary = [&] { steps << "dictionary"; };
   window_->State().bBatchMode = true;
 
   EXPECT_TRUE(window_->Form_Load(checks));
-  EXPECT_EQ(steps, (QStringList{"priority", "remote", "dictionary"}));
+  EXPECT_EQ(steps, (QStringList{"priority", "remote"}));
   EXPECT_FALSE(window_->State().bBatchMode);
+  EXPECT_EQ(window_->Dictionary().strDictFrom.first(), QStringLiteral("DR"));
+  EXPECT_EQ(window_->Dictionary().DictionaryPath(),
+            dir_.filePath(QStringLiteral("dictionary.txt")));
+  RuntimeError error;
+  EXPECT_EQ(registry_->RegReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+                                    QVariant(), &error),
+            QVariant(dir_.filePath(QStringLiteral("dictionary.txt"))));
   EXPECT_TRUE(dialogs_.messages.isEmpty());
 }
 
 TEST_F(MainWindowTest, StartUpInARemoteSessionSaysWhyAndGoesNoFurther) {
+  WriteDictionary("dr,doctor\r\n");
   QStringList steps;
   frmMain::StartupChecks checks;
   checks.lower_priority = [&] { steps << "priority"; };
   checks.is_remote_session = [] { return true; };
-  checks.load_dictionary = [&] { steps << "dictionary"; };
 
   EXPECT_FALSE(window_->Form_Load(checks));
   EXPECT_EQ(steps, QStringList{"priority"});
@@ -374,7 +405,45 @@ TEST_F(MainWindowTest, StartUpInARemoteSessionSaysWhyAndGoesNoFurther) {
                                    "This tool cannot run in a Windows Terminal Server sessions "
                                    "because of it's interaction with WAV drivers.  Exiting...")});
   EXPECT_EQ(dialogs_.titles, QStringList{QStringLiteral("Quillon")});
+  EXPECT_TRUE(window_->Dictionary().strDictFrom.isEmpty()) << "the tables were loaded";
+  EXPECT_FALSE(QFile::exists(registry_->path())) << "the registry was written";
   EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, TheCheckMarkDecidesWhetherTheDictionaryRewritesTheText) {
+  WriteDictionary("dr,doctor\r\n");
+  window_->LoadDictionary();
+  TypeAndCreate(QStringLiteral("dr"));
+  EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=DOCTOR"))) << Pane().toStdString();
+
+  window_->mnuApplyTranslationTable_Click();
+  TypeAndCreate(QStringLiteral("dr"));
+  EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=DR\n"))) << Pane().toStdString();
+}
+
+TEST_F(MainWindowTest, ReloadDictionaryReadsTheEditedFileAndEditOpensIt) {
+  WriteDictionary("dr,doctor\r\n");
+  window_->LoadDictionary();
+  WriteDictionary("st,street\r\nave,avenue\r\n");
+  Find<QAction>("mnuReloadDictionary")->trigger();
+  EXPECT_EQ(window_->Dictionary().strDictFrom, (QStringList{"ST", "AVE"}));
+
+  UrlRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+  Find<QAction>("mnuEditDictionary")->trigger();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  ASSERT_EQ(recorder.urls.size(), 1);
+  EXPECT_EQ(recorder.urls[0].toLocalFile(), dir_.filePath(QStringLiteral("dictionary.txt")));
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, AMissingDictionarySaysSoAndKeepsTheTables) {
+  WriteDictionary("dr,doctor\r\n");
+  window_->LoadDictionary();
+  QFile::remove(dir_.filePath(QStringLiteral("dictionary.txt")));
+  Find<QAction>("mnuReloadDictionary")->trigger();
+  EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("no dictionary found")});
+  EXPECT_EQ(window_->Dictionary().strDictFrom, QStringList{"DR"});
 }
 
 TEST_F(MainWindowTest, ExitTheExitEntryAndClosingTheWindowEachEndTheProgram) {
@@ -389,3 +458,5 @@ TEST_F(MainWindowTest, ExitTheExitEntryAndClosingTheWindowEachEndTheProgram) {
 
 }  // namespace
 }  // namespace quillon
+
+#include "frm_main_test.moc"

@@ -15,6 +15,7 @@
 #include "platform/file_system.h"
 #include "shell/frm_main.h"
 #include "shell/gui_scripted_dialogs.h"
+#include "shell/registry_store.h"
 #include "synthesis/frm_construct_alphabet.h"
 
 namespace quillon {
@@ -33,6 +34,8 @@ bool MainWindowShot(const QString& folder, Dialogs& dialogs, const QString& outp
   frmMain::Options options;
   options.program_folder = ProgramFolder();
   options.dialogs = &dialogs;
+  RegistryStore registry(JoinPath(output_folder, QStringLiteral("registry.reg")));
+  options.registry = &registry;
   options.end_program = [] {};
   frmMain window(options);
   window.State().mnuApplyTranslationTable = false;

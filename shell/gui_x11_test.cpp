@@ -5,6 +5,7 @@
 
 #include "shell/gui_test_printers.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@
 
 #include "shell/frm_main.h"
 #include "shell/gui_scripted_dialogs.h"
+#include "shell/registry_store.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -56,6 +58,8 @@ TEST_P(X11ClipboardTest, AfterCreateOtherProgramsPasteTheFileByteForByte) {
   frmMain::Options options;
   options.program_folder = dir_.path();
   options.dialogs = &dialogs;
+  RegistryStore registry(QDir(dir_.path()).filePath(QStringLiteral("registry.reg")));
+  options.registry = &registry;
   options.end_program = [] {};
   frmMain window(options);
   window.show();

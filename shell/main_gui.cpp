@@ -6,14 +6,15 @@
 #include "platform/file_system.h"
 #include "shell/frm_main.h"
 #include "shell/gui_dialogs.h"
+#include "shell/registry_store.h"
 
 namespace quillon {
 namespace {
 
 // The windows that open from the main window's menu attach here, each with
 // one line: main.SetWindowOpener(frmMain::Entry::X, <opens the window>).
-// An entry nobody attaches stays out of the menu. "Create Alphabet" attaches
-// itself.
+// An entry nobody attaches stays out of the menu. "Create Alphabet" and the
+// two dictionary entries belong to the main window itself.
 void AttachWindows(frmMain& main) {
   (void)main;
 }
@@ -28,9 +29,11 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(kProgramTitle);
 
   QtDialogs dialogs;
+  RegistryStore registry(RegistryStore::DefaultPath());
   frmMain::Options options;
   options.program_folder = ProgramFolder();
   options.dialogs = &dialogs;
+  options.registry = &registry;
   frmMain main_window(options);
   AttachWindows(main_window);
   if (!main_window.Form_Load(frmMain::SystemStartupChecks())) return 1;

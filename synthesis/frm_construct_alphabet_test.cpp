@@ -17,6 +17,7 @@
 #include "shell/frm_main.h"
 #include "shell/gui_scripted_dialogs.h"
 #include "shell/gui_twips.h"
+#include "shell/registry_store.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -157,6 +158,8 @@ TEST_F(AlphabetWindowTest, TheMenuEntryOpensAFreshModalWindowEachTime) {
   frmMain::Options options;
   options.program_folder = dir_.path();
   options.dialogs = &dialogs_;
+  RegistryStore registry(QDir(dir_.path()).filePath(QStringLiteral("registry.reg")));
+  options.registry = &registry;
   options.end_program = [] {};
   frmMain main_window(options);
   main_window.show();
