@@ -14,6 +14,14 @@ const QString kLibrarySuffix = QStringLiteral(".dll");
 
 }  // namespace
 
+QString ExecutableBaseName() {
+  // The link resolves to the real file even when the program was started
+  // through a symbolic link in a bin folder.
+  QString name = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).fileName();
+  if (name.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) name.chop(4);
+  return name;
+}
+
 std::optional<QString> LibraryLanguageCode(const QString& file_name, const QString& base_name) {
   const QString prefix = base_name + QLatin1Char('_');
   if (!file_name.startsWith(prefix, Qt::CaseInsensitive)) return std::nullopt;

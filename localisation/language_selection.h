@@ -12,6 +12,10 @@
 
 namespace quillon {
 
+/// The running executable's file name without a trailing ".exe": "quillon"
+/// for the program. Language libraries and the help page are named after it.
+QString ExecutableBaseName();
+
 /// The language code a file name carries when it is a language resource
 /// library of the program `base_name`: the name starts with base_name + "_"
 /// and ends in "DLL", both without regard to case, and the code is the

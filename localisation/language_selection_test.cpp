@@ -49,6 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"quillon_DEU.dll.bak", nullptr}, NameCase{"quillon_DEU.dl", nullptr},
                       NameCase{"quillon.htm", nullptr}, NameCase{"", nullptr}));
 
+TEST(ExecutableName, IsTheRunningProgramsFileName) {
+  EXPECT_EQ(ExecutableBaseName(), QStringLiteral("localisation_tests"));
+}
+
 TEST(LibraryPath, IsProgramFolderBaseNameCodeAndDll) {
   EXPECT_EQ(LanguageLibraryPath(QStringLiteral("/opt/quillon"), QStringLiteral("quillon"),
                                 QStringLiteral("DEU")),

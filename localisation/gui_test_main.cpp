@@ -1,0 +1,14 @@
+// The main of the window tests: one QApplication for all of them, on the
+// offscreen platform unless the run names another one (screenshots are
+// taken under Xvfb with QT_QPA_PLATFORM=xcb).
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
