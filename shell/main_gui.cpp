@@ -3,6 +3,8 @@
 
 #include <QApplication>
 
+#include "localisation/frm_about.h"
+#include "localisation/frm_help.h"
 #include "platform/file_system.h"
 #include "shell/frm_main.h"
 #include "shell/gui_dialogs.h"
@@ -16,7 +18,12 @@ namespace {
 // An entry nobody attaches stays out of the menu. "Create Alphabet" and the
 // two dictionary entries belong to the main window itself.
 void AttachWindows(frmMain& main) {
-  (void)main;
+  main.SetWindowOpener(frmMain::Entry::Help, [&main] {
+    frmHelp::ShowHelp(main.ProgramFolder(), ExecutableBaseName());
+  });
+  main.SetWindowOpener(frmMain::Entry::About, [&main] {
+    frmAbout::ShowModal(&main, main.ProgramFolder(), main.Ui());
+  });
 }
 
 }  // namespace
