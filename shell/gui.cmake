@@ -7,6 +7,7 @@ target_sources(quillon_gui PRIVATE
   gui_text_pane.cpp
   gui_twips.cpp
   gui_user_interface.cpp
+  gui_windows.cpp
 )
 
 add_executable(quillon main_gui.cpp)
@@ -24,6 +25,7 @@ if(QUILLON_BUILD_TESTS)
     frm_main_test.cpp
     gui_clipboard_test.cpp
     gui_user_interface_test.cpp
+    gui_windows_test.cpp
     gui_test_main.cpp
   )
   target_link_libraries(shell_gui_tests PRIVATE quillon_gui quillon_testsupport GTest::gtest Qt6::Test)

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -38,7 +37,7 @@ bool MainWindowShot(const QString& folder, Dialogs& dialogs, const QString& outp
   options.registry = &registry;
   options.end_program = [] {};
   frmMain window(options);
-  window.State().mnuApplyTranslationTable = false;
+  window.LoadDictionary();  // the tables shipped in the program folder, if any
   window.State().SetTexts(QStringLiteral("Thank you for calling.\r\nPress 1 for the front desk."),
                           JoinPath(output_folder, QStringLiteral("TTYOutput.wav")));
   window.cmdConstructWavFromString_Click();
@@ -61,10 +60,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-  QTemporaryDir scratch;
+  // A fixed scratch folder, so that the pictures show the same output path
+  // at every run.
+  const QString scratch = QDir::temp().filePath(QStringLiteral("quillon-screenshots"));
+  QDir(scratch).removeRecursively();
+  QDir().mkpath(scratch);
   ScriptedDialogs dialogs;  // "Done." is recorded, not shown
-  const bool ok =
-      MainWindowShot(folder, dialogs, scratch.path()) && AlphabetWindowShot(folder, dialogs);
+  const bool ok = MainWindowShot(folder, dialogs, scratch) && AlphabetWindowShot(folder, dialogs);
   for (const QString& message : dialogs.messages) std::printf("message: %s\n", qPrintable(message));
+  QDir(scratch).removeRecursively();
   return ok ? 0 : 1;
 }
