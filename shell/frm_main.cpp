@@ -221,13 +221,13 @@ void frmMain::RunOpener(Entry entry) {
 // exception and keeps whatever visibility its owner gives it. A menu with no
 // entry left shows no title either.
 void frmMain::UpdateMenuVisibility() {
-  for (int i = 0; i < kEntryCount; ++i) {
-    if (static_cast<Entry>(i) == Entry::OrvanePrompts) {
-      if (!openers_[static_cast<size_t>(i)]) entries_[static_cast<size_t>(i)]->setVisible(false);
-      continue;
+  for (size_t i = 0; i < openers_.size(); ++i) {
+    const bool attached = static_cast<bool>(openers_[i]);
+    if (static_cast<Entry>(i) != Entry::OrvanePrompts) {
+      entries_[i]->setVisible(attached);
+    } else if (!attached) {
+      entries_[i]->setVisible(false);
     }
-    entries_[static_cast<size_t>(i)]->setVisible(
-        static_cast<bool>(openers_[static_cast<size_t>(i)]));
   }
   const bool help_entries = Action(Entry::Help)->isVisible() || Action(Entry::About)->isVisible();
   mainHelp->menuAction()->setVisible(help_entries);

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include "platform/file_system.h"
 #include "shell/frm_main.h"
 #include "shell/gui_scripted_dialogs.h"
+#include "shell/gui_windows.h"
 #include "shell/registry_store.h"
 #include "synthesis/frm_construct_alphabet.h"
 
@@ -37,11 +40,18 @@ bool MainWindowShot(const QString& folder, Dialogs& dialogs, const QString& outp
   options.registry = &registry;
   options.end_program = [] {};
   frmMain window(options);
+  AttachWindows(window, registry);
   window.LoadDictionary();  // the tables shipped in the program folder, if any
   window.State().SetTexts(QStringLiteral("Thank you for calling.\r\nPress 1 for the front desk."),
                           JoinPath(output_folder, QStringLiteral("TTYOutput.wav")));
   window.cmdConstructWavFromString_Click();
-  return Save(window, JoinPath(folder, QStringLiteral("main_window.png")));
+  if (!Save(window, JoinPath(folder, QStringLiteral("main_window.png")))) return false;
+  QMenu* file = window.findChild<QMenu*>(QStringLiteral("mnuFile"));
+  file->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
+  QApplication::processEvents();
+  const bool saved = Save(*file, JoinPath(folder, QStringLiteral("file_menu.png")));
+  file->hide();
+  return saved;
 }
 
 bool AlphabetWindowShot(const QString& folder, Dialogs& dialogs) {
