@@ -228,12 +228,8 @@ RegistryExport RegistryExport::Parse(const QByteArray& bytes) {
     doc.encoding_ = IsValidUtf8(bytes, &text) ? Encoding::Utf8 : Encoding::Windows1252;
     if (doc.encoding_ == Encoding::Windows1252) text = DecodeText(bytes);
   }
-  if (text.trimmed().isEmpty()) {
-    // An empty file holds nothing to lose: it reads as an empty registry.
-    RegistryExport fresh;
-    if (!bytes.isEmpty()) fresh.encoding_ = doc.encoding_;
-    return fresh;
-  }
+  // An empty file holds nothing to lose: it reads as a new, empty registry.
+  if (text.trimmed().isEmpty()) return RegistryExport();
   doc.lines_.clear();
   doc.ParseLines(text);
   return doc;
@@ -631,8 +627,7 @@ QVariant RegistryStore::RegReadValue(quint32 root, const QString& subkey, const 
   if (type == REG_SZ) {
     QString text = value.text;
     if (value.kind == Kind::Hex && (value.hex_type == 1 || value.hex_type == 2)) {
-      text = document.encoding() == RegistryExport::Encoding::Utf16Le ? DecodeUtf16Le(value.bytes)
-                                                                      : DecodeText(value.bytes);
+      text = document.version5() ? DecodeUtf16Le(value.bytes) : DecodeText(value.bytes);
       while (text.endsWith(QChar(0))) text.chop(1);
     } else if (value.kind != Kind::String) {
       return default_value;

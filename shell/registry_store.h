@@ -35,6 +35,9 @@ class RegistryExport {
   /// Why the bytes are not a registry export, with the line number.
   const QString& problem() const { return problem_; }
   Encoding encoding() const { return encoding_; }
+  /// True for "Windows Registry Editor Version 5.00", whose hex(1) and
+  /// hex(2) strings are UTF-16LE; REGEDIT4 keeps them in the ANSI code page.
+  bool version5() const { return version5_; }
 
   /// The whole document in its own encoding, ready to be written.
   QByteArray Serialize() const;

@@ -24,62 +24,104 @@ bool EndsInMark(const QString& word) {
   return last == QLatin1Char(',') || last == QLatin1Char('.') || last == QLatin1Char('?');
 }
 
-// A single-word entry: the text is split at every single blank and each word
-// that is the find text (or the find text followed by one mark) is replaced.
-// When the find text does not occur in the text at all, no word can match,
-// and splitting and rejoining at single blanks would give the text back
-// unchanged: that case, by far the most common one, costs one search.
-void ReplaceWholeWords(QString& text, const QString& find, const QString& replacement) {
-  if (!Occurs(text, find)) return;
-  QStringList words = text.split(QLatin1Char(' '), Qt::KeepEmptyParts);
-  bool changed = false;
-  for (QString& word : words) {
-    if (EndsInMark(word)) {
-      if (QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) != 0) continue;
-      word.replace(find, replacement, Qt::CaseInsensitive);  // the mark stays behind
-    } else {
-      if (word.compare(find, Qt::CaseInsensitive) != 0) continue;
-      word = replacement;
-    }
-    changed = true;
-  }
-  if (changed) text = words.join(QLatin1Char(' '));
-}
+/// The working text of the word dictionary. Between single-word entries it
+/// is kept as its words: splitting at single blanks and joining with single
+/// blanks give each other back exactly as long as no word holds a blank, so
+/// the text is split once and joined only when an entry needs it whole. A
+/// replacement that brings blanks into a word is split into its words on
+/// the spot, which keeps that rule.
+class WorkingText {
+ public:
+  explicit WorkingText(QString text) : text_(std::move(text)) {}
 
-// "<space>" and "<remove>": applied only when the find text occurs in the
-// input as it was passed in. True when the entry was one of the two.
-bool ApplyBlankOrRemove(Markup markup, const QString& input, const QString& find, QString& text) {
-  if (markup == Markup::Space) {
-    if (Occurs(input, find)) text.replace(find, QStringLiteral(" "), Qt::CaseInsensitive);
-    return true;
+  /// The whole text, joined again if its words changed.
+  const QString& Text() {
+    if (!text_valid_) {
+      text_ = words_.join(QLatin1Char(' '));
+      text_valid_ = true;
+    }
+    return text_;
   }
-  if (markup == Markup::Remove) {
-    if (Occurs(input, find)) text.remove(find, Qt::CaseInsensitive);
-    return true;
+
+  /// Replaces every occurrence of `find` (without regard to case).
+  void Replace(const QString& find, const QString& replacement) {
+    if (!Occurs(Text(), find)) return;
+    text_.replace(find, replacement, Qt::CaseInsensitive);
+    words_valid_ = false;
   }
-  return false;
+
+  void ReplaceWholeWords(const QString& find, const QString& replacement);
+
+ private:
+  QString text_;
+  bool text_valid_ = true;
+  QStringList words_;
+  bool words_valid_ = false;
+};
+
+// Every word that is the find text, or the find text followed by one mark,
+// is replaced; the mark stays behind the replacement. Words of another
+// length cannot be equal without regard to case and are passed over at once.
+void WorkingText::ReplaceWholeWords(const QString& find, const QString& replacement) {
+  if (!words_valid_) {
+    words_ = Text().split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    words_valid_ = true;
+  }
+  const qsizetype n = find.size();
+  for (qsizetype i = 0; i < words_.size(); ++i) {
+    const QString& word = words_[i];
+    QString replaced;
+    if (word.size() == n + 1 && EndsInMark(word)) {
+      if (QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) != 0) continue;
+      replaced = word;
+      replaced.replace(find, replacement, Qt::CaseInsensitive);
+    } else if (word.size() == n && !EndsInMark(word)) {
+      if (word.compare(find, Qt::CaseInsensitive) != 0) continue;
+      replaced = replacement;
+    } else {
+      continue;
+    }
+    text_valid_ = false;
+    if (!replaced.contains(QLatin1Char(' '))) {
+      words_[i] = replaced;
+      continue;
+    }
+    const QStringList pieces = replaced.split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    words_[i] = pieces.first();
+    for (qsizetype p = 1; p < pieces.size(); ++p) words_.insert(i + p, pieces[p]);
+    i += pieces.size() - 1;  // the replacement itself is not looked at again
+  }
 }
 
 }  // namespace
 
 QString FilterDictionary(const QString& strInput, const QStringList& from, const QStringList& to) {
-  QString text = strInput.toUpper();
+  WorkingText text(strInput.toUpper());
   const qsizetype n = std::min(from.size(), to.size());
   for (qsizetype i = 0; i < n; ++i) {
     const QString& find = from[i];
     const QString& replacement = to[i];
     if (find.isEmpty()) continue;  // never loaded: an empty field is kept as one blank
-    const Markup markup = MarkupOf(replacement);
-    if (markup == Markup::Skip) {
-      if (Occurs(strInput, find)) return kSkipMarker;
-    } else if (ApplyBlankOrRemove(markup, strInput, find, text)) {
-    } else if (find.contains(QLatin1Char(' '))) {
-      text.replace(find, replacement, Qt::CaseInsensitive);  // a phrase: no word boundaries
-    } else {
-      ReplaceWholeWords(text, find, replacement);
+    switch (MarkupOf(replacement)) {
+      case Markup::Skip:
+        if (Occurs(strInput, find)) return kSkipMarker;
+        break;
+      case Markup::Space:
+        if (Occurs(strInput, find)) text.Replace(find, QStringLiteral(" "));
+        break;
+      case Markup::Remove:
+        if (Occurs(strInput, find)) text.Replace(find, QString());
+        break;
+      case Markup::None:
+        if (find.contains(QLatin1Char(' '))) {
+          text.Replace(find, replacement);  // a phrase: no word boundaries
+        } else {
+          text.ReplaceWholeWords(find, replacement);
+        }
+        break;
     }
   }
-  return text;
+  return text.Text();
 }
 
 QString FilterCharReplacement(const QString& strInput, const QStringList& from,
@@ -89,8 +131,19 @@ QString FilterCharReplacement(const QString& strInput, const QStringList& from,
   for (qsizetype i = 0; i < n; ++i) {
     const QString& find = from[i];
     if (find.isEmpty()) continue;
-    if (!ApplyBlankOrRemove(MarkupOf(to[i]), strInput, find, text))
-      text.replace(find, to[i], Qt::CaseInsensitive);
+    switch (MarkupOf(to[i])) {
+      case Markup::Space:
+        if (Occurs(strInput, find)) text.replace(find, QStringLiteral(" "), Qt::CaseInsensitive);
+        break;
+      case Markup::Remove:
+        if (Occurs(strInput, find)) text.remove(find, Qt::CaseInsensitive);
+        break;
+      case Markup::Skip:  // no meaning here: replaced like any other text
+      case Markup::None:
+        // Most entries do not occur; a search is much cheaper than a replace.
+        if (Occurs(text, find)) text.replace(find, to[i], Qt::CaseInsensitive);
+        break;
+    }
   }
   return text;
 }
