@@ -295,7 +295,7 @@ bool RegistryExport::ParseLines(const QString& text) {
   return true;
 }
 
-bool RegistryExport::ParseLine(const QString& raw, Line* line, QString* why) const {
+bool RegistryExport::ParseLine(const QString& raw, Line* line, QString* why) {
   line->raw = raw;
   const QString content = LineContent(raw);
   qsizetype pos = 0;
@@ -309,26 +309,34 @@ bool RegistryExport::ParseLine(const QString& raw, Line* line, QString* why) con
     line->kind = Line::Kind::Comment;
     return true;
   }
-  if (first == QLatin1Char('[')) {
-    const QString body = content.trimmed();
-    if (!body.endsWith(QLatin1Char(']')) || body.size() < 3) {
-      *why = QStringLiteral("a key name without its closing \"]\"");
-      return false;
-    }
-    line->key = body.mid(1, body.size() - 2);
-    line->kind = Line::Kind::Section;
-    if (line->key.startsWith(QLatin1Char('-'))) {
-      line->kind = Line::Kind::DeletedSection;
-      line->key.remove(0, 1);
-    }
-    return true;
-  }
-  if (first != QLatin1Char('"') && first != QLatin1Char('@')) {
-    *why = QStringLiteral("neither a key, a value nor a comment");
+  if (first == QLatin1Char('[')) return ParseSection(content, line, why);
+  if (first == QLatin1Char('"') || first == QLatin1Char('@')) return ParseValue(content, line, why);
+  *why = QStringLiteral("neither a key, a value nor a comment");
+  return false;
+}
+
+// "[KEY]" opens a key's section, "[-KEY]" deletes the key and all below it.
+bool RegistryExport::ParseSection(const QString& content, Line* line, QString* why) {
+  const QString body = content.trimmed();
+  if (!body.endsWith(QLatin1Char(']')) || body.size() < 3) {
+    *why = QStringLiteral("a key name without its closing \"]\"");
     return false;
   }
+  line->key = body.mid(1, body.size() - 2);
+  line->kind = Line::Kind::Section;
+  if (line->key.startsWith(QLatin1Char('-'))) {
+    line->kind = Line::Kind::DeletedSection;
+    line->key.remove(0, 1);
+  }
+  return true;
+}
+
+// "Name"=data or @=data, the name with the escapes \\ and \".
+bool RegistryExport::ParseValue(const QString& content, Line* line, QString* why) {
   line->kind = Line::Kind::Value;
-  if (first == QLatin1Char('@')) {
+  qsizetype pos = 0;
+  SkipBlanks(content, &pos);
+  if (content.at(pos) == QLatin1Char('@')) {
     ++pos;
   } else if (!ReadQuoted(content, &pos, &line->name)) {
     *why = QStringLiteral("a value name without its closing quote (truncated file?)");
@@ -342,24 +350,28 @@ bool RegistryExport::ParseLine(const QString& raw, Line* line, QString* why) con
   ++pos;
   SkipBlanks(content, &pos);
   const QString data = content.mid(pos);
-  Value& value = line->value;
   if (data.trimmed() == QStringLiteral("-")) {
     line->deletes = true;
     return true;
   }
+  return ParseData(data, &line->value, why);
+}
+
+// The data of a value: "text", dword:1f, or hex:01,02 / hex(N):01,02 (with
+// its continuation lines).
+bool RegistryExport::ParseData(const QString& data, Value* value, QString* why) {
   if (data.startsWith(QLatin1Char('"'))) {
     qsizetype at = 0;
-    value.kind = Value::Kind::String;
-    if (ReadQuoted(data, &at, &value.text) && OnlyBlanksFrom(data, at)) return true;
+    value->kind = Value::Kind::String;
+    if (ReadQuoted(data, &at, &value->text) && OnlyBlanksFrom(data, at)) return true;
     *why = QStringLiteral("a string value without its closing quote (truncated file?)");
     return false;
   }
   if (data.startsWith(QStringLiteral("dword:"), Qt::CaseInsensitive)) {
     const QString digits = data.mid(6).trimmed();
     bool ok = false;
-    const uint number = digits.toUInt(&ok, 16);
-    value.kind = Value::Kind::Dword;
-    value.dword = static_cast<qint32>(number);
+    value->kind = Value::Kind::Dword;
+    value->dword = static_cast<qint32>(digits.toUInt(&ok, 16));
     if (ok && !digits.isEmpty() && digits.size() <= 8) return true;
     *why = QStringLiteral("a dword value that is not 1 to 8 hex digits");
     return false;
@@ -368,13 +380,13 @@ bool RegistryExport::ParseLine(const QString& raw, Line* line, QString* why) con
     const QString joined = JoinContinuations(data);
     const qsizetype colon = joined.indexOf(QLatin1Char(':'));
     const QString prefix = joined.left(colon).toLower();
-    value.kind = Value::Kind::Hex;
+    value->kind = Value::Kind::Hex;
     bool ok = colon > 0;
     if (ok && prefix != QStringLiteral("hex")) {
       ok = prefix.startsWith(QStringLiteral("hex(")) && prefix.endsWith(QLatin1Char(')'));
-      if (ok) value.hex_type = static_cast<int>(prefix.mid(4, prefix.size() - 5).toUInt(&ok, 16));
+      if (ok) value->hex_type = static_cast<int>(prefix.mid(4, prefix.size() - 5).toUInt(&ok, 16));
     }
-    if (ok && ParseHexBytes(joined.mid(colon + 1), &value.bytes)) return true;
+    if (ok && ParseHexBytes(joined.mid(colon + 1), &value->bytes)) return true;
     *why = QStringLiteral("hex data that is not a list of bytes");
     return false;
   }
@@ -433,11 +445,11 @@ RegistryExport::Value RegistryExport::ReadValue(const QString& key, const QStrin
   return found;
 }
 
-void RegistryExport::AddKey(const QString& key) {
+qsizetype RegistryExport::AddKey(const QString& key) {
   qsizetype at = lines_.size();
   while (at > 1 && lines_[at - 1].kind == Line::Kind::Blank) --at;
   const bool trailing_blank = at < lines_.size();
-  if (!lines_[at - 1].raw.endsWith(QLatin1Char('\n'))) lines_[at - 1].raw += line_end_;
+  EndLine(at - 1);
   Line blank{Line::Kind::Blank, line_end_, {}, {}, false, {}};
   Line section{Line::Kind::Section,
                QLatin1Char('[') + key + QLatin1Char(']') + line_end_,
@@ -448,6 +460,11 @@ void RegistryExport::AddKey(const QString& key) {
   lines_.insert(at, blank);
   lines_.insert(at + 1, section);
   if (!trailing_blank) lines_.append(blank);
+  return at + 1;
+}
+
+void RegistryExport::EndLine(qsizetype index) {
+  if (!lines_[index].raw.endsWith(QLatin1Char('\n'))) lines_[index].raw += line_end_;
 }
 
 void RegistryExport::SetValue(const QString& key, const QString& name, const Value& value) {
@@ -455,10 +472,10 @@ void RegistryExport::SetValue(const QString& key, const QString& name, const Val
     QByteArray probe;
     if (!EncodeCp1252(value.text, &probe)) encoding_ = Encoding::Utf8;  // keep every character
   }
-  const qsizetype start = LiveStart(key);
+  // The assignment that counts is the last one since the last deletion.
   qsizetype last_assignment = -1, last_section = -1;
   bool in_key = false;
-  for (qsizetype i = start; i < lines_.size(); ++i) {
+  for (qsizetype i = LiveStart(key); i < lines_.size(); ++i) {
     const Line& line = lines_[i];
     if (line.kind == Line::Kind::Section || line.kind == Line::Kind::DeletedSection) {
       in_key = line.kind == Line::Kind::Section && SameKey(line.key, key);
@@ -474,20 +491,18 @@ void RegistryExport::SetValue(const QString& key, const QString& name, const Val
     line.value = value;
     return;
   }
-  if (last_section < 0) {
-    AddKey(key);
-    last_section = lines_.size() - 2;
-    while (lines_[last_section].kind != Line::Kind::Section) --last_section;
-  }
-  qsizetype at = last_section;
-  for (qsizetype i = last_section + 1; i < lines_.size(); ++i) {
+  // Otherwise a new line after the last value or comment of the key's last
+  // section (a new section when the key only exists through keys below it).
+  qsizetype at = last_section >= 0 ? last_section : AddKey(key);
+  for (qsizetype i = at + 1; i < lines_.size(); ++i) {
     const Line::Kind kind = lines_[i].kind;
     if (kind == Line::Kind::Section || kind == Line::Kind::DeletedSection) break;
     if (kind != Line::Kind::Blank) at = i;
   }
-  if (!lines_[at].raw.endsWith(QLatin1Char('\n'))) lines_[at].raw += line_end_;
-  Line line{Line::Kind::Value, FormatValueLine(name, value) + line_end_, {}, name, false, value};
-  lines_.insert(at + 1, line);
+  EndLine(at);
+  lines_.insert(
+      at + 1,
+      Line{Line::Kind::Value, FormatValueLine(name, value) + line_end_, {}, name, false, value});
 }
 
 QString RegistryExport::FormatValueLine(const QString& name, const Value& value) const {

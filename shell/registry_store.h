@@ -59,8 +59,9 @@ class RegistryExport {
   };
   Value ReadValue(const QString& key, const QString& name) const;
 
-  /// Adds a section for `key` at the end (the key must not exist yet).
-  void AddKey(const QString& key);
+  /// Adds a section for `key` at the end (the key must not exist yet) and
+  /// returns the index of its line.
+  qsizetype AddKey(const QString& key);
   /// Sets a value of an existing key: its last assignment is rewritten in
   /// place, or a new line is added to the key's last section.
   void SetValue(const QString& key, const QString& name, const Value& value);
@@ -77,8 +78,13 @@ class RegistryExport {
   };
 
   bool ParseLines(const QString& text);
-  bool ParseLine(const QString& raw, Line* line, QString* why) const;
+  static bool ParseLine(const QString& raw, Line* line, QString* why);
+  static bool ParseSection(const QString& content, Line* line, QString* why);
+  static bool ParseValue(const QString& content, Line* line, QString* why);
+  static bool ParseData(const QString& data, Value* value, QString* why);
   qsizetype LiveStart(const QString& key) const;
+  /// Gives line `index` a line end if it is the file's last and has none.
+  void EndLine(qsizetype index);
   QString FormatValueLine(const QString& name, const Value& value) const;
   QString LineEnd() const { return line_end_; }
 
