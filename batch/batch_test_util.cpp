@@ -24,6 +24,25 @@ void CopyWavcatAndClips(const QString& folder) {
 
 }  // namespace
 
+QByteArray VoicemailRegistryExport(const QString& languages, const QString& root_path) {
+  QString text = QStringLiteral("REGEDIT4\r\n\r\n");
+  if (!languages.isNull()) {
+    text += QStringLiteral(
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\SystemParameters\\1.0]\r\n"
+                "\"TUI Languages Loaded\"=\"") +
+            languages + QStringLiteral("\"\r\n\r\n");
+  }
+  if (!root_path.isNull()) {
+    QString escaped = root_path;
+    escaped.replace(QLatin1Char('/'), QStringLiteral("\\\\"));
+    text += QStringLiteral(
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Hubrix\\1.0]\r\n"
+                "\"Root Path\"=\"") +
+            escaped + QStringLiteral("\"\r\n");
+  }
+  return text.toUtf8();
+}
+
 void BatchTest::SetUp() {
   ASSERT_TRUE(scratch_.isValid());
   program_folder_ = scratch_.filePath(QStringLiteral("program"));

@@ -12,6 +12,12 @@
 
 namespace quillon::test {
 
+/// A registry export as an administrator copies it from the voicemail
+/// server (REGEDIT4, backslashes in strings doubled) holding "TUI Languages
+/// Loaded" and "Root Path"; a null string leaves that value out. Slashes in
+/// `root_path` are written as backslashes.
+QByteArray VoicemailRegistryExport(const QString& languages, const QString& root_path);
+
 /// A scratch folder holding a program folder with the real wavcat and the
 /// real clip set, and the main window state on it with recorded messages.
 /// Each test gets fresh ones.

@@ -18,27 +18,6 @@ namespace {
 
 using test::BatchTest;
 
-// A registry export as an administrator copies it from the voicemail
-// server: REGEDIT4, backslashes in strings doubled.
-QByteArray RegistryExport(const QString& languages, const QString& root_path) {
-  QString text = QStringLiteral("REGEDIT4\r\n\r\n");
-  if (!languages.isNull()) {
-    text += QStringLiteral(
-                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\SystemParameters\\1.0]\r\n"
-                "\"TUI Languages Loaded\"=\"") +
-            languages + QStringLiteral("\"\r\n\r\n");
-  }
-  if (!root_path.isNull()) {
-    QString escaped = root_path;
-    escaped.replace(QLatin1Char('/'), QStringLiteral("\\\\"));
-    text += QStringLiteral(
-                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Hubrix\\1.0]\r\n"
-                "\"Root Path\"=\"") +
-            escaped + QStringLiteral("\"\r\n");
-  }
-  return text.toUtf8();
-}
-
 // ---- The language list and the folders ---------------------------------
 
 TEST(LanguageEntriesTest, OneEntryPerPieceBetweenCommas) {
@@ -72,7 +51,8 @@ TEST(PromptFoldersTest, TheRootIsJoinedDirectly) {
 TEST(PromptRegistryTest, ReadsTheVoicemailValuesFromAnExportedStore) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("server.reg"));
-  test::WriteAll(path, RegistryExport(QStringLiteral("ENU,DEU"), QStringLiteral("D:/Voice Mail/")));
+  test::WriteAll(path, test::VoicemailRegistryExport(QStringLiteral("ENU,DEU"),
+                                                     QStringLiteral("D:/Voice Mail/")));
   RegistryStore store(path);
   RuntimeError error;
   EXPECT_EQ(ReadTuiLanguagesLoaded(store, &error), QStringLiteral("ENU,DEU"));
@@ -97,7 +77,7 @@ class PromptSetTest : public BatchTest {
     run_ = std::make_unique<PromptSetConstruction>(*state_, ui_, *store_);
   }
   void SetRegistry(const QString& languages, const QString& root) {
-    test::WriteAll(registry_path_, RegistryExport(languages, root));
+    test::WriteAll(registry_path_, test::VoicemailRegistryExport(languages, root));
   }
   QString Lang(const QString& relative) const {
     return root_ + QStringLiteral("localize/prompts/DEU/") + relative;
