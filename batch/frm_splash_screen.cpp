@@ -1,0 +1,50 @@
+#include "batch/frm_splash_screen.h"
+
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "platform/user_interface.h"
+#include "shell/gui_twips.h"
+
+namespace quillon {
+
+frmSplashScreen::frmSplashScreen(QWidget* parent) : QWidget(parent, Qt::Tool) {
+  setObjectName(QStringLiteral("frmSplashScreen"));
+  setWindowTitle(kProgramTitle);
+  Frame1 = new QGroupBox(this);
+  Frame1->setObjectName(QStringLiteral("Frame1"));
+  Label1 = new QLabel(QStringLiteral("Prompts processed:"), Frame1);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  lblPromptCount = new QLabel(QStringLiteral("0"), Frame1);
+  lblPromptCount->setObjectName(QStringLiteral("lblPromptCount"));
+  lblPromptCount->setMinimumWidth(Twips(1200, this));
+  auto* row = new QHBoxLayout(Frame1);
+  row->addWidget(Label1);
+  row->addWidget(lblPromptCount, 1);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(Frame1);
+}
+
+void frmSplashScreen::ShowBeside(QWidget* batch_window) {
+  const QPoint corner = batch_window->pos();
+  move(corner.x() + Twips(kLeftOffsetTwips, batch_window),
+       corner.y() + Twips(kTopOffsetTwips, batch_window));
+  show();
+  raise();
+  // The batch is about to hold the thread: let the window appear now, so
+  // that each new count can be painted at once.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void frmSplashScreen::ShowCount(qint64 count) {
+  lblPromptCount->setText(QString::number(count));
+  lblPromptCount->repaint();
+}
+
+QString frmSplashScreen::CountText() const {
+  return lblPromptCount->text();
+}
+
+}  // namespace quillon
