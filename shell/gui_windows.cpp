@@ -1,5 +1,6 @@
 #include "shell/gui_windows.h"
 
+#include "batch/batch_windows.h"
 #include "localisation/frm_about.h"
 #include "localisation/frm_help.h"
 #include "localisation/language_selection.h"
@@ -8,7 +9,7 @@
 namespace quillon {
 
 void AttachWindows(frmMain& main, Registry& registry) {
-  (void)registry;  // the batch windows keep their settings in it
+  new BatchWindows(main, registry);  // owned by the main window
   main.SetWindowOpener(frmMain::Entry::Help,
                        [&main] { frmHelp::ShowHelp(main.ProgramFolder(), ExecutableBaseName()); });
   main.SetWindowOpener(frmMain::Entry::About,
