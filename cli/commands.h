@@ -15,6 +15,8 @@ struct Command {
 
 int RunTextCommand(QStringList args);
 int RunAlphabetCommand(QStringList args);
+int RunCsvCommand(QStringList args);
+int RunPromptsCommand(QStringList args);
 
 /// All subcommands, in the order --help lists them.
 const std::vector<Command>& Commands();

@@ -13,6 +13,12 @@ const std::vector<Command>& Commands() {
       {"text", "text [--no-translate] -o OUTPUT TEXT...   build one TTY WAV (TEXT '-' reads stdin)",
        RunTextCommand},
       {"alphabet", "alphabet [--baud 45.45|50|75|110]      rebuild the clip set", RunAlphabetCommand},
+      {"csv", "csv [--no-translate] FILE               build the prompts a CSV file lists",
+       RunCsvCommand},
+      {"prompts",
+       "prompts --language CODE [--force-enx] [--no-translate] [--yes]"
+       "  build a voicemail prompt set",
+       RunPromptsCommand},
   };
   return commands;
 }

@@ -1,0 +1,49 @@
+#include <QFileInfo>
+
+#include "batch/csv_import.h"
+#include "cli/cli_context.h"
+#include "cli/commands.h"
+#include "cli/translation_setup.h"
+#include "platform/file_system.h"
+
+namespace quillon::cli {
+namespace {
+
+const QString kUsage = QStringLiteral("usage: quillon-cli csv [--no-translate] FILE");
+
+}  // namespace
+
+// The CSV batch of "Import From CSV", headless: the same heading check as
+// the window's Browse, then every row, the summary and the log's path.
+int RunCsvCommand(QStringList args) {
+  const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
+  if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
+    PrintErr(kUsage);
+    return 2;
+  }
+  const QString csv = QFileInfo(args.first()).absoluteFilePath();
+  switch (CheckCsvHeading(csv)) {
+    case CsvHeadingCheck::Valid:
+      break;
+    case CsvHeadingCheck::WrongHeading:
+      PrintErr(csv + QStringLiteral(": ") + kWrongHeadingMessage);
+      return 1;
+    case CsvHeadingCheck::Unreadable:
+      PrintErr(QStringLiteral("quillon-cli csv: cannot read ") + csv +
+               QStringLiteral(" (missing, unreadable or empty)"));
+      return 1;
+  }
+
+  TerminalUi ui(false);
+  MainState state(ProgramFolder(), ui);
+  state.mnuApplyTranslationTable = translate;
+  TranslationSetup translation(state, translate);
+  CsvPromptImport import(state, ui);
+  const CsvPromptImport::Outcome outcome = import.cmdCreatePrompts(csv, BatchProgress());
+  if (outcome == CsvPromptImport::Outcome::Completed ||
+      outcome == CsvPromptImport::Outcome::Stopped)
+    PrintOut(QStringLiteral("Log file: ") + import.LogPath());
+  return outcome == CsvPromptImport::Outcome::Completed ? 0 : 1;
+}
+
+}  // namespace quillon::cli

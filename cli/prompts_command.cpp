@@ -1,0 +1,72 @@
+#include "batch/prompt_set.h"
+#include "cli/cli_context.h"
+#include "cli/commands.h"
+#include "cli/translation_setup.h"
+#include "localisation/language_table.h"
+#include "platform/file_system.h"
+#include "shell/registry_store.h"
+
+namespace quillon::cli {
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--yes]");
+
+// The language code as the window would use it: the code must be one of the
+// active languages, and goes through its LCID as the window's list does (a
+// listed code that is not a known language acts as US English).
+bool ChooseLanguage(const QString& languages, const QString& wanted, QString* code) {
+  if (!languages.split(QLatin1Char(',')).contains(wanted)) {
+    PrintErr(QStringLiteral("quillon-cli prompts: '") + wanted +
+             QStringLiteral("' is not an active language; \"TUI Languages Loaded\" holds: ") +
+             languages);
+    return false;
+  }
+  *code = LcidToLangCode(LangCodeToLcid(wanted));
+  return true;
+}
+
+}  // namespace
+
+// The prompt-set batch of "Construct Orvane Prompts", headless, with the
+// voicemail system's values from the registry store (QUILLON_REGISTRY).
+int RunPromptsCommand(QStringList args) {
+  QString wanted;
+  bool has_language = false;
+  if (!TakeOption(args, QStringLiteral("--language"), &wanted, &has_language)) return 2;
+  const bool force_enx = TakeFlag(args, QStringLiteral("--force-enx"));
+  const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
+  const bool yes = TakeFlag(args, QStringLiteral("--yes"));
+  if (!has_language || !args.isEmpty()) {
+    PrintErr(kUsage);
+    return 2;
+  }
+
+  TerminalUi ui(yes);
+  RegistryStore registry(RegistryStore::DefaultPath());
+  RuntimeError error;
+  const QString languages = ReadTuiLanguagesLoaded(registry, &error);
+  if (!registry.LastProblem().isEmpty())
+    PrintErr(QStringLiteral("quillon-cli prompts: ") + registry.LastProblem());
+  if (languages.isEmpty()) {
+    ui.MsgBox(kNoLanguagesMessage, kProgramTitle);
+    return 1;
+  }
+  QString code;
+  if (!ChooseLanguage(languages, wanted, &code)) return 2;
+  const QString folder = LanguagePromptFolder(ReadRootPath(registry, &error), code);
+  PrintOut(LangCodeToLanguageName(wanted) + QStringLiteral(": ") + folder);
+
+  MainState state(ProgramFolder(), ui);
+  state.mnuApplyTranslationTable = translate;
+  TranslationSetup translation(state, translate);
+  PromptSetConstruction run(state, ui, registry);
+  run.chkForceENX = force_enx;
+  if (run.cmdCreatePrompts(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done)
+    return 1;
+  PrintOut(QString::number(run.nPromptCount) + QStringLiteral(" prompts processed"));
+  PrintOut(QStringLiteral("Log file: ") + run.LogPath());
+  return 0;
+}
+
+}  // namespace quillon::cli
