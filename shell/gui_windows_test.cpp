@@ -37,6 +37,18 @@ class AttachedWindowsTest : public ::testing::Test {
   std::unique_ptr<frmMain> window_;
 };
 
+// Every entry of the finished program opens something; only the prompt-set
+// entry and its separator are hidden.
+TEST_F(AttachedWindowsTest, EveryEntryButTheHiddenOneIsInTheMenu) {
+  QStringList hidden;
+  for (QAction* top : window_->menuBar()->actions()) {
+    EXPECT_TRUE(top->isVisible()) << top->text().toStdString();
+    for (QAction* action : top->menu()->actions())
+      if (!action->isVisible()) hidden << action->objectName();
+  }
+  EXPECT_EQ(hidden, (QStringList{"mnuOrvanePrompts", "seperator3"}));
+}
+
 TEST_F(AttachedWindowsTest, HelpOpensOneModelessWindowAndAboutAModalOne) {
   window_->Action(frmMain::Entry::Help)->trigger();
   window_->Action(frmMain::Entry::Help)->trigger();
