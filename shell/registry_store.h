@@ -46,9 +46,7 @@ class RegistryExport {
   /// it is present and not deleted by a later [-...] section.
   bool KeyExists(const QString& key) const;
 
-  /// The value as imported (the last assignment wins); an invalid QVariant
-  /// when absent or deleted. Strings come back as QString, dword as qint32,
-  /// hex data as QByteArray; `kind` tells which line form it had.
+  /// The data of one value line: `kind` tells which form it had.
   struct Value {
     enum class Kind { None, String, Dword, Hex };
     Kind kind = Kind::None;
@@ -57,6 +55,8 @@ class RegistryExport {
     qint32 dword = 0;  ///< for Dword
     QByteArray bytes;  ///< for Hex
   };
+  /// The value as an import would leave it (the last assignment wins);
+  /// Kind::None when it is absent or deleted. Names ignore letter case.
   Value ReadValue(const QString& key, const QString& name) const;
 
   /// Adds a section for `key` at the end (the key must not exist yet) and
