@@ -22,6 +22,7 @@ class CliTest : public ::testing::Test {
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUILLON_HOME"), dir_.path());
+    env.insert(QStringLiteral("QUILLON_REGISTRY"), dir_.filePath(QStringLiteral("registry.reg")));
     cli.setProcessEnvironment(env);
     cli.setWorkingDirectory(dir_.path());
     cli.start(QStringLiteral(QUILLON_CLI_PATH), args);
