@@ -3,7 +3,6 @@
 #include <QFile>
 #include <cerrno>
 
-#include "platform/file_system.h"
 #include "platform/process.h"
 
 namespace quillon {
