@@ -67,6 +67,7 @@ case "${1:-run}" in
     configure_and_build OFF
     bash "$here/bench/bench_wavcat.sh" "$build/bin/wavcat"
     bash "$here/bench/bench_text.sh" "$build/bin"
+    bash "$here/bench/bench_csv_batch.sh" "$build/bin"
     for program in "$build"/bin/*_bench; do
       [[ -x $program ]] && "$program"
     done
