@@ -14,7 +14,7 @@ namespace quillon {
 
 QString ProgramFolder() {
   const QByteArray home = qgetenv("QUILLON_HOME");
-  if (!home.isEmpty()) return QDir::cleanPath(QFile::decodeName(home));
+  if (!home.isEmpty()) return QDir::cleanPath(QDir(QFile::decodeName(home)).absolutePath());
   char buffer[4096];
   ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (n <= 0) return QDir::currentPath();

@@ -98,6 +98,8 @@ std::string FindProgram(const std::string& name, const std::string& program_fold
   for (const auto& folder : folders) {
     if (folder.empty()) continue;
     std::string candidate = JoinPath(folder, name);
+    // The child may start in another folder: name the program absolutely.
+    if (candidate.front() != '/') candidate = JoinPath(CurrentDirectory(), candidate);
     if (IsExecutableFile(candidate)) return candidate;
   }
   return {};

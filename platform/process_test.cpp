@@ -67,6 +67,16 @@ TEST_F(ProcessTest, RunsInTheGivenFolderWithArgumentsUntouched) {
   EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("pwned"))));
 }
 
+TEST_F(ProcessTest, RelativeProgramFolderStillFindsTheProgramAfterTheChildChangesFolder) {
+  Script("probe", "pwd > out.txt\n");
+  const QString old = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
+  const std::string relative = QDir::temp().relativeFilePath(dir_.path()).toStdString();
+  const ProcessOutcome outcome = RunProcess({"probe"}, relative, dir_.path().toStdString());
+  QDir::setCurrent(old);
+  EXPECT_TRUE(outcome.succeeded()) << outcome.error;
+}
+
 TEST_F(ProcessTest, ReportsExitStatusAndStandardError) {
   Script("fails", "echo 'it went wrong' >&2; exit 4\n");
   const std::string folder = dir_.path().toStdString();

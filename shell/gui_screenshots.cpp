@@ -7,12 +7,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <cstdio>
 
+#include "batch/frm_import_from_csv.h"
+#include "batch/frm_import_orvane_prompts.h"
+#include "batch/frm_splash_screen.h"
 #include "platform/file_system.h"
 #include "shell/frm_main.h"
 #include "shell/gui_scripted_dialogs.h"
@@ -59,6 +63,32 @@ bool AlphabetWindowShot(const QString& folder, Dialogs& dialogs) {
   return Save(window, JoinPath(folder, QStringLiteral("construct_alphabet.png")));
 }
 
+// The two batch windows and the progress window, as a batch shows them.
+bool BatchWindowShots(const QString& folder, Dialogs& dialogs, const QString& output_folder) {
+  frmMain::Options options;
+  options.program_folder = ProgramFolder();
+  options.dialogs = &dialogs;
+  const QString registry_path = JoinPath(output_folder, QStringLiteral("vm.reg"));
+  QFile file(registry_path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  file.write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\SystemParameters\\1.0]\r\n"
+             "\"TUI Languages Loaded\"=\"ENU,ENX\"\r\n\r\n"
+             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Hubrix\\1.0]\r\n"
+             "\"Root Path\"=\"/srv/voicemail/\"\r\n");
+  file.close();
+  RegistryStore registry(registry_path);
+  options.registry = &registry;
+  options.end_program = [] {};
+  frmMain main(options);
+  frmSplashScreen splash;
+  frmImportFromCSV csv(main.State(), dialogs, splash);
+  if (!Save(csv, JoinPath(folder, QStringLiteral("import_from_csv.png")))) return false;
+  frmImportOrvanePrompts prompts(main.State(), dialogs, registry, splash);
+  if (!prompts.Form_Load()) return false;
+  if (!Save(prompts, JoinPath(folder, QStringLiteral("construct_orvane_prompts.png")))) return false;
+  return Save(splash, JoinPath(folder, QStringLiteral("progress.png")));
+}
+
 }  // namespace
 }  // namespace quillon
 
@@ -76,7 +106,8 @@ int main(int argc, char** argv) {
   QDir(scratch).removeRecursively();
   QDir().mkpath(scratch);
   ScriptedDialogs dialogs;  // "Done." is recorded, not shown
-  const bool ok = MainWindowShot(folder, dialogs, scratch) && AlphabetWindowShot(folder, dialogs);
+  const bool ok = MainWindowShot(folder, dialogs, scratch) && AlphabetWindowShot(folder, dialogs) &&
+                  BatchWindowShots(folder, dialogs, scratch);
   for (const QString& message : dialogs.messages) std::printf("message: %s\n", qPrintable(message));
   QDir(scratch).removeRecursively();
   return ok ? 0 : 1;
