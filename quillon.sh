@@ -34,7 +34,7 @@ install_packages() {
   if ((${#missing[@]})); then
     echo "== Installing: ${missing[*]}"
     as_root apt-get update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
   fi
 }
 
