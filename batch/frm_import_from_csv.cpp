@@ -43,14 +43,7 @@ void frmImportFromCSV::BuildControls() {
   cmdCreatePrompts->setObjectName(QStringLiteral("cmdCreatePrompts"));
   cmdExit = new QPushButton(QStringLiteral("Exit"), this);
   cmdExit->setObjectName(QStringLiteral("cmdExit"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(cmdCreatePrompts);
-  buttons->addStretch(1);
-  buttons->addWidget(cmdExit);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Frame1);
-  layout->addLayout(buttons);
+  LayOutBatchWindow(this, Frame1, cmdCreatePrompts, cmdExit);
 
   connect(cmdBrowse, &QPushButton::clicked, this, [this] { cmdBrowse_Click(); });
   connect(cmdCreatePrompts, &QPushButton::clicked, this, [this] { cmdCreatePrompts_Click(); });
@@ -78,16 +71,7 @@ void frmImportFromCSV::cmdBrowse_Click() {
 
 void frmImportFromCSV::cmdCreatePrompts_Click() {
   CsvPromptImport import(state_, *ui_);
-  BatchProgress progress;
-  progress.started = [this] {
-    setCursor(Qt::WaitCursor);
-    splash_.ShowBeside(this);
-  };
-  progress.counted = [this](qint64 count) { splash_.ShowCount(count); };
-  progress.finished = [this] {
-    unsetCursor();
-    splash_.hide();
-  };
+  const BatchProgress progress = splash_.ProgressFor(this);
   const CsvPromptImport::Outcome outcome = import.cmdCreatePrompts(txtCSVPath->text(), progress);
   if (outcome == CsvPromptImport::Outcome::Completed ||
       outcome == CsvPromptImport::Outcome::Stopped)

@@ -49,14 +49,7 @@ void frmImportOrvanePrompts::BuildControls() {
   cmdCreatePrompts->setObjectName(QStringLiteral("cmdCreatePrompts"));
   cmdExit = new QPushButton(QStringLiteral("Exit"), this);
   cmdExit->setObjectName(QStringLiteral("cmdExit"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(cmdCreatePrompts);
-  buttons->addStretch(1);
-  buttons->addWidget(cmdExit);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Frame1);
-  layout->addLayout(buttons);
+  LayOutBatchWindow(this, Frame1, cmdCreatePrompts, cmdExit);
 
   connect(cmbLanguages, &QComboBox::currentIndexChanged, this, [this] { cmbLanguages_Click(); });
   connect(cmdCreatePrompts, &QPushButton::clicked, this, [this] { cmdCreatePrompts_Click(); });
@@ -105,16 +98,7 @@ void frmImportOrvanePrompts::cmbLanguages_Click() {
 void frmImportOrvanePrompts::cmdCreatePrompts_Click() {
   PromptSetConstruction run(state_, *ui_, registry_);
   run.chkForceENX = chkForceENX->isChecked();
-  BatchProgress progress;
-  progress.started = [this] {
-    setCursor(Qt::WaitCursor);
-    splash_.ShowBeside(this);
-  };
-  progress.counted = [this](qint64 count) { splash_.ShowCount(count); };
-  progress.finished = [this] {
-    unsetCursor();
-    splash_.hide();
-  };
+  const BatchProgress progress = splash_.ProgressFor(this);
   if (run.cmdCreatePrompts(txtPromptPath->text(), SelectedCode(), progress) ==
       PromptSetConstruction::Outcome::Done)
     OfferToViewLog(*ui_, run.LogPath(), open_log);

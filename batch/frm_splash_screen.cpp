@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "platform/user_interface.h"
 #include "shell/gui_twips.h"
@@ -45,6 +47,30 @@ void frmSplashScreen::ShowCount(qint64 count) {
 
 QString frmSplashScreen::CountText() const {
   return lblPromptCount->text();
+}
+
+BatchProgress frmSplashScreen::ProgressFor(QWidget* batch_window) {
+  BatchProgress progress;
+  progress.started = [this, batch_window] {
+    batch_window->setCursor(Qt::WaitCursor);
+    ShowBeside(batch_window);
+  };
+  progress.counted = [this](qint64 count) { ShowCount(count); };
+  progress.finished = [this, batch_window] {
+    batch_window->unsetCursor();
+    hide();
+  };
+  return progress;
+}
+
+void LayOutBatchWindow(QWidget* window, QGroupBox* frame, QPushButton* create, QPushButton* exit) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(create);
+  buttons->addStretch(1);
+  buttons->addWidget(exit);
+  auto* layout = new QVBoxLayout(window);
+  layout->addWidget(frame);
+  layout->addLayout(buttons);
 }
 
 }  // namespace quillon

@@ -2,8 +2,11 @@
 
 #include <QWidget>
 
+#include "batch/batch_session.h"
+
 class QGroupBox;
 class QLabel;
+class QPushButton;
 
 namespace quillon {
 
@@ -25,6 +28,10 @@ class frmSplashScreen : public QWidget {
   void ShowCount(qint64 count);
   /// The count shown now.
   QString CountText() const;
+  /// The progress hooks of a run from `batch_window`: the hourglass on that
+  /// window and this window beside it while the run lasts, the count after
+  /// every prompt.
+  BatchProgress ProgressFor(QWidget* batch_window);
 
   /// Where the window goes relative to the batch window, in twips.
   static constexpr int kLeftOffsetTwips = 1500;
@@ -35,5 +42,9 @@ class frmSplashScreen : public QWidget {
   QLabel* Label1 = nullptr;
   QLabel* lblPromptCount = nullptr;
 };
+
+/// Lays out a batch window: its frame on top, "Create Prompts" at the left
+/// and "Exit" at the right below it.
+void LayOutBatchWindow(QWidget* window, QGroupBox* frame, QPushButton* create, QPushButton* exit);
 
 }  // namespace quillon
