@@ -6,9 +6,9 @@
 #include <QStringList>
 #include <random>
 
-#include "translation/dictionary.h"
-#include "translation/filters.h"
-#include "translation/tokenizer.h"
+#include "core/translation/dictionary.h"
+#include "core/translation/filters.h"
+#include "core/translation/tokenizer.h"
 
 namespace quillon {
 namespace {

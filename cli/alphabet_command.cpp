@@ -1,7 +1,7 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "platform/file_system.h"
-#include "synthesis/alphabet.h"
+#include "core/synthesis/alphabet.h"
 
 namespace quillon::cli {
 

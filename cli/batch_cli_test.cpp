@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include "batch/batch_test_util.h"
+#include "tests/support/batch_test_util.h"
 #include "platform/file_system.h"
-#include "shell/gui_test_printers.h"
+#include "gui/common/test_printers.h"
 
 namespace quillon {
 namespace {

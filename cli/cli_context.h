@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include "shell/main_state.h"
+#include "core/session/main_state.h"
 
 namespace quillon::cli {
 

@@ -1,6 +1,6 @@
 #include <QFileInfo>
 
-#include "batch/csv_import.h"
+#include "core/batch/csv_import.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/translation_setup.h"

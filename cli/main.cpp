@@ -4,7 +4,7 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "platform/file_system.h"
-#include "shell/version.h"
+#include "core/common/version.h"
 
 namespace quillon::cli {
 

@@ -1,10 +1,10 @@
-#include "batch/prompt_set.h"
+#include "core/batch/prompt_set.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/translation_setup.h"
-#include "localisation/language_table.h"
+#include "core/localisation/language_table.h"
 #include "platform/file_system.h"
-#include "shell/registry_store.h"
+#include "core/registry/registry_store.h"
 
 namespace quillon::cli {
 namespace {

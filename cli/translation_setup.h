@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/main_state.h"
-#include "shell/registry_store.h"
-#include "translation/dictionary.h"
+#include "core/session/main_state.h"
+#include "core/registry/registry_store.h"
+#include "core/translation/dictionary.h"
 
 namespace quillon::cli {
 

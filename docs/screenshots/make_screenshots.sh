@@ -10,6 +10,6 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
-cmake --build "$build" --target quillon-screenshots alphabet
+cmake --build "$build" --target quillon-screenshots alphabet help_page
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
   "$build/bin/quillon-screenshots" "$here"

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "platform/user_interface.h"
-#include "shell/main_state.h"
+#include "core/common/user_interface.h"
+#include "core/session/main_state.h"
 
 namespace quillon::test {
 

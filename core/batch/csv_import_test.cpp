@@ -1,0 +1,316 @@
+#include "core/batch/csv_import.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <future>
+#include <vector>
+
+#include "tests/support/batch_test_util.h"
+#include "platform/file_system.h"
+#include "core/translation/dictionary.h"
+
+namespace quillon {
+namespace {
+
+using test::BatchTest;
+
+// ---- The heading check -------------------------------------------------
+
+struct HeadingCase {
+  const char* name;
+  QByteArray bytes;  // the file's contents
+  CsvHeadingCheck expected;
+};
+
+class CsvHeadingTest : public ::testing::TestWithParam<HeadingCase> {};
+
+TEST_P(CsvHeadingTest, ChecksTheFirstLine) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("prompts.csv"));
+  test::WriteAll(path, GetParam().bytes);
+  EXPECT_EQ(CheckCsvHeading(path), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headings, CsvHeadingTest,
+    ::testing::Values(
+        HeadingCase{"Exact", "FILE, TEXT\r\na.wav,x\r\n", CsvHeadingCheck::Valid},
+        HeadingCase{"LowerCase", "file, text\n", CsvHeadingCheck::Valid},
+        HeadingCase{"ByteOrderMark",
+                    "\xEF\xBB\xBF"
+                    "File, Text\r\n",
+                    CsvHeadingCheck::Valid},
+        HeadingCase{"NoBlankAfterComma", "FILE,TEXT\r\n", CsvHeadingCheck::WrongHeading},
+        HeadingCase{"TrailingBlank", "FILE, TEXT \r\n", CsvHeadingCheck::WrongHeading},
+        HeadingCase{"DataFirst", "a.wav,hello\r\n", CsvHeadingCheck::WrongHeading},
+        HeadingCase{"EmptyFile", "", CsvHeadingCheck::Unreadable}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CsvHeadingTest, AMissingFileIsUnreadable) {
+  QTemporaryDir dir;
+  EXPECT_EQ(CheckCsvHeading(dir.filePath(QStringLiteral("gone.csv"))), CsvHeadingCheck::Unreadable);
+}
+
+// ---- File names --------------------------------------------------------
+
+TEST(LegalFileNameTest, AnExistingFileIsUsableAndLeftAlone) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("old.wav"));
+  test::WriteAll(path, "recording");
+  EXPECT_TRUE(bIsLegalFileName(path));
+  EXPECT_EQ(test::ReadAll(path), QByteArray("recording"));
+}
+
+TEST(LegalFileNameTest, ANewNameIsTriedAndNothingIsLeftBehind) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("new name.wav"));
+  EXPECT_TRUE(bIsLegalFileName(path));
+  EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(LegalFileNameTest, WhatTheFileSystemRefusesIsNotUsable) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("folder.wav"))));
+  EXPECT_FALSE(bIsLegalFileName(dir.filePath(QStringLiteral("missing/x.wav"))));
+  EXPECT_FALSE(bIsLegalFileName(dir.filePath(QStringLiteral("folder.wav"))));
+  EXPECT_FALSE(bIsLegalFileName(QString()));
+  EXPECT_TRUE(FolderExists(dir.filePath(QStringLiteral("folder.wav"))));
+}
+
+TEST(RowOutputPathTest, RelativeNamesBelongToTheCsvFilesFolder) {
+  EXPECT_EQ(RowOutputPath(QStringLiteral("a.wav"), QStringLiteral("/data/csv")),
+            QStringLiteral("/data/csv/a.wav"));
+  EXPECT_EQ(RowOutputPath(QStringLiteral("sub/../b.wav"), QStringLiteral("/data/csv")),
+            QStringLiteral("/data/csv/b.wav"));
+  EXPECT_EQ(RowOutputPath(QStringLiteral("/abs/c.wav"), QStringLiteral("/data/csv")),
+            QStringLiteral("/abs/c.wav"));
+}
+
+// ---- Runs --------------------------------------------------------------
+
+class CsvImportTest : public BatchTest {
+ protected:
+  void SetUp() override {
+    BatchTest::SetUp();
+    import_ = std::make_unique<CsvPromptImport>(*state_, ui_);
+  }
+  // Writes the CSV file and runs "Create Prompts" on it.
+  CsvPromptImport::Outcome Run(const QString& csv_text) {
+    WriteText(QStringLiteral("prompts.csv"), csv_text);
+    return import_->cmdCreatePrompts(Path(QStringLiteral("prompts.csv")), progress_);
+  }
+  QStringList Log() const { return LogLines(import_->LogPath()); }
+  QString Summary() const { return ui_.messages.isEmpty() ? QString() : ui_.messages.last(); }
+  // The construction's lines for a text built into `path`.
+  static QStringList Built(const QString& path, const QString& upper_text) {
+    return {QStringLiteral("    File path=") + path,
+            QStringLiteral("    Original String=") + upper_text,
+            QStringLiteral("    New Text=") + upper_text, QStringLiteral("    ")};
+  }
+
+  std::unique_ptr<CsvPromptImport> import_;
+  std::vector<qint64> counts_;
+  int started_ = 0;
+  int finished_ = 0;
+  BatchProgress progress_{[this] { ++started_; },
+                          [this](qint64 n) {
+                            counts_.push_back(n);
+                            EXPECT_EQ(started_, 1);
+                            EXPECT_TRUE(state_->bBatchMode);
+                          },
+                          [this] { ++finished_; }};
+};
+
+TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
+  const QString csv = QStringLiteral("FILE, TEXT\r\nhello.wav,Hello\r\na.wav,b,c\r\n\r\n");
+  EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 3 rows processed, 1 of them were good."));
+  const QString wav = Path(QStringLiteral("hello.wav"));
+  QStringList expected{QStringLiteral("hello.wav,Hello")};
+  expected << Built(wav, QStringLiteral("HELLO"));
+  expected << QStringLiteral("a.wav,b,c") << QStringLiteral("(error) Invalid row") << QString();
+  expected << QString() << QStringLiteral("(error) Invalid row") << QString();
+  EXPECT_EQ(Log(), expected);
+  EXPECT_EQ(test::DecodeWithMinimodem(wav), QStringLiteral("HELLO"));
+  EXPECT_EQ(counts_, (std::vector<qint64>{1, 2, 3}));
+  EXPECT_EQ(finished_, 1);
+  EXPECT_FALSE(state_->bBatchMode);
+  EXPECT_EQ(state_->nLogFile, nullptr);
+}
+
+TEST_F(CsvImportTest, ARowNamingAMissingFolderIsAnInvalidFileName) {
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nnowhere/x.wav,Hi\n")),
+            CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good."));
+  EXPECT_EQ(Log(), (QStringList{QStringLiteral("nowhere/x.wav,Hi"),
+                                QStringLiteral("(error) Invalid File name"), QString()}));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("nowhere"))));
+}
+
+TEST_F(CsvImportTest, QuotedTextsKeepTheirCommasAndOuterBlanksGo) {
+  WriteRecording(QStringLiteral("old.wav"), "old recording");
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\r\n"
+                               "  old.wav  ,  \"Yes, no, maybe\"  \r\n"
+                               "\"quoted name.wav\",plain\r\n")),
+            CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good."));
+  const QStringList log = Log();
+  ASSERT_GE(log.size(), 3);
+  EXPECT_EQ(log.at(1), QStringLiteral("    File path=") + Path(QStringLiteral("old.wav")));
+  EXPECT_EQ(log.at(2), QStringLiteral("    Original String=YES, NO, MAYBE"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("old.wav"))),
+            QStringLiteral("YES, NO, MAYBE"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("quoted name.wav"))),
+            QStringLiteral("PLAIN"));
+  EXPECT_EQ(state_->txtOutputFileName, Path(QStringLiteral("quoted name.wav")));
+  EXPECT_EQ(state_->txtInputText, QStringLiteral("plain"));
+}
+
+TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
+  DictionaryTables tables;
+  tables.strDictFrom = {QStringLiteral("SECRET")};
+  tables.strDictTo = {QStringLiteral("<SKIP>")};
+  state_->translation = &tables;
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nskip.wav,a secret text\nkeep.wav,open\n")),
+            CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good."));
+  EXPECT_TRUE(Log().contains(QStringLiteral("    File skipped per dictionary translation rules")));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("skip.wav"))));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("keep.wav"))), QStringLiteral("OPEN"));
+}
+
+TEST_F(CsvImportTest, AHeadingOnlyFileProcessesNothing) {
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\r\n")), CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 0 rows processed, 0 of them were good."));
+  EXPECT_TRUE(QFileInfo::exists(import_->LogPath()));
+  EXPECT_EQ(test::ReadAll(import_->LogPath()), QByteArray());
+  EXPECT_TRUE(counts_.empty());
+}
+
+TEST_F(CsvImportTest, AFailedConstructionIsLoggedAsNotBuiltAndIsNotGood) {
+  test::InstallRecordingWavcat(program_folder_, 1, QStringLiteral("wavcat: disk full"));
+  WriteRecording(QStringLiteral("keep.wav"), "old recording");
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nkeep.wav,new text\n")),
+            CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good."));
+  const QStringList log = Log();
+  ASSERT_GE(log.size(), 3);
+  EXPECT_EQ(log.mid(log.size() - 2),
+            (QStringList{QStringLiteral("(error) Prompt not built"), QString()}));
+  EXPECT_TRUE(log.filter(QStringLiteral("    (error):"))
+                  .join('\n')
+                  .contains(QStringLiteral("wavcat: disk full")));
+  EXPECT_EQ(test::ReadAll(Path(QStringLiteral("keep.wav"))), QByteArray("old recording"));
+}
+
+TEST_F(CsvImportTest, AnEmptyTextBuildsNothingAndIsNotGood) {
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nempty.wav,\n")), CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good."));
+  EXPECT_TRUE(ui_.messages.contains(
+      QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.")));
+  EXPECT_EQ(Log(),
+            (QStringList{QStringLiteral("empty.wav,"),
+                         QStringLiteral("(error) Prompt not built (empty text)"), QString()}));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("empty.wav"))));
+}
+
+TEST_F(CsvImportTest, RowsPastThe32767thAreCountedAndBuilt) {
+  QString csv = QStringLiteral("FILE, TEXT\n");
+  const int invalid_rows = 32770;
+  for (int i = 0; i < invalid_rows; ++i) csv += QStringLiteral("one field\n");
+  csv += QStringLiteral("last.wav,the end\n");
+  EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 32771 rows processed, 1 of them were good."));
+  EXPECT_EQ(counts_.size(), 32771u);
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("last.wav"))), QStringLiteral("THE END"));
+}
+
+TEST_F(CsvImportTest, AReadOnlyOldLogRefusesTheRunAndLosesNothing) {
+  test::WriteAll(import_->LogPath(), "last run\r\n");
+  ASSERT_TRUE(QFile::setPermissions(import_->LogPath(), QFile::ReadOwner));
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nnew.wav,hello\n")),
+            CsvPromptImport::Outcome::LogRefused);
+  ASSERT_EQ(ui_.messages.size(), 1);
+  EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("Error in cmdCreatePrompts:")));
+  EXPECT_TRUE(ui_.messages.first().contains(import_->LogPath()));
+  EXPECT_EQ(test::ReadAll(import_->LogPath()), QByteArray("last run\r\n"));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("new.wav"))));
+  EXPECT_EQ(started_, 0);
+  EXPECT_FALSE(state_->bBatchMode);
+}
+
+TEST_F(CsvImportTest, NoFileChosenShowsTheMessageAndCreatesNoLog) {
+  EXPECT_EQ(import_->cmdCreatePrompts(QString(), progress_), CsvPromptImport::Outcome::NoFile);
+  EXPECT_EQ(ui_.messages,
+            QStringList{QStringLiteral(
+                "You must first select a text file to read the CSV information from")});
+  EXPECT_FALSE(QFileInfo::exists(import_->LogPath()));
+}
+
+TEST_F(CsvImportTest, ACsvFileThatCannotBeReadStopsTheRunWithAReport) {
+  const QString missing = Path(QStringLiteral("gone.csv"));
+  EXPECT_EQ(import_->cmdCreatePrompts(missing, progress_), CsvPromptImport::Outcome::Stopped);
+  ASSERT_EQ(ui_.messages.size(), 1);
+  EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("(error):53 (")));
+  EXPECT_TRUE(ui_.messages.first().endsWith(
+      QStringLiteral(") in procedure ProcessCSVFile of Form frmImportFromCSV")));
+  EXPECT_EQ(Log(), ui_.messages);
+  EXPECT_EQ(finished_, 1);
+  EXPECT_FALSE(state_->bBatchMode);
+}
+
+TEST_F(CsvImportTest, ALogThatStopsTakingLinesEndsTheRun) {
+  // /dev/full takes the log open but refuses every line written to it.
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), import_->LogPath()));
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nfirst.wav,one\nsecond.wav,two\n")),
+            CsvPromptImport::Outcome::Stopped);
+  ASSERT_EQ(ui_.messages.size(), 1);
+  EXPECT_TRUE(ui_.messages.first().contains(QStringLiteral("Cannot write to the log file")));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("first.wav"))));
+  EXPECT_TRUE(counts_.empty());
+}
+
+TEST_F(CsvImportTest, RelativeNamesAreBuiltBesideTheCsvFileNotInTheWorkingFolder) {
+  WriteText(QStringLiteral("csv/sub/.keep"), QString());
+  WriteText(QStringLiteral("csv/list.csv"), QStringLiteral("FILE, TEXT\nsub/rel.wav,near\n"));
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(program_folder_));
+  const auto outcome = import_->cmdCreatePrompts(Path(QStringLiteral("csv/list.csv")), progress_);
+  QDir::setCurrent(before);
+  EXPECT_EQ(outcome, CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("csv/sub/rel.wav"))),
+            QStringLiteral("NEAR"));
+  EXPECT_FALSE(QFileInfo::exists(JoinPath(program_folder_, QStringLiteral("sub"))));
+}
+
+TEST_F(CsvImportTest, AThousandRowsBuildThroughTheRealWavcatAndEveryOneDecodes) {
+  constexpr int kRows = 1000;
+  WriteText(QStringLiteral("out/.keep"), QString());
+  QString csv = QStringLiteral("FILE, TEXT\r\n");
+  for (int i = 0; i < kRows; ++i)
+    csv += QStringLiteral("out/p%1.wav,Prompt %1 is ready\r\n").arg(i);
+  EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1000 rows processed, 1000 of them were good."));
+  ASSERT_EQ(counts_.size(), static_cast<size_t>(kRows));
+  EXPECT_EQ(counts_.back(), kRows);
+  // Two decoders at a time: minimodem's start-up dominates each decode.
+  auto decode_half = [this](int first) {
+    QStringList wrong;
+    for (int i = first; i < kRows; i += 2) {
+      const QString heard = test::DecodeWithMinimodem(Path(QStringLiteral("out/p%1.wav").arg(i)));
+      if (heard != QStringLiteral("PROMPT %1 IS READY").arg(i))
+        wrong << QStringLiteral("p%1.wav: %2").arg(i).arg(heard);
+    }
+    return wrong;
+  };
+  auto odd = std::async(std::launch::async, decode_half, 1);
+  QStringList wrong = decode_half(0);
+  wrong += odd.get();
+  EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QLatin1Char('\n')).toStdString();
+}
+
+}  // namespace
+}  // namespace quillon

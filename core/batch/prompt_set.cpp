@@ -1,0 +1,178 @@
+#include "core/batch/prompt_set.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "core/batch/prompt_naming.h"
+#include "core/localisation/language_table.h"
+#include "platform/file_system.h"
+#include "platform/text_file.h"
+
+namespace quillon {
+namespace {
+
+const QString kPromptsFolder = QStringLiteral("localize/prompts/");
+const QString kDefaultConfigurationFolder = QStringLiteral("localize/DefaultConfiguration/");
+
+QString ReadString(Registry& registry, const QString& key, const QString& value,
+                   RuntimeError* error) {
+  return registry.RegReadValue(HKEY_LOCAL_MACHINE, key, value, REG_SZ, QVariant(), error)
+      .toString();
+}
+
+// Names as the voicemail server's file system lists them: by name without
+// regard to case (exact case only breaks ties, so the order is fixed).
+QStringList SortedByName(QStringList names) {
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+  });
+  return names;
+}
+
+}  // namespace
+
+const QString kNoLanguagesMessage =
+    QStringLiteral("Error! No languages found configured as active TUI languages!");
+const QString kPromptFolderMissingMessage =
+    QStringLiteral("Prompts for language directory not found!");
+const QString kTranslationOffWarning = QStringLiteral(
+    "The 'apply dictionary translation to input text' option is not checked under the file "
+    "menu.  It is HIGHLY reccomended that you set this option before constructing the Orvane "
+    "prompt set.  Continue anyway?");
+
+std::vector<LanguageEntry> LanguageEntries(const QString& tui_languages_loaded) {
+  std::vector<LanguageEntry> entries;
+  if (tui_languages_loaded.isEmpty()) return entries;
+  for (const QString& piece : tui_languages_loaded.split(QLatin1Char(',')))
+    entries.push_back({LangCodeToLanguageName(piece), LangCodeToLcid(piece)});
+  return entries;
+}
+
+QString ReadTuiLanguagesLoaded(Registry& registry, RuntimeError* error) {
+  return ReadString(registry, kSystemParametersKey, kTuiLanguagesValue, error);
+}
+
+QString ReadRootPath(Registry& registry, RuntimeError* error) {
+  return ReadString(registry, kHubrixKey, kRootPathValue, error)
+      .replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+QString LanguagePromptFolder(const QString& root, const QString& code) {
+  return root + kPromptsFolder + code;
+}
+
+QString DefaultConfigurationFolder(const QString& root, const QString& code) {
+  return root + kDefaultConfigurationFolder + code;
+}
+
+PromptSetConstruction::PromptSetConstruction(MainState& state, UserInterface& ui,
+                                             Registry& registry)
+    : state_(state), ui_(ui), registry_(registry) {}
+
+QString PromptSetConstruction::LogPath() const {
+  return JoinPath(state_.program_folder, kPromptSetLogName);
+}
+
+// The log is replaced before anything else changes, so that a run that
+// cannot have its log leaves everything as it was.
+PromptSetConstruction::Outcome PromptSetConstruction::cmdCreatePrompts(
+    const QString& txtPromptPath, const QString& code, const BatchProgress& progress) {
+  if (!FolderExists(txtPromptPath)) {
+    ui_.MsgBox(kPromptFolderMissingMessage);
+    return Outcome::FolderMissing;
+  }
+  if (!state_.mnuApplyTranslationTable &&
+      ui_.Ask(kTranslationOffWarning, QStringLiteral("WARNING!")) == UserInterface::Answer::No)
+    return Outcome::Declined;
+  QString err;
+  if (!StartBatchLog(LogPath(), &log_, &err)) {
+    ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + err);
+    return Outcome::LogRefused;
+  }
+  BatchModeScope batch(state_, &log_);
+  nPromptCount = 0;
+  visited_.clear();
+  progress_ = &progress;
+  progress.Started();
+  ProcessPromptFolder(txtPromptPath);
+  RuntimeError error;
+  const QString root = ReadRootPath(registry_, &error);
+  if (error.number != 0)
+    ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + error.description);
+  ProcessPromptFolder(DefaultConfigurationFolder(root, code));
+  log_.Close();
+  progress_ = nullptr;
+  progress.Finished();
+  return Outcome::Done;
+}
+
+void PromptSetConstruction::ProcessPromptFolder(const QString& folder) {
+  const QFileInfo info(folder);
+  if (!info.isDir()) return;
+  const QString canonical = info.canonicalFilePath();
+  if (visited_.contains(canonical)) return;  // a link back into a tree already walked
+  visited_.insert(canonical);
+  const QDir dir(folder);
+  for (const QString& sub : SortedByName(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)))
+    ProcessPromptFolder(JoinPath(folder, sub));
+  for (const QString& file : SortedByName(dir.entryList(QDir::Files))) {
+    if (file.compare(kPromptFileName, Qt::CaseInsensitive) == 0)
+      ProcessPromptIni(JoinPath(folder, file));
+  }
+}
+
+// A line that starts with "[" opens a section; the line after it is the
+// section's text line. A header with no text line after it (the file ends,
+// or the next header follows at once) is logged and skipped.
+void PromptSetConstruction::ProcessPromptIni(const QString& prompt_file) {
+  log_.WriteLine(QStringLiteral("Crunching: ") + prompt_file);
+  const TextFile file = ReadTextFile(prompt_file);
+  if (!file.ok) {
+    Report(QStringLiteral("(error) Prompt file cannot be read (") + file.error +
+           QStringLiteral("): ") + prompt_file);
+    return;
+  }
+  const QString folder = QFileInfo(prompt_file).path();
+  const QStringList& lines = file.lines;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (!lines.at(i).startsWith(QLatin1Char('['))) continue;
+    ++nPromptCount;
+    if (progress_) progress_->Counted(nPromptCount);
+    const bool has_text = i + 1 < lines.size() && !lines.at(i + 1).startsWith(QLatin1Char('['));
+    if (!has_text) {
+      Report(QStringLiteral("(error) No text line after section header: ") + lines.at(i));
+      continue;
+    }
+    BuildSection(folder, lines.at(i), lines.at(i + 1));
+    ++i;
+  }
+}
+
+void PromptSetConstruction::BuildSection(const QString& folder, const QString& header,
+                                         const QString& text_line) {
+  QString name;
+  QString problem;
+  if (!PromptNameFromHeader(header, &name, &problem)) {
+    Report(QStringLiteral("(error) ") + problem);
+    return;
+  }
+  const PromptTarget target = TargetForPrompt(folder, name, chkForceENX);
+  if (!target.ok) {
+    Report(QStringLiteral("(error) ") + target.problem);
+    return;
+  }
+  if (!target.copy_from.isEmpty()) {
+    // A failed copy leaves the ENX name in force; the construction goes on.
+    QString ignored;
+    CopyFileReplacing(ResolveCaseInsensitive(target.copy_from),
+                      ResolveCaseInsensitive(target.copy_to), &ignored);
+  }
+  const ConstructionResult result =
+      BuildPrompt(state_, PromptTextFromLine(text_line), target.output);
+  const QString not_built = NotBuiltLine(result.status);
+  if (!not_built.isEmpty()) Report(not_built + QStringLiteral(": ") + target.output);
+}
+
+}  // namespace quillon

@@ -1,0 +1,325 @@
+#include "core/batch/prompt_set.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <vector>
+
+#include "tests/support/batch_test_util.h"
+#include "core/localisation/language_table.h"
+#include "platform/file_system.h"
+#include "core/registry/registry_store.h"
+
+namespace quillon {
+namespace {
+
+using test::BatchTest;
+
+// ---- The language list and the folders ---------------------------------
+
+TEST(LanguageEntriesTest, OneEntryPerPieceBetweenCommas) {
+  const std::vector<LanguageEntry> entries = LanguageEntries(QStringLiteral("ENU,ENX"));
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].lcid, 1033);
+  EXPECT_EQ(entries[0].name, LcidToLanguageName(1033));
+  EXPECT_EQ(entries[1].lcid, 33801);
+  EXPECT_EQ(entries[1].name, QStringLiteral("English (TTY/TDD)"));
+}
+
+TEST(LanguageEntriesTest, PiecesAreNotTrimmedAndUnknownOnesActAsUsEnglish) {
+  const std::vector<LanguageEntry> entries = LanguageEntries(QStringLiteral("ENU, DEU,,FRA"));
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[1].lcid, 1033);
+  EXPECT_EQ(entries[1].name, LcidToLanguageName(1033));
+  EXPECT_EQ(entries[2].lcid, 1033);
+  EXPECT_EQ(entries[3].lcid, 1036);
+  EXPECT_TRUE(LanguageEntries(QString()).empty());
+}
+
+TEST(PromptFoldersTest, TheRootIsJoinedDirectly) {
+  EXPECT_EQ(LanguagePromptFolder(QStringLiteral("/srv/vm/"), QStringLiteral("DEU")),
+            QStringLiteral("/srv/vm/localize/prompts/DEU"));
+  EXPECT_EQ(DefaultConfigurationFolder(QStringLiteral("/srv/vm/"), QStringLiteral("DEU")),
+            QStringLiteral("/srv/vm/localize/DefaultConfiguration/DEU"));
+  EXPECT_EQ(LanguagePromptFolder(QString(), QStringLiteral("ENU")),
+            QStringLiteral("localize/prompts/ENU"));
+}
+
+TEST(PromptRegistryTest, ReadsTheVoicemailValuesFromAnExportedStore) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("server.reg"));
+  test::WriteAll(path, test::VoicemailRegistryExport(QStringLiteral("ENU,DEU"),
+                                                     QStringLiteral("D:/Voice Mail/")));
+  RegistryStore store(path);
+  RuntimeError error;
+  EXPECT_EQ(ReadTuiLanguagesLoaded(store, &error), QStringLiteral("ENU,DEU"));
+  EXPECT_EQ(ReadRootPath(store, &error), QStringLiteral("D:/Voice Mail/"));
+  EXPECT_EQ(error.number, 0);
+
+  RegistryStore empty(dir.filePath(QStringLiteral("none.reg")));
+  EXPECT_EQ(ReadTuiLanguagesLoaded(empty, &error), QString());
+  EXPECT_EQ(ReadRootPath(empty, &error), QString());
+}
+
+// ---- Runs --------------------------------------------------------------
+
+class PromptSetTest : public BatchTest {
+ protected:
+  void SetUp() override {
+    BatchTest::SetUp();
+    root_ = Path(QStringLiteral("orvane/"));
+    registry_path_ = Path(QStringLiteral("server.reg"));
+    SetRegistry(QStringLiteral("ENU,DEU"), root_);
+    store_ = std::make_unique<RegistryStore>(registry_path_);
+    run_ = std::make_unique<PromptSetConstruction>(*state_, ui_, *store_);
+  }
+  void SetRegistry(const QString& languages, const QString& root) {
+    test::WriteAll(registry_path_, test::VoicemailRegistryExport(languages, root));
+  }
+  QString Lang(const QString& relative) const {
+    return root_ + QStringLiteral("localize/prompts/DEU/") + relative;
+  }
+  QString DeuFolder() const { return root_ + QStringLiteral("localize/prompts/DEU"); }
+  PromptSetConstruction::Outcome Run(const QString& folder, const QString& code) {
+    return run_->cmdCreatePrompts(folder, code, progress_);
+  }
+  QStringList Crunched() const {
+    return LogLines(run_->LogPath()).filter(QRegularExpression(QStringLiteral("^Crunching: ")));
+  }
+
+  QString root_;
+  QString registry_path_;
+  std::unique_ptr<RegistryStore> store_;
+  std::unique_ptr<PromptSetConstruction> run_;
+  std::vector<qint64> counts_;
+  int started_ = 0;
+  int finished_ = 0;
+  BatchProgress progress_{[this] { ++started_; }, [this](qint64 n) { counts_.push_back(n); },
+                          [this] { ++finished_; }};
+};
+
+// Two languages, nested folders, prompt files named in several cases, names
+// with and without a prompt number, and the sections that cannot be built.
+class PromptTreeTest : public PromptSetTest {
+ protected:
+  void SetUp() override {
+    PromptSetTest::SetUp();
+    const QString deu = QStringLiteral("orvane/localize/prompts/DEU/");
+    WriteText(deu + QStringLiteral("prompt.ini"),
+              QStringLiteral("; greetings\r\n"
+                             "[GreetDEU001]\r\nText=Guten Tag\r\n"
+                             "[Welcome]\r\nText=Welcome home\r\n"
+                             "[Empty]\r\nText=\r\n"
+                             "[AB001]\r\nText=short name\r\n"
+                             "[\r\nText=no name\r\n"
+                             "[Last]\r\n"));
+    WriteText(deu + QStringLiteral("sub_a/Prompt.ini"),
+              QStringLiteral("[MenuDEU010]\nText=Press 1\n"));
+    WriteText(deu + QStringLiteral("sub_a/deeper/PROMPT.INI"),
+              QStringLiteral("[DeepDEU020]\nText=Deep 2\n"));
+    WriteText(deu + QStringLiteral("Sub_b/prompt.INI"),
+              QStringLiteral("[OtherDEU030]\nText=Other 3\n"));
+    WriteText(QStringLiteral("orvane/localize/DefaultConfiguration/DEU/prompt.ini"),
+              QStringLiteral("[DefaultDEU040]\nText=Default 4\n"));
+    WriteText(QStringLiteral("orvane/localize/prompts/ENU/prompt.ini"),
+              QStringLiteral("[GreetENU001]\nText=Hello\n"));
+    for (const char* name :
+         {"GreetDEU001.wav", "welcome.wav", "sub_a/MenuDEU010.WAV", "sub_a/deeper/DeepDEU020.wav",
+          "Sub_b/OtherDEU030.wav", "GREETENX001.wav"})
+      WriteRecording(deu + QString::fromLatin1(name), QByteArray("recording ") + name);
+    WriteRecording(QStringLiteral("orvane/localize/DefaultConfiguration/DEU/DefaultDEU040.wav"),
+                   "recording default");
+    WriteRecording(QStringLiteral("orvane/localize/prompts/ENU/GreetENU001.wav"), "recording enu");
+  }
+
+  // The names in `folder` that match `name` without regard to case.
+  static QStringList Matching(const QString& folder, const QString& name) {
+    QStringList found;
+    for (const QString& entry : QDir(folder).entryList(QDir::Files))
+      if (entry.compare(name, Qt::CaseInsensitive) == 0) found << entry;
+    return found;
+  }
+};
+
+TEST_F(PromptTreeTest, EnxRunWalksDepthFirstCountsAcrossFilesAndLeavesRecordingsAlone) {
+  run_->chkForceENX = true;
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+
+  const QString deu = Lang(QString());
+  EXPECT_EQ(
+      Crunched(),
+      (QStringList{QStringLiteral("Crunching: ") + deu + QStringLiteral("sub_a/deeper/PROMPT.INI"),
+                   QStringLiteral("Crunching: ") + deu + QStringLiteral("sub_a/Prompt.ini"),
+                   QStringLiteral("Crunching: ") + deu + QStringLiteral("Sub_b/prompt.INI"),
+                   QStringLiteral("Crunching: ") + deu + QStringLiteral("prompt.ini"),
+                   QStringLiteral("Crunching: ") + root_ +
+                       QStringLiteral("localize/DefaultConfiguration/DEU/prompt.ini")}));
+  EXPECT_EQ(counts_, (std::vector<qint64>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  EXPECT_EQ(started_, 1);
+  EXPECT_EQ(finished_, 1);
+  EXPECT_FALSE(state_->bBatchMode);
+
+  // The language's recordings are untouched; the ENX prompts sit beside them.
+  EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GreetDEU001.wav")),
+            QByteArray("recording GreetDEU001.wav"));
+  EXPECT_EQ(test::ReadAll(deu + QStringLiteral("sub_a/MenuDEU010.WAV")),
+            QByteArray("recording sub_a/MenuDEU010.WAV"));
+  EXPECT_EQ(test::ReadAll(deu + QStringLiteral("sub_a/deeper/DeepDEU020.wav")),
+            QByteArray("recording sub_a/deeper/DeepDEU020.wav"));
+  // An ENX file of another run, named in another case, is met and replaced.
+  EXPECT_EQ(Matching(deu, QStringLiteral("GreetENX001.wav")), QStringList{"GREETENX001.wav"});
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("GREETENX001.wav")),
+            QStringLiteral("GUTEN TAG"));
+  EXPECT_EQ(Matching(deu + QStringLiteral("sub_a"), QStringLiteral("MenuENX010.wav")).size(), 1);
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("sub_a/MenuENX010.wav")),
+            QStringLiteral("PRESS 1"));
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("sub_a/deeper/DeepENX020.wav")),
+            QStringLiteral("DEEP 2"));
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("Sub_b/OtherENX030.wav")),
+            QStringLiteral("OTHER 3"));
+  EXPECT_EQ(test::DecodeWithMinimodem(
+                root_ + QStringLiteral("localize/DefaultConfiguration/DEU/DefaultENX040.wav")),
+            QStringLiteral("DEFAULT 4"));
+  // A name without a prompt number is written under its own name: the
+  // recording "welcome.wav" is replaced in place.
+  EXPECT_EQ(Matching(deu, QStringLiteral("welcome.wav")), QStringList{"welcome.wav"});
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("welcome.wav")),
+            QStringLiteral("WELCOME HOME"));
+
+  // The sections that cannot be built are logged and leave nothing behind.
+  const QStringList log = LogLines(run_->LogPath());
+  EXPECT_TRUE(log.contains(QStringLiteral("    (error) Prompt not built (empty text): ") + deu +
+                           QStringLiteral("Empty.WAV")));
+  EXPECT_TRUE(log.contains(
+      QStringLiteral("    (error) Prompt name too short to take the ENX code: AB001")));
+  EXPECT_TRUE(log.contains(QStringLiteral("    (error) Section header names no prompt: [")));
+  EXPECT_TRUE(
+      log.contains(QStringLiteral("    (error) No text line after section header: [Last]")));
+  EXPECT_EQ(ui_.messages.count(QStringLiteral(
+                "You must first enter some text to convert into TTY/TDD WAV format.")),
+            1);
+  EXPECT_TRUE(Matching(deu, QStringLiteral("Empty.wav")).isEmpty());
+  EXPECT_TRUE(QDir(deu).entryList({QStringLiteral("AB*")}, QDir::Files).isEmpty());
+  EXPECT_TRUE(QDir(deu).entryList({QStringLiteral("Last*")}, QDir::Files).isEmpty());
+
+  // The other language is not touched.
+  EXPECT_EQ(QDir(root_ + QStringLiteral("localize/prompts/ENU")).entryList(QDir::Files),
+            (QStringList{"GreetENU001.wav", "prompt.ini"}));
+}
+
+TEST_F(PromptTreeTest, WithoutEnxThePromptsReplaceTheRecordingsUnderTheirOwnNames) {
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  const QString deu = Lang(QString());
+  EXPECT_EQ(Matching(deu, QStringLiteral("GreetDEU001.wav")), QStringList{"GreetDEU001.wav"});
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("GreetDEU001.wav")),
+            QStringLiteral("GUTEN TAG"));
+  EXPECT_EQ(Matching(deu + QStringLiteral("sub_a"), QStringLiteral("MenuDEU010.wav")),
+            QStringList{"MenuDEU010.WAV"});
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("sub_a/MenuDEU010.WAV")),
+            QStringLiteral("PRESS 1"));
+  // AB001 is short but needs no ENX name here.
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("AB001.WAV")),
+            QStringLiteral("SHORT NAME"));
+  EXPECT_TRUE(Matching(deu + QStringLiteral("sub_a"), QStringLiteral("MenuENX010.wav")).isEmpty());
+  EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GREETENX001.wav")),
+            QByteArray("recording GREETENX001.wav"));
+}
+
+TEST_F(PromptTreeTest, AFailedConstructionLeavesTheRecordingAsItWasAndTheWalkGoesOn) {
+  // Without the clip of "G" wavcat refuses the prompt that needs it.
+  ASSERT_TRUE(QFile::remove(JoinPath(program_folder_, QStringLiteral("g.wav"))));
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  const QString deu = Lang(QString());
+  EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GreetDEU001.wav")),
+            QByteArray("recording GreetDEU001.wav"));
+  const QStringList log = LogLines(run_->LogPath());
+  EXPECT_TRUE(log.contains(QStringLiteral("    (error) Prompt not built: ") + deu +
+                           QStringLiteral("GreetDEU001.WAV")));
+  EXPECT_FALSE(log.filter(QStringLiteral("    (error):")).isEmpty());
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("welcome.wav")),
+            QStringLiteral("WELCOME HOME"));
+}
+
+TEST_F(PromptTreeTest, AMissingRootPathFallsBackToFoldersBelowTheWorkingFolder) {
+  SetRegistry(QStringLiteral("DEU"), QString());
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(root_));
+  RuntimeError error;
+  const QString folder = LanguagePromptFolder(ReadRootPath(*store_, &error), QStringLiteral("DEU"));
+  const auto outcome = Run(folder, QStringLiteral("DEU"));
+  QDir::setCurrent(before);
+  ASSERT_EQ(folder, QStringLiteral("localize/prompts/DEU"));
+  ASSERT_EQ(outcome, PromptSetConstruction::Outcome::Done);
+  const QStringList crunched = Crunched();
+  ASSERT_EQ(crunched.size(), 5);
+  EXPECT_EQ(crunched.first(),
+            QStringLiteral("Crunching: localize/prompts/DEU/sub_a/deeper/PROMPT.INI"));
+  EXPECT_EQ(crunched.last(),
+            QStringLiteral("Crunching: localize/DefaultConfiguration/DEU/prompt.ini"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("Sub_b/OtherDEU030.wav"))),
+            QStringLiteral("OTHER 3"));
+}
+
+TEST_F(PromptTreeTest, AFolderLinkedBackIntoTheTreeIsWalkedOnce) {
+  ASSERT_TRUE(QFile::link(DeuFolder(), Lang(QStringLiteral("sub_a/loop"))));
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  EXPECT_EQ(Crunched().size(), 5);
+  EXPECT_EQ(counts_.size(), 10u);
+}
+
+TEST_F(PromptSetTest, APromptFileThatCannotBeReadIsLoggedAndTheWalkGoesOn) {
+  const QString deu = QStringLiteral("orvane/localize/prompts/DEU/");
+  WriteText(deu + QStringLiteral("b/prompt.ini"), QStringLiteral("[OkDEU001]\nText=ok\n"));
+  ASSERT_TRUE(QDir().mkpath(Lang(QStringLiteral("a"))));
+  // Reading this file fails with an I/O error, even for the superuser.
+  ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), Lang(QStringLiteral("a/prompt.ini"))));
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  const QStringList log = LogLines(run_->LogPath());
+  ASSERT_GE(log.size(), 3);
+  EXPECT_EQ(log.at(0), QStringLiteral("Crunching: ") + Lang(QStringLiteral("a/prompt.ini")));
+  EXPECT_TRUE(log.at(1).startsWith(QStringLiteral("    (error) Prompt file cannot be read (")));
+  EXPECT_EQ(log.at(2), QStringLiteral("Crunching: ") + Lang(QStringLiteral("b/prompt.ini")));
+  EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("b/OkDEU001.WAV"))),
+            QStringLiteral("OK"));
+}
+
+TEST_F(PromptSetTest, AMissingLanguageFolderStopsBeforeAnythingChanges) {
+  EXPECT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::FolderMissing);
+  EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Prompts for language directory not found!")});
+  EXPECT_FALSE(QFileInfo::exists(run_->LogPath()));
+  EXPECT_EQ(started_, 0);
+}
+
+TEST_F(PromptSetTest, TheDictionaryWarningCanStopTheRunOrLetItGoOn) {
+  WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[HiDEU001]\nText=hi\n"));
+  state_->mnuApplyTranslationTable = false;
+  ui_.answers = {UserInterface::Answer::No, UserInterface::Answer::Yes};
+  EXPECT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Declined);
+  EXPECT_EQ(ui_.titles, QStringList{QStringLiteral("WARNING!")});
+  EXPECT_FALSE(QFileInfo::exists(run_->LogPath()));
+  EXPECT_FALSE(QFileInfo::exists(Lang(QStringLiteral("HiDEU001.WAV"))));
+
+  EXPECT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("HiDEU001.WAV"))), QStringLiteral("HI"));
+}
+
+TEST_F(PromptSetTest, AReadOnlyOldLogRefusesTheRunAndLosesNothing) {
+  WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[HiDEU001]\nText=hi\n"));
+  test::WriteAll(run_->LogPath(), "last run\r\n");
+  ASSERT_TRUE(QFile::setPermissions(run_->LogPath(), QFile::ReadOwner));
+  EXPECT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::LogRefused);
+  ASSERT_EQ(ui_.messages.size(), 1);
+  EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("Error in cmdCreatePrompts:")));
+  EXPECT_EQ(test::ReadAll(run_->LogPath()), QByteArray("last run\r\n"));
+  EXPECT_FALSE(QFileInfo::exists(Lang(QStringLiteral("HiDEU001.WAV"))));
+  EXPECT_FALSE(state_->bBatchMode);
+  EXPECT_EQ(started_, 0);
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+namespace quillon {
+
+/// Where report lines go: the main window's diagnostic pane, or the open
+/// batch log while a batch runs. Implemented by MainState::DiagOutput.
+class DiagnosticOutput {
+ public:
+  virtual ~DiagnosticOutput() = default;
+  /// Reports one line.
+  virtual void DiagOutput(const QString& strString) = 0;
+};
+
+/// The main window's diagnostic pane `txtDiag`: only appended to, and
+/// cleared only when a construction starts outside a batch.
+class DiagnosticPane {
+ public:
+  virtual ~DiagnosticPane() = default;
+  virtual void Clear() = 0;
+  virtual void AppendLine(const QString& line) = 0;
+};
+
+/// Modules and other windows report through the main window's routine.
+inline void WriteDiagLine(DiagnosticOutput& diag, const QString& line) { diag.DiagOutput(line); }
+
+/// A run-time failure as the reports show it: a number and a description.
+struct RuntimeError {
+  int number = 0;
+  QString description;
+};
+
+/// Error numbers of the failures Quillon reports; the numbers follow the
+/// classic run-time numbering so that reports stay familiar.
+namespace error_number {
+inline constexpr int kInputPastEndOfFile = 62;
+inline constexpr int kFileNotFound = 53;
+inline constexpr int kPermissionDenied = 70;
+inline constexpr int kPathFileAccess = 75;
+inline constexpr int kPathNotFound = 76;
+inline constexpr int kRegistry = 1001;
+/// The joining tool ran but did not produce its output.
+inline constexpr int kToolFailed = 1002;
+}  // namespace error_number
+
+/// "(error):<number> (<description>) in procedure <procedure> of Form <form>"
+QString FormatErrorLine(const RuntimeError& error, const QString& procedure, const QString& form);
+
+}  // namespace quillon

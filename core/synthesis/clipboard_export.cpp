@@ -1,0 +1,34 @@
+#include "core/synthesis/clipboard_export.h"
+
+#include <QFile>
+
+#include "platform/file_system.h"
+#include "core/common/report.h"
+
+namespace quillon {
+
+bool CopyWavToClipboard(const QString& strFileName, WaveClipboard& clipboard, UserInterface& ui) {
+  const auto report = [&ui](const RuntimeError& error) {
+    ui.MsgBox(FormatErrorLine(error, QStringLiteral("myCopyWavToClipboard"),
+                              QStringLiteral("frmMain")));
+  };
+  const QString path = ResolveCaseInsensitive(strFileName);
+  if (!FileExists(path)) {
+    report({error_number::kFileNotFound, QStringLiteral("File not found: ") + strFileName});
+    return false;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    report({error_number::kPathFileAccess, file.errorString()});
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    report({error_number::kPathFileAccess, file.errorString()});
+    return false;
+  }
+  clipboard.SetWave(bytes);
+  return true;
+}
+
+}  // namespace quillon

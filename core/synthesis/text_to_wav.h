@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "core/common/user_interface.h"
+#include "core/common/report.h"
+#include "core/synthesis/wavcat_command.h"
+#include "core/translation/translation_stage.h"
+
+namespace quillon {
+
+/// The receiver of the construction's report lines, the pane it clears and
+/// the places its results go. MainState provides all of them.
+struct ConstructionContext {
+  QString text;                ///< the text to convert (txtInputText)
+  QString output_path;         ///< the WAV file to write (txtOutputFileName)
+  bool translate = true;       ///< the translation switch
+  bool batch_mode = false;     ///< bBatchMode: reports go to the batch log
+  QString program_folder;      ///< clips and chunk files live here
+  DiagnosticOutput* diag = nullptr;          ///< DiagOutput
+  UserInterface* ui = nullptr;               ///< messages and the busy pointer
+  TranslationStage* translation = nullptr;   ///< null: no tables, text unchanged
+  WaveClipboard* clipboard = nullptr;        ///< null: no clipboard export
+  std::function<void()> clear_pane;          ///< clears the diagnostic pane
+};
+
+/// How a construction ended.
+struct ConstructionResult {
+  enum class Status {
+    EmptyText,  ///< nothing to convert; nothing happened
+    Built,      ///< the WAV file was written
+    Skipped,    ///< the dictionary marked the text as one not to build
+    Failed      ///< the WAV file was not built; `errors` says why
+  };
+  Status status = Status::EmptyText;
+  QString new_text;       ///< the text as sent, after translation and markers
+  int wavcat_runs = 0;    ///< how many joining runs took place
+  QStringList errors;     ///< the "(error):" lines reported
+
+  bool built() const { return status == Status::Built; }
+};
+
+/// Turns one text into one TTY WAV file: upper-cases it, translates it,
+/// walks it with the Baudot shift logic, and joins the clips with `wavcat`,
+/// in chunks of 801 characters. It keeps the shift state and the command
+/// line between calls, as the main window does; both are reset by each call.
+/// Failures are reported as report lines and end in Status::Failed; the
+/// function never throws.
+class TextToWavConstruction {
+ public:
+  ConstructionResult Run(const ConstructionContext& context);
+
+  /// Characters joined by one run before its output becomes a chunk file.
+  static constexpr int kCharactersPerChunk = 801;
+  /// The file name of chunk `number` (counted from 1).
+  static QString ChunkFileName(int number);
+
+ private:
+  class Pass;
+
+  int iShiftState = 2;  // 0 letters, 1 figures, 2 unknown
+  WavcatCommand command_;
+};
+
+}  // namespace quillon

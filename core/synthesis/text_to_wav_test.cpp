@@ -1,0 +1,362 @@
+#include "core/synthesis/text_to_wav.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "platform/file_system.h"
+#include "core/session/main_state.h"
+#include "tests/support/test_support.h"
+
+namespace quillon {
+namespace {
+
+using test::RecordedRuns;
+using test::RecordingClipboard;
+using test::RecordingPane;
+using test::RecordingUi;
+
+/// A program folder holding the recording stand-in for wavcat, and a main
+/// state that drives constructions in it.
+class ConstructionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    folder_ = dir_.path();
+    output_ = QDir(folder_).filePath(QStringLiteral("out.wav"));
+    test::InstallRecordingWavcat(folder_);
+    state_ = std::make_unique<MainState>(folder_, ui_);
+    state_->pane = &pane_;
+    state_->clipboard = &clipboard_;
+    state_->mnuApplyTranslationTable = false;
+  }
+
+  ConstructionResult Build(const QString& text) {
+    state_->SetTexts(text, output_);
+    return state_->cmdConstructWavFromString_Click();
+  }
+
+  // The arguments of the only run, less the output path at their end.
+  QStringList ClipsOfOnlyRun() {
+    const auto runs = RecordedRuns(folder_);
+    EXPECT_EQ(runs.size(), 1u);
+    if (runs.empty()) return {};
+    QStringList args = runs.front();
+    EXPECT_EQ(args.takeLast(), output_);
+    return args;
+  }
+
+  QTemporaryDir dir_;
+  QString folder_;
+  QString output_;
+  RecordingUi ui_;
+  RecordingPane pane_;
+  RecordingClipboard clipboard_;
+  std::unique_ptr<MainState> state_;
+};
+
+struct ShiftCase {
+  const char* name;
+  const char16_t* text;
+  std::vector<const char*> clips;
+  std::vector<const char*> report_lines;  // lines between "Original String=" and "New Text="
+};
+
+class ShiftLogicTest : public ConstructionTest, public ::testing::WithParamInterface<ShiftCase> {};
+
+TEST_P(ShiftLogicTest, SendsTheExpectedClipsInOrder) {
+  const ShiftCase& c = GetParam();
+  const ConstructionResult result = Build(QString::fromUtf16(c.text));
+  ASSERT_TRUE(result.built()) << result.errors.join('\n').toStdString();
+
+  const QStringList args = ClipsOfOnlyRun();
+  QStringList expected;
+  for (const char* clip : c.clips) expected << QString::fromUtf8(clip);
+  EXPECT_EQ(args, expected);
+
+  QStringList between;
+  for (const char* line : c.report_lines) between << QString::fromUtf8(line);
+  ASSERT_GE(pane_.lines.size(), 4);
+  EXPECT_EQ(pane_.lines.mid(2, pane_.lines.size() - 4), between);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ShiftLogicTest,
+    ::testing::Values(
+        ShiftCase{"LettersBlankDigits", u"ab 12",
+                  {"smallsilence.wav", "LTRS.wav", "a.wav", "b.wav", "space.wav", "FIGS.WAV", "1.wav",
+                   "2.wav", "LTRS.WAV"},
+                  {}},
+        ShiftCase{"DigitBlankLetterNeedsNoClosingShift", u"1 A",
+                  {"smallsilence.wav", "FIGS.WAV", "1.wav", "LTRS.wav", "space.wav", "a.wav"},
+                  {}},
+        ShiftCase{"TildeForgetsTheShift", u"A~B",
+                  {"smallsilence.wav", "LTRS.wav", "a.wav", "BlankChar.wav", "LTRS.wav", "b.wav"},
+                  {}},
+        ShiftCase{"TextEndingInTildeGetsClosingShift", u"A~",
+                  {"smallsilence.wav", "LTRS.wav", "a.wav", "BlankChar.wav", "LTRS.WAV"},
+                  {}},
+        ShiftCase{"RefusedCharacterStillShifts", u"A*B",
+                  {"smallsilence.wav", "LTRS.wav", "a.wav", "FIGS.WAV", "LTRS.wav", "b.wav"},
+                  {"    '*' character not supported by Boudot protocol!  Skipped."}},
+        ShiftCase{"SingleDigit", u"5", {"smallsilence.wav", "FIGS.WAV", "5.wav", "LTRS.WAV"}, {}},
+        ShiftCase{"SilenceMarkerGoesToTheEnd", u"HELLO <Silence> WORLD",
+                  {"smallsilence.wav", "LTRS.wav", "h.wav", "e.wav", "l.wav", "l.wav", "o.wav",
+                   "space.wav", "space.wav", "w.wav", "o.wav", "r.wav", "l.wav", "d.wav",
+                   "silence.wav"},
+                  {}},
+        ShiftCase{"CrLfBecomesABlank", u"AB\r\nCD",
+                  {"smallsilence.wav", "LTRS.wav", "a.wav", "b.wav", "space.wav", "c.wav", "d.wav"},
+                  {}},
+        ShiftCase{"LoneLineFeedIsUnknown", u"A\nB",
+                  {"smallsilence.wav", "LTRS.wav", "a.wav", "FIGS.WAV", "LTRS.wav", "b.wav"},
+                  {"(error) unknown character encountered:\n"}},
+        ShiftCase{"AccentedLetterReportedInUpperCase", u"\u00e9",
+                  {"smallsilence.wav", "FIGS.WAV", "LTRS.WAV"},
+                  {"(error) unknown character encountered:\u00c9"}},
+        ShiftCase{"FiguresStayShifted", u"3-4 (5)?",
+                  {"smallsilence.wav", "FIGS.WAV", "3.wav", "dash.wav", "4.wav", "LTRS.wav",
+                   "space.wav", "FIGS.WAV", "leftparen.wav", "5.wav", "rightparen.wav",
+                   "question.wav", "LTRS.WAV"},
+                  {}},
+        ShiftCase{"EmojiIsOneUnknownCharacter", u"A\U0001F600",
+                  {"smallsilence.wav", "LTRS.wav", "a.wav", "FIGS.WAV", "LTRS.WAV"},
+                  {"(error) unknown character encountered:\U0001F600"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConstructionTest, ReportsPathTextAndResultInThePane) {
+  ASSERT_TRUE(Build(QStringLiteral("Hi 5")).built());
+  EXPECT_EQ(pane_.lines, (QStringList{QStringLiteral("File path=") + output_,
+                                      QStringLiteral("Original String=HI 5"),
+                                      QStringLiteral("New Text=HI 5"), QString()}));
+  EXPECT_EQ(pane_.clears, 1);
+  EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Done.")});
+  EXPECT_EQ(ui_.busy_changes, (std::vector<bool>{true, false}));
+  EXPECT_EQ(clipboard_.wave, QByteArray("RIFF"));
+}
+
+TEST_F(ConstructionTest, EmptyTextTouchesNothing) {
+  pane_.lines = QStringList{QStringLiteral("earlier line")};
+  const ConstructionResult result = Build(QString());
+  EXPECT_EQ(result.status, ConstructionResult::Status::EmptyText);
+  EXPECT_EQ(ui_.messages, QStringList{QStringLiteral(
+                              "You must first enter some text to convert into TTY/TDD WAV format.")});
+  EXPECT_EQ(pane_.lines, QStringList{QStringLiteral("earlier line")});
+  EXPECT_TRUE(ui_.busy_changes.empty());
+  EXPECT_TRUE(RecordedRuns(folder_).empty());
+  EXPECT_FALSE(QFile::exists(output_));
+}
+
+TEST_F(ConstructionTest, BlanksAreNotAnEmptyText) {
+  ASSERT_TRUE(Build(QStringLiteral("  ")).built());
+  EXPECT_EQ(ClipsOfOnlyRun(), (QStringList{QStringLiteral("smallsilence.wav"), QStringLiteral("LTRS.wav"),
+                                QStringLiteral("space.wav"), QStringLiteral("space.wav")}));
+}
+
+
+// --- Long texts are cut into chunk files after every 801 characters. ---
+
+QString ChunkArg(const QString& folder, int n) {
+  return QDir(folder).filePath(QStringLiteral("MultiWAVChunk%1.wav").arg(n));
+}
+
+TEST_F(ConstructionTest, ChunksAfterEvery801Characters) {
+  struct Case {
+    int length;
+    size_t runs;
+  };
+  for (const Case c : {Case{800, 1}, Case{801, 2}, Case{1602, 3}, Case{1603, 3}}) {
+    QFile::remove(QDir(folder_).filePath(QStringLiteral("wavcat.log")));
+    ASSERT_TRUE(Build(QString(c.length, QLatin1Char('A'))).built());
+    const auto runs = RecordedRuns(folder_);
+    ASSERT_EQ(runs.size(), c.runs) << c.length;
+    for (size_t k = 1; k < runs.size(); ++k) {
+      // Chunk k ends run k and opens run k + 1.
+      EXPECT_EQ(runs[k - 1].last(), ChunkArg(folder_, static_cast<int>(k)));
+      EXPECT_EQ(runs[k].first(), ChunkArg(folder_, static_cast<int>(k)));
+    }
+    EXPECT_EQ(runs.back().last(), output_);
+  }
+}
+
+TEST_F(ConstructionTest, ExactMultipleLeavesOnlyTheChunkForTheFinalRun) {
+  ASSERT_TRUE(Build(QString(1602, QLatin1Char('A'))).built());
+  const auto runs = RecordedRuns(folder_);
+  ASSERT_EQ(runs.size(), 3u);
+  // 801 characters each: the first run has the lead-in, a shift and 801 clips.
+  EXPECT_EQ(runs[0].size(), 1 + 1 + 801 + 1);
+  EXPECT_EQ(runs[1].size(), 1 + 801 + 1);
+  EXPECT_EQ(runs[2], (QStringList{ChunkArg(folder_, 2), output_}));
+}
+
+TEST_F(ConstructionTest, ShiftStateRunsOnAcrossAChunkCut) {
+  ASSERT_TRUE(Build(QString(801, QLatin1Char('A')) + QStringLiteral("B1")).built());
+  const auto runs = RecordedRuns(folder_);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1], (QStringList{ChunkArg(folder_, 1), QStringLiteral("b.wav"),
+                                  QStringLiteral("FIGS.WAV"), QStringLiteral("1.wav"),
+                                  QStringLiteral("LTRS.WAV"), output_}));
+}
+
+TEST_F(ConstructionTest, TextsBeyond32767CharactersAreBuiltInFull) {
+  const int length = 40000;
+  ASSERT_TRUE(Build(QString(length, QLatin1Char('E'))).built());
+  const auto runs = RecordedRuns(folder_);
+  ASSERT_EQ(runs.size(), static_cast<size_t>(length / 801 + 1));
+  qsizetype letters = 0;
+  for (const QStringList& run : runs) letters += run.count(QStringLiteral("e.wav"));
+  EXPECT_EQ(letters, length);
+}
+
+// --- Batch use, translation and failures. ---
+
+TEST_F(ConstructionTest, BatchModeWritesTheLogAndLeavesPaneAndClipboardAlone) {
+  const QString log_path = QDir(folder_).filePath(QStringLiteral("batch.log"));
+  BatchLog log;
+  QString err;
+  ASSERT_TRUE(log.Open(log_path, &err));
+  pane_.lines = QStringList{QStringLiteral("kept")};
+  state_->bBatchMode = true;
+  state_->nLogFile = &log;
+  ASSERT_TRUE(Build(QStringLiteral("A*")).built());
+  log.Close();
+
+  EXPECT_EQ(pane_.lines, QStringList{QStringLiteral("kept")});
+  EXPECT_EQ(pane_.clears, 0);
+  EXPECT_EQ(clipboard_.sets, 0);
+  EXPECT_TRUE(ui_.messages.isEmpty());
+  const QString expected = QStringLiteral("    File path=") + output_ +
+                           QStringLiteral("\r\n    Original String=A*\r\n"
+                                          "        '*' character not supported by Boudot protocol!  Skipped.\r\n"
+                                          "    New Text=A*\r\n    \r\n");
+  EXPECT_EQ(QString::fromUtf8(test::ReadAll(log_path)), expected);
+}
+
+/// A translation step with a fixed answer.
+class FixedTranslation : public TranslationStage {
+ public:
+  explicit FixedTranslation(Result result) : result_(std::move(result)) {}
+  Result Translate(const QString& text) override {
+    seen = text;
+    return result_;
+  }
+  QString seen;
+
+ private:
+  Result result_;
+};
+
+TEST_F(ConstructionTest, TranslationRewritesTheTextBeforeMarkersAreCounted) {
+  FixedTranslation translation({false, QStringLiteral("OK<SILENCE>")});
+  state_->translation = &translation;
+  state_->mnuApplyTranslationTable = true;
+  ASSERT_TRUE(Build(QStringLiteral("a\r\nb")).built());
+  EXPECT_EQ(translation.seen, QStringLiteral("A B"));
+  EXPECT_EQ(ClipsOfOnlyRun(), (QStringList{QStringLiteral("smallsilence.wav"), QStringLiteral("LTRS.wav"),
+                                           QStringLiteral("o.wav"), QStringLiteral("k.wav"),
+                                           QStringLiteral("silence.wav")}));
+  EXPECT_EQ(pane_.lines.at(2), QStringLiteral("New Text=OK"));
+}
+
+TEST_F(ConstructionTest, TranslationSwitchOffLeavesTheTableUnused) {
+  FixedTranslation translation({true, QString()});
+  state_->translation = &translation;
+  state_->mnuApplyTranslationTable = false;
+  ASSERT_TRUE(Build(QStringLiteral("A")).built());
+  EXPECT_TRUE(translation.seen.isEmpty());
+}
+
+TEST_F(ConstructionTest, SkippedTextStartsNoRun) {
+  FixedTranslation translation({true, QString()});
+  state_->translation = &translation;
+  state_->mnuApplyTranslationTable = true;
+  const ConstructionResult result = Build(QStringLiteral("secret"));
+  EXPECT_EQ(result.status, ConstructionResult::Status::Skipped);
+  EXPECT_TRUE(RecordedRuns(folder_).empty());
+  EXPECT_EQ(pane_.lines, (QStringList{QStringLiteral("File path=") + output_,
+                                      QStringLiteral("Original String=SECRET"),
+                                      QStringLiteral("File skipped per dictionary translation rules"),
+                                      QString()}));
+  // Nothing was at the output path, so nothing is created or copied.
+  EXPECT_FALSE(QFile::exists(output_));
+  EXPECT_EQ(clipboard_.sets, 0);
+  EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Done.")});
+}
+
+TEST_F(ConstructionTest, MissingWavcatIsReportedAsAFailure) {
+  QFile::remove(QDir(folder_).filePath(QStringLiteral("wavcat")));
+  qputenv("PATH", "/nonexistent");
+  const ConstructionResult result = Build(QStringLiteral("A"));
+  qunsetenv("PATH");
+  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  const QString line = QStringLiteral(
+      "(error):53 (File not found: wavcat) in procedure cmdConstructWavFromString_Click of Form frmMain");
+  EXPECT_EQ(result.errors, QStringList{line});
+  EXPECT_TRUE(pane_.lines.contains(line));
+  ASSERT_EQ(ui_.messages.size(), 1);
+  EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("The WAV file was not built.")));
+  EXPECT_EQ(clipboard_.sets, 0);
+}
+
+TEST_F(ConstructionTest, FailingWavcatStopsTheChainAndSaysWhy) {
+  test::InstallRecordingWavcat(folder_, 3, QStringLiteral("wavcat: a.wav: not a RIFF/WAVE file"));
+  const ConstructionResult result = Build(QString(2000, QLatin1Char('A')));
+  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  EXPECT_EQ(RecordedRuns(folder_).size(), 1u);  // later chunks would only fail again
+  ASSERT_EQ(result.errors.size(), 1);
+  EXPECT_EQ(result.errors.first(),
+            QStringLiteral("(error):1002 (wavcat failed with exit status 3: wavcat: a.wav: not a "
+                           "RIFF/WAVE file) in procedure cmdConstructWavFromString_Click of Form frmMain"));
+}
+
+TEST_F(ConstructionTest, RunThatLeavesNoOutputIsAFailure) {
+  test::WriteAll(QDir(folder_).filePath(QStringLiteral("wavcat")), "#!/bin/sh\nexit 0\n");
+  const ConstructionResult result = Build(QStringLiteral("A"));
+  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  ASSERT_EQ(result.errors.size(), 1);
+  EXPECT_TRUE(result.errors.first().contains(QStringLiteral("wrote no output file")));
+  EXPECT_NE(ui_.messages.value(0), QStringLiteral("Done."));
+}
+
+TEST_F(ConstructionTest, OutputInAMissingFolderIsRefusedBeforeAnyRun) {
+  output_ = QDir(folder_).filePath(QStringLiteral("no/such/folder/out.wav"));
+  const ConstructionResult result = Build(QStringLiteral("A"));
+  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  EXPECT_TRUE(RecordedRuns(folder_).empty());
+}
+
+TEST_F(ConstructionTest, ReadOnlyOutputIsReplacedAndWritableAfterwards) {
+  test::WriteAll(output_, "old");
+  QFile::setPermissions(output_, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+  ASSERT_TRUE(IsReadOnly(output_));
+  ASSERT_TRUE(Build(QStringLiteral("A")).built());
+  EXPECT_FALSE(IsReadOnly(output_));
+  EXPECT_EQ(test::ReadAll(output_), QByteArray("RIFF"));
+}
+
+TEST_F(ConstructionTest, HostileOutputPathsAreJustNames) {
+  const QStringList names = {QStringLiteral("a $(touch pwned1) b.wav"), QStringLiteral("x;touch pwned2;.wav"),
+                             QStringLiteral("`touch pwned3`.wav"), QStringLiteral("it's & <this> | that.wav")};
+  for (const QString& name : names) {
+    output_ = QDir(folder_).filePath(name);
+    ASSERT_TRUE(Build(QStringLiteral("A")).built()) << name.toStdString();
+    EXPECT_EQ(test::ReadAll(output_), QByteArray("RIFF")) << name.toStdString();
+  }
+  for (const char* pwned : {"pwned1", "pwned2", "pwned3"}) {
+    EXPECT_FALSE(QFile::exists(QDir(folder_).filePath(QString::fromLatin1(pwned))));
+    EXPECT_FALSE(QFile::exists(QDir::current().filePath(QString::fromLatin1(pwned))));
+  }
+}
+
+TEST_F(ConstructionTest, OutputNameWithADoubleQuoteIsRefused) {
+  output_ = QDir(folder_).filePath(QStringLiteral("say \"hi\".wav"));
+  const ConstructionResult result = Build(QStringLiteral("A"));
+  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  EXPECT_TRUE(RecordedRuns(folder_).empty());
+}
+
+}  // namespace
+}  // namespace quillon

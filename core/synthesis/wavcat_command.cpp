@@ -1,0 +1,66 @@
+#include "core/synthesis/wavcat_command.h"
+
+#include <QFile>
+#include <cerrno>
+
+#include "platform/process.h"
+
+namespace quillon {
+namespace {
+
+// The first line the tool wrote to standard error: its own account of what
+// went wrong.
+QString FirstLine(const std::string& text) {
+  const QString all = QString::fromUtf8(text).trimmed();
+  const qsizetype end = all.indexOf(QLatin1Char('\n'));
+  return end < 0 ? all : all.left(end).trimmed();
+}
+
+}  // namespace
+
+void WavcatCommand::AddWavToCommand(const QString& file_name) {
+  if (bFirstWav) {
+    bFirstWav = false;
+    strWavcatCommand = QStringLiteral("wavcat ") + file_name + QLatin1Char(' ');
+  } else {
+    strWavcatCommand += file_name + QLatin1Char(' ');
+  }
+}
+
+void WavcatCommand::Reset() {
+  bFirstWav = true;
+  strWavcatCommand.clear();
+}
+
+bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
+                      UserInterface* ui, RuntimeError* error) {
+  const std::vector<std::string> argv =
+      SplitCommandLine(QFile::encodeName(command_line).toStdString());
+  const std::string folder = QFile::encodeName(program_folder).toStdString();
+  std::function<void()> idle;
+  if (ui) idle = [ui] { ui->KeepAlive(); };
+  const ProcessOutcome outcome = RunProcess(argv, folder, folder, idle);
+  if (outcome.succeeded()) return true;
+
+  const QString program = argv.empty() ? QStringLiteral("wavcat") : QFile::decodeName(argv[0].c_str());
+  if (!outcome.started) {
+    const bool missing = outcome.spawn_errno == ENOENT;
+    error->number = missing ? error_number::kFileNotFound : error_number::kPathFileAccess;
+    error->description = missing ? QStringLiteral("File not found: ") + program
+                                 : QString::fromStdString(outcome.error);
+    return false;
+  }
+  error->number = error_number::kToolFailed;
+  const QString said = FirstLine(outcome.stderr_text);
+  if (outcome.exited) {
+    error->description = program + QStringLiteral(" failed with exit status ") +
+                         QString::number(outcome.exit_status);
+  } else {
+    error->description = program + QStringLiteral(" was ended by signal ") +
+                         QString::number(outcome.term_signal);
+  }
+  if (!said.isEmpty()) error->description += QStringLiteral(": ") + said;
+  return false;
+}
+
+}  // namespace quillon

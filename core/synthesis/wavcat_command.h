@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include "core/common/user_interface.h"
+#include "core/common/report.h"
+
+namespace quillon {
+
+/// A `wavcat` command line under construction: "wavcat ", then every file
+/// name added, each followed by exactly one blank. Clip names go in bare;
+/// callers wrap full paths in double quotes themselves.
+struct WavcatCommand {
+  bool bFirstWav = true;     ///< the next name added starts a new command line
+  QString strWavcatCommand;  ///< the command line built so far
+
+  /// Adds one file name (see the type's description).
+  void AddWavToCommand(const QString& file_name);
+  /// Starts afresh: the next name added begins a new command line.
+  void Reset();
+};
+
+/// Runs a finished `wavcat` command line with the program folder as its
+/// working directory, and waits for it. The line is split into arguments
+/// (blanks separate, double quotes group) and executed directly, never
+/// through a shell. `wavcat` is looked for in the program folder, then the
+/// working directory, then `PATH`. Returns false with `error` filled when the
+/// tool could not start, was killed, or exited with a failure status.
+/// `ui`, when given, is kept alive (repainted) while the tool runs.
+bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
+                      UserInterface* ui, RuntimeError* error);
+
+}  // namespace quillon

@@ -1,0 +1,151 @@
+#include "core/translation/filters.h"
+
+namespace quillon {
+namespace {
+
+enum class Markup { None, Skip, Space, Remove };
+
+Markup MarkupOf(const QString& replacement) {
+  if (replacement.compare(QStringLiteral("<skip>"), Qt::CaseInsensitive) == 0) return Markup::Skip;
+  if (replacement.compare(QStringLiteral("<space>"), Qt::CaseInsensitive) == 0)
+    return Markup::Space;
+  if (replacement.compare(QStringLiteral("<remove>"), Qt::CaseInsensitive) == 0)
+    return Markup::Remove;
+  return Markup::None;
+}
+
+bool Occurs(const QString& text, const QString& find) {
+  return text.contains(find, Qt::CaseInsensitive);
+}
+
+bool EndsInMark(const QString& word) {
+  if (word.isEmpty()) return false;
+  const QChar last = word.back();
+  return last == QLatin1Char(',') || last == QLatin1Char('.') || last == QLatin1Char('?');
+}
+
+/// The working text of the word dictionary. Between single-word entries it
+/// is kept as its words: splitting at single blanks and joining with single
+/// blanks give each other back exactly as long as no word holds a blank, so
+/// the text is split once and joined only when an entry needs it whole. A
+/// replacement that brings blanks into a word is split into its words on
+/// the spot, which keeps that rule.
+class WorkingText {
+ public:
+  explicit WorkingText(QString text) : text_(std::move(text)) {}
+
+  /// The whole text, joined again if its words changed.
+  const QString& Text() {
+    if (!text_valid_) {
+      text_ = words_.join(QLatin1Char(' '));
+      text_valid_ = true;
+    }
+    return text_;
+  }
+
+  /// Replaces every occurrence of `find` (without regard to case).
+  void Replace(const QString& find, const QString& replacement) {
+    if (!Occurs(Text(), find)) return;
+    text_.replace(find, replacement, Qt::CaseInsensitive);
+    words_valid_ = false;
+  }
+
+  void ReplaceWholeWords(const QString& find, const QString& replacement);
+
+ private:
+  QString text_;
+  bool text_valid_ = true;
+  QStringList words_;
+  bool words_valid_ = false;
+};
+
+// Every word that is the find text, or the find text followed by one mark,
+// is replaced; the mark stays behind the replacement. Words of another
+// length cannot be equal without regard to case and are passed over at once.
+void WorkingText::ReplaceWholeWords(const QString& find, const QString& replacement) {
+  if (!words_valid_) {
+    words_ = Text().split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    words_valid_ = true;
+  }
+  const qsizetype n = find.size();
+  for (qsizetype i = 0; i < words_.size(); ++i) {
+    const QString& word = words_[i];
+    QString replaced;
+    if (word.size() == n + 1 && EndsInMark(word)) {
+      if (QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) != 0) continue;
+      replaced = word;
+      replaced.replace(find, replacement, Qt::CaseInsensitive);
+    } else if (word.size() == n && !EndsInMark(word)) {
+      if (word.compare(find, Qt::CaseInsensitive) != 0) continue;
+      replaced = replacement;
+    } else {
+      continue;
+    }
+    text_valid_ = false;
+    if (!replaced.contains(QLatin1Char(' '))) {
+      words_[i] = replaced;
+      continue;
+    }
+    const QStringList pieces = replaced.split(QLatin1Char(' '), Qt::KeepEmptyParts);
+    words_[i] = pieces.first();
+    for (qsizetype p = 1; p < pieces.size(); ++p) words_.insert(i + p, pieces[p]);
+    i += pieces.size() - 1;  // the replacement itself is not looked at again
+  }
+}
+
+}  // namespace
+
+QString FilterDictionary(const QString& strInput, const QStringList& from, const QStringList& to) {
+  WorkingText text(strInput.toUpper());
+  const qsizetype n = std::min(from.size(), to.size());
+  for (qsizetype i = 0; i < n; ++i) {
+    const QString& find = from[i];
+    const QString& replacement = to[i];
+    if (find.isEmpty()) continue;  // never loaded: an empty field is kept as one blank
+    switch (MarkupOf(replacement)) {
+      case Markup::Skip:
+        if (Occurs(strInput, find)) return kSkipMarker;
+        break;
+      case Markup::Space:
+        if (Occurs(strInput, find)) text.Replace(find, QStringLiteral(" "));
+        break;
+      case Markup::Remove:
+        if (Occurs(strInput, find)) text.Replace(find, QString());
+        break;
+      case Markup::None:
+        if (find.contains(QLatin1Char(' '))) {
+          text.Replace(find, replacement);  // a phrase: no word boundaries
+        } else {
+          text.ReplaceWholeWords(find, replacement);
+        }
+        break;
+    }
+  }
+  return text.Text();
+}
+
+QString FilterCharReplacement(const QString& strInput, const QStringList& from,
+                              const QStringList& to) {
+  QString text = strInput.toUpper();
+  const qsizetype n = std::min(from.size(), to.size());
+  for (qsizetype i = 0; i < n; ++i) {
+    const QString& find = from[i];
+    if (find.isEmpty()) continue;
+    switch (MarkupOf(to[i])) {
+      case Markup::Space:
+        if (Occurs(strInput, find)) text.replace(find, QStringLiteral(" "), Qt::CaseInsensitive);
+        break;
+      case Markup::Remove:
+        if (Occurs(strInput, find)) text.remove(find, Qt::CaseInsensitive);
+        break;
+      case Markup::Skip:  // no meaning here: replaced like any other text
+      case Markup::None:
+        // Most entries do not occur; a search is much cheaper than a replace.
+        if (Occurs(text, find)) text.replace(find, to[i], Qt::CaseInsensitive);
+        break;
+    }
+  }
+  return text;
+}
+
+}  // namespace quillon

@@ -1,0 +1,101 @@
+// The clipboard as other programs on the desktop see it: these tests need a
+// real X server (they run under xvfb-run) and skip themselves without one.
+
+#include <gtest/gtest.h>
+
+#include "gui/common/test_printers.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "gui/session/main_window.h"
+#include "gui/common/scripted_dialogs.h"
+#include "core/registry/registry_store.h"
+#include "tests/support/test_support.h"
+
+namespace quillon {
+namespace {
+
+/// Runs xclip to read the clipboard in `target` format while this process
+/// keeps serving the clipboard (the X clipboard is served by its owner).
+QByteArray ReadClipboardWithXclip(const QString& target) {
+  QProcess xclip;
+  QEventLoop loop;
+  QObject::connect(&xclip, &QProcess::finished, &loop, &QEventLoop::quit);
+  QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+  xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                        QStringLiteral("-t"), target, QStringLiteral("-o")});
+  if (!xclip.waitForStarted(10000)) return QByteArray("<xclip did not start>");
+  if (xclip.state() != QProcess::NotRunning) loop.exec();
+  EXPECT_EQ(xclip.exitCode(), 0) << xclip.readAllStandardError().toStdString();
+  return xclip.readAllStandardOutput();
+}
+
+class X11ClipboardTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+      GTEST_SKIP() << "needs an X server (run under xvfb-run with QT_QPA_PLATFORM=xcb)";
+    ASSERT_TRUE(dir_.isValid());
+    test::CopyBuiltProgramFolder(dir_.path());
+    qputenv("QUILLON_HOME", QFile::encodeName(dir_.path()));
+  }
+  void TearDown() override { qunsetenv("QUILLON_HOME"); }
+
+  QTemporaryDir dir_;
+};
+
+TEST_P(X11ClipboardTest, AfterCreateOtherProgramsPasteTheFileByteForByte) {
+  ScriptedDialogs dialogs;
+  frmMain::Options options;
+  options.program_folder = dir_.path();
+  options.dialogs = &dialogs;
+  RegistryStore registry(QDir(dir_.path()).filePath(QStringLiteral("registry.reg")));
+  options.registry = &registry;
+  options.end_program = [] {};
+  frmMain window(options);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  const QString output = dir_.filePath(QStringLiteral("hello world.wav"));
+  window.State().SetTexts(QString(), output);
+  QTest::keyClicks(window.findChild<QPlainTextEdit*>(QStringLiteral("txtInputText")),
+                   QStringLiteral("hello 123"));
+  QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdConstructWavFromString")),
+                    Qt::LeftButton);
+  ASSERT_EQ(dialogs.messages, QStringList{QStringLiteral("Done.")});
+
+  const QByteArray file = test::ReadAll(output);
+  ASSERT_GT(file.size(), 44);
+  const QByteArray pasted = ReadClipboardWithXclip(QString::fromLatin1(GetParam()));
+  EXPECT_EQ(pasted.size(), file.size());
+  EXPECT_TRUE(pasted == file) << "the pasted bytes differ from the file";
+  EXPECT_EQ(test::DecodeWithMinimodem(output), QStringLiteral("HELLO 123"));
+}
+
+INSTANTIATE_TEST_SUITE_P(MimeTypes, X11ClipboardTest, ::testing::Values("audio/wav", "audio/x-wav"),
+                         [](const auto& info) {
+                           return info.index == 0 ? std::string("audio_wav")
+                                                  : std::string("audio_x_wav");
+                         });
+
+TEST(X11ClipboardTargetsTest, OffersOnlyWaveAudio) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) GTEST_SKIP() << "needs an X server";
+  QtWaveClipboard clipboard;
+  clipboard.SetWave(QByteArray("RIFF\0\0\0\0WAVE", 12));
+  const QString targets = QString::fromUtf8(ReadClipboardWithXclip(QStringLiteral("TARGETS")));
+  EXPECT_TRUE(targets.contains(QStringLiteral("audio/wav")));
+  EXPECT_TRUE(targets.contains(QStringLiteral("audio/x-wav")));
+  EXPECT_FALSE(targets.contains(QStringLiteral("text/plain"))) << targets.toStdString();
+}
+
+}  // namespace
+}  // namespace quillon

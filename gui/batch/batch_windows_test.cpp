@@ -1,0 +1,359 @@
+#include "gui/batch/batch_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include "tests/support/batch_test_util.h"
+#include "gui/batch/csv_import_window.h"
+#include "gui/batch/prompt_set_window.h"
+#include "gui/batch/progress_window.h"
+#include "platform/file_system.h"
+#include "gui/common/scripted_dialogs.h"
+#include "gui/common/test_printers.h"
+#include "gui/common/twips.h"
+#include "core/registry/registry_store.h"
+
+namespace quillon {
+namespace {
+
+using Answer = UserInterface::Answer;
+
+const QString kViewLog = QStringLiteral("Done.  View log file now?");
+
+/// Records the texts a label shows as it is painted.
+class PaintRecorder : public QObject {
+ public:
+  explicit PaintRecorder(QLabel* label) : label_(label) { label->installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // A count painted more than once in a row is one count seen.
+    if (watched == label_ && event->type() == QEvent::Paint &&
+        (painted.isEmpty() || painted.last() != label_->text()))
+      painted << label_->text();
+    return false;
+  }
+  QStringList painted;
+
+ private:
+  QLabel* label_;
+};
+
+/// The main window on a program folder with the real wavcat and clips, its
+/// batch windows attached, dialogs answered by script and logs "opened" into
+/// a list.
+class BatchWindowsTest : public test::BatchTest {
+ protected:
+  void SetUp() override {
+    BatchTest::SetUp();
+    registry_path_ = Path(QStringLiteral("registry.reg"));
+    store_ = std::make_unique<RegistryStore>(registry_path_);
+    frmMain::Options options;
+    options.program_folder = program_folder_;
+    options.dialogs = &dialogs_;
+    options.registry = store_.get();
+    main_ = std::make_unique<frmMain>(options);
+    windows_ = new BatchWindows(*main_, *store_);
+    windows_->open_log = [this](const QString& path) {
+      opened_logs_ << path;
+      return true;
+    };
+  }
+  void TearDown() override { main_.reset(); }
+
+  QAction* Entry(frmMain::Entry entry) const { return main_->Action(entry); }
+  template <typename W>
+  W* Child(QWidget* window, const char* name) const {
+    W* widget = window->findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  void Click(QWidget* window, const char* button) {
+    QTest::mouseClick(Child<QPushButton>(window, button), Qt::LeftButton);
+  }
+  QLabel* CountLabel() const {
+    return windows_->Splash().findChild<QLabel*>(QStringLiteral("lblPromptCount"));
+  }
+  // The CSV window, opened from its menu entry, with `csv` chosen through Browse.
+  frmImportFromCSV* OpenCsvWindowWith(const QString& csv) {
+    Entry(frmMain::Entry::ImportPromptsFromCSV)->trigger();
+    frmImportFromCSV* window = windows_->CsvWindow();
+    if (window == nullptr) return nullptr;
+    dialogs_.file_names.push_back(csv);
+    Click(window, "cmdBrowse");
+    return window;
+  }
+
+  QString registry_path_;
+  std::unique_ptr<RegistryStore> store_;
+  ScriptedDialogs dialogs_;
+  std::unique_ptr<frmMain> main_;
+  BatchWindows* windows_ = nullptr;  // owned by the main window
+  QStringList opened_logs_;
+};
+
+// ---- Import From CSV ---------------------------------------------------
+
+TEST_F(BatchWindowsTest, TheCsvEntryOpensOneWindowWithItsCaptions) {
+  EXPECT_TRUE(Entry(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
+  Entry(frmMain::Entry::ImportPromptsFromCSV)->trigger();
+  frmImportFromCSV* window = windows_->CsvWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Import From CSV"));
+  EXPECT_EQ(Child<QGroupBox>(window, "Frame1")->title(),
+            QStringLiteral("Select CSV file that contains prompt name and prompt text data"));
+  EXPECT_EQ(Child<QPushButton>(window, "cmdBrowse")->text(), QStringLiteral("Browse..."));
+  EXPECT_EQ(Child<QPushButton>(window, "cmdCreatePrompts")->text(),
+            QStringLiteral("Create Prompts"));
+  EXPECT_EQ(Child<QPushButton>(window, "cmdExit")->text(), QStringLiteral("Exit"));
+  EXPECT_TRUE(Child<QLineEdit>(window, "txtCSVPath")->text().isEmpty());
+  Entry(frmMain::Entry::ImportPromptsFromCSV)->trigger();
+  EXPECT_EQ(windows_->CsvWindow(), window);
+}
+
+TEST_F(BatchWindowsTest, BrowseAcceptsOnlyTheHeadingAndOtherwiseKeepsThePath) {
+  WriteText(QStringLiteral("good.csv"), QStringLiteral("file, text\r\n"));
+  WriteText(QStringLiteral("bad.csv"), QStringLiteral("FILE,TEXT\r\n"));
+  WriteText(QStringLiteral("empty.csv"), QString());
+  frmImportFromCSV* window = OpenCsvWindowWith(Path(QStringLiteral("good.csv")));
+  ASSERT_NE(window, nullptr);
+  QLineEdit* path = Child<QLineEdit>(window, "txtCSVPath");
+  EXPECT_EQ(path->text(), Path(QStringLiteral("good.csv")));
+  ASSERT_EQ(dialogs_.file_requests.size(), 1u);
+  EXPECT_EQ(dialogs_.file_requests[0].title,
+            QStringLiteral("Select comma seperated text file for input"));
+  EXPECT_EQ(dialogs_.file_requests[0].initial_path, QDir::homePath());
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+
+  dialogs_.file_names.push_back(Path(QStringLiteral("bad.csv")));
+  Click(window, "cmdBrowse");
+  EXPECT_EQ(dialogs_.messages,
+            QStringList{QStringLiteral("The file selected does not have a first line consisting of "
+                                       "'FILE, TEXT' and is not considered valid.  Please review "
+                                       "the help file for more details.")});
+  EXPECT_EQ(path->text(), Path(QStringLiteral("good.csv")));
+
+  dialogs_.file_names.push_back(std::nullopt);  // Cancel
+  Click(window, "cmdBrowse");
+  dialogs_.file_names.push_back(Path(QStringLiteral("empty.csv")));
+  Click(window, "cmdBrowse");
+  EXPECT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(path->text(), Path(QStringLiteral("good.csv")));
+}
+
+TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowFillsTheMainWindowAndOffersTheLog) {
+  WriteText(QStringLiteral("prompts.csv"),
+            QStringLiteral("FILE, TEXT\r\none.wav,First one\r\nbad row\r\ntwo.wav,Second\r\n"));
+  frmImportFromCSV* window = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
+  ASSERT_NE(window, nullptr);
+  PaintRecorder paints(CountLabel());
+  bool checked_during_run = false;
+  dialogs_.on_message = [&](const QString& text) {
+    if (!text.startsWith(QStringLiteral("Done. 3 rows"))) return;
+    checked_during_run = true;
+    frmSplashScreen& splash = windows_->Splash();
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_EQ(splash.CountText(), QStringLiteral("3"));
+    EXPECT_EQ(splash.pos(), window->pos() + QPoint(Twips(1500, window), Twips(2000, window)));
+    EXPECT_TRUE(main_->State().bBatchMode);
+  };
+  dialogs_.answers = {Answer::Yes};
+  Click(window, "cmdCreatePrompts");
+
+  EXPECT_TRUE(checked_during_run);
+  EXPECT_EQ(
+      dialogs_.messages,
+      (QStringList{QStringLiteral("Done. 3 rows processed, 2 of them were good."), kViewLog}));
+  EXPECT_EQ(dialogs_.titles,
+            (QStringList{QStringLiteral("Quillon"), QStringLiteral("Construction Complete")}));
+  EXPECT_EQ(opened_logs_,
+            QStringList{JoinPath(program_folder_, QStringLiteral("CSVPromptConstruction.log"))});
+  // The window appears with the count it kept, then paints every new one.
+  EXPECT_EQ(paints.painted, (QStringList{"0", "1", "2", "3"}));
+  EXPECT_FALSE(windows_->Splash().isVisible());
+  EXPECT_EQ(windows_->Splash().CountText(), QStringLiteral("3"));
+  EXPECT_FALSE(main_->State().bBatchMode);
+  // The main window shows the last good row, and its pane was left alone.
+  EXPECT_EQ(Child<QLineEdit>(main_.get(), "txtOutputFileName")->text(),
+            Path(QStringLiteral("two.wav")));
+  EXPECT_EQ(Child<QPlainTextEdit>(main_.get(), "txtInputText")->toPlainText(),
+            QStringLiteral("Second"));
+  EXPECT_TRUE(Child<QPlainTextEdit>(main_.get(), "txtDiag")->toPlainText().isEmpty());
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one.wav"))),
+            QStringLiteral("FIRST ONE"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("two.wav"))), QStringLiteral("SECOND"));
+}
+
+TEST_F(BatchWindowsTest, AReadOnlyLogIsReportedAndNothingRuns) {
+  WriteText(QStringLiteral("prompts.csv"), QStringLiteral("FILE, TEXT\r\none.wav,First\r\n"));
+  const QString log = JoinPath(program_folder_, QStringLiteral("CSVPromptConstruction.log"));
+  test::WriteAll(log, "last run\r\n");
+  ASSERT_TRUE(QFile::setPermissions(log, QFile::ReadOwner));
+  frmImportFromCSV* window = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
+  ASSERT_NE(window, nullptr);
+  Click(window, "cmdCreatePrompts");
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_TRUE(dialogs_.messages.first().startsWith(QStringLiteral("Error in cmdCreatePrompts:")));
+  EXPECT_FALSE(windows_->Splash().isVisible());
+  EXPECT_EQ(windows_->Splash().CountText(), QStringLiteral("0"));
+  EXPECT_TRUE(opened_logs_.isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("one.wav"))));
+  EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(BatchWindowsTest, ExitDiscardsTheWindowAndItsPath) {
+  WriteText(QStringLiteral("good.csv"), QStringLiteral("FILE, TEXT\r\n"));
+  frmImportFromCSV* window = OpenCsvWindowWith(Path(QStringLiteral("good.csv")));
+  ASSERT_NE(window, nullptr);
+  Click(window, "cmdExit");
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(windows_->CsvWindow(), nullptr);
+  Entry(frmMain::Entry::ImportPromptsFromCSV)->trigger();
+  ASSERT_NE(windows_->CsvWindow(), nullptr);
+  EXPECT_TRUE(Child<QLineEdit>(windows_->CsvWindow(), "txtCSVPath")->text().isEmpty());
+}
+
+// ---- Construct Orvane Prompts ------------------------------------------
+
+TEST_F(BatchWindowsTest, ThePromptSetEntryIsHiddenUntilTheShortcutOrAVoicemailRegistry) {
+  QAction* entry = Entry(frmMain::Entry::OrvanePrompts);
+  QAction* separator = main_->findChild<QAction*>(QStringLiteral("seperator3"));
+  ASSERT_NE(separator, nullptr);
+  EXPECT_FALSE(entry->isVisible());
+  EXPECT_FALSE(separator->isVisible());
+
+  // Opening the File menu with no voicemail values changes nothing.
+  auto* file_menu = main_->findChild<QMenu*>(QStringLiteral("mnuFile"));
+  ASSERT_NE(file_menu, nullptr);
+  Q_EMIT file_menu->aboutToShow();
+  EXPECT_FALSE(entry->isVisible());
+
+  test::WriteAll(registry_path_, test::VoicemailRegistryExport(QStringLiteral("ENU"), QString()));
+  Q_EMIT file_menu->aboutToShow();
+  EXPECT_TRUE(entry->isVisible());
+  EXPECT_TRUE(separator->isVisible());
+}
+
+TEST_F(BatchWindowsTest, CtrlShiftORevealsTheEntryAndOpensTheWindow) {
+  test::WriteAll(registry_path_, test::VoicemailRegistryExport(QStringLiteral("ENU"), QString()));
+  main_->show();
+  QApplication::setActiveWindow(main_.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+  QTest::keyClick(main_.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(Entry(frmMain::Entry::OrvanePrompts)->isVisible());
+  ASSERT_NE(windows_->PromptSetWindow(), nullptr);
+  EXPECT_TRUE(windows_->PromptSetWindow()->isVisible());
+}
+
+TEST_F(BatchWindowsTest, NoActiveLanguagesKeepTheWindowFromShowing) {
+  windows_->RevealPromptSetEntry();
+  Entry(frmMain::Entry::OrvanePrompts)->trigger();
+  EXPECT_EQ(windows_->PromptSetWindow(), nullptr);
+  EXPECT_EQ(
+      dialogs_.messages,
+      QStringList{QStringLiteral("Error! No languages found configured as active TUI languages!")});
+}
+
+TEST_F(BatchWindowsTest, ARegistryFileThatCannotBeParsedIsReportedOnLoad) {
+  test::WriteAll(registry_path_, "this is not a registry export\r\n");
+  windows_->OpenPromptSet();
+  EXPECT_EQ(windows_->PromptSetWindow(), nullptr);
+  ASSERT_EQ(dialogs_.messages.size(), 2);
+  EXPECT_TRUE(dialogs_.messages[0].startsWith(QStringLiteral("(error):1001 (")));
+  EXPECT_TRUE(dialogs_.messages[0].endsWith(
+      QStringLiteral(") in procedure Form_Load of Form frmImportOrvanePrompts")));
+}
+
+TEST_F(BatchWindowsTest, APromptSetRunThroughTheWindow) {
+  const QString root = Path(QStringLiteral("vm/"));
+  test::WriteAll(registry_path_, test::VoicemailRegistryExport(QStringLiteral("ENU,DEU"), root));
+  WriteText(QStringLiteral("vm/localize/prompts/DEU/sub/prompt.ini"),
+            QStringLiteral("[MenuDEU002]\r\nText=Press two\r\n"));
+  WriteText(QStringLiteral("vm/localize/prompts/DEU/Prompt.INI"),
+            QStringLiteral("[GreetDEU001]\r\nText=Hallo\r\n[QuietDEU003]\r\nText=\r\n"));
+  WriteRecording(QStringLiteral("vm/localize/prompts/DEU/GreetDEU001.wav"), "recording");
+
+  windows_->RevealPromptSetEntry();
+  Entry(frmMain::Entry::OrvanePrompts)->trigger();
+  frmImportOrvanePrompts* window = windows_->PromptSetWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Construct Orvane Prompts"));
+  EXPECT_EQ(Child<QGroupBox>(window, "Frame1")->title(),
+            QStringLiteral("Select installed language to convert to TTY WAV files"));
+  auto* languages = Child<QComboBox>(window, "cmbLanguages");
+  ASSERT_EQ(languages->count(), 2);
+  EXPECT_EQ(languages->currentIndex(), 0);
+  EXPECT_EQ(languages->itemData(1).toInt(), 1031);
+  auto* path = Child<QLineEdit>(window, "txtPromptPath");
+  EXPECT_TRUE(path->isReadOnly());
+  EXPECT_EQ(path->text(), root + QStringLiteral("localize/prompts/ENU"));
+  languages->setCurrentIndex(1);
+  EXPECT_EQ(path->text(), root + QStringLiteral("localize/prompts/DEU"));
+  auto* enx = Child<QCheckBox>(window, "chkForceENX");
+  EXPECT_EQ(enx->text(), QStringLiteral("Force prompt prefix to always be ENX"));
+  EXPECT_FALSE(enx->isChecked());
+  enx->setChecked(true);
+  main_->findChild<QAction*>(QStringLiteral("mnuApplyTranslationTable"))->trigger();
+  ASSERT_FALSE(main_->State().mnuApplyTranslationTable);
+
+  PaintRecorder paints(CountLabel());
+  dialogs_.answers = {Answer::Yes, Answer::No};  // go on without the dictionary; no log
+  Click(window, "cmdCreatePrompts");
+
+  ASSERT_EQ(dialogs_.messages.size(), 3);
+  EXPECT_EQ(dialogs_.titles[0], QStringLiteral("WARNING!"));
+  EXPECT_EQ(dialogs_.messages[1],
+            QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format."));
+  EXPECT_EQ(dialogs_.messages[2], kViewLog);
+  EXPECT_TRUE(opened_logs_.isEmpty());
+  EXPECT_EQ(paints.painted, (QStringList{"0", "1", "2", "3"}));
+  EXPECT_FALSE(windows_->Splash().isVisible());
+  const QString deu = root + QStringLiteral("localize/prompts/DEU/");
+  EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GreetDEU001.wav")), QByteArray("recording"));
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("GreetENX001.wav")),
+            QStringLiteral("HALLO"));
+  EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("sub/MenuENX002.WAV")),
+            QStringLiteral("PRESS TWO"));
+  EXPECT_FALSE(QFileInfo::exists(deu + QStringLiteral("QuietENX003.WAV")));
+}
+
+// ---- The log in the user's editor --------------------------------------
+
+/// Takes the place of the desktop's handler for local files.
+class FileUrlHandler : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> urls;
+ public Q_SLOTS:
+  void open(const QUrl& url) { urls << url; }
+};
+
+TEST(LogViewerTest, TheLogGoesToTheDesktopHandlerAsOneLocalPath) {
+  FileUrlHandler handler;
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &handler, "open");
+  const QString path = QStringLiteral("/tmp/program folder/CSV Prompt Construction.log");
+  EXPECT_TRUE(OpenInUsersEditor(path));
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  ASSERT_EQ(handler.urls.size(), 1);
+  EXPECT_EQ(handler.urls.first().toLocalFile(), path);
+}
+
+}  // namespace
+}  // namespace quillon
+
+#include "batch_windows_test.moc"

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "gui/common/file_opener.h"
+#include "gui/common/dialogs.h"
+#include "gui/common/user_interface.h"
+#include "core/session/main_state.h"
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace quillon {
+
+class frmSplashScreen;
+
+/// The "Import From CSV" window: choose a "FILE, TEXT" file, press "Create
+/// Prompts", and every row is built through the main window's construction
+/// (CsvPromptImport holds the rules). It is modeless and exists at most once;
+/// closing it discards the chosen path. A run holds the window until it
+/// ends; the progress window shows the count meanwhile.
+class frmImportFromCSV : public QWidget {
+  Q_OBJECT
+
+ public:
+  frmImportFromCSV(MainState& state, Dialogs& dialogs, frmSplashScreen& splash,
+                   QWidget* parent = nullptr);
+  ~frmImportFromCSV() override;
+
+  /// Chooses the CSV file; a file without the heading is refused with a
+  /// message, Cancel and an unreadable file keep the previous path silently.
+  void cmdBrowse_Click();
+  /// Runs the batch over the chosen file and offers the log at the end.
+  void cmdCreatePrompts_Click();
+  /// Closes the window.
+  void cmdExit_Click();
+
+  /// Opens the log for viewing; the user's editor unless a test says otherwise.
+  LogOpener open_log = OpenInUsersEditor;
+
+ private:
+  void BuildControls();
+
+  MainState& state_;
+  frmSplashScreen& splash_;
+  std::unique_ptr<GuiUserInterface> ui_;
+
+  QGroupBox* Frame1 = nullptr;
+  QLineEdit* txtCSVPath = nullptr;
+  QPushButton* cmdBrowse = nullptr;
+  QPushButton* cmdCreatePrompts = nullptr;
+  QPushButton* cmdExit = nullptr;
+};
+
+}  // namespace quillon

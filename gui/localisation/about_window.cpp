@@ -1,0 +1,218 @@
+#include "gui/localisation/about_window.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "gui/localisation/about_logos.h"
+#include "gui/localisation/form_fonts.h"
+#include "core/localisation/language_table.h"
+#include "core/common/user_interface.h"
+#include "core/common/version.h"
+
+namespace quillon {
+namespace {
+
+constexpr int kLogoSize = 64;
+const QString kNoLoadedLanguages = QStringLiteral("No loaded languages");
+
+// The form's hourglass for the life of one handler, whatever way it ends.
+class BusyPointer {
+ public:
+  explicit BusyPointer(QWidget* form) : form_(form) { form_->setCursor(Qt::WaitCursor); }
+  ~BusyPointer() { form_->unsetCursor(); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+
+ private:
+  QWidget* form_;
+};
+
+QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+QLabel* Logo(const char* name, const QPixmap& pixmap, QWidget* parent) {
+  QLabel* label = NamedLabel(name, QString(), parent);
+  label->setPixmap(pixmap);
+  label->setFixedSize(pixmap.size());
+  return label;
+}
+
+}  // namespace
+
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  QFont underlined = font();
+  underlined.setUnderline(true);
+  setFont(underlined);
+  QPalette blue = palette();
+  blue.setColor(QPalette::WindowText, Qt::blue);
+  setPalette(blue);
+  setCursor(Qt::PointingHandCursor);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+  QLabel::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    Q_EMIT clicked();
+  }
+}
+
+bool CallAutoInit(QWidget* form) {
+  const QByteArray method = form->objectName().toLatin1() + "_Auto_Init";
+  const QByteArray signature = QMetaObject::normalizedSignature(method + "()");
+  if (form->objectName().isEmpty() || form->metaObject()->indexOfMethod(signature) < 0) {
+    return false;
+  }
+  try {
+    QMetaObject::invokeMethod(form, method.constData(), Qt::DirectConnection);
+  } catch (...) {
+    // A form that fails to re-read its texts keeps the ones it shows.
+  }
+  return true;
+}
+
+frmAbout::frmAbout(LanguageSelection& languages, QWidget* parent)
+    : QDialog(parent), languages_(languages) {
+  setObjectName(QStringLiteral("frmAbout"));
+  setWindowTitle(kProgramTitle);
+  BuildControls();
+  Form_Load();
+}
+
+void frmAbout::BuildControls() {
+  picBrevikLogo = Logo("picBrevikLogo", MakerLogo(kLogoSize), this);
+  picOrvaneLogo = Logo("picOrvaneLogo", ProductLogo(kLogoSize), this);
+  lblVersionTitle = NamedLabel("lblVersionTitle", QStringLiteral("Version:"), this);
+  QFont bold = lblVersionTitle->font();
+  bold.setBold(true);
+  lblVersionTitle->setFont(bold);
+  lblVersion = NamedLabel("lblVersion", QStringLiteral(" "), this);
+  lblChangeLanguage = new LinkLabel(QStringLiteral("Change Language"), this);
+  lblChangeLanguage->setObjectName(QStringLiteral("lblChangeLanguage"));
+  lblBrevikAddress1 = NamedLabel("lblBrevikAddress1", QStringLiteral("The Quillon Project"), this);
+  lblBrevikAddress2 =
+      NamedLabel("lblBrevikAddress2",
+                 QStringLiteral("TTY/TDD prompt tools for voicemail administrators"), this);
+  lblBrevikAddress3 = NamedLabel(
+      "lblBrevikAddress3", QStringLiteral("Baudot audio at 45.45, 50, 75 and 110 baud"), this);
+  lblCopyright = NamedLabel(
+      "lblCopyright", QStringLiteral("Copyright \u00a9 The Quillon Project contributors"), this);
+  lblTrademark = NamedLabel("lblTrademark",
+                            QStringLiteral("Product names of voicemail systems belong to their "
+                                           "owners and are used here only to name them."),
+                            this);
+  lblTrademark->setWordWrap(true);
+  cmdOK = new QPushButton(QStringLiteral("OK"), this);
+  cmdOK->setObjectName(QStringLiteral("cmdOK"));
+  cmdOK->setDefault(true);
+
+  mnuSelectLanguage = new QMenu(QStringLiteral("Select Language"), this);
+  mnuSelectLanguage->setObjectName(QStringLiteral("mnuSelectLanguage"));
+  LanguageListElement(0)->setText(QStringLiteral("LanguageList"));
+
+  auto* logos = new QVBoxLayout;
+  logos->addWidget(picBrevikLogo);
+  logos->addWidget(picOrvaneLogo);
+  logos->addStretch();
+  auto* notice = new QGridLayout;
+  notice->addWidget(lblVersionTitle, 0, 0);
+  notice->addWidget(lblVersion, 0, 1);
+  notice->addWidget(lblBrevikAddress1, 1, 0, 1, 2);
+  notice->addWidget(lblBrevikAddress2, 2, 0, 1, 2);
+  notice->addWidget(lblBrevikAddress3, 3, 0, 1, 2);
+  notice->addWidget(lblCopyright, 4, 0, 1, 2);
+  notice->addWidget(lblTrademark, 5, 0, 1, 2);
+  notice->setColumnStretch(1, 1);
+  notice->setRowStretch(6, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(lblChangeLanguage);
+  buttons->addStretch();
+  buttons->addWidget(cmdOK);
+  auto* top = new QHBoxLayout;
+  top->addLayout(logos);
+  top->addSpacing(12);
+  top->addLayout(notice, 1);
+  auto* whole = new QVBoxLayout(this);
+  whole->addLayout(top);
+  whole->addLayout(buttons);
+
+  connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+  connect(lblChangeLanguage, &LinkLabel::clicked, this, [this] { lblChangeLanguage_Click(); });
+}
+
+QAction* frmAbout::LanguageListElement(int index) {
+  while (static_cast<int>(mnuLanguageList.size()) <= index) {
+    const int element = static_cast<int>(mnuLanguageList.size());
+    QAction* action = mnuSelectLanguage->addAction(QString());
+    action->setObjectName(QStringLiteral("mnuLanguageList"));
+    connect(action, &QAction::triggered, this, [this, element] { mnuLanguageList_Click(element); });
+    mnuLanguageList.push_back(action);
+  }
+  return mnuLanguageList[static_cast<std::size_t>(index)];
+}
+
+void frmAbout::Form_Load() {
+  lblVersion->setText(VersionText());
+  languages_.InitalizeLanguages();
+  if (languages_.NoLanguageLoaded()) {
+    QAction* only = LanguageListElement(0);
+    only->setText(kNoLoadedLanguages);
+    only->setData(QString::number(kFallbackLcid));
+    return;
+  }
+  for (int i = 0; i < languages_.LoadedLanguages.size(); ++i) {
+    const QString& code = languages_.LoadedLanguages[i];
+    QAction* element = LanguageListElement(i);
+    element->setText(LangCodeToLanguageName(code));
+    element->setData(QString::number(LangCodeToLcid(code)));
+  }
+}
+
+void frmAbout::cmdOK_Click() {
+  hide();
+}
+
+void frmAbout::lblChangeLanguage_Click() {
+  mnuSelectLanguage->popup(QCursor::pos());
+}
+
+void frmAbout::mnuLanguageList_Click(int index) {
+  BusyPointer busy(this);
+  if (index < 0 || index >= static_cast<int>(mnuLanguageList.size())) return;
+  const QString tag = mnuLanguageList[static_cast<std::size_t>(index)]->data().toString();
+  languages_.CurrentLanguageLcid = tag.toInt();
+  languages_.InitalizeLanguages();
+  for (QWidget* form : LoadedForms()) {
+    ApplyLanguageFonts(form, languages_.CurrentLanguageLcid);
+    CallAutoInit(form);
+    for (QWidget* control : FormControls(form)) control->update();
+  }
+}
+
+LanguageSelection& frmAbout::ProgramLanguages(const QString& program_folder, UserInterface& ui) {
+  static const std::unique_ptr<LanguageSelection> languages = [&] {
+    auto made = std::make_unique<LanguageSelection>(program_folder, ExecutableBaseName(), ui);
+    made->apply_fonts_to_loaded_forms = ApplyLanguageFontsToLoadedForms;
+    return made;
+  }();
+  return *languages;
+}
+
+void frmAbout::ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui) {
+  static QPointer<frmAbout> instance;
+  if (instance.isNull()) instance = new frmAbout(ProgramLanguages(program_folder, ui), owner);
+  instance->exec();
+}
+
+}  // namespace quillon

@@ -1,0 +1,462 @@
+#include "gui/session/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include "gui/common/test_printers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "gui/common/clipboard.h"
+#include "gui/common/scripted_dialogs.h"
+#include "core/registry/registry_store.h"
+#include "tests/support/test_support.h"
+
+namespace quillon {
+namespace {
+
+/// Stands in for the desktop's file opener: remembers the URLs it was given.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> urls;
+
+ public Q_SLOTS:
+  void Open(const QUrl& url) { urls.append(url); }
+};
+
+const QString kEmptyTextMessage =
+    QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.");
+
+/// A main window over a program folder that holds the recording stand-in
+/// for wavcat, with scripted dialogs and a counter in place of ending the
+/// program.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    test::InstallRecordingWavcat(dir_.path());
+    output_ = dir_.filePath(QStringLiteral("out.wav"));
+    registry_ = std::make_unique<RegistryStore>(dir_.filePath(QStringLiteral("registry.reg")));
+    frmMain::Options options;
+    options.program_folder = dir_.path();
+    options.dialogs = &dialogs_;
+    options.registry = registry_.get();
+    options.end_program = [this] { ++ends_; };
+    window_ = std::make_unique<frmMain>(options);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+  }
+
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = window_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  void TypeAndCreate(const QString& text) {
+    window_->State().SetTexts(QString(), output_);
+    QTest::keyClicks(Find<QPlainTextEdit>("txtInputText"), text);
+    QTest::mouseClick(Find<QPushButton>("cmdConstructWavFromString"), Qt::LeftButton);
+  }
+
+  void WriteDictionary(const QByteArray& entries) {
+    test::WriteAll(dir_.filePath(QStringLiteral("dictionary.txt")), "FROM,TO\r\n" + entries);
+  }
+
+  QString Pane() { return Find<QPlainTextEdit>("txtDiag")->toPlainText(); }
+  QByteArray ClipboardWave() {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    return mime ? mime->data(kWavMimeType) : QByteArray();
+  }
+
+  QTemporaryDir dir_;
+  QString output_;
+  ScriptedDialogs dialogs_;
+  std::unique_ptr<RegistryStore> registry_;
+  int ends_ = 0;
+  std::unique_ptr<frmMain> window_;
+};
+
+TEST_F(MainWindowTest, ShowsEveryControlWithItsCaptionAndStartingText) {
+  EXPECT_EQ(window_->windowTitle(), QStringLiteral("Quillon"));
+  EXPECT_EQ(Find<QGroupBox>("frameBackupGreetings")->title(), QStringLiteral("Output file name"));
+  EXPECT_EQ(Find<QGroupBox>("Frame1")->title(),
+            QStringLiteral("Text to convert into TTY/TDD WAV file"));
+  EXPECT_EQ(Find<QGroupBox>("Frame2")->title(), QStringLiteral("Diagnostic Output"));
+  EXPECT_EQ(Find<QPushButton>("cmdBrowse")->text(), QStringLiteral("Browse..."));
+  EXPECT_EQ(Find<QPushButton>("cmdConstructWavFromString")->text(),
+            QStringLiteral("Create WAV File"));
+  EXPECT_EQ(Find<QPushButton>("cmdExit")->text(), QStringLiteral("Exit"));
+
+  auto* output = Find<QLineEdit>("txtOutputFileName");
+  EXPECT_EQ(output->text(), QDir::homePath() + QStringLiteral("/TTYOutput.wav"));
+  EXPECT_TRUE(output->isReadOnly());
+  EXPECT_EQ(output->parentWidget()->objectName(), QStringLiteral("frameBackupGreetings"));
+
+  auto* input = Find<QPlainTextEdit>("txtInputText");
+  auto* diag = Find<QPlainTextEdit>("txtDiag");
+  EXPECT_TRUE(input->toPlainText().isEmpty());
+  EXPECT_FALSE(input->isReadOnly());
+  EXPECT_TRUE(diag->toPlainText().isEmpty());
+  EXPECT_TRUE(diag->isReadOnly());
+  EXPECT_EQ(input->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(diag->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(input->parentWidget()->objectName(), QStringLiteral("Frame1"));
+  EXPECT_EQ(diag->parentWidget()->objectName(), QStringLiteral("Frame2"));
+
+  EXPECT_TRUE(window_->State().mnuApplyTranslationTable);
+  EXPECT_FALSE(window_->State().bBatchMode);
+}
+
+// Nothing may be cut off: every control lies inside its frame and the
+// client area, a frame's contents start below its title, and text boxes and
+// buttons are tall enough for a line of their font.
+TEST_F(MainWindowTest, NoControlIsClippedOrCoveredByAFrameTitle) {
+  window_->show();
+  QWidget* client = window_->centralWidget();
+  for (const char* name : {"txtOutputFileName", "cmdBrowse", "txtInputText", "txtDiag"}) {
+    QWidget* widget = Find<QWidget>(name);
+    auto* frame = qobject_cast<QGroupBox*>(widget->parentWidget());
+    ASSERT_NE(frame, nullptr) << name;
+    EXPECT_TRUE(frame->rect().contains(widget->geometry())) << name;
+    QStyleOptionGroupBox option;
+    option.initFrom(frame);
+    option.text = frame->title();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    const QRect label = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                       QStyle::SC_GroupBoxLabel, frame);
+    EXPECT_GE(widget->y(), label.bottom())
+        << name << " lies under the title of " << frame->objectName().toStdString();
+  }
+  for (const char* name :
+       {"frameBackupGreetings", "Frame1", "Frame2", "cmdConstructWavFromString", "cmdExit"}) {
+    EXPECT_TRUE(client->rect().contains(Find<QWidget>(name)->geometry())) << name;
+  }
+  for (const char* name :
+       {"txtOutputFileName", "cmdBrowse", "cmdConstructWavFromString", "cmdExit"}) {
+    QWidget* widget = Find<QWidget>(name);
+    EXPECT_GE(widget->height(), widget->fontMetrics().height() + 4) << name;
+  }
+}
+
+TEST_F(MainWindowTest, MenusListEveryEntryInOrderWithThePromptSetEntryHidden) {
+  QMenuBar* bar = window_->menuBar();
+  ASSERT_EQ(bar->actions().size(), 2);
+  EXPECT_EQ(bar->actions()[0]->text().remove(QLatin1Char('&')), QStringLiteral("File"));
+  EXPECT_EQ(bar->actions()[1]->text().remove(QLatin1Char('&')), QStringLiteral("Help"));
+
+  const QList<QPair<QString, QString>> file = {
+      {"mnuCreateAlphabet", "Create Alphabet"},
+      {"seperator4", ""},
+      {"mnuEditDictionary", "Edit Dictionary"},
+      {"mnuReloadDictionary", "Reload Dictionary"},
+      {"mnuApplyTranslationTable", "Apply Dictionary Translation to Input Text"},
+      {"seperator6", ""},
+      {"mnuOrvanePrompts", "Construct Orvane Prompts"},
+      {"seperator3", ""},
+      {"cmdImportPromptsFromCSV", "Import prompt text from CSV"},
+      {"seperator2", ""},
+      {"mnuExit", "Exit"},
+  };
+  const QList<QPair<QString, QString>> help = {
+      {"mnuHelp", "Help"}, {"seperator", ""}, {"mnuAbout", "About"}};
+  for (const auto& [menu, expected] :
+       {std::pair{bar->actions()[0]->menu(), file}, std::pair{bar->actions()[1]->menu(), help}}) {
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+      QAction* action = menu->actions()[i];
+      EXPECT_EQ(action->objectName(), expected[i].first);
+      EXPECT_EQ(action->isSeparator(), expected[i].second.isEmpty())
+          << expected[i].first.toStdString();
+      if (!action->isSeparator()) {
+        EXPECT_EQ(action->text(), expected[i].second);
+      }
+    }
+  }
+  auto* apply = Find<QAction>("mnuApplyTranslationTable");
+  EXPECT_TRUE(apply->isCheckable());
+  EXPECT_TRUE(apply->isChecked());
+  EXPECT_FALSE(Find<QAction>("mnuOrvanePrompts")->isVisible());
+  EXPECT_FALSE(Find<QAction>("seperator3")->isVisible());
+}
+
+TEST_F(MainWindowTest, AnEntryShowsOnlyOnceAWindowIsAttachedToIt) {
+  // The main window's own entries are there from the start.
+  EXPECT_TRUE(window_->Action(frmMain::Entry::CreateAlphabet)->isVisible());
+  EXPECT_TRUE(window_->Action(frmMain::Entry::EditDictionary)->isVisible());
+  EXPECT_TRUE(window_->Action(frmMain::Entry::ReloadDictionary)->isVisible());
+  EXPECT_FALSE(window_->Action(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
+  EXPECT_FALSE(window_->Action(frmMain::Entry::About)->isVisible());
+  EXPECT_FALSE(window_->menuBar()->actions()[1]->isVisible()) << "an empty Help menu is shown";
+
+  QStringList opened;
+  window_->SetWindowOpener(frmMain::Entry::ImportPromptsFromCSV, [&] { opened << "csv"; });
+  window_->SetWindowOpener(frmMain::Entry::About, [&] { opened << "about"; });
+  window_->SetWindowOpener(frmMain::Entry::OrvanePrompts, [&] { opened << "prompts"; });
+  EXPECT_TRUE(window_->Action(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
+  EXPECT_TRUE(window_->menuBar()->actions()[1]->isVisible());
+  EXPECT_FALSE(window_->Action(frmMain::Entry::OrvanePrompts)->isVisible());
+
+  Find<QAction>("cmdImportPromptsFromCSV")->trigger();
+  Find<QAction>("mnuAbout")->trigger();
+  Find<QAction>("mnuOrvanePrompts")->trigger();
+  EXPECT_EQ(opened, (QStringList{"csv", "about", "prompts"}));
+
+  window_->SetWindowOpener(frmMain::Entry::ImportPromptsFromCSV, nullptr);
+  EXPECT_FALSE(window_->Action(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
+}
+
+TEST_F(MainWindowTest, TheTranslationEntryTurnsItsCheckMarkOverAndTheStateFollows) {
+  auto* apply = Find<QAction>("mnuApplyTranslationTable");
+  window_->mnuApplyTranslationTable_Click();
+  EXPECT_FALSE(apply->isChecked());
+  EXPECT_FALSE(window_->State().mnuApplyTranslationTable);
+  apply->trigger();  // as the menu does
+  EXPECT_TRUE(apply->isChecked());
+  EXPECT_TRUE(window_->State().mnuApplyTranslationTable);
+}
+
+/// One use of "Browse...": the dialog's answer and the path the box shows
+/// afterwards (empty: the path it had before).
+struct BrowseCase {
+  const char* name;
+  std::optional<QString> answer;
+  QString expected;
+};
+void PrintTo(const BrowseCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class BrowseTest : public MainWindowTest, public ::testing::WithParamInterface<BrowseCase> {};
+
+TEST_P(BrowseTest, TheSaveDialogSetsThePathAndCancelKeepsIt) {
+  const QString before = window_->State().txtOutputFileName;
+  dialogs_.file_names.push_back(GetParam().answer);
+  QTest::mouseClick(Find<QPushButton>("cmdBrowse"), Qt::LeftButton);
+
+  const QString expected = GetParam().expected.isEmpty() ? before : GetParam().expected;
+  EXPECT_EQ(Find<QLineEdit>("txtOutputFileName")->text(), expected);
+  EXPECT_EQ(window_->State().txtOutputFileName, expected);
+  ASSERT_EQ(dialogs_.file_requests.size(), 1u);
+  EXPECT_EQ(dialogs_.file_requests[0].title, QStringLiteral("Select file to store WAV output"));
+  EXPECT_EQ(dialogs_.file_requests[0].initial_path, before);
+  EXPECT_EQ(dialogs_.file_requests[0].default_suffix, QStringLiteral("wav"));
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, BrowseTest,
+    ::testing::Values(BrowseCase{"Cancel", std::nullopt, QString()},
+                      BrowseCase{"NothingChosen", QString(), QString()},
+                      BrowseCase{"Chosen", QStringLiteral("/srv/prompts/greeting 1.wav"),
+                                 QStringLiteral("/srv/prompts/greeting 1.wav")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, CreateShowsTheReportInThePaneAndPutsTheWavOnTheClipboard) {
+  window_->mnuApplyTranslationTable_Click();  // translation off: the text goes as typed
+  TypeAndCreate(QStringLiteral("ab 12"));
+
+  EXPECT_EQ(Pane(), QStringLiteral("File path=") + output_ +
+                        QStringLiteral("\nOriginal String=AB 12\nNew Text=AB 12\n\n"));
+  EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("Done.")});
+  EXPECT_EQ(dialogs_.titles, QStringList{QStringLiteral("Quillon")});
+  EXPECT_EQ(ClipboardWave(), test::ReadAll(output_));
+  EXPECT_FALSE(ClipboardWave().isEmpty());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait cursor stayed";
+
+  // A second construction starts with a clear pane.
+  TypeAndCreate(QStringLiteral("c"));
+  EXPECT_TRUE(Pane().startsWith(QStringLiteral("File path=")));
+  EXPECT_EQ(Pane().count(QStringLiteral("File path=")), 1);
+}
+
+TEST_F(MainWindowTest, TwoTypedLinesAreSentWithABlankBetweenThem) {
+  window_->mnuApplyTranslationTable_Click();  // translation off: the text goes as typed
+  window_->State().SetTexts(QString(), output_);
+  auto* input = Find<QPlainTextEdit>("txtInputText");
+  QTest::keyClicks(input, QStringLiteral("ab"));
+  QTest::keyClick(input, Qt::Key_Return);
+  QTest::keyClicks(input, QStringLiteral("cd"));
+  EXPECT_EQ(window_->State().txtInputText, QStringLiteral("ab\r\ncd"));
+  window_->cmdConstructWavFromString_Click();
+
+  const auto runs = test::RecordedRuns(dir_.path());
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].mid(0, 7), (QStringList{"smallsilence.wav", "LTRS.wav", "a.wav", "b.wav",
+                                            "space.wav", "c.wav", "d.wav"}));
+  EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=AB CD\n")));
+}
+
+TEST_F(MainWindowTest, AnEmptyTextGetsItsMessageAndTouchesNothing) {
+  TypeAndCreate(QStringLiteral("a"));
+  const QString pane = Pane();
+  const QByteArray wave = ClipboardWave();
+  const size_t runs = test::RecordedRuns(dir_.path()).size();
+  dialogs_.messages.clear();
+
+  window_->State().SetTexts(QString(), output_);
+  QTest::mouseClick(Find<QPushButton>("cmdConstructWavFromString"), Qt::LeftButton);
+
+  EXPECT_EQ(dialogs_.messages, QStringList{kEmptyTextMessage});
+  EXPECT_EQ(Pane(), pane);
+  EXPECT_EQ(ClipboardWave(), wave);
+  EXPECT_EQ(test::RecordedRuns(dir_.path()).size(), runs);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, AFailedBuildSaysSoWithTheReasonAndLeavesTheClipboardAlone) {
+  test::InstallRecordingWavcat(dir_.path(), 3, QStringLiteral("wavcat: input formats differ"));
+  TypeAndCreate(QStringLiteral("ab"));
+
+  EXPECT_TRUE(Pane().contains(QStringLiteral("(error):")));
+  EXPECT_TRUE(Pane().contains(
+      QStringLiteral("in procedure cmdConstructWavFromString_Click of Form frmMain")));
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_TRUE(dialogs_.messages[0].startsWith(QStringLiteral("The WAV file was not built.")));
+  EXPECT_FALSE(dialogs_.messages.contains(QStringLiteral("Done.")));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+  EXPECT_TRUE(ClipboardWave().isEmpty());
+}
+
+TEST_F(MainWindowTest, ABatchDrivesTheWindowAndLeavesPaneAndClipboardAlone) {
+  TypeAndCreate(QStringLiteral("a"));
+  const QString pane = Pane();
+  QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+  dialogs_.messages.clear();
+
+  BatchLog log;
+  QString err;
+  const QString log_path = dir_.filePath(QStringLiteral("batch.log"));
+  ASSERT_TRUE(log.Open(log_path, &err)) << err.toStdString();
+  MainState& state = window_->State();
+  state.bBatchMode = true;
+  state.nLogFile = &log;
+  const QString prompt = dir_.filePath(QStringLiteral("prompt1.wav"));
+  state.SetTexts(QStringLiteral("hello\r\nthere"), prompt);
+
+  // The widgets show what the batch set, and the state keeps it exactly.
+  EXPECT_EQ(Find<QPlainTextEdit>("txtInputText")->toPlainText(), QStringLiteral("hello\nthere"));
+  EXPECT_EQ(Find<QLineEdit>("txtOutputFileName")->text(), prompt);
+  EXPECT_EQ(state.txtInputText, QStringLiteral("hello\r\nthere"));
+
+  const ConstructionResult result = state.cmdConstructWavFromString_Click();
+  log.Close();
+  state.nLogFile = nullptr;
+  state.bBatchMode = false;
+
+  EXPECT_TRUE(result.built());
+  EXPECT_EQ(Pane(), pane);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+  EXPECT_TRUE(QString::fromUtf8(test::ReadAll(log_path))
+                  .startsWith(QStringLiteral("    File path=") + prompt + QStringLiteral("\r\n")));
+}
+
+TEST_F(MainWindowTest, StartUpLowersThePriorityClearsTheBatchFlagAndLoadsTheTables) {
+  WriteDictionary("dr,doctor\r\n");
+  QStringList steps;
+  frmMain::StartupChecks checks;
+  checks.lower_priority = [&] { steps << "priority"; };
+  checks.is_remote_session = [&] {
+    steps << "remote";
+    return false;
+  };
+  window_->State().bBatchMode = true;
+
+  EXPECT_TRUE(window_->Form_Load(checks));
+  EXPECT_EQ(steps, (QStringList{"priority", "remote"}));
+  EXPECT_FALSE(window_->State().bBatchMode);
+  EXPECT_EQ(window_->Dictionary().strDictFrom.first(), QStringLiteral("DR"));
+  EXPECT_EQ(window_->Dictionary().DictionaryPath(),
+            dir_.filePath(QStringLiteral("dictionary.txt")));
+  RuntimeError error;
+  EXPECT_EQ(registry_->RegReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+                                    QVariant(), &error),
+            QVariant(dir_.filePath(QStringLiteral("dictionary.txt"))));
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, StartUpInARemoteSessionSaysWhyAndGoesNoFurther) {
+  WriteDictionary("dr,doctor\r\n");
+  QStringList steps;
+  frmMain::StartupChecks checks;
+  checks.lower_priority = [&] { steps << "priority"; };
+  checks.is_remote_session = [] { return true; };
+
+  EXPECT_FALSE(window_->Form_Load(checks));
+  EXPECT_EQ(steps, QStringList{"priority"});
+  EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral(
+                                   "This tool cannot run in a Windows Terminal Server sessions "
+                                   "because of it's interaction with WAV drivers.  Exiting...")});
+  EXPECT_EQ(dialogs_.titles, QStringList{QStringLiteral("Quillon")});
+  EXPECT_TRUE(window_->Dictionary().strDictFrom.isEmpty()) << "the tables were loaded";
+  EXPECT_FALSE(QFile::exists(registry_->path())) << "the registry was written";
+  EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, TheCheckMarkDecidesWhetherTheDictionaryRewritesTheText) {
+  WriteDictionary("dr,doctor\r\n");
+  window_->LoadDictionary();
+  TypeAndCreate(QStringLiteral("dr"));
+  EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=DOCTOR"))) << Pane().toStdString();
+
+  window_->mnuApplyTranslationTable_Click();
+  TypeAndCreate(QStringLiteral("dr"));
+  EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=DR\n"))) << Pane().toStdString();
+}
+
+TEST_F(MainWindowTest, ReloadDictionaryReadsTheEditedFileAndEditOpensIt) {
+  WriteDictionary("dr,doctor\r\n");
+  window_->LoadDictionary();
+  WriteDictionary("st,street\r\nave,avenue\r\n");
+  Find<QAction>("mnuReloadDictionary")->trigger();
+  EXPECT_EQ(window_->Dictionary().strDictFrom, (QStringList{"ST", "AVE"}));
+
+  UrlRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+  Find<QAction>("mnuEditDictionary")->trigger();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  ASSERT_EQ(recorder.urls.size(), 1);
+  EXPECT_EQ(recorder.urls[0].toLocalFile(), dir_.filePath(QStringLiteral("dictionary.txt")));
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, AMissingDictionarySaysSoAndKeepsTheTables) {
+  WriteDictionary("dr,doctor\r\n");
+  window_->LoadDictionary();
+  QFile::remove(dir_.filePath(QStringLiteral("dictionary.txt")));
+  Find<QAction>("mnuReloadDictionary")->trigger();
+  EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("no dictionary found")});
+  EXPECT_EQ(window_->Dictionary().strDictFrom, QStringList{"DR"});
+}
+
+TEST_F(MainWindowTest, ExitTheExitEntryAndClosingTheWindowEachEndTheProgram) {
+  window_->show();
+  QTest::mouseClick(Find<QPushButton>("cmdExit"), Qt::LeftButton);
+  EXPECT_EQ(ends_, 1);
+  Find<QAction>("mnuExit")->trigger();
+  EXPECT_EQ(ends_, 2);
+  window_->close();
+  EXPECT_EQ(ends_, 3);
+}
+
+}  // namespace
+}  // namespace quillon
+
+#include "main_window_test.moc"

@@ -1,0 +1,189 @@
+#include "gui/synthesis/alphabet_window.h"
+
+#include <gtest/gtest.h>
+
+#include "gui/common/test_printers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "gui/session/main_window.h"
+#include "gui/common/scripted_dialogs.h"
+#include "gui/common/twips.h"
+#include "core/registry/registry_store.h"
+#include "tests/support/test_support.h"
+
+namespace quillon {
+namespace {
+
+const QString kProcedureTail =
+    QStringLiteral(") in procedure cmdCreateAlphabet_Click of Form frmConstructAlphabet");
+
+/// A program folder with the recording stand-in for wavcat and a tic pair
+/// for every rate, each file holding its own name so that a copy shows
+/// where it came from.
+class AlphabetWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    test::InstallRecordingWavcat(dir_.path());
+    for (const BaudRateInfo& info : kBaudRates) {
+      for (std::string_view tic : {info.space_tic, info.mark_tic}) {
+        const QString name = QString::fromLatin1(tic.data(), static_cast<qsizetype>(tic.size()));
+        test::WriteAll(dir_.filePath(name), name.toLatin1());
+      }
+    }
+  }
+
+  QString File(const char* name) {
+    return QString::fromLatin1(test::ReadAll(dir_.filePath(QString::fromLatin1(name))));
+  }
+
+  QTemporaryDir dir_;
+  ScriptedDialogs dialogs_;
+};
+
+TEST_F(AlphabetWindowTest, OpensWithItsCaptionsAndFortyFiveBaudSelected) {
+  frmConstructAlphabet window(dir_.path(), dialogs_);
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Construct Alphabet"));
+  EXPECT_EQ(window.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title(),
+            QStringLiteral("Options"));
+  const QList<QPair<QString, QString>> options = {{"optBaudot45", "Baudot - 45.45 baud"},
+                                                  {"optBaudot50", "Baudot - 50 baud"},
+                                                  {"optBaudot75", "Baudot - 75 baud"},
+                                                  {"optBaudot110", "Baudot - 110 baud"}};
+  for (const auto& [name, caption] : options) {
+    auto* option = window.findChild<QRadioButton*>(name);
+    ASSERT_NE(option, nullptr) << name.toStdString();
+    EXPECT_EQ(option->text(), caption);
+    EXPECT_EQ(option->isChecked(), name == QStringLiteral("optBaudot45")) << name.toStdString();
+    EXPECT_EQ(option->parentWidget()->objectName(), QStringLiteral("Frame1"));
+  }
+  EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdCreateAlphabet"))->text(),
+            QStringLiteral("Create Alphabet"));
+  EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdExit"))->text(),
+            QStringLiteral("Exit"));
+  EXPECT_EQ(window.SelectedRate(), BaudRate::Baud45);
+
+  const QSize size(Twips(3465, &window), Twips(2910, &window));
+  EXPECT_EQ(window.minimumSize(), size);
+  EXPECT_EQ(window.maximumSize(), size) << "the window can be resized";
+}
+
+}  // namespace
+
+// Shown by the rate's name in test output.
+void PrintTo(const BaudRateInfo& info, std::ostream* os) {
+  *os << info.name << " baud";
+}
+
+namespace {
+
+class AlphabetRateTest : public AlphabetWindowTest,
+                         public ::testing::WithParamInterface<BaudRateInfo> {};
+
+TEST_P(AlphabetRateTest, CreateBuildsFromTheSelectedRatesTicPair) {
+  const BaudRateInfo& info = GetParam();
+  frmConstructAlphabet window(dir_.path(), dialogs_);
+  window.show();
+  constexpr std::array<const char*, 4> kOptionNames = {"optBaudot45", "optBaudot50", "optBaudot75",
+                                                       "optBaudot110"};
+  const char* option = kOptionNames[static_cast<size_t>(info.rate)];
+  QTest::mouseClick(window.findChild<QRadioButton*>(QString::fromLatin1(option)), Qt::LeftButton);
+  ASSERT_EQ(window.SelectedRate(), info.rate);
+  QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdCreateAlphabet")),
+                    Qt::LeftButton);
+
+  EXPECT_EQ(
+      File("spacetic.wav"),
+      QString::fromLatin1(info.space_tic.data(), static_cast<qsizetype>(info.space_tic.size())));
+  EXPECT_EQ(File("marktic.wav"), QString::fromLatin1(info.mark_tic.data(),
+                                                     static_cast<qsizetype>(info.mark_tic.size())));
+  const auto runs = test::RecordedRuns(dir_.path());
+  ASSERT_EQ(runs.size(), 29u);
+  EXPECT_EQ(runs.front().join(' '),
+            QStringLiteral("spacetic.wav marktic.wav marktic.wav spacetic.wav "
+                           "spacetic.wav spacetic.wav marktic.wav marktic.wav a.wav"));
+  EXPECT_EQ(runs.back().last(), QStringLiteral("FIGS.wav"));
+  EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("Done.")});
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(window.isVisible()) << "the window closed after the build";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllRates, AlphabetRateTest, ::testing::ValuesIn(kBaudRates), [](const auto& info) {
+      QString name = QString::fromLatin1(info.param.name.data(),
+                                         static_cast<qsizetype>(info.param.name.size()));
+      return (QStringLiteral("Baud") + name.remove(QLatin1Char('.'))).toStdString();
+    });
+
+TEST_F(AlphabetWindowTest, EveryFailureHasItsOwnBoxAndDoneStillFollows) {
+  test::InstallRecordingWavcat(dir_.path(), 2, QStringLiteral("wavcat: cannot read spacetic.wav"));
+  QFile::remove(dir_.filePath(QStringLiteral("spacetic75baud.wav")));
+  QFile::remove(dir_.filePath(QStringLiteral("marktic75baud.wav")));
+  frmConstructAlphabet window(dir_.path(), dialogs_);
+  window.findChild<QRadioButton*>(QStringLiteral("optBaudot75"))->setChecked(true);
+  window.cmdCreateAlphabet_Click();
+
+  // Two missing tics, 29 failed runs, 25 figure copies of letters never written.
+  ASSERT_EQ(dialogs_.messages.size(), 2 + 29 + 25 + 1);
+  EXPECT_EQ(dialogs_.messages.last(), QStringLiteral("Done."));
+  for (qsizetype i = 0; i + 1 < dialogs_.messages.size(); ++i) {
+    EXPECT_TRUE(dialogs_.messages[i].startsWith(QStringLiteral("(error):")))
+        << dialogs_.messages[i].toStdString();
+    EXPECT_TRUE(dialogs_.messages[i].endsWith(kProcedureTail))
+        << dialogs_.messages[i].toStdString();
+  }
+  EXPECT_TRUE(dialogs_.messages[0].contains(QStringLiteral("spacetic75baud.wav")));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AlphabetWindowTest, ExitClosesTheWindowWithoutBuilding) {
+  frmConstructAlphabet window(dir_.path(), dialogs_);
+  window.show();
+  QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdExit")), Qt::LeftButton);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_TRUE(test::RecordedRuns(dir_.path()).empty());
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(AlphabetWindowTest, TheMenuEntryOpensAFreshModalWindowEachTime) {
+  frmMain::Options options;
+  options.program_folder = dir_.path();
+  options.dialogs = &dialogs_;
+  RegistryStore registry(QDir(dir_.path()).filePath(QStringLiteral("registry.reg")));
+  options.registry = &registry;
+  options.end_program = [] {};
+  frmMain main_window(options);
+  main_window.show();
+
+  QStringList seen;
+  for (int opening = 0; opening < 2; ++opening) {
+    QTimer::singleShot(0, [&] {
+      auto* window = qobject_cast<frmConstructAlphabet*>(QApplication::activeModalWidget());
+      if (!window) {
+        seen << QStringLiteral("no modal window");
+        return;
+      }
+      seen << (window->SelectedRate() == BaudRate::Baud45 ? QStringLiteral("45.45")
+                                                          : QStringLiteral("other"));
+      window->findChild<QRadioButton*>(QStringLiteral("optBaudot110"))->setChecked(true);
+      window->cmdCreateAlphabet_Click();
+      window->cmdExit_Click();
+    });
+    main_window.Action(frmMain::Entry::CreateAlphabet)->trigger();
+  }
+  EXPECT_EQ(seen, (QStringList{"45.45", "45.45"}));
+  EXPECT_EQ(File("spacetic.wav"), QStringLiteral("spacetic110baud.wav"));
+  EXPECT_EQ(dialogs_.messages, (QStringList{"Done.", "Done."}));
+}
+
+}  // namespace
+}  // namespace quillon
