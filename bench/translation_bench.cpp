@@ -96,12 +96,12 @@ void ShippedTablesTranslateBench(benchmark::State& state) {
   const QStringList dictionary = {QStringLiteral("*"), QStringLiteral("@"), QStringLiteral("+"),
                                   QStringLiteral("="), QStringLiteral("%")};
   for (const QString& f : dictionary) {
-    tables.strDictFrom.append(f);
-    tables.strDictTo.append(QStringLiteral("WORD"));
+    tables.dict_from.append(f);
+    tables.dict_to.append(QStringLiteral("WORD"));
   }
   for (int c = 0xC0; c <= 0xDE; ++c) {
-    tables.strCharFrom.append(QString(QChar(c)));
-    tables.strCharTo.append(QStringLiteral("A"));
+    tables.char_from.append(QString(QChar(c)));
+    tables.char_to.append(QStringLiteral("A"));
   }
   std::mt19937 random(3);
   QStringList vocabulary;

@@ -35,11 +35,11 @@ int RunCsvCommand(QStringList args) {
   }
 
   TerminalUi ui(false);
-  MainState state(ProgramFolder(), ui);
-  state.mnuApplyTranslationTable = translate;
-  TranslationSetup translation(state, translate);
+  TranslationSetup translation(ProgramFolder(), ui, translate);
+  MainState state(ProgramFolder(), ui, {nullptr, nullptr, translation.stage()});
+  state.SetTranslate(translate);
   CsvPromptImport import(state, ui);
-  const CsvPromptImport::Outcome outcome = import.cmdCreatePrompts(csv, BatchProgress());
+  const CsvPromptImport::Outcome outcome = import.Run(csv, BatchProgress());
   if (outcome == CsvPromptImport::Outcome::Completed ||
       outcome == CsvPromptImport::Outcome::Stopped)
     PrintOut(QStringLiteral("Log file: ") + import.LogPath());

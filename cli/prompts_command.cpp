@@ -57,14 +57,14 @@ int RunPromptsCommand(QStringList args) {
   const QString folder = LanguagePromptFolder(ReadRootPath(registry, &error), code);
   PrintOut(LangCodeToLanguageName(wanted) + QStringLiteral(": ") + folder);
 
-  MainState state(ProgramFolder(), ui);
-  state.mnuApplyTranslationTable = translate;
-  TranslationSetup translation(state, translate);
+  TranslationSetup translation(ProgramFolder(), ui, translate);
+  MainState state(ProgramFolder(), ui, {nullptr, nullptr, translation.stage()});
+  state.SetTranslate(translate);
   PromptSetConstruction run(state, ui, registry);
-  run.chkForceENX = force_enx;
-  if (run.cmdCreatePrompts(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done)
+  run.force_enx = force_enx;
+  if (run.Run(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done)
     return 1;
-  PrintOut(QString::number(run.nPromptCount) + QStringLiteral(" prompts processed"));
+  PrintOut(QString::number(run.prompt_count) + QStringLiteral(" prompts processed"));
   PrintOut(QStringLiteral("Log file: ") + run.LogPath());
   return 0;
 }

@@ -54,12 +54,11 @@ int RunTextCommand(QStringList args) {
 
   TerminalUi ui(false);
   TerminalPane pane;
-  MainState state(ProgramFolder(), ui);
-  state.pane = &pane;
-  state.mnuApplyTranslationTable = translate;
-  TranslationSetup translation(state, translate);
+  TranslationSetup translation(ProgramFolder(), ui, translate);
+  MainState state(ProgramFolder(), ui, {&pane, nullptr, translation.stage()});
+  state.SetTranslate(translate);
   state.SetTexts(text, QFileInfo(output).absoluteFilePath());
-  const ConstructionResult result = state.cmdConstructWavFromString_Click();
+  const ConstructionResult result = state.BuildWav();
   switch (result.status) {
     case ConstructionResult::Status::Built:
       return 0;

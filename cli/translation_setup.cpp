@@ -2,11 +2,9 @@
 
 namespace quillon::cli {
 
-TranslationSetup::TranslationSetup(MainState& state, bool wanted)
-    : registry_(RegistryStore::DefaultPath()) {
-  if (!wanted) return;
-  tables_.LoadDictionary(registry_, state.program_folder, state.ui);
-  state.translation = &tables_;
+TranslationSetup::TranslationSetup(const QString& program_folder, UserInterface& ui, bool wanted)
+    : registry_(RegistryStore::DefaultPath()), wanted_(wanted) {
+  if (wanted_) tables_.LoadDictionary(registry_, program_folder, ui);
 }
 
 }  // namespace quillon::cli

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/session/main_state.h"
 #include "core/registry/registry_store.h"
 #include "core/translation/dictionary.h"
 
@@ -13,13 +12,16 @@ namespace quillon::cli {
 /// constructions, since the state points at its tables.
 class TranslationSetup {
  public:
-  TranslationSetup(MainState& state, bool wanted);
+  TranslationSetup(const QString& program_folder, UserInterface& ui, bool wanted);
+  /// The translation step for the main state; null when not wanted.
+  TranslationStage* stage() { return wanted_ ? &tables_ : nullptr; }
   TranslationSetup(const TranslationSetup&) = delete;
   TranslationSetup& operator=(const TranslationSetup&) = delete;
 
  private:
   RegistryStore registry_;
   DictionaryTables tables_;
+  bool wanted_;
 };
 
 }  // namespace quillon::cli

@@ -25,19 +25,15 @@ bool StartBatchLog(const QString& path, BatchLog* log, QString* err) {
   return true;
 }
 
-BatchModeScope::BatchModeScope(MainState& state, BatchLog* log) : state_(state) {
-  state_.bBatchMode = true;
-  state_.nLogFile = log;
+BatchModeScope::BatchModeScope(MainState& state, BatchLog& log) : state_(state) {
+  state_.BeginBatch(log);
 }
 
-BatchModeScope::~BatchModeScope() {
-  state_.bBatchMode = false;
-  state_.nLogFile = nullptr;
-}
+BatchModeScope::~BatchModeScope() { state_.EndBatch(); }
 
 ConstructionResult BuildPrompt(MainState& state, const QString& text, const QString& output_path) {
   state.SetTexts(text, output_path);
-  return state.cmdConstructWavFromString_Click();
+  return state.BuildWav();
 }
 
 QString NotBuiltLine(ConstructionResult::Status status) {

@@ -42,7 +42,7 @@ bool StartBatchLog(const QString& path, BatchLog* log, QString* err);
 /// however the run ends.
 class BatchModeScope {
  public:
-  BatchModeScope(MainState& state, BatchLog* log);
+  BatchModeScope(MainState& state, BatchLog& log);
   ~BatchModeScope();
   BatchModeScope(const BatchModeScope&) = delete;
   BatchModeScope& operator=(const BatchModeScope&) = delete;

@@ -53,19 +53,18 @@ TEST(BatchModeScopeTest, TheConstructionReportsIntoTheLogOnlyWhileTheScopeLives)
   QTemporaryDir dir;
   test::RecordingUi ui;
   test::RecordingPane pane;
-  MainState state(dir.path(), ui);
-  state.pane = &pane;
+  MainState state(dir.path(), ui, {&pane, nullptr, nullptr});
   BatchLog log;
   QString err;
   ASSERT_TRUE(log.Open(dir.filePath(QStringLiteral("run.log")), &err));
   {
-    BatchModeScope batch(state, &log);
-    state.DiagOutput(QStringLiteral("inside"));
+    BatchModeScope batch(state, log);
+    state.WriteLine(QStringLiteral("inside"));
   }
-  state.DiagOutput(QStringLiteral("outside"));
+  state.WriteLine(QStringLiteral("outside"));
   log.Close();
-  EXPECT_FALSE(state.bBatchMode);
-  EXPECT_EQ(state.nLogFile, nullptr);
+  EXPECT_FALSE(state.batch_mode());
+  EXPECT_EQ(state.batch_log(), nullptr);
   EXPECT_EQ(test::ReadAll(dir.filePath(QStringLiteral("run.log"))), QByteArray("    inside\r\n"));
   EXPECT_EQ(pane.lines, QStringList{QStringLiteral("outside")});
 }

@@ -33,15 +33,15 @@ CsvHeadingCheck CheckCsvHeading(const QString& path) {
   return IsCsvHeading(line) ? CsvHeadingCheck::Valid : CsvHeadingCheck::WrongHeading;
 }
 
-bool bIsLegalFileName(const QString& strFileName) {
-  if (strFileName.isEmpty()) return false;
-  if (FileExists(strFileName)) return true;
-  QFile probe(strFileName);
+bool IsLegalFileName(const QString& file_name) {
+  if (file_name.isEmpty()) return false;
+  if (FileExists(file_name)) return true;
+  QFile probe(file_name);
   // NewOnly: a file that appears meanwhile is never truncated by the test.
   if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
   probe.close();
   QString err;
-  DeleteFile(strFileName, true, &err);
+  DeleteFile(file_name, true, &err);
   return true;
 }
 
@@ -53,10 +53,10 @@ QString RowOutputPath(const QString& field, const QString& csv_folder) {
 CsvPromptImport::CsvPromptImport(MainState& state, UserInterface& ui) : state_(state), ui_(ui) {}
 
 QString CsvPromptImport::LogPath() const {
-  return JoinPath(state_.program_folder, kCsvLogName);
+  return JoinPath(state_.program_folder(), kCsvLogName);
 }
 
-CsvPromptImport::Outcome CsvPromptImport::cmdCreatePrompts(const QString& csv_path,
+CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path,
                                                            const BatchProgress& progress) {
   if (csv_path.isEmpty()) {
     ui_.MsgBox(kNoFileMessage);
@@ -78,7 +78,7 @@ CsvPromptImport::Outcome CsvPromptImport::cmdCreatePrompts(const QString& csv_pa
 // cannot be read, or a log that stops taking lines, ends the run at once
 // with a report in place of the summary.
 bool CsvPromptImport::ProcessCSVFile(const QString& csv_path, const BatchProgress& progress) {
-  BatchModeScope batch(state_, &log_);
+  BatchModeScope batch(state_, log_);
   rows_ = 0;
   good_ = 0;
   const TextFile file = ReadTextFile(csv_path);
@@ -117,7 +117,7 @@ bool CsvPromptImport::ProcessRow(const QString& line, const QString& csv_folder)
     return true;
   }
   const QString output = RowOutputPath(fields.at(0), csv_folder);
-  if (!bIsLegalFileName(output)) {
+  if (!IsLegalFileName(output)) {
     log_.WriteLine(QStringLiteral("(error) Invalid File name"));
     log_.WriteLine(QString());
     return true;

@@ -29,12 +29,12 @@ CsvHeadingCheck CheckCsvHeading(const QString& path);
 /// The message shown for a file whose first line is not the heading.
 extern const QString kWrongHeadingMessage;
 
-/// Decides whether a WAV file could be written under `strFileName` by trying
+/// Decides whether a WAV file could be written under `file_name` by trying
 /// it: an existing file is usable (and left alone); otherwise the name is
 /// created and deleted again at once. Whatever the file system refuses (a
 /// missing folder, no permission, a folder of that name) is not usable. No
 /// file is left behind when the name was new.
-bool bIsLegalFileName(const QString& strFileName);
+bool IsLegalFileName(const QString& file_name);
 
 /// The output file of a data row: field 1 as given when it is absolute,
 /// otherwise taken relative to the folder of the CSV file, where users keep
@@ -64,7 +64,7 @@ class CsvPromptImport {
   /// "Create Prompts": prepares the log, runs every row with `progress`
   /// told, closes the log. The log is worth offering to the user exactly
   /// when the outcome is Stopped or Completed.
-  Outcome cmdCreatePrompts(const QString& csv_path, const BatchProgress& progress);
+  Outcome Run(const QString& csv_path, const BatchProgress& progress);
 
   /// Runs every data row of the file into the open log; true when it
   /// reached the end of the file and showed the summary.

@@ -60,23 +60,23 @@ TEST(LegalFileNameTest, AnExistingFileIsUsableAndLeftAlone) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("old.wav"));
   test::WriteAll(path, "recording");
-  EXPECT_TRUE(bIsLegalFileName(path));
+  EXPECT_TRUE(IsLegalFileName(path));
   EXPECT_EQ(test::ReadAll(path), QByteArray("recording"));
 }
 
 TEST(LegalFileNameTest, ANewNameIsTriedAndNothingIsLeftBehind) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("new name.wav"));
-  EXPECT_TRUE(bIsLegalFileName(path));
+  EXPECT_TRUE(IsLegalFileName(path));
   EXPECT_FALSE(QFileInfo::exists(path));
 }
 
 TEST(LegalFileNameTest, WhatTheFileSystemRefusesIsNotUsable) {
   QTemporaryDir dir;
   ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("folder.wav"))));
-  EXPECT_FALSE(bIsLegalFileName(dir.filePath(QStringLiteral("missing/x.wav"))));
-  EXPECT_FALSE(bIsLegalFileName(dir.filePath(QStringLiteral("folder.wav"))));
-  EXPECT_FALSE(bIsLegalFileName(QString()));
+  EXPECT_FALSE(IsLegalFileName(dir.filePath(QStringLiteral("missing/x.wav"))));
+  EXPECT_FALSE(IsLegalFileName(dir.filePath(QStringLiteral("folder.wav"))));
+  EXPECT_FALSE(IsLegalFileName(QString()));
   EXPECT_TRUE(FolderExists(dir.filePath(QStringLiteral("folder.wav"))));
 }
 
@@ -100,7 +100,7 @@ class CsvImportTest : public BatchTest {
   // Writes the CSV file and runs "Create Prompts" on it.
   CsvPromptImport::Outcome Run(const QString& csv_text) {
     WriteText(QStringLiteral("prompts.csv"), csv_text);
-    return import_->cmdCreatePrompts(Path(QStringLiteral("prompts.csv")), progress_);
+    return import_->Run(Path(QStringLiteral("prompts.csv")), progress_);
   }
   QStringList Log() const { return LogLines(import_->LogPath()); }
   QString Summary() const { return ui_.messages.isEmpty() ? QString() : ui_.messages.last(); }
@@ -119,7 +119,7 @@ class CsvImportTest : public BatchTest {
                           [this](qint64 n) {
                             counts_.push_back(n);
                             EXPECT_EQ(started_, 1);
-                            EXPECT_TRUE(state_->bBatchMode);
+                            EXPECT_TRUE(state_->batch_mode());
                           },
                           [this] { ++finished_; }};
 };
@@ -137,8 +137,8 @@ TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
   EXPECT_EQ(test::DecodeWithMinimodem(wav), QStringLiteral("HELLO"));
   EXPECT_EQ(counts_, (std::vector<qint64>{1, 2, 3}));
   EXPECT_EQ(finished_, 1);
-  EXPECT_FALSE(state_->bBatchMode);
-  EXPECT_EQ(state_->nLogFile, nullptr);
+  EXPECT_FALSE(state_->batch_mode());
+  EXPECT_EQ(state_->batch_log(), nullptr);
 }
 
 TEST_F(CsvImportTest, ARowNamingAMissingFolderIsAnInvalidFileName) {
@@ -165,15 +165,16 @@ TEST_F(CsvImportTest, QuotedTextsKeepTheirCommasAndOuterBlanksGo) {
             QStringLiteral("YES, NO, MAYBE"));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("quoted name.wav"))),
             QStringLiteral("PLAIN"));
-  EXPECT_EQ(state_->txtOutputFileName, Path(QStringLiteral("quoted name.wav")));
-  EXPECT_EQ(state_->txtInputText, QStringLiteral("plain"));
+  EXPECT_EQ(state_->output_path(), Path(QStringLiteral("quoted name.wav")));
+  EXPECT_EQ(state_->text(), QStringLiteral("plain"));
 }
 
 TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
   DictionaryTables tables;
-  tables.strDictFrom = {QStringLiteral("SECRET")};
-  tables.strDictTo = {QStringLiteral("<SKIP>")};
-  state_->translation = &tables;
+  tables.dict_from = {QStringLiteral("SECRET")};
+  tables.dict_to = {QStringLiteral("<SKIP>")};
+  state_ = std::make_unique<MainState>(program_folder_, ui_, MainState::Outputs{nullptr, nullptr, &tables});
+  import_ = std::make_unique<CsvPromptImport>(*state_, ui_);
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nskip.wav,a secret text\nkeep.wav,open\n")),
             CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good."));
@@ -239,11 +240,11 @@ TEST_F(CsvImportTest, AReadOnlyOldLogRefusesTheRunAndLosesNothing) {
   EXPECT_EQ(test::ReadAll(import_->LogPath()), QByteArray("last run\r\n"));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("new.wav"))));
   EXPECT_EQ(started_, 0);
-  EXPECT_FALSE(state_->bBatchMode);
+  EXPECT_FALSE(state_->batch_mode());
 }
 
 TEST_F(CsvImportTest, NoFileChosenShowsTheMessageAndCreatesNoLog) {
-  EXPECT_EQ(import_->cmdCreatePrompts(QString(), progress_), CsvPromptImport::Outcome::NoFile);
+  EXPECT_EQ(import_->Run(QString(), progress_), CsvPromptImport::Outcome::NoFile);
   EXPECT_EQ(ui_.messages,
             QStringList{QStringLiteral(
                 "You must first select a text file to read the CSV information from")});
@@ -252,14 +253,14 @@ TEST_F(CsvImportTest, NoFileChosenShowsTheMessageAndCreatesNoLog) {
 
 TEST_F(CsvImportTest, ACsvFileThatCannotBeReadStopsTheRunWithAReport) {
   const QString missing = Path(QStringLiteral("gone.csv"));
-  EXPECT_EQ(import_->cmdCreatePrompts(missing, progress_), CsvPromptImport::Outcome::Stopped);
+  EXPECT_EQ(import_->Run(missing, progress_), CsvPromptImport::Outcome::Stopped);
   ASSERT_EQ(ui_.messages.size(), 1);
   EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("(error):53 (")));
   EXPECT_TRUE(ui_.messages.first().endsWith(
       QStringLiteral(") in procedure ProcessCSVFile of Form frmImportFromCSV")));
   EXPECT_EQ(Log(), ui_.messages);
   EXPECT_EQ(finished_, 1);
-  EXPECT_FALSE(state_->bBatchMode);
+  EXPECT_FALSE(state_->batch_mode());
 }
 
 TEST_F(CsvImportTest, ALogThatStopsTakingLinesEndsTheRun) {
@@ -278,7 +279,7 @@ TEST_F(CsvImportTest, RelativeNamesAreBuiltBesideTheCsvFileNotInTheWorkingFolder
   WriteText(QStringLiteral("csv/list.csv"), QStringLiteral("FILE, TEXT\nsub/rel.wav,near\n"));
   const QString before = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(program_folder_));
-  const auto outcome = import_->cmdCreatePrompts(Path(QStringLiteral("csv/list.csv")), progress_);
+  const auto outcome = import_->Run(Path(QStringLiteral("csv/list.csv")), progress_);
   QDir::setCurrent(before);
   EXPECT_EQ(outcome, CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("csv/sub/rel.wav"))),

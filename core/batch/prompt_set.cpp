@@ -17,7 +17,7 @@ const QString kDefaultConfigurationFolder = QStringLiteral("localize/DefaultConf
 
 QString ReadString(Registry& registry, const QString& key, const QString& value,
                    RuntimeError* error) {
-  return registry.RegReadValue(HKEY_LOCAL_MACHINE, key, value, REG_SZ, QVariant(), error)
+  return registry.ReadValue(HKEY_LOCAL_MACHINE, key, value, REG_SZ, QVariant(), error)
       .toString();
 }
 
@@ -72,18 +72,18 @@ PromptSetConstruction::PromptSetConstruction(MainState& state, UserInterface& ui
     : state_(state), ui_(ui), registry_(registry) {}
 
 QString PromptSetConstruction::LogPath() const {
-  return JoinPath(state_.program_folder, kPromptSetLogName);
+  return JoinPath(state_.program_folder(), kPromptSetLogName);
 }
 
 // The log is replaced before anything else changes, so that a run that
 // cannot have its log leaves everything as it was.
-PromptSetConstruction::Outcome PromptSetConstruction::cmdCreatePrompts(
-    const QString& txtPromptPath, const QString& code, const BatchProgress& progress) {
-  if (!FolderExists(txtPromptPath)) {
+PromptSetConstruction::Outcome PromptSetConstruction::Run(
+    const QString& prompt_folder, const QString& code, const BatchProgress& progress) {
+  if (!FolderExists(prompt_folder)) {
     ui_.MsgBox(kPromptFolderMissingMessage);
     return Outcome::FolderMissing;
   }
-  if (!state_.mnuApplyTranslationTable &&
+  if (!state_.translate() &&
       ui_.Ask(kTranslationOffWarning, QStringLiteral("WARNING!")) == UserInterface::Answer::No)
     return Outcome::Declined;
   QString err;
@@ -91,12 +91,12 @@ PromptSetConstruction::Outcome PromptSetConstruction::cmdCreatePrompts(
     ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + err);
     return Outcome::LogRefused;
   }
-  BatchModeScope batch(state_, &log_);
-  nPromptCount = 0;
+  BatchModeScope batch(state_, log_);
+  prompt_count = 0;
   visited_.clear();
   progress_ = &progress;
   progress.Started();
-  ProcessPromptFolder(txtPromptPath);
+  ProcessPromptFolder(prompt_folder);
   RuntimeError error;
   const QString root = ReadRootPath(registry_, &error);
   if (error.number != 0)
@@ -138,8 +138,8 @@ void PromptSetConstruction::ProcessPromptIni(const QString& prompt_file) {
   const QStringList& lines = file.lines;
   for (qsizetype i = 0; i < lines.size(); ++i) {
     if (!lines.at(i).startsWith(QLatin1Char('['))) continue;
-    ++nPromptCount;
-    if (progress_) progress_->Counted(nPromptCount);
+    ++prompt_count;
+    if (progress_) progress_->Counted(prompt_count);
     const bool has_text = i + 1 < lines.size() && !lines.at(i + 1).startsWith(QLatin1Char('['));
     if (!has_text) {
       Report(QStringLiteral("(error) No text line after section header: ") + lines.at(i));
@@ -158,7 +158,7 @@ void PromptSetConstruction::BuildSection(const QString& folder, const QString& h
     Report(QStringLiteral("(error) ") + problem);
     return;
   }
-  const PromptTarget target = TargetForPrompt(folder, name, chkForceENX);
+  const PromptTarget target = TargetForPrompt(folder, name, force_enx);
   if (!target.ok) {
     Report(QStringLiteral("(error) ") + target.problem);
     return;

@@ -71,8 +71,8 @@ class PromptSetConstruction {
   };
 
   /// "Create Prompts" for the language whose prompt folder is
-  /// `txtPromptPath` and whose code is `code`.
-  Outcome cmdCreatePrompts(const QString& txtPromptPath, const QString& code,
+  /// `prompt_folder` and whose code is `code`.
+  Outcome Run(const QString& prompt_folder, const QString& code,
                            const BatchProgress& progress);
 
   /// Walks one folder tree (see the class comment).
@@ -81,12 +81,12 @@ class PromptSetConstruction {
   void ProcessPromptIni(const QString& prompt_file);
 
   QString LogPath() const;
-  qint64 nPromptCount = 0;  ///< prompt sections met in this run
-  bool chkForceENX = false;
+  qint64 prompt_count = 0;  ///< prompt sections met in this run
+  bool force_enx = false;
 
  private:
   void BuildSection(const QString& folder, const QString& header, const QString& text_line);
-  void Report(const QString& line) { state_.DiagOutput(line); }
+  void Report(const QString& line) { state_.WriteLine(line); }
 
   MainState& state_;
   UserInterface& ui_;

@@ -84,7 +84,7 @@ class PromptSetTest : public BatchTest {
   }
   QString DeuFolder() const { return root_ + QStringLiteral("localize/prompts/DEU"); }
   PromptSetConstruction::Outcome Run(const QString& folder, const QString& code) {
-    return run_->cmdCreatePrompts(folder, code, progress_);
+    return run_->Run(folder, code, progress_);
   }
   QStringList Crunched() const {
     return LogLines(run_->LogPath()).filter(QRegularExpression(QStringLiteral("^Crunching: ")));
@@ -145,7 +145,7 @@ class PromptTreeTest : public PromptSetTest {
 };
 
 TEST_F(PromptTreeTest, EnxRunWalksDepthFirstCountsAcrossFilesAndLeavesRecordingsAlone) {
-  run_->chkForceENX = true;
+  run_->force_enx = true;
   ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
 
   const QString deu = Lang(QString());
@@ -160,7 +160,7 @@ TEST_F(PromptTreeTest, EnxRunWalksDepthFirstCountsAcrossFilesAndLeavesRecordings
   EXPECT_EQ(counts_, (std::vector<qint64>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
   EXPECT_EQ(started_, 1);
   EXPECT_EQ(finished_, 1);
-  EXPECT_FALSE(state_->bBatchMode);
+  EXPECT_FALSE(state_->batch_mode());
 
   // The language's recordings are untouched; the ENX prompts sit beside them.
   EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GreetDEU001.wav")),
@@ -296,7 +296,7 @@ TEST_F(PromptSetTest, AMissingLanguageFolderStopsBeforeAnythingChanges) {
 TEST_F(PromptSetTest, TheDictionaryWarningCanStopTheRunOrLetItGoOn) {
   WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
             QStringLiteral("[HiDEU001]\nText=hi\n"));
-  state_->mnuApplyTranslationTable = false;
+  state_->SetTranslate(false);
   ui_.answers = {UserInterface::Answer::No, UserInterface::Answer::Yes};
   EXPECT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Declined);
   EXPECT_EQ(ui_.titles, QStringList{QStringLiteral("WARNING!")});
@@ -317,7 +317,7 @@ TEST_F(PromptSetTest, AReadOnlyOldLogRefusesTheRunAndLosesNothing) {
   EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("Error in cmdCreatePrompts:")));
   EXPECT_EQ(test::ReadAll(run_->LogPath()), QByteArray("last run\r\n"));
   EXPECT_FALSE(QFileInfo::exists(Lang(QStringLiteral("HiDEU001.WAV"))));
-  EXPECT_FALSE(state_->bBatchMode);
+  EXPECT_FALSE(state_->batch_mode());
   EXPECT_EQ(started_, 0);
 }
 

@@ -5,12 +5,12 @@
 namespace quillon {
 
 /// Where report lines go: the main window's diagnostic pane, or the open
-/// batch log while a batch runs. Implemented by MainState::DiagOutput.
+/// batch log while a batch runs. Implemented by MainState::WriteLine.
 class DiagnosticOutput {
  public:
   virtual ~DiagnosticOutput() = default;
   /// Reports one line.
-  virtual void DiagOutput(const QString& strString) = 0;
+  virtual void WriteLine(const QString& line) = 0;
 };
 
 /// The main window's diagnostic pane `txtDiag`: only appended to, and
@@ -23,7 +23,7 @@ class DiagnosticPane {
 };
 
 /// Modules and other windows report through the main window's routine.
-inline void WriteDiagLine(DiagnosticOutput& diag, const QString& line) { diag.DiagOutput(line); }
+inline void WriteReportLine(DiagnosticOutput& diag, const QString& line) { diag.WriteLine(line); }
 
 /// A run-time failure as the reports show it: a number and a description.
 struct RuntimeError {

@@ -67,7 +67,7 @@ LanguageSelection::LanguageSelection(QString program_folder, QString base_name, 
       ui_(ui),
       environment_(std::move(environment)) {}
 
-void LanguageSelection::InitalizeLanguages() {
+void LanguageSelection::InitializeLanguages() {
   if (CurrentLanguageLcid == 0) CurrentLanguageLcid = GetUserDefaultLangID(environment_);
   hLanguageLib.Free();
   const QString code = LcidToLangCode(CurrentLanguageLcid);

@@ -38,7 +38,7 @@ bool ScanLanguageLibraries(const QString& folder, const QString& base_name, QStr
 
 /// The interface language of one program run: the current language, the
 /// resource library held for it, and the languages whose libraries lie in the
-/// program folder. Before the first InitalizeLanguages nothing is chosen
+/// program folder. Before the first InitializeLanguages nothing is chosen
 /// (LCID 0, no library, no languages); afterwards LoadedLanguages is never
 /// empty: a folder without libraries gives the single element "". No text is
 /// ever read from a library; holding it is all there is to loading it.
@@ -52,7 +52,7 @@ class LanguageSelection {
   /// case; a missing one is not reported), the languages rescanned, and the fonts applied to every
   /// open window. An error of a step is shown as "Error in InitalizeLanguages: " and the
   /// description, and the next step runs.
-  void InitalizeLanguages();
+  void InitializeLanguages();
 
   /// Whether `LoadedLanguages` names no language at all.
   bool NoLanguageLoaded() const;

@@ -170,7 +170,7 @@ TEST_F(Initialisation, StartsFromTheUsersLanguageAndHoldsItsLibrary) {
   Touch(QStringLiteral("quillon_DEU.dll"));
   Touch(QStringLiteral("quillon_FRA.dll"));
   LanguageSelection& selection = Make("de_DE.UTF-8");
-  selection.InitalizeLanguages();
+  selection.InitializeLanguages();
   EXPECT_EQ(selection.CurrentLanguageLcid, 1031);
   ASSERT_TRUE(selection.hLanguageLib.loaded());
   EXPECT_EQ(selection.hLanguageLib.path(), dir.filePath(QStringLiteral("quillon_DEU.dll")));
@@ -183,9 +183,9 @@ TEST_F(Initialisation, AChosenLanguageReplacesTheHeldLibrary) {
   Touch(QStringLiteral("quillon_DEU.dll"));
   Touch(QStringLiteral("quillon_FRA.dll"));
   LanguageSelection& selection = Make("de_DE");
-  selection.InitalizeLanguages();
+  selection.InitializeLanguages();
   selection.CurrentLanguageLcid = 1036;
-  selection.InitalizeLanguages();
+  selection.InitializeLanguages();
   EXPECT_EQ(selection.CurrentLanguageLcid, 1036)
       << "a chosen language is not replaced by the default";
   EXPECT_EQ(selection.hLanguageLib.path(), dir.filePath(QStringLiteral("quillon_FRA.dll")));
@@ -195,7 +195,7 @@ TEST_F(Initialisation, AChosenLanguageReplacesTheHeldLibrary) {
 TEST_F(Initialisation, KoreanHasNoCodeAndLoadsNothingButGetsItsFonts) {
   Touch(QStringLiteral("quillon_DEU.dll"));
   LanguageSelection& selection = Make("ko_KR.UTF-8");
-  selection.InitalizeLanguages();
+  selection.InitializeLanguages();
   EXPECT_EQ(selection.CurrentLanguageLcid, 1042);
   EXPECT_FALSE(selection.hLanguageLib.loaded());
   EXPECT_EQ(selection.LoadedLanguages, QStringList{QStringLiteral("DEU")});
@@ -207,7 +207,7 @@ TEST_F(Initialisation, LibraryIsFoundWithoutRegardToCase) {
   Touch(QStringLiteral("QUILLON_deu.DLL"));
   LanguageSelection& selection = Make("de_AT");
   selection.CurrentLanguageLcid = 1031;
-  selection.InitalizeLanguages();
+  selection.InitializeLanguages();
   ASSERT_TRUE(selection.hLanguageLib.loaded());
   EXPECT_EQ(selection.hLanguageLib.path(), dir.filePath(QStringLiteral("QUILLON_deu.DLL")));
   EXPECT_EQ(selection.LoadedLanguages, QStringList{QStringLiteral("deu")});
@@ -217,7 +217,7 @@ TEST_F(Initialisation, NoLibraryLeavesOneEmptyLanguage) {
   Touch(QStringLiteral("quillon.htm"));
   LanguageSelection& selection = Make("en_US");
   EXPECT_TRUE(selection.LoadedLanguages.isEmpty()) << "nothing is known before the first call";
-  selection.InitalizeLanguages();
+  selection.InitializeLanguages();
   EXPECT_EQ(selection.LoadedLanguages, QStringList{QString()});
   EXPECT_TRUE(selection.NoLanguageLoaded());
   EXPECT_FALSE(selection.hLanguageLib.loaded());
@@ -229,7 +229,7 @@ TEST(InitialisationErrors, UnlistableFolderIsReportedAndTheRestStillRuns) {
   LanguageSelection selection(QStringLiteral("/nonexistent/quillon"), QStringLiteral("quillon"), ui,
                               Lang("ja_JP"));
   selection.apply_fonts_to_loaded_forms = [&](std::int32_t) { ++font_calls; };
-  selection.InitalizeLanguages();
+  selection.InitializeLanguages();
   EXPECT_EQ(ui.messages, QStringList{QStringLiteral(
                              "Error in InitalizeLanguages: Path not found: /nonexistent/quillon")});
   EXPECT_EQ(ui.titles, QStringList{QStringLiteral("Quillon")});

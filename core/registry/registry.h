@@ -33,24 +33,24 @@ class Registry {
   virtual ~Registry() = default;
 
   /// True when the key exists and can be read.
-  virtual bool RegKeyExists(quint32 root, const QString& subkey) = 0;
+  virtual bool KeyExists(quint32 root, const QString& subkey) = 0;
 
   /// Creates the key (with every missing key on its path) or opens it.
   /// Returns true when it existed already, false when this call created it.
   /// When the store cannot be written, fills `error` with 1001 "Unable to
   /// create the registry key" and returns false.
-  virtual bool RegEnsureKey(quint32 root, const QString& subkey, RuntimeError* error) = 0;
+  virtual bool EnsureKey(quint32 root, const QString& subkey, RuntimeError* error) = 0;
 
   /// The stored value (QString for REG_SZ, QByteArray for REG_BINARY, qint32
   /// for REG_DWORD), or `default_value` when the key or value is missing or
   /// too long (over 1023 characters, over 4096 bytes). An unsupported type
   /// code on a key that exists fills `error` with 1001 "Unsupported value type".
-  virtual QVariant RegReadValue(quint32 root, const QString& subkey, const QString& value_name,
+  virtual QVariant ReadValue(quint32 root, const QString& subkey, const QString& value_name,
                                 int type, const QVariant& default_value, RuntimeError* error) = 0;
 
   /// Stores a value. A missing key, a store that cannot be written or an
   /// unsupported type code drop the write silently.
-  virtual void RegWriteValue(quint32 root, const QString& subkey, const QString& value_name,
+  virtual void WriteValue(quint32 root, const QString& subkey, const QString& value_name,
                              int type, const QVariant& value) = 0;
 };
 

@@ -609,13 +609,13 @@ bool RegistryStore::Save(const RegistryExport& document) {
   return false;
 }
 
-bool RegistryStore::RegKeyExists(quint32 root, const QString& subkey) {
+bool RegistryStore::KeyExists(quint32 root, const QString& subkey) {
   const QString key = FullKeyPath(root, subkey);
   RegistryExport document;
   return !key.isEmpty() && Load(&document) && document.KeyExists(key);
 }
 
-bool RegistryStore::RegEnsureKey(quint32 root, const QString& subkey, RuntimeError* error) {
+bool RegistryStore::EnsureKey(quint32 root, const QString& subkey, RuntimeError* error) {
   const QString key = FullKeyPath(root, subkey);
   RegistryExport document;
   const bool loaded = !key.isEmpty() && Load(&document);
@@ -628,7 +628,7 @@ bool RegistryStore::RegEnsureKey(quint32 root, const QString& subkey, RuntimeErr
   return false;
 }
 
-QVariant RegistryStore::RegReadValue(quint32 root, const QString& subkey, const QString& value_name,
+QVariant RegistryStore::ReadValue(quint32 root, const QString& subkey, const QString& value_name,
                                      int type, const QVariant& default_value, RuntimeError* error) {
   const QString key = FullKeyPath(root, subkey);
   RegistryExport document;
@@ -694,7 +694,7 @@ bool SameData(const RegistryExport::Value& a, const RegistryExport::Value& b) {
 
 }  // namespace
 
-void RegistryStore::RegWriteValue(quint32 root, const QString& subkey, const QString& value_name,
+void RegistryStore::WriteValue(quint32 root, const QString& subkey, const QString& value_name,
                                   int type, const QVariant& value) {
   RegistryExport::Value stored;
   if (!ToStoredValue(type, value, &stored)) return;

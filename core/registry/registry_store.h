@@ -118,11 +118,11 @@ class RegistryStore : public Registry {
   /// last operation met no problem.
   const QString& LastProblem() const { return last_problem_; }
 
-  bool RegKeyExists(quint32 root, const QString& subkey) override;
-  bool RegEnsureKey(quint32 root, const QString& subkey, RuntimeError* error) override;
-  QVariant RegReadValue(quint32 root, const QString& subkey, const QString& value_name, int type,
+  bool KeyExists(quint32 root, const QString& subkey) override;
+  bool EnsureKey(quint32 root, const QString& subkey, RuntimeError* error) override;
+  QVariant ReadValue(quint32 root, const QString& subkey, const QString& value_name, int type,
                         const QVariant& default_value, RuntimeError* error) override;
-  void RegWriteValue(quint32 root, const QString& subkey, const QString& value_name, int type,
+  void WriteValue(quint32 root, const QString& subkey, const QString& value_name, int type,
                      const QVariant& value) override;
 
   /// Longest string value that can be read, in characters.

@@ -57,11 +57,11 @@ class RegistryStoreTest : public ::testing::Test {
   QString StorePath() const { return dir_.filePath(QStringLiteral("registry.reg")); }
   QByteArray Bytes() const { return test::ReadAll(StorePath()); }
   QVariant Read(const QString& key, const QString& name, int type) {
-    return store_.RegReadValue(HKEY_LOCAL_MACHINE, key, name, type, QVariant(), nullptr);
+    return store_.ReadValue(HKEY_LOCAL_MACHINE, key, name, type, QVariant(), nullptr);
   }
   void EnsureQuillonKey() {
     RuntimeError error;
-    store_.RegEnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error);
+    store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error);
     ASSERT_EQ(error.number, 0) << store_.LastProblem().toStdString();
   }
 
@@ -70,20 +70,20 @@ class RegistryStoreTest : public ::testing::Test {
 };
 
 TEST_F(RegistryStoreTest, EnsureKeyReportsWhetherTheKeyExisted) {
-  EXPECT_FALSE(store_.RegKeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
+  EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
   RuntimeError error;
-  EXPECT_FALSE(store_.RegEnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
-  EXPECT_TRUE(store_.RegKeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
-  EXPECT_TRUE(store_.RegEnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+  EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+  EXPECT_TRUE(store_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
+  EXPECT_TRUE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
   EXPECT_EQ(error.number, 0);
   // Creating a key creates the keys above it, as on Windows.
-  EXPECT_TRUE(store_.RegKeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corvala")));
-  EXPECT_FALSE(store_.RegKeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corv")));
+  EXPECT_TRUE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corvala")));
+  EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corv")));
 }
 
 TEST_F(RegistryStoreTest, NewFileIsWrittenAsRegeditWritesIt) {
   EnsureQuillonKey();
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
                        QStringLiteral("/opt/quillon/dictionary.txt"));
   EXPECT_EQ(
       Bytes(),
@@ -114,13 +114,13 @@ TEST_F(RegistryStoreTest, ReadsEveryValueFormOfARegeditExport) {
   EXPECT_EQ(Read(kSystemParametersKey, QStringLiteral("Gr\u00fc\u00dfe"), REG_SZ),
             QVariant(QStringLiteral("\u20ac \u4e2d\u6587")));
   EXPECT_FALSE(
-      store_.RegKeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corvala\\Retired")));
+      store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corvala\\Retired")));
 }
 
 TEST_F(RegistryStoreTest, WritingBackKeepsEverythingElseByteForByte) {
   test::WriteAll(StorePath(), Utf16File(kServerExport));
   EnsureQuillonKey();
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
                        QStringLiteral("D:\\dict\\words.txt"));
   EXPECT_EQ(Bytes(),
             Utf16File(kServerExport +
@@ -131,7 +131,7 @@ TEST_F(RegistryStoreTest, WritingBackKeepsEverythingElseByteForByte) {
             QVariant(QStringLiteral("D:\\dict\\words.txt")));
 
   // Changing a value rewrites its own line and nothing else.
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, kRootPathValue, REG_SZ,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, kRootPathValue, REG_SZ,
                        QStringLiteral("E:\\New \"x\""));
   QString expected = kServerExport;
   expected.replace(QStringLiteral("\"Root Path\"=\"C:\\\\Corvala\\\\Hubrix\""),
@@ -148,14 +148,14 @@ TEST_F(RegistryStoreTest, Regedit4FilesKeepTheirCodePage) {
       "\"Root Path\"=\"C:\\\\Caf\xE9\"\r\n\r\n";
   test::WriteAll(StorePath(), ansi);
   EXPECT_EQ(Read(kHubrixKey, kRootPathValue, REG_SZ), QVariant(QStringLiteral("C:\\Caf\u00e9")));
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, QStringLiteral("Other"), REG_DWORD, -1);
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, QStringLiteral("Other"), REG_DWORD, -1);
   EXPECT_EQ(Bytes(),
             QByteArray(ansi).replace("\xE9\"\r\n", "\xE9\"\r\n\"Other\"=dword:ffffffff\r\n"));
   EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Other"), REG_DWORD), QVariant(qint32{-1}));
 
   // A character the code page lacks turns the file into UTF-8 rather than
   // losing it.
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, QStringLiteral("Name"), REG_SZ,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, QStringLiteral("Name"), REG_SZ,
                        QStringLiteral("\u4e2d"));
   EXPECT_TRUE(Bytes().startsWith("REGEDIT4\r\n"));
   EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Name"), REG_SZ), QVariant(QStringLiteral("\u4e2d")));
@@ -166,7 +166,7 @@ TEST_F(RegistryStoreTest, LfOnlyUtf8FilesStayThatWay) {
   const QByteArray utf8 =
       "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\n\"A\"=\"\xC3\xA9\"";  // no final line end
   test::WriteAll(StorePath(), utf8);
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\X"), QStringLiteral("B"),
+  store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\X"), QStringLiteral("B"),
                        REG_SZ, QStringLiteral("b"));
   EXPECT_EQ(Bytes(), utf8 + "\n\"B\"=\"b\"\n");
 }
@@ -182,8 +182,8 @@ class StringLimitTest : public RegistryStoreTest,
 TEST_P(StringLimitTest, LongStringsReadAsTheDefault) {
   EnsureQuillonKey();
   const QString text(GetParam().length, QLatin1Char('x'));
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ, text);
-  const QVariant read = store_.RegReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ, text);
+  const QVariant read = store_.ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue,
                                             REG_SZ, QStringLiteral("default"), nullptr);
   EXPECT_EQ(read.toString(), GetParam().readable ? text : QStringLiteral("default"));
 }
@@ -200,7 +200,7 @@ TEST_P(BinaryLimitTest, LongBinariesReadAsTheDefault) {
   EnsureQuillonKey();
   QByteArray bytes(GetParam().length, '\0');
   for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("Bin"), REG_BINARY, bytes);
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("Bin"), REG_BINARY, bytes);
   const QVariant read = Read(kQuillonKey, QStringLiteral("Bin"), REG_BINARY);
   if (GetParam().readable) {
     EXPECT_EQ(read, QVariant(bytes));
@@ -216,30 +216,30 @@ INSTANTIATE_TEST_SUITE_P(Lengths, BinaryLimitTest,
 TEST_F(RegistryStoreTest, StringsWithLineBreaksSurviveAsHexData) {
   EnsureQuillonKey();
   const QString text = QStringLiteral("one\r\ntwo\nthree");
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("Lines"), REG_SZ, text);
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("Lines"), REG_SZ, text);
   EXPECT_EQ(Read(kQuillonKey, QStringLiteral("Lines"), REG_SZ), QVariant(text));
   // The file stays readable, so the next write is not refused.
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("After"), REG_DWORD, 7);
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("After"), REG_DWORD, 7);
   EXPECT_EQ(Read(kQuillonKey, QStringLiteral("After"), REG_DWORD), QVariant(qint32{7}));
 }
 
 TEST_F(RegistryStoreTest, UnsupportedTypesAndMissingKeysChangeNothing) {
   EnsureQuillonKey();
   const QByteArray before = Bytes();
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, 2,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, 2,
                        QStringLiteral("x"));
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"),
+  store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"),
                        REG_SZ, QStringLiteral("x"));
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("D"), REG_DWORD,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("D"), REG_DWORD,
                        QStringLiteral("many"));
   EXPECT_EQ(Bytes(), before);
 
   RuntimeError error;
-  store_.RegReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, 2, QVariant(), &error);
+  store_.ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, 2, QVariant(), &error);
   EXPECT_EQ(error.number, 1001);
   EXPECT_EQ(error.description, QStringLiteral("Unsupported value type"));
   RuntimeError none;
-  store_.RegReadValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"),
+  store_.ReadValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"),
                       2, QVariant(), &none);
   EXPECT_EQ(none.number, 0);
 }
@@ -248,31 +248,31 @@ TEST_F(RegistryStoreTest, ReadOnlyStoreRefusesWritesAndKeepsItsBytes) {
   test::WriteAll(StorePath(), Utf16File(kServerExport));
   ASSERT_EQ(::chmod(QFile::encodeName(StorePath()).constData(), 0444), 0);
   RuntimeError error;
-  EXPECT_FALSE(store_.RegEnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+  EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
   EXPECT_EQ(error.number, 1001);
   EXPECT_EQ(error.description, QStringLiteral("Unable to create the registry key"));
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, kRootPathValue, REG_SZ,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, kRootPathValue, REG_SZ,
                        QStringLiteral("changed"));
   EXPECT_EQ(Bytes(), Utf16File(kServerExport));
   EXPECT_TRUE(store_.LastProblem().contains(QStringLiteral("read-only")));
   // An existing key still opens.
-  EXPECT_TRUE(store_.RegEnsureKey(HKEY_LOCAL_MACHINE, kHubrixKey, &error));
+  EXPECT_TRUE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kHubrixKey, &error));
 }
 
 TEST_F(RegistryStoreTest, StoreUnderARegularFileGivesError1001) {
   test::WriteAll(dir_.filePath(QStringLiteral("plain")), "x");
   RegistryStore store(dir_.filePath(QStringLiteral("plain/registry.reg")));
   RuntimeError error;
-  EXPECT_FALSE(store.RegEnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+  EXPECT_FALSE(store.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
   EXPECT_EQ(error.number, 1001);
   EXPECT_FALSE(store.LastProblem().isEmpty());
-  EXPECT_FALSE(store.RegKeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
+  EXPECT_FALSE(store.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
 }
 
 TEST_F(RegistryStoreTest, RewritingKeepsTheFilesPermissions) {
   EnsureQuillonKey();
   ASSERT_EQ(::chmod(QFile::encodeName(StorePath()).constData(), 0640), 0);
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("V"), REG_SZ,
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("V"), REG_SZ,
                        QStringLiteral("v"));
   struct stat info {};
   ASSERT_EQ(::stat(QFile::encodeName(StorePath()).constData(), &info), 0);
@@ -297,13 +297,13 @@ TEST_F(RegistryStoreTest, DamagedFilesAreNeverWrittenOver) {
     SCOPED_TRACE(bytes.left(60).toHex().toStdString());
     test::WriteAll(StorePath(), bytes);
     RuntimeError error;
-    EXPECT_FALSE(store_.RegEnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+    EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
     EXPECT_EQ(error.number, 1001);
     EXPECT_TRUE(store_.LastProblem().contains(QStringLiteral("damaged")))
         << store_.LastProblem().toStdString();
-    store_.RegWriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("A"), QStringLiteral("V"), REG_SZ,
+    store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("A"), QStringLiteral("V"), REG_SZ,
                          QStringLiteral("x"));
-    EXPECT_FALSE(store_.RegKeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A")));
+    EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A")));
     EXPECT_EQ(Bytes(), bytes);
   }
 }
@@ -311,19 +311,19 @@ TEST_F(RegistryStoreTest, DamagedFilesAreNeverWrittenOver) {
 TEST_F(RegistryStoreTest, EmptyFileIsAnEmptyRegistry) {
   test::WriteAll(StorePath(), QByteArray());
   EnsureQuillonKey();
-  EXPECT_TRUE(store_.RegKeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
+  EXPECT_TRUE(store_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
 }
 
 TEST_F(RegistryStoreTest, LaterDeletionsWinAndLaterSectionsComeBack) {
   test::WriteAll(StorePath(),
                  "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"V\"=\"1\"\r\n\r\n"
                  "[-HKEY_LOCAL_MACHINE\\A]\r\n\r\n[HKEY_LOCAL_MACHINE\\A\\C]\r\n\"W\"=\"2\"\r\n");
-  EXPECT_FALSE(store_.RegKeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B")));
-  EXPECT_TRUE(store_.RegKeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A")));
+  EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B")));
+  EXPECT_TRUE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A")));
   EXPECT_FALSE(Read(QStringLiteral("A\\B"), QStringLiteral("V"), REG_SZ).isValid());
   RuntimeError error;
-  EXPECT_FALSE(store_.RegEnsureKey(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B"), &error));
-  store_.RegWriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B"), QStringLiteral("V"), REG_SZ,
+  EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B"), &error));
+  store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B"), QStringLiteral("V"), REG_SZ,
                        QStringLiteral("3"));
   EXPECT_EQ(Read(QStringLiteral("a\\b"), QStringLiteral("v"), REG_SZ),
             QVariant(QStringLiteral("3")));

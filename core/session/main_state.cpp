@@ -6,38 +6,40 @@
 
 namespace quillon {
 
-MainState::MainState(QString folder, UserInterface& user_interface)
-    : program_folder(std::move(folder)), ui(user_interface) {}
+MainState::MainState(QString program_folder, UserInterface& ui, Outputs outputs)
+    : program_folder_(std::move(program_folder)), ui_(ui), outputs_(outputs) {}
 
-QString MainState::DefaultOutputPath() { return JoinPath(QDir::homePath(), QStringLiteral("TTYOutput.wav")); }
+QString MainState::DefaultOutputPath() {
+  return JoinPath(QDir::homePath(), QStringLiteral("TTYOutput.wav"));
+}
 
-void MainState::DiagOutput(const QString& strString) {
-  if (bBatchMode) {
-    if (nLogFile) nLogFile->WriteLine(QStringLiteral("    ") + strString);
+void MainState::WriteLine(const QString& line) {
+  if (batch_log_) {
+    batch_log_->WriteLine(QStringLiteral("    ") + line);
     return;
   }
-  if (pane) pane->AppendLine(strString);
+  if (outputs_.pane) outputs_.pane->AppendLine(line);
 }
 
-ConstructionResult MainState::cmdConstructWavFromString_Click() {
+ConstructionResult MainState::BuildWav() {
   ConstructionContext context;
-  context.text = txtInputText;
-  context.output_path = txtOutputFileName;
-  context.translate = mnuApplyTranslationTable;
-  context.batch_mode = bBatchMode;
-  context.program_folder = program_folder;
+  context.text = text_;
+  context.output_path = output_path_;
+  context.translate = translate_;
+  context.batch_mode = batch_mode();
+  context.program_folder = program_folder_;
   context.diag = this;
-  context.ui = &ui;
-  context.translation = translation;
-  context.clipboard = clipboard;
-  if (pane) context.clear_pane = [this] { pane->Clear(); };
-  return construction_.Run(context);
+  context.ui = &ui_;
+  context.translation = outputs_.translation;
+  context.clipboard = outputs_.clipboard;
+  if (outputs_.pane) context.clear_pane = [pane = outputs_.pane] { pane->Clear(); };
+  return construction_.Build(context);
 }
 
-void MainState::SetTexts(const QString& input_text, const QString& output_file_name) {
-  txtInputText = input_text;
-  txtOutputFileName = output_file_name;
-  if (texts_changed) texts_changed();
+void MainState::SetTexts(const QString& text, const QString& output_path) {
+  text_ = text;
+  output_path_ = output_path;
+  if (texts_changed_) texts_changed_();
 }
 
 }  // namespace quillon

@@ -3,51 +3,76 @@
 #include <QString>
 #include <functional>
 
+#include "core/common/report.h"
 #include "core/common/user_interface.h"
 #include "core/session/batch_log.h"
-#include "core/common/report.h"
 #include "core/synthesis/text_to_wav.h"
 
 namespace quillon {
 
+/// Where the main state's results go; a null member means "nowhere": no
+/// pane outside a batch, no clipboard export, no translation.
+struct MainStateOutputs {
+  DiagnosticPane* pane = nullptr;
+  WaveClipboard* clipboard = nullptr;
+  TranslationStage* translation = nullptr;
+};
+
 /// The state the main window holds and every batch drives: the text to
-/// convert, the output path, the translation switch, the batch flag with its
-/// open log, and the construction with the shift state and command line it
-/// keeps. It exists once per program run. The window mirrors its widgets into
-/// it; the command line and the tests use it without any window.
+/// convert, the output path, the translation switch and, while a batch runs,
+/// its open log. It exists once per program run. The window mirrors its
+/// widgets into it; the command line and the tests use it without any window.
+///
+/// Batch mode is exactly the time between BeginBatch and EndBatch: reports
+/// then go into the batch log, and the construction leaves the pane, the
+/// clipboard and the closing message alone.
 class MainState : public DiagnosticOutput {
  public:
-  MainState(QString program_folder, UserInterface& ui);
+  using Outputs = MainStateOutputs;
+
+  MainState(QString program_folder, UserInterface& ui, Outputs outputs = {});
 
   /// "~/TTYOutput.wav": the output path a new main window starts with.
   static QString DefaultOutputPath();
 
   /// Reports one line: into the open batch log, four blanks before it, while
   /// a batch runs; into the pane otherwise.
-  void DiagOutput(const QString& strString) override;
+  void WriteLine(const QString& line) override;
 
-  /// Turns txtInputText into the WAV file txtOutputFileName.
-  ConstructionResult cmdConstructWavFromString_Click();
+  /// Turns the text into the WAV file at the output path.
+  ConstructionResult BuildWav();
 
+  const QString& text() const { return text_; }
+  const QString& output_path() const { return output_path_; }
+  bool translate() const { return translate_; }
+  bool batch_mode() const { return batch_log_ != nullptr; }
+  BatchLog* batch_log() const { return batch_log_; }
+  const QString& program_folder() const { return program_folder_; }
+  UserInterface& ui() const { return ui_; }
+
+  void SetText(const QString& text) { text_ = text; }
+  void SetOutputPath(const QString& path) { output_path_ = path; }
+  void SetTranslate(bool translate) { translate_ = translate; }
   /// Sets the two text boxes, as the batches do before each prompt, and
-  /// tells the window so that it shows them.
-  void SetTexts(const QString& input_text, const QString& output_file_name);
+  /// tells the window (see OnTextsChanged) so that it shows them.
+  void SetTexts(const QString& text, const QString& output_path);
+  /// Runs `changed` after every SetTexts; an empty function stops that.
+  void OnTextsChanged(std::function<void()> changed) { texts_changed_ = std::move(changed); }
 
-  QString txtInputText;
-  QString txtOutputFileName = DefaultOutputPath();
-  bool mnuApplyTranslationTable = true;
-  bool bBatchMode = false;
-  BatchLog* nLogFile = nullptr;  ///< the running batch's open log
-
-  const QString program_folder;
-  UserInterface& ui;
-  DiagnosticPane* pane = nullptr;             ///< null: lines outside a batch go nowhere
-  WaveClipboard* clipboard = nullptr;         ///< null: no clipboard export
-  TranslationStage* translation = nullptr;    ///< null: translation leaves the text as it is
-  std::function<void()> texts_changed;        ///< called by SetTexts
+  /// Enters batch mode with `log` open; reports go there until EndBatch.
+  void BeginBatch(BatchLog& log) { batch_log_ = &log; }
+  void EndBatch() { batch_log_ = nullptr; }
 
  private:
-  TextToWavConstruction construction_;
+  const QString program_folder_;
+  UserInterface& ui_;
+  const Outputs outputs_;
+  QString text_;
+  QString output_path_ = DefaultOutputPath();
+  bool translate_ = true;
+  BatchLog* batch_log_ = nullptr;
+  std::function<void()> texts_changed_;
+  TextToWav construction_;
 };
 
 }  // namespace quillon

@@ -13,10 +13,10 @@ namespace {
 TEST(MainStateTest, StartsAsANewMainWindowDoes) {
   test::RecordingUi ui;
   MainState state(QStringLiteral("/opt/quillon"), ui);
-  EXPECT_EQ(state.txtOutputFileName, QDir::homePath() + QStringLiteral("/TTYOutput.wav"));
-  EXPECT_TRUE(state.txtInputText.isEmpty());
-  EXPECT_TRUE(state.mnuApplyTranslationTable);
-  EXPECT_FALSE(state.bBatchMode);
+  EXPECT_EQ(state.output_path(), QDir::homePath() + QStringLiteral("/TTYOutput.wav"));
+  EXPECT_TRUE(state.text().isEmpty());
+  EXPECT_TRUE(state.translate());
+  EXPECT_FALSE(state.batch_mode());
 }
 
 TEST(MainStateTest, DiagOutputGoesToThePaneOutsideABatchAndToTheLogInOne) {
@@ -24,21 +24,20 @@ TEST(MainStateTest, DiagOutputGoesToThePaneOutsideABatchAndToTheLogInOne) {
   ASSERT_TRUE(dir.isValid());
   test::RecordingUi ui;
   test::RecordingPane pane;
-  MainState state(dir.path(), ui);
-  state.pane = &pane;
+  MainState state(dir.path(), ui, {&pane, nullptr, nullptr});
 
-  state.DiagOutput(QStringLiteral("to the pane"));
-  state.DiagOutput(QString());
+  state.WriteLine(QStringLiteral("to the pane"));
+  state.WriteLine(QString());
 
   BatchLog log;
   QString err;
   const QString log_path = dir.filePath(QStringLiteral("run.log"));
   ASSERT_TRUE(log.Open(log_path, &err)) << err.toStdString();
-  state.bBatchMode = true;
-  state.nLogFile = &log;
-  state.DiagOutput(QStringLiteral("to the log"));
-  state.DiagOutput(QStringLiteral("    indented"));
-  state.DiagOutput(QString());
+  state.BeginBatch(log);
+  EXPECT_TRUE(state.batch_mode());
+  state.WriteLine(QStringLiteral("to the log"));
+  state.WriteLine(QStringLiteral("    indented"));
+  state.WriteLine(QString());
   log.Close();
 
   EXPECT_EQ(pane.lines, (QStringList{QStringLiteral("to the pane"), QString()}));
@@ -49,11 +48,11 @@ TEST(MainStateTest, SetTextsTellsTheWindow) {
   test::RecordingUi ui;
   MainState state(QString(), ui);
   int told = 0;
-  state.texts_changed = [&told] { ++told; };
+  state.OnTextsChanged([&told] { ++told; });
   state.SetTexts(QStringLiteral("text"), QStringLiteral("/tmp/x.wav"));
   EXPECT_EQ(told, 1);
-  EXPECT_EQ(state.txtInputText, QStringLiteral("text"));
-  EXPECT_EQ(state.txtOutputFileName, QStringLiteral("/tmp/x.wav"));
+  EXPECT_EQ(state.text(), QStringLiteral("text"));
+  EXPECT_EQ(state.output_path(), QStringLiteral("/tmp/x.wav"));
 }
 
 TEST(BatchLogTest, OpeningTruncatesAnOldLog) {

@@ -26,13 +26,11 @@ class ShippedTablesTest : public ::testing::Test {
     }
     tables_.LoadDictionary(registry_, dir_.path(), ui_);
     ASSERT_TRUE(ui_.messages.isEmpty()) << ui_.messages.join('\n').toStdString();
-    state_.pane = &pane_;
-    state_.translation = &tables_;
   }
 
   ConstructionResult Build(const QString& text) {
     state_.SetTexts(text, dir_.filePath(QStringLiteral("out.wav")));
-    return state_.cmdConstructWavFromString_Click();
+    return state_.BuildWav();
   }
 
   QTemporaryDir dir_;
@@ -40,7 +38,7 @@ class ShippedTablesTest : public ::testing::Test {
   DictionaryTables tables_;
   test::RecordingUi ui_;
   test::RecordingPane pane_;
-  MainState state_{dir_.path(), ui_};
+  MainState state_{dir_.path(), ui_, {&pane_, nullptr, &tables_}};
 };
 
 TEST_F(ShippedTablesTest, EveryPrintableAsciiAndLatin1CharacterBecomesSendable) {

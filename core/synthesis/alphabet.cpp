@@ -26,8 +26,8 @@ std::string TicSequence(const AlphabetRow& row) {
   return tics + "MM";
 }
 
-void AlphabetConstruction::AppendTic(int iSpace) {
-  strWavcatCommand += iSpace != 0 ? QStringLiteral(" spacetic.wav") : QStringLiteral(" marktic.wav");
+void AlphabetConstruction::AppendTic(char tic) {
+  command_line_ += tic == 'S' ? QStringLiteral(" spacetic.wav") : QStringLiteral(" marktic.wav");
 }
 
 AlphabetResult AlphabetConstruction::Run(std::optional<BaudRate> rate,
@@ -56,12 +56,12 @@ AlphabetResult AlphabetConstruction::Run(std::optional<BaudRate> rate,
     copy(info.mark_tic, "marktic.wav");
   }
   for (const AlphabetRow& row : kAlphabet) {
-    strWavcatCommand = QStringLiteral("wavcat");
-    for (char tic : TicSequence(row)) AppendTic(tic == 'S' ? 1 : 0);
-    strWavcatCommand += QLatin1Char(' ') + Latin1(row.clip);
+    command_line_ = QStringLiteral("wavcat");
+    for (char tic : TicSequence(row)) AppendTic(tic);
+    command_line_ += QLatin1Char(' ') + Latin1(row.clip);
     ++result.runs;
     RuntimeError error;
-    if (!RunWavcatCommand(strWavcatCommand, program_folder, &ui, &error)) fail(error);
+    if (!RunWavcatCommand(command_line_, program_folder, &ui, &error)) fail(error);
     if (!row.figure_copy.empty()) copy(row.clip, row.figure_copy);
   }
   ui.SetBusy(false);

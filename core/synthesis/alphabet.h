@@ -80,10 +80,14 @@ class AlphabetConstruction {
   AlphabetResult Run(std::optional<BaudRate> rate, const QString& program_folder,
                      UserInterface& ui);
 
-  /// Appends " spacetic.wav" (nonzero) or " marktic.wav" (zero).
-  void AppendTic(int iSpace);
+  /// The command line of the last frame joined.
+  const QString& command_line() const { return command_line_; }
 
-  QString strWavcatCommand;
+ private:
+  /// Appends " spacetic.wav" or " marktic.wav" to the command line.
+  void AppendTic(char tic);
+
+  QString command_line_;
 };
 
 }  // namespace quillon

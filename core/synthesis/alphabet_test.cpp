@@ -56,7 +56,7 @@ TEST_F(AlphabetTest, BuildsEveryFrameFromEightTicsInOrder) {
 
 TEST_F(AlphabetTest, CommandLineHasSingleBlanksAndNoTrailingBlank) {
   construction_.Run(BaudRate::Baud45, dir_.path(), ui_);
-  EXPECT_EQ(construction_.strWavcatCommand,
+  EXPECT_EQ(construction_.command_line(),
             QStringLiteral("wavcat spacetic.wav marktic.wav marktic.wav spacetic.wav marktic.wav "
                            "marktic.wav marktic.wav marktic.wav FIGS.wav"));
 }

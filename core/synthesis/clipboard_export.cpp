@@ -7,14 +7,14 @@
 
 namespace quillon {
 
-bool CopyWavToClipboard(const QString& strFileName, WaveClipboard& clipboard, UserInterface& ui) {
+bool CopyWavToClipboard(const QString& file_name, WaveClipboard& clipboard, UserInterface& ui) {
   const auto report = [&ui](const RuntimeError& error) {
     ui.MsgBox(FormatErrorLine(error, QStringLiteral("myCopyWavToClipboard"),
                               QStringLiteral("frmMain")));
   };
-  const QString path = ResolveCaseInsensitive(strFileName);
+  const QString path = ResolveCaseInsensitive(file_name);
   if (!FileExists(path)) {
-    report({error_number::kFileNotFound, QStringLiteral("File not found: ") + strFileName});
+    report({error_number::kFileNotFound, QStringLiteral("File not found: ") + file_name});
     return false;
   }
   QFile file(path);

@@ -11,6 +11,6 @@ namespace quillon {
 /// that cannot be read is reported in a message box and leaves the clipboard
 /// alone; a missing file is never created. Returns true when the clipboard
 /// now holds the file.
-bool CopyWavToClipboard(const QString& strFileName, WaveClipboard& clipboard, UserInterface& ui);
+bool CopyWavToClipboard(const QString& file_name, WaveClipboard& clipboard, UserInterface& ui);
 
 }  // namespace quillon

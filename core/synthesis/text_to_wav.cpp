@@ -38,20 +38,19 @@ bool EndsInLettersSet(const QString& text) {
 
 }  // namespace
 
-QString TextToWavConstruction::ChunkFileName(int number) {
+QString TextToWav::ChunkFileName(int number) {
   return QStringLiteral("MultiWAVChunk") + QString::number(number) + QStringLiteral(".wav");
 }
 
 /// One call of the construction: the working values that live for one text.
-class TextToWavConstruction::Pass {
+class TextToWav::Pass {
  public:
-  Pass(TextToWavConstruction& owner, const ConstructionContext& context)
-      : owner_(owner), ctx_(context) {}
+  explicit Pass(const ConstructionContext& context) : ctx_(context) {}
 
   ConstructionResult Run();
 
  private:
-  void Report(const QString& line) { ctx_.diag->DiagOutput(line); }
+  void Report(const QString& line) { ctx_.diag->WriteLine(line); }
   void ReportError(const RuntimeError& error);
   bool CheckOutputPath();
   void AddCharacter(char32_t c);
@@ -59,8 +58,9 @@ class TextToWavConstruction::Pass {
   bool RunCommand(const QString& output);
   void Finish();
 
-  TextToWavConstruction& owner_;
   const ConstructionContext& ctx_;
+  Shift shift_ = Shift::Unknown;
+  WavcatCommandLine command_;
   ConstructionResult result_;
   QString output_;          // the output path as the tool sees it
   int characters_since_chunk_ = 0;
@@ -68,17 +68,17 @@ class TextToWavConstruction::Pass {
   bool failed_ = false;
 };
 
-void TextToWavConstruction::Pass::ReportError(const RuntimeError& error) {
+void TextToWav::Pass::ReportError(const RuntimeError& error) {
   const QString line = FormatErrorLine(error, kProcedure, kForm);
   result_.errors.append(line);
-  WriteDiagLine(*ctx_.diag, line);
+  WriteReportLine(*ctx_.diag, line);
   failed_ = true;
 }
 
 // The output path reaches the tool inside double quotes, so a path holding a
 // double quote cannot be named on its command line; an empty path names
 // nothing. A relative path is taken from Quillon's own working directory.
-bool TextToWavConstruction::Pass::CheckOutputPath() {
+bool TextToWav::Pass::CheckOutputPath() {
   if (ctx_.output_path.isEmpty()) {
     ReportError({error_number::kPathFileAccess, QStringLiteral("No output file name given")});
     return false;
@@ -97,49 +97,47 @@ bool TextToWavConstruction::Pass::CheckOutputPath() {
   return true;
 }
 
-void TextToWavConstruction::Pass::AddCharacter(char32_t c) {
-  int& shift = owner_.iShiftState;
-  WavcatCommand& command = owner_.command_;
+void TextToWav::Pass::AddCharacter(char32_t c) {
   if (IsLettersSetChar(c)) {
-    if (shift != 0) {
-      shift = 0;
-      command.AddWavToCommand(QString::fromLatin1(kLtrsClip));
+    if (shift_ != Shift::Letters) {
+      shift_ = Shift::Letters;
+      command_.Add(QString::fromLatin1(kLtrsClip));
     }
   } else if (c == U'~') {
-    shift = 2;
-  } else if (shift != 1) {
-    shift = 1;
-    command.AddWavToCommand(QString::fromLatin1(kFigsClip));
+    shift_ = Shift::Unknown;
+  } else if (shift_ != Shift::Figures) {
+    shift_ = Shift::Figures;
+    command_.Add(QString::fromLatin1(kFigsClip));
   }
   const CharOutcome outcome = LookupCharClip(c);
   if (outcome.kind == CharOutcome::Kind::Clip) {
-    command.AddWavToCommand(outcome.clip);
+    command_.Add(outcome.clip);
   } else {
-    WriteDiagLine(*ctx_.diag, outcome.message);
+    WriteReportLine(*ctx_.diag, outcome.message);
   }
 }
 
 // After every 801 characters the command line so far is joined into the next
 // chunk file, which then opens the next command line. The shift state runs on
 // across the cut, so the clips continue as if nothing had been cut.
-void TextToWavConstruction::Pass::CutChunkIfDue() {
+void TextToWav::Pass::CutChunkIfDue() {
   if (++characters_since_chunk_ <= kCharactersPerChunk - 1) return;
   characters_since_chunk_ = 0;
   ++chunk_number_;
   const QString chunk = Quoted(JoinPath(ctx_.program_folder, ChunkFileName(chunk_number_)));
-  owner_.command_.AddWavToCommand(chunk);
+  command_.Add(chunk);
   if (!failed_) RunCommand(JoinPath(ctx_.program_folder, ChunkFileName(chunk_number_)));
-  owner_.command_.Reset();
-  owner_.command_.AddWavToCommand(chunk);
+  command_.Reset();
+  command_.Add(chunk);
 }
 
 // Runs the command line built so far; `output` is the file it must leave
 // behind. Once a run has failed, later runs are pointless (their first input
 // is missing) and are not started.
-bool TextToWavConstruction::Pass::RunCommand(const QString& output) {
+bool TextToWav::Pass::RunCommand(const QString& output) {
   ++result_.wavcat_runs;
   RuntimeError error;
-  if (!RunWavcatCommand(owner_.command_.strWavcatCommand, ctx_.program_folder, ctx_.ui, &error)) {
+  if (!RunWavcatCommand(command_.text(), ctx_.program_folder, ctx_.ui, &error)) {
     ReportError(error);
     return false;
   }
@@ -150,7 +148,7 @@ bool TextToWavConstruction::Pass::RunCommand(const QString& output) {
   return true;
 }
 
-ConstructionResult TextToWavConstruction::Pass::Run() {
+ConstructionResult TextToWav::Pass::Run() {
   // 1-4: refuse an empty text, show the hourglass, reset the state.
   if (ctx_.text.isEmpty()) {
     ctx_.ui->MsgBox(kEmptyTextMessage);
@@ -158,9 +156,7 @@ ConstructionResult TextToWavConstruction::Pass::Run() {
     return result_;
   }
   ctx_.ui->SetBusy(true);
-  owner_.iShiftState = 2;
   if (!ctx_.batch_mode && ctx_.clear_pane) ctx_.clear_pane();
-  owner_.command_.Reset();
 
   // 5-8: the working text, upper case, line pairs turned into blanks.
   QString text = ctx_.text.toUpper();
@@ -187,17 +183,17 @@ ConstructionResult TextToWavConstruction::Pass::Run() {
   // 11-16: the clips, chunk by chunk, then the closing shift, the silences
   // and the output.
   const bool path_ok = CheckOutputPath();
-  owner_.command_.AddWavToCommand(QString::fromLatin1(kLeadingSilenceClip));
+  command_.Add(QString::fromLatin1(kLeadingSilenceClip));
   for (char32_t c : text.toUcs4()) {
     AddCharacter(c);
     CutChunkIfDue();
   }
-  if (!EndsInLettersSet(text)) owner_.command_.AddWavToCommand(QString::fromLatin1(kClosingLtrsClip));
+  if (!EndsInLettersSet(text)) command_.Add(QString::fromLatin1(kClosingLtrsClip));
   for (int i = 0; i < silences; ++i)
-    owner_.command_.AddWavToCommand(QString::fromLatin1(kTrailingSilenceClip));
+    command_.Add(QString::fromLatin1(kTrailingSilenceClip));
 
   if (path_ok && !failed_) {
-    owner_.command_.AddWavToCommand(Quoted(output_));
+    command_.Add(Quoted(output_));
     // 17: a read-only output is made writable so that it can be replaced.
     const QString existing = ResolveCaseInsensitive(output_);
     QString err;
@@ -218,7 +214,7 @@ ConstructionResult TextToWavConstruction::Pass::Run() {
 
 // 20-22: the closing blank line, the pointer, and outside a batch the
 // clipboard copy and the closing message.
-void TextToWavConstruction::Pass::Finish() {
+void TextToWav::Pass::Finish() {
   Report(QString());
   ctx_.ui->SetBusy(false);
   if (ctx_.batch_mode) return;
@@ -235,8 +231,8 @@ void TextToWavConstruction::Pass::Finish() {
   ctx_.ui->MsgBox(QStringLiteral("Done."));
 }
 
-ConstructionResult TextToWavConstruction::Run(const ConstructionContext& context) {
-  Pass pass(*this, context);
+ConstructionResult TextToWav::Build(const ConstructionContext& context) {
+  Pass pass(context);
   return pass.Run();
 }
 

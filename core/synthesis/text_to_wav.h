@@ -19,12 +19,16 @@ struct ConstructionContext {
   bool translate = true;       ///< the translation switch
   bool batch_mode = false;     ///< bBatchMode: reports go to the batch log
   QString program_folder;      ///< clips and chunk files live here
-  DiagnosticOutput* diag = nullptr;          ///< DiagOutput
+  DiagnosticOutput* diag = nullptr;          ///< WriteLine
   UserInterface* ui = nullptr;               ///< messages and the busy pointer
   TranslationStage* translation = nullptr;   ///< null: no tables, text unchanged
   WaveClipboard* clipboard = nullptr;        ///< null: no clipboard export
   std::function<void()> clear_pane;          ///< clears the diagnostic pane
 };
+
+/// The Baudot shift a receiver is in: after LTRS, after FIGS, or not known
+/// (before the first shift character, and after the blank "~").
+enum class Shift { Letters, Figures, Unknown };
 
 /// How a construction ended.
 struct ConstructionResult {
@@ -44,13 +48,12 @@ struct ConstructionResult {
 
 /// Turns one text into one TTY WAV file: upper-cases it, translates it,
 /// walks it with the Baudot shift logic, and joins the clips with `wavcat`,
-/// in chunks of 801 characters. It keeps the shift state and the command
-/// line between calls, as the main window does; both are reset by each call.
-/// Failures are reported as report lines and end in Status::Failed; the
+/// in chunks of 801 characters. Each call starts with the shift state
+/// unknown and a new command line. Failures are reported as report lines and end in Status::Failed; the
 /// function never throws.
-class TextToWavConstruction {
+class TextToWav {
  public:
-  ConstructionResult Run(const ConstructionContext& context);
+  ConstructionResult Build(const ConstructionContext& context);
 
   /// Characters joined by one run before its output becomes a chunk file.
   static constexpr int kCharactersPerChunk = 801;
@@ -59,9 +62,6 @@ class TextToWavConstruction {
 
  private:
   class Pass;
-
-  int iShiftState = 2;  // 0 letters, 1 figures, 2 unknown
-  WavcatCommand command_;
 };
 
 }  // namespace quillon

@@ -18,18 +18,18 @@ QString FirstLine(const std::string& text) {
 
 }  // namespace
 
-void WavcatCommand::AddWavToCommand(const QString& file_name) {
-  if (bFirstWav) {
-    bFirstWav = false;
-    strWavcatCommand = QStringLiteral("wavcat ") + file_name + QLatin1Char(' ');
+void WavcatCommandLine::Add(const QString& file_name) {
+  if (first_name_) {
+    first_name_ = false;
+    text_ = QStringLiteral("wavcat ") + file_name + QLatin1Char(' ');
   } else {
-    strWavcatCommand += file_name + QLatin1Char(' ');
+    text_ += file_name + QLatin1Char(' ');
   }
 }
 
-void WavcatCommand::Reset() {
-  bFirstWav = true;
-  strWavcatCommand.clear();
+void WavcatCommandLine::Reset() {
+  first_name_ = true;
+  text_.clear();
 }
 
 bool RunWavcatCommand(const QString& command_line, const QString& program_folder,

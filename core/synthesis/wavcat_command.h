@@ -10,14 +10,18 @@ namespace quillon {
 /// A `wavcat` command line under construction: "wavcat ", then every file
 /// name added, each followed by exactly one blank. Clip names go in bare;
 /// callers wrap full paths in double quotes themselves.
-struct WavcatCommand {
-  bool bFirstWav = true;     ///< the next name added starts a new command line
-  QString strWavcatCommand;  ///< the command line built so far
-
+class WavcatCommandLine {
+ public:
   /// Adds one file name (see the type's description).
-  void AddWavToCommand(const QString& file_name);
+  void Add(const QString& file_name);
   /// Starts afresh: the next name added begins a new command line.
   void Reset();
+  /// The command line built so far.
+  const QString& text() const { return text_; }
+
+ private:
+  bool first_name_ = true;  // the next name added starts a new command line
+  QString text_;
 };
 
 /// Runs a finished `wavcat` command line with the program folder as its

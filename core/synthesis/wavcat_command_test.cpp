@@ -6,20 +6,19 @@ namespace quillon {
 namespace {
 
 TEST(WavcatCommandTest, EveryArgumentIsFollowedByOneBlank) {
-  WavcatCommand command;
-  command.AddWavToCommand(QStringLiteral("smallsilence.wav"));
-  command.AddWavToCommand(QStringLiteral("a.wav"));
-  command.AddWavToCommand(QStringLiteral("\"/tmp/my out.wav\""));
-  EXPECT_EQ(command.strWavcatCommand, QStringLiteral("wavcat smallsilence.wav a.wav \"/tmp/my out.wav\" "));
-  EXPECT_FALSE(command.bFirstWav);
+  WavcatCommandLine command;
+  command.Add(QStringLiteral("smallsilence.wav"));
+  command.Add(QStringLiteral("a.wav"));
+  command.Add(QStringLiteral("\"/tmp/my out.wav\""));
+  EXPECT_EQ(command.text(), QStringLiteral("wavcat smallsilence.wav a.wav \"/tmp/my out.wav\" "));
 }
 
-TEST(WavcatCommandTest, FirstWavStartsANewLine) {
-  WavcatCommand command;
-  command.AddWavToCommand(QStringLiteral("a.wav"));
-  command.bFirstWav = true;
-  command.AddWavToCommand(QStringLiteral("b.wav"));
-  EXPECT_EQ(command.strWavcatCommand, QStringLiteral("wavcat b.wav "));
+TEST(WavcatCommandTest, ResetStartsANewLine) {
+  WavcatCommandLine command;
+  command.Add(QStringLiteral("a.wav"));
+  command.Reset();
+  command.Add(QStringLiteral("b.wav"));
+  EXPECT_EQ(command.text(), QStringLiteral("wavcat b.wav "));
 }
 
 }  // namespace

@@ -55,13 +55,13 @@ class DictionaryTables::Loader {
 // The path is resolved once per run: the registry value when it names an
 // existing file, else dictionary.txt in the program folder.
 void DictionaryTables::Loader::ResolvePath() {
-  if (!tables_.strDictionaryPath.isEmpty()) return;
+  if (!tables_.dictionary_path.isEmpty()) return;
   const QString default_path = ResolveCaseInsensitive(JoinPath(folder_, kDictionaryFileName));
   QString path = default_path;
-  if (registry_.RegKeyExists(HKEY_LOCAL_MACHINE, kQuillonKey)) {
+  if (registry_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey)) {
     RuntimeError error;
     const QString configured = registry_
-                                   .RegReadValue(HKEY_LOCAL_MACHINE, kQuillonKey,
+                                   .ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey,
                                                  kDictionaryPathValue, REG_SZ, QVariant(), &error)
                                    .toString();
     if (error.number != 0) ShowError(error);
@@ -70,24 +70,24 @@ void DictionaryTables::Loader::ResolvePath() {
       if (!FileExists(path)) path = default_path;
     }
   }
-  tables_.strDictionaryPath = path;
+  tables_.dictionary_path = path;
 }
 
 // Records where the dictionary is. A store that cannot be written gives the
 // error box (and, when the store can say why, a second box with the reason);
 // the value write that follows is then dropped without a word.
 void DictionaryTables::Loader::RecordPath() {
-  if (!registry_.RegKeyExists(HKEY_LOCAL_MACHINE, kQuillonKey)) {
+  if (!registry_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey)) {
     RuntimeError error;
-    registry_.RegEnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error);
+    registry_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error);
     if (error.number != 0) {
       ShowError(error);
       const auto* store = dynamic_cast<const RegistryStore*>(&registry_);
       if (store && !store->LastProblem().isEmpty()) ui_.MsgBox(store->LastProblem());
     }
   }
-  registry_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
-                          tables_.strDictionaryPath);
+  registry_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+                          tables_.dictionary_path);
 }
 
 // Line 1 is a heading; every later line that splits into exactly two fields
@@ -115,19 +115,19 @@ Table DictionaryTables::Loader::ReadTable(const QString& path, bool trim) {
 
 void DictionaryTables::Loader::Run() {
   ResolvePath();
-  if (!FileExists(tables_.strDictionaryPath)) {
+  if (!FileExists(tables_.dictionary_path)) {
     ui_.MsgBox(kNoDictionary);
     return;
   }
   RecordPath();
-  const Table words = ReadTable(tables_.strDictionaryPath, true);
-  tables_.strDictFrom = words.from;
-  tables_.strDictTo = words.to;
+  const Table words = ReadTable(tables_.dictionary_path, true);
+  tables_.dict_from = words.from;
+  tables_.dict_to = words.to;
   Table characters;
-  const QString char_path = CharReplacementPath(tables_.strDictionaryPath);
+  const QString char_path = CharReplacementPath(tables_.dictionary_path);
   if (!char_path.isEmpty() && FileExists(char_path)) characters = ReadTable(char_path, false);
-  tables_.strCharFrom = characters.from;
-  tables_.strCharTo = characters.to;
+  tables_.char_from = characters.from;
+  tables_.char_to = characters.to;
 }
 
 void DictionaryTables::LoadDictionary(Registry& registry, const QString& program_folder,
@@ -141,12 +141,12 @@ QString DictionaryTables::CharReplacementPath(const QString& dictionary_path) {
                                 kCharReplacementFileName);
 }
 
-QString DictionaryTables::FilterDictionary(const QString& strInput) const {
-  return quillon::FilterDictionary(strInput, strDictFrom, strDictTo);
+QString DictionaryTables::FilterDictionary(const QString& input) const {
+  return quillon::FilterDictionary(input, dict_from, dict_to);
 }
 
-QString DictionaryTables::FilterCharReplacement(const QString& strInput) const {
-  return quillon::FilterCharReplacement(strInput, strCharFrom, strCharTo);
+QString DictionaryTables::FilterCharReplacement(const QString& input) const {
+  return quillon::FilterCharReplacement(input, char_from, char_to);
 }
 
 // A skip rule of the dictionary decides on its own: the character table

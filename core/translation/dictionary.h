@@ -18,7 +18,7 @@ namespace quillon {
 /// "From" pairs with entry i of "To", entries are in file order, upper case,
 /// and no stored field is empty (an empty field is kept as one blank). A
 /// load either replaces both pairs completely or, when no dictionary file is
-/// found, leaves them as they were. `strDictionaryPath` is resolved by the
+/// found, leaves them as they were. `dictionary_path` is resolved by the
 /// first load and kept for the rest of the run.
 class DictionaryTables : public TranslationStage {
  public:
@@ -30,24 +30,24 @@ class DictionaryTables : public TranslationStage {
   void LoadDictionary(Registry& registry, const QString& program_folder, UserInterface& ui);
 
   /// The dictionary file "Edit Dictionary" opens; empty before the first load.
-  QString DictionaryPath() const { return strDictionaryPath; }
+  QString DictionaryPath() const { return dictionary_path; }
 
   /// The character-replacement file that belongs to `dictionary_path`: the
   /// path without its last 14 characters (the length of "dictionary.txt"),
   /// followed by "CharReplacement.txt"; empty for a shorter path.
   static QString CharReplacementPath(const QString& dictionary_path);
 
-  QString FilterDictionary(const QString& strInput) const;
-  QString FilterCharReplacement(const QString& strInput) const;
+  QString FilterDictionary(const QString& input) const;
+  QString FilterCharReplacement(const QString& input) const;
 
   /// The translation step: one blank appended, the word dictionary, then the
   /// character table. A dictionary skip rule, or a final text equal to
   /// ";;;SKIP;;;" (any case), marks the text as one not to build.
   Result Translate(const QString& text) override;
 
-  QStringList strDictFrom, strDictTo;  ///< word dictionary
-  QStringList strCharFrom, strCharTo;  ///< character replacement
-  QString strDictionaryPath;
+  QStringList dict_from, dict_to;  ///< word dictionary
+  QStringList char_from, char_to;  ///< character replacement
+  QString dictionary_path;
 
  private:
   class Loader;

@@ -37,13 +37,13 @@ class LoadDictionaryTest : public ::testing::Test {
   void Load() { tables_.LoadDictionary(registry_, Program(QString()), ui_); }
   QString RegisteredPath() {
     return registry_
-        .RegReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ, QVariant(),
+        .ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ, QVariant(),
                       nullptr)
         .toString();
   }
   void Configure(const QString& dictionary_path) {
-    registry_.RegEnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, nullptr);
-    registry_.RegWriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+    registry_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, nullptr);
+    registry_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
                             dictionary_path);
   }
 
@@ -60,10 +60,10 @@ TEST_F(LoadDictionaryTest, LoadsBothTablesBesideTheProgramAndRecordsThePath) {
              {QStringLiteral("FROM,TO"), QStringLiteral("*,star")});
   Load();
   EXPECT_TRUE(ui_.messages.isEmpty()) << ui_.messages.join('\n').toStdString();
-  EXPECT_EQ(tables_.strDictFrom, QStringList{QStringLiteral("NO")});
-  EXPECT_EQ(tables_.strDictTo, QStringList{QStringLiteral("NUMBER")});
-  EXPECT_EQ(tables_.strCharFrom, QStringList{QStringLiteral("*")});
-  EXPECT_EQ(tables_.strCharTo, QStringList{QStringLiteral("STAR")});
+  EXPECT_EQ(tables_.dict_from, QStringList{QStringLiteral("NO")});
+  EXPECT_EQ(tables_.dict_to, QStringList{QStringLiteral("NUMBER")});
+  EXPECT_EQ(tables_.char_from, QStringList{QStringLiteral("*")});
+  EXPECT_EQ(tables_.char_to, QStringList{QStringLiteral("STAR")});
   EXPECT_EQ(tables_.DictionaryPath(), Program(QStringLiteral("dictionary.txt")));
   EXPECT_EQ(RegisteredPath(), Program(QStringLiteral("dictionary.txt")));
 }
@@ -77,18 +77,18 @@ TEST_F(LoadDictionaryTest, FieldRulesDifferOnlyInTrimming) {
   WriteLines(Program(QStringLiteral("dictionary.txt")), lines);
   WriteLines(Program(QStringLiteral("CharReplacement.txt")), lines);
   Load();
-  EXPECT_EQ(tables_.strDictFrom, (QStringList{"&", " ", "SECOND EMPTY", "A,B", "FROM", "X"}));
-  EXPECT_EQ(tables_.strDictTo, (QStringList{"AND", "EMPTY FIRST", " ", "C", "TO", "Y"}));
-  EXPECT_EQ(tables_.strCharFrom, (QStringList{"& ", " ", "SECOND EMPTY", "A,B", "FROM", " X "}));
-  EXPECT_EQ(tables_.strCharTo, (QStringList{" AND ", "EMPTY FIRST", " ", "C", "TO", "Y"}));
+  EXPECT_EQ(tables_.dict_from, (QStringList{"&", " ", "SECOND EMPTY", "A,B", "FROM", "X"}));
+  EXPECT_EQ(tables_.dict_to, (QStringList{"AND", "EMPTY FIRST", " ", "C", "TO", "Y"}));
+  EXPECT_EQ(tables_.char_from, (QStringList{"& ", " ", "SECOND EMPTY", "A,B", "FROM", " X "}));
+  EXPECT_EQ(tables_.char_to, (QStringList{" AND ", "EMPTY FIRST", " ", "C", "TO", "Y"}));
 }
 
 TEST_F(LoadDictionaryTest, HeadingOnlyGivesEmptyTablesWithoutAMessage) {
   WriteLines(Program(QStringLiteral("dictionary.txt")), {QStringLiteral("a,b")});
   Load();
   EXPECT_TRUE(ui_.messages.isEmpty());
-  EXPECT_TRUE(tables_.strDictFrom.isEmpty());
-  EXPECT_TRUE(tables_.strCharFrom.isEmpty());
+  EXPECT_TRUE(tables_.dict_from.isEmpty());
+  EXPECT_TRUE(tables_.char_from.isEmpty());
 }
 
 TEST_F(LoadDictionaryTest, ZeroLengthFilesShowErrorSixtyTwoAndTheLoadGoesOn) {
@@ -97,8 +97,8 @@ TEST_F(LoadDictionaryTest, ZeroLengthFilesShowErrorSixtyTwoAndTheLoadGoesOn) {
              {QStringLiteral("h"), QStringLiteral("%,pct")});
   Load();
   EXPECT_EQ(ui_.messages, QStringList{kBox62});
-  EXPECT_TRUE(tables_.strDictFrom.isEmpty());
-  EXPECT_EQ(tables_.strCharTo, QStringList{QStringLiteral("PCT")});
+  EXPECT_TRUE(tables_.dict_from.isEmpty());
+  EXPECT_EQ(tables_.char_to, QStringList{QStringLiteral("PCT")});
 
   ui_.messages.clear();
   WriteLines(Program(QStringLiteral("dictionary.txt")),
@@ -106,19 +106,19 @@ TEST_F(LoadDictionaryTest, ZeroLengthFilesShowErrorSixtyTwoAndTheLoadGoesOn) {
   test::WriteAll(Program(QStringLiteral("CharReplacement.txt")), QByteArray());
   Load();
   EXPECT_EQ(ui_.messages, QStringList{kBox62});
-  EXPECT_EQ(tables_.strDictFrom, QStringList{QStringLiteral("A")});
-  EXPECT_TRUE(tables_.strCharFrom.isEmpty());
+  EXPECT_EQ(tables_.dict_from, QStringList{QStringLiteral("A")});
+  EXPECT_TRUE(tables_.char_from.isEmpty());
 }
 
 TEST_F(LoadDictionaryTest, NoDictionaryKeepsTheTablesAndWritesNothing) {
-  tables_.strDictFrom = {QStringLiteral("OLD")};
-  tables_.strDictTo = {QStringLiteral("KEPT")};
+  tables_.dict_from = {QStringLiteral("OLD")};
+  tables_.dict_to = {QStringLiteral("KEPT")};
   WriteLines(Program(QStringLiteral("CharReplacement.txt")),
              {QStringLiteral("h"), QStringLiteral("%,pct")});
   Load();
   EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("no dictionary found")});
-  EXPECT_EQ(tables_.strDictTo, QStringList{QStringLiteral("KEPT")});
-  EXPECT_TRUE(tables_.strCharFrom.isEmpty());  // the replacement file is not read either
+  EXPECT_EQ(tables_.dict_to, QStringList{QStringLiteral("KEPT")});
+  EXPECT_TRUE(tables_.char_from.isEmpty());  // the replacement file is not read either
   EXPECT_FALSE(QFile::exists(Path(QStringLiteral("registry.reg"))));
 }
 
@@ -134,8 +134,8 @@ TEST_F(LoadDictionaryTest, ConfiguredPathFindsTheReplacementFileByCuttingFourtee
   Configure(Path(QStringLiteral("dict/words.txt")));
   Load();
   EXPECT_TRUE(ui_.messages.isEmpty());
-  EXPECT_EQ(tables_.strDictTo, QStringList{QStringLiteral("HELLO")});
-  EXPECT_EQ(tables_.strCharTo, QStringList{QStringLiteral("AT")});
+  EXPECT_EQ(tables_.dict_to, QStringList{QStringLiteral("HELLO")});
+  EXPECT_EQ(tables_.char_to, QStringList{QStringLiteral("AT")});
 }
 
 TEST_F(LoadDictionaryTest, MissingConfiguredFileFallsBackAndTheDefaultIsWrittenBack) {
@@ -154,8 +154,8 @@ TEST_F(LoadDictionaryTest, DefaultFilesAreFoundWhateverTheirLetterCase) {
              {QStringLiteral("h"), QStringLiteral("c,d")});
   Load();
   EXPECT_TRUE(ui_.messages.isEmpty());
-  EXPECT_EQ(tables_.strDictTo, QStringList{QStringLiteral("B")});
-  EXPECT_EQ(tables_.strCharTo, QStringList{QStringLiteral("D")});
+  EXPECT_EQ(tables_.dict_to, QStringList{QStringLiteral("B")});
+  EXPECT_EQ(tables_.char_to, QStringList{QStringLiteral("D")});
 }
 
 TEST_F(LoadDictionaryTest, ShortPathMeansNoReplacementFile) {
@@ -167,8 +167,8 @@ TEST_F(LoadDictionaryTest, ShortPathMeansNoReplacementFile) {
   Configure(short_file.fileName());
   Load();
   EXPECT_TRUE(ui_.messages.isEmpty());
-  EXPECT_EQ(tables_.strDictTo, QStringList{QStringLiteral("Y")});
-  EXPECT_TRUE(tables_.strCharFrom.isEmpty());
+  EXPECT_EQ(tables_.dict_to, QStringList{QStringLiteral("Y")});
+  EXPECT_TRUE(tables_.char_from.isEmpty());
   EXPECT_TRUE(DictionaryTables::CharReplacementPath(short_file.fileName()).isEmpty());
 }
 
@@ -176,19 +176,19 @@ TEST_F(LoadDictionaryTest, ReloadReplacesEntriesButKeepsThePathOfTheFirstLoad) {
   WriteLines(Program(QStringLiteral("dictionary.txt")),
              {QStringLiteral("h"), QStringLiteral("a,b"), QStringLiteral("c,d")});
   Load();
-  ASSERT_EQ(tables_.strDictFrom.size(), 2);
+  ASSERT_EQ(tables_.dict_from.size(), 2);
   WriteLines(Program(QStringLiteral("dictionary.txt")),
              {QStringLiteral("h"), QStringLiteral("e,f")});
   WriteLines(Path(QStringLiteral("other.txt")), {QStringLiteral("h"), QStringLiteral("x,y")});
   Configure(Path(QStringLiteral("other.txt")));
   Load();
-  EXPECT_EQ(tables_.strDictFrom, QStringList{QStringLiteral("E")});
+  EXPECT_EQ(tables_.dict_from, QStringList{QStringLiteral("E")});
   EXPECT_EQ(RegisteredPath(), Program(QStringLiteral("dictionary.txt")));
 
   QFile::remove(Program(QStringLiteral("dictionary.txt")));
   Load();
   EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("no dictionary found")});
-  EXPECT_EQ(tables_.strDictFrom, QStringList{QStringLiteral("E")});
+  EXPECT_EQ(tables_.dict_from, QStringList{QStringLiteral("E")});
 }
 
 TEST_F(LoadDictionaryTest, UnwritableStoreShowsError1001AndBothFilesStillLoad) {
@@ -203,8 +203,8 @@ TEST_F(LoadDictionaryTest, UnwritableStoreShowsError1001AndBothFilesStillLoad) {
   ASSERT_FALSE(ui_.messages.isEmpty());
   EXPECT_EQ(ui_.messages.first(), kBox1001);
   EXPECT_EQ(ui_.titles.first(), QStringLiteral("Quillon"));
-  EXPECT_EQ(tables_.strDictTo, QStringList{QStringLiteral("B")});
-  EXPECT_EQ(tables_.strCharTo, QStringList{QStringLiteral("D")});
+  EXPECT_EQ(tables_.dict_to, QStringList{QStringLiteral("B")});
+  EXPECT_EQ(tables_.char_to, QStringList{QStringLiteral("D")});
 }
 
 TEST_F(LoadDictionaryTest, DamagedStoreIsReportedAndLeftAsItIs) {
@@ -217,7 +217,7 @@ TEST_F(LoadDictionaryTest, DamagedStoreIsReportedAndLeftAsItIs) {
   EXPECT_EQ(ui_.messages[0], kBox1001);
   EXPECT_TRUE(ui_.messages[1].contains(QStringLiteral("damaged"))) << ui_.messages[1].toStdString();
   EXPECT_EQ(test::ReadAll(Path(QStringLiteral("registry.reg"))), damaged);
-  EXPECT_EQ(tables_.strDictTo, QStringList{QStringLiteral("B")});
+  EXPECT_EQ(tables_.dict_to, QStringList{QStringLiteral("B")});
 }
 
 /// The translation step over tables set directly.
@@ -227,27 +227,27 @@ class TranslateTest : public ::testing::Test {
 };
 
 TEST_F(TranslateTest, AppendsOneBlankAndRunsDictionaryThenCharacters) {
-  tables_.strDictFrom = {QStringLiteral("HELLO")};
-  tables_.strDictTo = {QStringLiteral("HI*")};
-  tables_.strCharFrom = {QStringLiteral("*")};
-  tables_.strCharTo = {QStringLiteral(" STAR")};
+  tables_.dict_from = {QStringLiteral("HELLO")};
+  tables_.dict_to = {QStringLiteral("HI*")};
+  tables_.char_from = {QStringLiteral("*")};
+  tables_.char_to = {QStringLiteral(" STAR")};
   const TranslationStage::Result result = tables_.Translate(QStringLiteral("HELLO"));
   EXPECT_FALSE(result.skip);
   EXPECT_EQ(result.text, QStringLiteral("HI STAR "));
 }
 
 TEST_F(TranslateTest, DictionarySkipIsNotUndoneByTheCharacterTable) {
-  tables_.strDictFrom = {QStringLiteral("DRAFT")};
-  tables_.strDictTo = {QStringLiteral("<SKIP>")};
-  tables_.strCharFrom = {QStringLiteral(";"), QStringLiteral("SKIP")};
-  tables_.strCharTo = {QStringLiteral(","), QStringLiteral("<REMOVE>")};
+  tables_.dict_from = {QStringLiteral("DRAFT")};
+  tables_.dict_to = {QStringLiteral("<SKIP>")};
+  tables_.char_from = {QStringLiteral(";"), QStringLiteral("SKIP")};
+  tables_.char_to = {QStringLiteral(","), QStringLiteral("<REMOVE>")};
   EXPECT_TRUE(tables_.Translate(QStringLiteral("A DRAFT TEXT")).skip);
   EXPECT_FALSE(tables_.Translate(QStringLiteral("A FINAL TEXT")).skip);
 }
 
 TEST_F(TranslateTest, AResultEqualToTheMarkerInAnyCaseSkips) {
-  tables_.strCharFrom = {QStringLiteral("X ")};
-  tables_.strCharTo = {QStringLiteral(";;;skip;;;")};
+  tables_.char_from = {QStringLiteral("X ")};
+  tables_.char_to = {QStringLiteral(";;;skip;;;")};
   EXPECT_TRUE(tables_.Translate(QStringLiteral("X")).skip);
   EXPECT_FALSE(tables_.Translate(QStringLiteral("XX")).skip);
 }

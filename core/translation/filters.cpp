@@ -95,8 +95,8 @@ void WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
 
 }  // namespace
 
-QString FilterDictionary(const QString& strInput, const QStringList& from, const QStringList& to) {
-  WorkingText text(strInput.toUpper());
+QString FilterDictionary(const QString& input, const QStringList& from, const QStringList& to) {
+  WorkingText text(input.toUpper());
   const qsizetype n = std::min(from.size(), to.size());
   for (qsizetype i = 0; i < n; ++i) {
     const QString& find = from[i];
@@ -104,13 +104,13 @@ QString FilterDictionary(const QString& strInput, const QStringList& from, const
     if (find.isEmpty()) continue;  // never loaded: an empty field is kept as one blank
     switch (MarkupOf(replacement)) {
       case Markup::Skip:
-        if (Occurs(strInput, find)) return kSkipMarker;
+        if (Occurs(input, find)) return kSkipMarker;
         break;
       case Markup::Space:
-        if (Occurs(strInput, find)) text.Replace(find, QStringLiteral(" "));
+        if (Occurs(input, find)) text.Replace(find, QStringLiteral(" "));
         break;
       case Markup::Remove:
-        if (Occurs(strInput, find)) text.Replace(find, QString());
+        if (Occurs(input, find)) text.Replace(find, QString());
         break;
       case Markup::None:
         if (find.contains(QLatin1Char(' '))) {
@@ -124,19 +124,19 @@ QString FilterDictionary(const QString& strInput, const QStringList& from, const
   return text.Text();
 }
 
-QString FilterCharReplacement(const QString& strInput, const QStringList& from,
+QString FilterCharReplacement(const QString& input, const QStringList& from,
                               const QStringList& to) {
-  QString text = strInput.toUpper();
+  QString text = input.toUpper();
   const qsizetype n = std::min(from.size(), to.size());
   for (qsizetype i = 0; i < n; ++i) {
     const QString& find = from[i];
     if (find.isEmpty()) continue;
     switch (MarkupOf(to[i])) {
       case Markup::Space:
-        if (Occurs(strInput, find)) text.replace(find, QStringLiteral(" "), Qt::CaseInsensitive);
+        if (Occurs(input, find)) text.replace(find, QStringLiteral(" "), Qt::CaseInsensitive);
         break;
       case Markup::Remove:
-        if (Occurs(strInput, find)) text.remove(find, Qt::CaseInsensitive);
+        if (Occurs(input, find)) text.remove(find, Qt::CaseInsensitive);
         break;
       case Markup::Skip:  // no meaning here: replaced like any other text
       case Markup::None:

@@ -10,22 +10,22 @@ inline const QString kSkipMarker = QStringLiteral(";;;SKIP;;;");
 
 /// Applies the word dictionary (`from`/`to`, upper case, file order) to a
 /// text. Every entry works on the result of the ones before it:
-/// - "<SKIP>": when the find text occurs anywhere in `strInput`, the result
+/// - "<SKIP>": when the find text occurs anywhere in `input`, the result
 ///   is kSkipMarker;
-/// - "<SPACE>", "<REMOVE>": when the find text occurs in `strInput`, every
+/// - "<SPACE>", "<REMOVE>": when the find text occurs in `input`, every
 ///   occurrence in the working text becomes one blank, or goes;
 /// - a find text holding a blank (a phrase) is replaced wherever it occurs;
 /// - a single word replaces whole words only, split at single blanks; a word
 ///   ending in ",", "." or "?" matches when the rest of it does, and keeps
 ///   that mark behind the replacement.
-/// The presence tests look at `strInput` as passed in, not at the working
+/// The presence tests look at `input` as passed in, not at the working
 /// text. Comparisons ignore letter case; the result is upper case.
-QString FilterDictionary(const QString& strInput, const QStringList& from, const QStringList& to);
+QString FilterDictionary(const QString& input, const QStringList& from, const QStringList& to);
 
 /// Applies the character-replacement table: "<SPACE>" and "<REMOVE>" as in
 /// the word dictionary, every other entry replaces its find text wherever it
 /// occurs. "<SKIP>" has no meaning here. The result is upper case.
-QString FilterCharReplacement(const QString& strInput, const QStringList& from,
+QString FilterCharReplacement(const QString& input, const QStringList& from,
                               const QStringList& to);
 
 }  // namespace quillon

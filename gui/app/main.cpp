@@ -18,13 +18,13 @@ int main(int argc, char** argv) {
 
   QtDialogs dialogs;
   RegistryStore registry(RegistryStore::DefaultPath());
-  frmMain::Options options;
+  MainWindow::Options options;
   options.program_folder = ProgramFolder();
   options.dialogs = &dialogs;
   options.registry = &registry;
-  frmMain main_window(options);
+  MainWindow main_window(options);
   AttachWindows(main_window, registry);
-  if (!main_window.Form_Load(frmMain::SystemStartupChecks())) return 1;
+  if (!main_window.Load(MainWindow::SystemStartupChecks())) return 1;
   main_window.show();
   return app.exec();
 }

@@ -51,18 +51,18 @@ bool Save(QWidget& window, const QString& path) {
 }
 
 bool MainWindowShot(const QString& folder, Dialogs& dialogs, const QString& output_folder) {
-  frmMain::Options options;
+  MainWindow::Options options;
   options.program_folder = ProgramFolder();
   options.dialogs = &dialogs;
   RegistryStore registry(JoinPath(output_folder, QStringLiteral("registry.reg")));
   options.registry = &registry;
   options.end_program = [] {};
-  frmMain window(options);
+  MainWindow window(options);
   AttachWindows(window, registry);
   window.LoadDictionary();  // the tables shipped in the program folder, if any
   window.State().SetTexts(QStringLiteral("Thank you for calling.\r\nPress 1 for the front desk."),
                           JoinPath(output_folder, QStringLiteral("TTYOutput.wav")));
-  window.cmdConstructWavFromString_Click();
+  window.BuildWav();
   if (!Save(window, JoinPath(folder, QStringLiteral("main_window.png")))) return false;
   QMenu* file = window.findChild<QMenu*>(QStringLiteral("mnuFile"));
   file->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
@@ -73,13 +73,13 @@ bool MainWindowShot(const QString& folder, Dialogs& dialogs, const QString& outp
 }
 
 bool AlphabetWindowShot(const QString& folder, Dialogs& dialogs) {
-  frmConstructAlphabet window(ProgramFolder(), dialogs);
+  AlphabetWindow window(ProgramFolder(), dialogs);
   return Save(window, JoinPath(folder, QStringLiteral("construct_alphabet.png")));
 }
 
 // The two batch windows and the progress window, as a batch shows them.
 bool BatchWindowShots(const QString& folder, Dialogs& dialogs, const QString& output_folder) {
-  frmMain::Options options;
+  MainWindow::Options options;
   options.program_folder = ProgramFolder();
   options.dialogs = &dialogs;
   const QString registry_path = JoinPath(output_folder, QStringLiteral("vm.reg"));
@@ -93,12 +93,12 @@ bool BatchWindowShots(const QString& folder, Dialogs& dialogs, const QString& ou
   RegistryStore registry(registry_path);
   options.registry = &registry;
   options.end_program = [] {};
-  frmMain main(options);
-  frmSplashScreen splash;
-  frmImportFromCSV csv(main.State(), dialogs, splash);
+  MainWindow main(options);
+  ProgressWindow splash;
+  CsvImportWindow csv(main.State(), dialogs, splash);
   if (!Save(csv, JoinPath(folder, QStringLiteral("import_from_csv.png")))) return false;
-  frmImportOrvanePrompts prompts(main.State(), dialogs, registry, splash);
-  if (!prompts.Form_Load()) return false;
+  PromptSetWindow prompts(main.State(), dialogs, registry, splash);
+  if (!prompts.Load()) return false;
   if (!Save(prompts, JoinPath(folder, QStringLiteral("construct_orvane_prompts.png")))) return false;
   return Save(splash, JoinPath(folder, QStringLiteral("progress.png")));
 }
@@ -111,12 +111,12 @@ bool AboutWindowShot(const QString& output_folder) {
   }
   SilentUi ui;
   LanguageSelection languages(program_folder.path(), QStringLiteral("quillon"), ui);
-  frmAbout about(languages);
+  AboutWindow about(languages);
   return Save(about, JoinPath(output_folder, QStringLiteral("about_window.png")));
 }
 
 bool HelpWindowShot(const QString& output_folder) {
-  frmHelp help(ProgramFolder(), QStringLiteral("quillon"));
+  HelpWindow help(ProgramFolder(), QStringLiteral("quillon"));
   help.resize(help.size() * 3 / 4);
   return Save(help, JoinPath(output_folder, QStringLiteral("help_window.png")));
 }

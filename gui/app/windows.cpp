@@ -8,12 +8,12 @@
 
 namespace quillon {
 
-void AttachWindows(frmMain& main, Registry& registry) {
+void AttachWindows(MainWindow& main, Registry& registry) {
   new BatchWindows(main, registry);  // owned by the main window
-  main.SetWindowOpener(frmMain::Entry::Help,
-                       [&main] { frmHelp::ShowHelp(main.ProgramFolder(), ExecutableBaseName()); });
-  main.SetWindowOpener(frmMain::Entry::About,
-                       [&main] { frmAbout::ShowModal(&main, main.ProgramFolder(), main.Ui()); });
+  main.SetWindowOpener(MainWindow::Entry::Help,
+                       [&main] { HelpWindow::ShowHelp(main.ProgramFolder(), ExecutableBaseName()); });
+  main.SetWindowOpener(MainWindow::Entry::About,
+                       [&main] { AboutWindow::ShowModal(&main, main.ProgramFolder(), main.Ui()); });
 }
 
 }  // namespace quillon

@@ -22,19 +22,19 @@ class AttachedWindowsTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     registry_ = std::make_unique<RegistryStore>(dir_.filePath(QStringLiteral("registry.reg")));
-    frmMain::Options options;
+    MainWindow::Options options;
     options.program_folder = dir_.path();
     options.dialogs = &dialogs_;
     options.registry = registry_.get();
     options.end_program = [] {};
-    window_ = std::make_unique<frmMain>(options);
+    window_ = std::make_unique<MainWindow>(options);
     AttachWindows(*window_, *registry_);
   }
 
   QTemporaryDir dir_;
   ScriptedDialogs dialogs_;
   std::unique_ptr<RegistryStore> registry_;
-  std::unique_ptr<frmMain> window_;
+  std::unique_ptr<MainWindow> window_;
 };
 
 // Every entry of the finished program opens something; only the prompt-set
@@ -50,8 +50,8 @@ TEST_F(AttachedWindowsTest, EveryEntryButTheHiddenOneIsInTheMenu) {
 }
 
 TEST_F(AttachedWindowsTest, HelpOpensOneModelessWindowAndAboutAModalOne) {
-  window_->Action(frmMain::Entry::Help)->trigger();
-  window_->Action(frmMain::Entry::Help)->trigger();
+  window_->Action(MainWindow::Entry::Help)->trigger();
+  window_->Action(MainWindow::Entry::Help)->trigger();
   QList<QWidget*> help;
   for (QWidget* widget : QApplication::topLevelWidgets())
     if (widget->objectName() == QStringLiteral("frmHelp") && widget->isVisible()) help << widget;
@@ -65,7 +65,7 @@ TEST_F(AttachedWindowsTest, HelpOpensOneModelessWindowAndAboutAModalOne) {
     modal = about ? about->objectName() : QStringLiteral("none");
     if (about) about->hide();
   });
-  window_->Action(frmMain::Entry::About)->trigger();
+  window_->Action(MainWindow::Entry::About)->trigger();
   EXPECT_EQ(modal, QStringLiteral("frmAbout"));
 }
 

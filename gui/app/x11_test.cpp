@@ -55,13 +55,13 @@ class X11ClipboardTest : public ::testing::TestWithParam<const char*> {
 
 TEST_P(X11ClipboardTest, AfterCreateOtherProgramsPasteTheFileByteForByte) {
   ScriptedDialogs dialogs;
-  frmMain::Options options;
+  MainWindow::Options options;
   options.program_folder = dir_.path();
   options.dialogs = &dialogs;
   RegistryStore registry(QDir(dir_.path()).filePath(QStringLiteral("registry.reg")));
   options.registry = &registry;
   options.end_program = [] {};
-  frmMain window(options);
+  MainWindow window(options);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 

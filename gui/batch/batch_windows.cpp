@@ -23,11 +23,11 @@ void Present(QWidget* window) {
 
 }  // namespace
 
-BatchWindows::BatchWindows(frmMain& main, Registry& registry)
+BatchWindows::BatchWindows(MainWindow& main, Registry& registry)
     : QObject(&main), main_(main), registry_(registry) {
-  splash_ = new frmSplashScreen(&main);
-  main.SetWindowOpener(frmMain::Entry::ImportPromptsFromCSV, [this] { OpenCsvImport(); });
-  main.SetWindowOpener(frmMain::Entry::OrvanePrompts, [this] { OpenPromptSet(); });
+  splash_ = new ProgressWindow(&main);
+  main.SetWindowOpener(MainWindow::Entry::ImportPromptsFromCSV, [this] { OpenCsvImport(); });
+  main.SetWindowOpener(MainWindow::Entry::OrvanePrompts, [this] { OpenPromptSet(); });
   auto* reveal = new QShortcut(QKeySequence(QString::fromLatin1(kRevealShortcut)), &main);
   connect(reveal, &QShortcut::activated, this, [this] {
     RevealPromptSetEntry();
@@ -39,17 +39,17 @@ BatchWindows::BatchWindows(frmMain& main, Registry& registry)
 
 BatchWindows::~BatchWindows() = default;
 
-frmImportFromCSV* BatchWindows::CsvWindow() const {
+CsvImportWindow* BatchWindows::csv_window() const {
   return csv_;
 }
 
-frmImportOrvanePrompts* BatchWindows::PromptSetWindow() const {
+PromptSetWindow* BatchWindows::prompt_set_window() const {
   return prompt_set_;
 }
 
 void BatchWindows::OpenCsvImport() {
   if (!csv_) {
-    csv_ = new frmImportFromCSV(main_.State(), main_.GetDialogs(), *splash_, &main_);
+    csv_ = new CsvImportWindow(main_.State(), main_.GetDialogs(), *splash_, &main_);
     csv_->setAttribute(Qt::WA_DeleteOnClose);
     csv_->open_log = open_log;
   }
@@ -59,10 +59,10 @@ void BatchWindows::OpenCsvImport() {
 void BatchWindows::OpenPromptSet() {
   if (!prompt_set_) {
     auto* window =
-        new frmImportOrvanePrompts(main_.State(), main_.GetDialogs(), registry_, *splash_, &main_);
+        new PromptSetWindow(main_.State(), main_.GetDialogs(), registry_, *splash_, &main_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->open_log = open_log;
-    if (!window->Form_Load()) {
+    if (!window->Load()) {
       delete window;
       return;
     }
@@ -72,7 +72,7 @@ void BatchWindows::OpenPromptSet() {
 }
 
 void BatchWindows::RevealPromptSetEntry() {
-  main_.Action(frmMain::Entry::OrvanePrompts)->setVisible(true);
+  main_.Action(MainWindow::Entry::OrvanePrompts)->setVisible(true);
   if (auto* separator = main_.findChild<QAction*>(QStringLiteral("seperator3")))
     separator->setVisible(true);
 }

@@ -9,9 +9,9 @@
 
 namespace quillon {
 
-class frmImportFromCSV;
-class frmImportOrvanePrompts;
-class frmSplashScreen;
+class CsvImportWindow;
+class PromptSetWindow;
+class ProgressWindow;
 
 /// The batch windows of the main window: "Import prompt text from CSV" and
 /// "Construct Orvane Prompts" open them, each at most once and modeless,
@@ -31,7 +31,7 @@ class BatchWindows : public QObject {
 
   /// Attaches to `main`'s menu entries; lives as long as `main`, which
   /// becomes its parent. `registry` must outlive it.
-  BatchWindows(frmMain& main, Registry& registry);
+  BatchWindows(MainWindow& main, Registry& registry);
   ~BatchWindows() override;
 
   void OpenCsvImport();
@@ -42,9 +42,9 @@ class BatchWindows : public QObject {
   void RevealPromptSetEntry();
 
   /// The open windows; null when closed or never opened.
-  frmImportFromCSV* CsvWindow() const;
-  frmImportOrvanePrompts* PromptSetWindow() const;
-  frmSplashScreen& Splash() const { return *splash_; }
+  CsvImportWindow* csv_window() const;
+  PromptSetWindow* prompt_set_window() const;
+  ProgressWindow& Splash() const { return *splash_; }
 
   /// Opens a log for viewing; passed on to every batch window opened later.
   LogOpener open_log = OpenInUsersEditor;
@@ -52,11 +52,11 @@ class BatchWindows : public QObject {
  private:
   void RevealIfVoicemailConfigured();
 
-  frmMain& main_;
+  MainWindow& main_;
   Registry& registry_;
-  frmSplashScreen* splash_ = nullptr;
-  QPointer<frmImportFromCSV> csv_;
-  QPointer<frmImportOrvanePrompts> prompt_set_;
+  ProgressWindow* splash_ = nullptr;
+  QPointer<CsvImportWindow> csv_;
+  QPointer<PromptSetWindow> prompt_set_;
 };
 
 }  // namespace quillon

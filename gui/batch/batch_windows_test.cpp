@@ -62,11 +62,11 @@ class BatchWindowsTest : public test::BatchTest {
     BatchTest::SetUp();
     registry_path_ = Path(QStringLiteral("registry.reg"));
     store_ = std::make_unique<RegistryStore>(registry_path_);
-    frmMain::Options options;
+    MainWindow::Options options;
     options.program_folder = program_folder_;
     options.dialogs = &dialogs_;
     options.registry = store_.get();
-    main_ = std::make_unique<frmMain>(options);
+    main_ = std::make_unique<MainWindow>(options);
     windows_ = new BatchWindows(*main_, *store_);
     windows_->open_log = [this](const QString& path) {
       opened_logs_ << path;
@@ -75,7 +75,7 @@ class BatchWindowsTest : public test::BatchTest {
   }
   void TearDown() override { main_.reset(); }
 
-  QAction* Entry(frmMain::Entry entry) const { return main_->Action(entry); }
+  QAction* Entry(MainWindow::Entry entry) const { return main_->Action(entry); }
   template <typename W>
   W* Child(QWidget* window, const char* name) const {
     W* widget = window->findChild<W*>(QString::fromLatin1(name));
@@ -89,9 +89,9 @@ class BatchWindowsTest : public test::BatchTest {
     return windows_->Splash().findChild<QLabel*>(QStringLiteral("lblPromptCount"));
   }
   // The CSV window, opened from its menu entry, with `csv` chosen through Browse.
-  frmImportFromCSV* OpenCsvWindowWith(const QString& csv) {
-    Entry(frmMain::Entry::ImportPromptsFromCSV)->trigger();
-    frmImportFromCSV* window = windows_->CsvWindow();
+  CsvImportWindow* OpenCsvWindowWith(const QString& csv) {
+    Entry(MainWindow::Entry::ImportPromptsFromCSV)->trigger();
+    CsvImportWindow* window = windows_->csv_window();
     if (window == nullptr) return nullptr;
     dialogs_.file_names.push_back(csv);
     Click(window, "cmdBrowse");
@@ -101,7 +101,7 @@ class BatchWindowsTest : public test::BatchTest {
   QString registry_path_;
   std::unique_ptr<RegistryStore> store_;
   ScriptedDialogs dialogs_;
-  std::unique_ptr<frmMain> main_;
+  std::unique_ptr<MainWindow> main_;
   BatchWindows* windows_ = nullptr;  // owned by the main window
   QStringList opened_logs_;
 };
@@ -109,9 +109,9 @@ class BatchWindowsTest : public test::BatchTest {
 // ---- Import From CSV ---------------------------------------------------
 
 TEST_F(BatchWindowsTest, TheCsvEntryOpensOneWindowWithItsCaptions) {
-  EXPECT_TRUE(Entry(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
-  Entry(frmMain::Entry::ImportPromptsFromCSV)->trigger();
-  frmImportFromCSV* window = windows_->CsvWindow();
+  EXPECT_TRUE(Entry(MainWindow::Entry::ImportPromptsFromCSV)->isVisible());
+  Entry(MainWindow::Entry::ImportPromptsFromCSV)->trigger();
+  CsvImportWindow* window = windows_->csv_window();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Import From CSV"));
@@ -122,15 +122,15 @@ TEST_F(BatchWindowsTest, TheCsvEntryOpensOneWindowWithItsCaptions) {
             QStringLiteral("Create Prompts"));
   EXPECT_EQ(Child<QPushButton>(window, "cmdExit")->text(), QStringLiteral("Exit"));
   EXPECT_TRUE(Child<QLineEdit>(window, "txtCSVPath")->text().isEmpty());
-  Entry(frmMain::Entry::ImportPromptsFromCSV)->trigger();
-  EXPECT_EQ(windows_->CsvWindow(), window);
+  Entry(MainWindow::Entry::ImportPromptsFromCSV)->trigger();
+  EXPECT_EQ(windows_->csv_window(), window);
 }
 
 TEST_F(BatchWindowsTest, BrowseAcceptsOnlyTheHeadingAndOtherwiseKeepsThePath) {
   WriteText(QStringLiteral("good.csv"), QStringLiteral("file, text\r\n"));
   WriteText(QStringLiteral("bad.csv"), QStringLiteral("FILE,TEXT\r\n"));
   WriteText(QStringLiteral("empty.csv"), QString());
-  frmImportFromCSV* window = OpenCsvWindowWith(Path(QStringLiteral("good.csv")));
+  CsvImportWindow* window = OpenCsvWindowWith(Path(QStringLiteral("good.csv")));
   ASSERT_NE(window, nullptr);
   QLineEdit* path = Child<QLineEdit>(window, "txtCSVPath");
   EXPECT_EQ(path->text(), Path(QStringLiteral("good.csv")));
@@ -159,18 +159,18 @@ TEST_F(BatchWindowsTest, BrowseAcceptsOnlyTheHeadingAndOtherwiseKeepsThePath) {
 TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowFillsTheMainWindowAndOffersTheLog) {
   WriteText(QStringLiteral("prompts.csv"),
             QStringLiteral("FILE, TEXT\r\none.wav,First one\r\nbad row\r\ntwo.wav,Second\r\n"));
-  frmImportFromCSV* window = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
+  CsvImportWindow* window = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
   ASSERT_NE(window, nullptr);
   PaintRecorder paints(CountLabel());
   bool checked_during_run = false;
   dialogs_.on_message = [&](const QString& text) {
     if (!text.startsWith(QStringLiteral("Done. 3 rows"))) return;
     checked_during_run = true;
-    frmSplashScreen& splash = windows_->Splash();
+    ProgressWindow& splash = windows_->Splash();
     EXPECT_TRUE(splash.isVisible());
     EXPECT_EQ(splash.CountText(), QStringLiteral("3"));
     EXPECT_EQ(splash.pos(), window->pos() + QPoint(Twips(1500, window), Twips(2000, window)));
-    EXPECT_TRUE(main_->State().bBatchMode);
+    EXPECT_TRUE(main_->State().batch_mode());
   };
   dialogs_.answers = {Answer::Yes};
   Click(window, "cmdCreatePrompts");
@@ -187,7 +187,7 @@ TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowFillsTheMainWindowAndOf
   EXPECT_EQ(paints.painted, (QStringList{"0", "1", "2", "3"}));
   EXPECT_FALSE(windows_->Splash().isVisible());
   EXPECT_EQ(windows_->Splash().CountText(), QStringLiteral("3"));
-  EXPECT_FALSE(main_->State().bBatchMode);
+  EXPECT_FALSE(main_->State().batch_mode());
   // The main window shows the last good row, and its pane was left alone.
   EXPECT_EQ(Child<QLineEdit>(main_.get(), "txtOutputFileName")->text(),
             Path(QStringLiteral("two.wav")));
@@ -204,7 +204,7 @@ TEST_F(BatchWindowsTest, AReadOnlyLogIsReportedAndNothingRuns) {
   const QString log = JoinPath(program_folder_, QStringLiteral("CSVPromptConstruction.log"));
   test::WriteAll(log, "last run\r\n");
   ASSERT_TRUE(QFile::setPermissions(log, QFile::ReadOwner));
-  frmImportFromCSV* window = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
+  CsvImportWindow* window = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
   ASSERT_NE(window, nullptr);
   Click(window, "cmdCreatePrompts");
   ASSERT_EQ(dialogs_.messages.size(), 1);
@@ -218,20 +218,20 @@ TEST_F(BatchWindowsTest, AReadOnlyLogIsReportedAndNothingRuns) {
 
 TEST_F(BatchWindowsTest, ExitDiscardsTheWindowAndItsPath) {
   WriteText(QStringLiteral("good.csv"), QStringLiteral("FILE, TEXT\r\n"));
-  frmImportFromCSV* window = OpenCsvWindowWith(Path(QStringLiteral("good.csv")));
+  CsvImportWindow* window = OpenCsvWindowWith(Path(QStringLiteral("good.csv")));
   ASSERT_NE(window, nullptr);
   Click(window, "cmdExit");
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(windows_->CsvWindow(), nullptr);
-  Entry(frmMain::Entry::ImportPromptsFromCSV)->trigger();
-  ASSERT_NE(windows_->CsvWindow(), nullptr);
-  EXPECT_TRUE(Child<QLineEdit>(windows_->CsvWindow(), "txtCSVPath")->text().isEmpty());
+  EXPECT_EQ(windows_->csv_window(), nullptr);
+  Entry(MainWindow::Entry::ImportPromptsFromCSV)->trigger();
+  ASSERT_NE(windows_->csv_window(), nullptr);
+  EXPECT_TRUE(Child<QLineEdit>(windows_->csv_window(), "txtCSVPath")->text().isEmpty());
 }
 
 // ---- Construct Orvane Prompts ------------------------------------------
 
 TEST_F(BatchWindowsTest, ThePromptSetEntryIsHiddenUntilTheShortcutOrAVoicemailRegistry) {
-  QAction* entry = Entry(frmMain::Entry::OrvanePrompts);
+  QAction* entry = Entry(MainWindow::Entry::OrvanePrompts);
   QAction* separator = main_->findChild<QAction*>(QStringLiteral("seperator3"));
   ASSERT_NE(separator, nullptr);
   EXPECT_FALSE(entry->isVisible());
@@ -255,15 +255,15 @@ TEST_F(BatchWindowsTest, CtrlShiftORevealsTheEntryAndOpensTheWindow) {
   QApplication::setActiveWindow(main_.get());
   ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
   QTest::keyClick(main_.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_TRUE(Entry(frmMain::Entry::OrvanePrompts)->isVisible());
-  ASSERT_NE(windows_->PromptSetWindow(), nullptr);
-  EXPECT_TRUE(windows_->PromptSetWindow()->isVisible());
+  EXPECT_TRUE(Entry(MainWindow::Entry::OrvanePrompts)->isVisible());
+  ASSERT_NE(windows_->prompt_set_window(), nullptr);
+  EXPECT_TRUE(windows_->prompt_set_window()->isVisible());
 }
 
 TEST_F(BatchWindowsTest, NoActiveLanguagesKeepTheWindowFromShowing) {
   windows_->RevealPromptSetEntry();
-  Entry(frmMain::Entry::OrvanePrompts)->trigger();
-  EXPECT_EQ(windows_->PromptSetWindow(), nullptr);
+  Entry(MainWindow::Entry::OrvanePrompts)->trigger();
+  EXPECT_EQ(windows_->prompt_set_window(), nullptr);
   EXPECT_EQ(
       dialogs_.messages,
       QStringList{QStringLiteral("Error! No languages found configured as active TUI languages!")});
@@ -272,7 +272,7 @@ TEST_F(BatchWindowsTest, NoActiveLanguagesKeepTheWindowFromShowing) {
 TEST_F(BatchWindowsTest, ARegistryFileThatCannotBeParsedIsReportedOnLoad) {
   test::WriteAll(registry_path_, "this is not a registry export\r\n");
   windows_->OpenPromptSet();
-  EXPECT_EQ(windows_->PromptSetWindow(), nullptr);
+  EXPECT_EQ(windows_->prompt_set_window(), nullptr);
   ASSERT_EQ(dialogs_.messages.size(), 2);
   EXPECT_TRUE(dialogs_.messages[0].startsWith(QStringLiteral("(error):1001 (")));
   EXPECT_TRUE(dialogs_.messages[0].endsWith(
@@ -289,8 +289,8 @@ TEST_F(BatchWindowsTest, APromptSetRunThroughTheWindow) {
   WriteRecording(QStringLiteral("vm/localize/prompts/DEU/GreetDEU001.wav"), "recording");
 
   windows_->RevealPromptSetEntry();
-  Entry(frmMain::Entry::OrvanePrompts)->trigger();
-  frmImportOrvanePrompts* window = windows_->PromptSetWindow();
+  Entry(MainWindow::Entry::OrvanePrompts)->trigger();
+  PromptSetWindow* window = windows_->prompt_set_window();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Construct Orvane Prompts"));
   EXPECT_EQ(Child<QGroupBox>(window, "Frame1")->title(),
@@ -309,7 +309,7 @@ TEST_F(BatchWindowsTest, APromptSetRunThroughTheWindow) {
   EXPECT_FALSE(enx->isChecked());
   enx->setChecked(true);
   main_->findChild<QAction*>(QStringLiteral("mnuApplyTranslationTable"))->trigger();
-  ASSERT_FALSE(main_->State().mnuApplyTranslationTable);
+  ASSERT_FALSE(main_->State().translate());
 
   PaintRecorder paints(CountLabel());
   dialogs_.answers = {Answer::Yes, Answer::No};  // go on without the dictionary; no log

@@ -15,7 +15,7 @@
 
 namespace quillon {
 
-frmImportFromCSV::frmImportFromCSV(MainState& state, Dialogs& dialogs, frmSplashScreen& splash,
+CsvImportWindow::CsvImportWindow(MainState& state, Dialogs& dialogs, ProgressWindow& splash,
                                    QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state), splash_(splash) {
   setObjectName(QStringLiteral("frmImportFromCSV"));
@@ -24,33 +24,33 @@ frmImportFromCSV::frmImportFromCSV(MainState& state, Dialogs& dialogs, frmSplash
   BuildControls();
 }
 
-frmImportFromCSV::~frmImportFromCSV() = default;
+CsvImportWindow::~CsvImportWindow() = default;
 
-void frmImportFromCSV::BuildControls() {
-  Frame1 = new QGroupBox(
+void CsvImportWindow::BuildControls() {
+  text_frame_ = new QGroupBox(
       QStringLiteral("Select CSV file that contains prompt name and prompt text data"), this);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  txtCSVPath = new QLineEdit(Frame1);
-  txtCSVPath->setObjectName(QStringLiteral("txtCSVPath"));
-  txtCSVPath->setMinimumWidth(Twips(5400, this));
-  cmdBrowse = new QPushButton(QStringLiteral("Browse..."), Frame1);
-  cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
-  auto* path_row = new QHBoxLayout(Frame1);
-  path_row->addWidget(txtCSVPath, 1);
-  path_row->addWidget(cmdBrowse);
+  text_frame_->setObjectName(QStringLiteral("Frame1"));
+  csv_path_box_ = new QLineEdit(text_frame_);
+  csv_path_box_->setObjectName(QStringLiteral("txtCSVPath"));
+  csv_path_box_->setMinimumWidth(Twips(5400, this));
+  browse_button_ = new QPushButton(QStringLiteral("Browse..."), text_frame_);
+  browse_button_->setObjectName(QStringLiteral("cmdBrowse"));
+  auto* path_row = new QHBoxLayout(text_frame_);
+  path_row->addWidget(csv_path_box_, 1);
+  path_row->addWidget(browse_button_);
 
-  cmdCreatePrompts = new QPushButton(QStringLiteral("Create Prompts"), this);
-  cmdCreatePrompts->setObjectName(QStringLiteral("cmdCreatePrompts"));
-  cmdExit = new QPushButton(QStringLiteral("Exit"), this);
-  cmdExit->setObjectName(QStringLiteral("cmdExit"));
-  LayOutBatchWindow(this, Frame1, cmdCreatePrompts, cmdExit);
+  create_button_ = new QPushButton(QStringLiteral("Create Prompts"), this);
+  create_button_->setObjectName(QStringLiteral("cmdCreatePrompts"));
+  exit_button_ = new QPushButton(QStringLiteral("Exit"), this);
+  exit_button_->setObjectName(QStringLiteral("cmdExit"));
+  LayOutBatchWindow(this, text_frame_, create_button_, exit_button_);
 
-  connect(cmdBrowse, &QPushButton::clicked, this, [this] { cmdBrowse_Click(); });
-  connect(cmdCreatePrompts, &QPushButton::clicked, this, [this] { cmdCreatePrompts_Click(); });
-  connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+  connect(browse_button_, &QPushButton::clicked, this, [this] { Browse(); });
+  connect(create_button_, &QPushButton::clicked, this, [this] { CreatePrompts(); });
+  connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
 }
 
-void frmImportFromCSV::cmdBrowse_Click() {
+void CsvImportWindow::Browse() {
   FileDialogRequest request;
   request.title = QStringLiteral("Select comma seperated text file for input");
   request.initial_path = QDir::homePath();
@@ -59,7 +59,7 @@ void frmImportFromCSV::cmdBrowse_Click() {
   if (!chosen) return;
   switch (CheckCsvHeading(*chosen)) {
     case CsvHeadingCheck::Valid:
-      txtCSVPath->setText(QFileInfo(*chosen).absoluteFilePath());
+      csv_path_box_->setText(QFileInfo(*chosen).absoluteFilePath());
       return;
     case CsvHeadingCheck::WrongHeading:
       ui_->MsgBox(kWrongHeadingMessage);
@@ -69,16 +69,16 @@ void frmImportFromCSV::cmdBrowse_Click() {
   }
 }
 
-void frmImportFromCSV::cmdCreatePrompts_Click() {
+void CsvImportWindow::CreatePrompts() {
   CsvPromptImport import(state_, *ui_);
   const BatchProgress progress = splash_.ProgressFor(this);
-  const CsvPromptImport::Outcome outcome = import.cmdCreatePrompts(txtCSVPath->text(), progress);
+  const CsvPromptImport::Outcome outcome = import.Run(csv_path_box_->text(), progress);
   if (outcome == CsvPromptImport::Outcome::Completed ||
       outcome == CsvPromptImport::Outcome::Stopped)
     OfferToViewLog(*ui_, import.LogPath(), open_log);
 }
 
-void frmImportFromCSV::cmdExit_Click() {
+void CsvImportWindow::Exit() {
   close();
 }
 

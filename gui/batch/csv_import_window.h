@@ -14,28 +14,28 @@ class QPushButton;
 
 namespace quillon {
 
-class frmSplashScreen;
+class ProgressWindow;
 
 /// The "Import From CSV" window: choose a "FILE, TEXT" file, press "Create
 /// Prompts", and every row is built through the main window's construction
 /// (CsvPromptImport holds the rules). It is modeless and exists at most once;
 /// closing it discards the chosen path. A run holds the window until it
 /// ends; the progress window shows the count meanwhile.
-class frmImportFromCSV : public QWidget {
+class CsvImportWindow : public QWidget {
   Q_OBJECT
 
  public:
-  frmImportFromCSV(MainState& state, Dialogs& dialogs, frmSplashScreen& splash,
+  CsvImportWindow(MainState& state, Dialogs& dialogs, ProgressWindow& splash,
                    QWidget* parent = nullptr);
-  ~frmImportFromCSV() override;
+  ~CsvImportWindow() override;
 
   /// Chooses the CSV file; a file without the heading is refused with a
   /// message, Cancel and an unreadable file keep the previous path silently.
-  void cmdBrowse_Click();
+  void Browse();
   /// Runs the batch over the chosen file and offers the log at the end.
-  void cmdCreatePrompts_Click();
+  void CreatePrompts();
   /// Closes the window.
-  void cmdExit_Click();
+  void Exit();
 
   /// Opens the log for viewing; the user's editor unless a test says otherwise.
   LogOpener open_log = OpenInUsersEditor;
@@ -44,14 +44,14 @@ class frmImportFromCSV : public QWidget {
   void BuildControls();
 
   MainState& state_;
-  frmSplashScreen& splash_;
+  ProgressWindow& splash_;
   std::unique_ptr<GuiUserInterface> ui_;
 
-  QGroupBox* Frame1 = nullptr;
-  QLineEdit* txtCSVPath = nullptr;
-  QPushButton* cmdBrowse = nullptr;
-  QPushButton* cmdCreatePrompts = nullptr;
-  QPushButton* cmdExit = nullptr;
+  QGroupBox* text_frame_ = nullptr;
+  QLineEdit* csv_path_box_ = nullptr;
+  QPushButton* browse_button_ = nullptr;
+  QPushButton* create_button_ = nullptr;
+  QPushButton* exit_button_ = nullptr;
 };
 
 }  // namespace quillon

@@ -12,24 +12,24 @@
 
 namespace quillon {
 
-frmSplashScreen::frmSplashScreen(QWidget* parent) : QWidget(parent, Qt::Tool) {
+ProgressWindow::ProgressWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
   setObjectName(QStringLiteral("frmSplashScreen"));
   setWindowTitle(kProgramTitle);
-  Frame1 = new QGroupBox(this);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Label1 = new QLabel(QStringLiteral("Prompts processed:"), Frame1);
+  text_frame_ = new QGroupBox(this);
+  text_frame_->setObjectName(QStringLiteral("Frame1"));
+  Label1 = new QLabel(QStringLiteral("Prompts processed:"), text_frame_);
   Label1->setObjectName(QStringLiteral("Label1"));
-  lblPromptCount = new QLabel(QStringLiteral("0"), Frame1);
-  lblPromptCount->setObjectName(QStringLiteral("lblPromptCount"));
-  lblPromptCount->setMinimumWidth(Twips(1200, this));
-  auto* row = new QHBoxLayout(Frame1);
+  count_label_ = new QLabel(QStringLiteral("0"), text_frame_);
+  count_label_->setObjectName(QStringLiteral("lblPromptCount"));
+  count_label_->setMinimumWidth(Twips(1200, this));
+  auto* row = new QHBoxLayout(text_frame_);
   row->addWidget(Label1);
-  row->addWidget(lblPromptCount, 1);
+  row->addWidget(count_label_, 1);
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(Frame1);
+  layout->addWidget(text_frame_);
 }
 
-void frmSplashScreen::ShowBeside(QWidget* batch_window) {
+void ProgressWindow::ShowBeside(QWidget* batch_window) {
   const QPoint corner = batch_window->pos();
   move(corner.x() + Twips(kLeftOffsetTwips, batch_window),
        corner.y() + Twips(kTopOffsetTwips, batch_window));
@@ -40,16 +40,16 @@ void frmSplashScreen::ShowBeside(QWidget* batch_window) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void frmSplashScreen::ShowCount(qint64 count) {
-  lblPromptCount->setText(QString::number(count));
-  lblPromptCount->repaint();
+void ProgressWindow::ShowCount(qint64 count) {
+  count_label_->setText(QString::number(count));
+  count_label_->repaint();
 }
 
-QString frmSplashScreen::CountText() const {
-  return lblPromptCount->text();
+QString ProgressWindow::CountText() const {
+  return count_label_->text();
 }
 
-BatchProgress frmSplashScreen::ProgressFor(QWidget* batch_window) {
+BatchProgress ProgressWindow::ProgressFor(QWidget* batch_window) {
   BatchProgress progress;
   progress.started = [this, batch_window] {
     batch_window->setCursor(Qt::WaitCursor);

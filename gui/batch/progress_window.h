@@ -15,11 +15,11 @@ namespace quillon {
 /// last count while hidden; the next run changes it with its first prompt.
 /// The count is repainted at once when it changes, because a batch holds the
 /// user-interface thread and no ordinary repaint would get through.
-class frmSplashScreen : public QWidget {
+class ProgressWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit frmSplashScreen(QWidget* parent = nullptr);
+  explicit ProgressWindow(QWidget* parent = nullptr);
 
   /// Places the window 1500 twips right of and 2000 twips below the
   /// top-left corner of `batch_window`, brings it to the front and shows it.
@@ -38,9 +38,9 @@ class frmSplashScreen : public QWidget {
   static constexpr int kTopOffsetTwips = 2000;
 
  private:
-  QGroupBox* Frame1 = nullptr;
+  QGroupBox* text_frame_ = nullptr;
   QLabel* Label1 = nullptr;
-  QLabel* lblPromptCount = nullptr;
+  QLabel* count_label_ = nullptr;
 };
 
 /// Lays out a batch window: its frame on top, "Create Prompts" at the left

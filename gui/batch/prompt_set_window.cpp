@@ -16,8 +16,8 @@
 
 namespace quillon {
 
-frmImportOrvanePrompts::frmImportOrvanePrompts(MainState& state, Dialogs& dialogs,
-                                               Registry& registry, frmSplashScreen& splash,
+PromptSetWindow::PromptSetWindow(MainState& state, Dialogs& dialogs,
+                                               Registry& registry, ProgressWindow& splash,
                                                QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state), registry_(registry), splash_(splash) {
   setObjectName(QStringLiteral("frmImportOrvanePrompts"));
@@ -26,44 +26,44 @@ frmImportOrvanePrompts::frmImportOrvanePrompts(MainState& state, Dialogs& dialog
   BuildControls();
 }
 
-frmImportOrvanePrompts::~frmImportOrvanePrompts() = default;
+PromptSetWindow::~PromptSetWindow() = default;
 
-void frmImportOrvanePrompts::BuildControls() {
-  Frame1 =
+void PromptSetWindow::BuildControls() {
+  text_frame_ =
       new QGroupBox(QStringLiteral("Select installed language to convert to TTY WAV files"), this);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  cmbLanguages = new QComboBox(Frame1);
+  text_frame_->setObjectName(QStringLiteral("Frame1"));
+  cmbLanguages = new QComboBox(text_frame_);
   cmbLanguages->setObjectName(QStringLiteral("cmbLanguages"));
-  txtPromptPath = new QLineEdit(Frame1);
-  txtPromptPath->setObjectName(QStringLiteral("txtPromptPath"));
-  txtPromptPath->setReadOnly(true);
-  txtPromptPath->setMinimumWidth(Twips(5400, this));
-  chkForceENX = new QCheckBox(QStringLiteral("Force prompt prefix to always be ENX"), Frame1);
-  chkForceENX->setObjectName(QStringLiteral("chkForceENX"));
-  auto* frame = new QVBoxLayout(Frame1);
+  prompt_path_box_ = new QLineEdit(text_frame_);
+  prompt_path_box_->setObjectName(QStringLiteral("txtPromptPath"));
+  prompt_path_box_->setReadOnly(true);
+  prompt_path_box_->setMinimumWidth(Twips(5400, this));
+  force_enx_box_ = new QCheckBox(QStringLiteral("Force prompt prefix to always be ENX"), text_frame_);
+  force_enx_box_->setObjectName(QStringLiteral("chkForceENX"));
+  auto* frame = new QVBoxLayout(text_frame_);
   frame->addWidget(cmbLanguages);
-  frame->addWidget(txtPromptPath);
-  frame->addWidget(chkForceENX);
+  frame->addWidget(prompt_path_box_);
+  frame->addWidget(force_enx_box_);
 
-  cmdCreatePrompts = new QPushButton(QStringLiteral("Create Prompts"), this);
-  cmdCreatePrompts->setObjectName(QStringLiteral("cmdCreatePrompts"));
-  cmdExit = new QPushButton(QStringLiteral("Exit"), this);
-  cmdExit->setObjectName(QStringLiteral("cmdExit"));
-  LayOutBatchWindow(this, Frame1, cmdCreatePrompts, cmdExit);
+  create_button_ = new QPushButton(QStringLiteral("Create Prompts"), this);
+  create_button_->setObjectName(QStringLiteral("cmdCreatePrompts"));
+  exit_button_ = new QPushButton(QStringLiteral("Exit"), this);
+  exit_button_->setObjectName(QStringLiteral("cmdExit"));
+  LayOutBatchWindow(this, text_frame_, create_button_, exit_button_);
 
-  connect(cmbLanguages, &QComboBox::currentIndexChanged, this, [this] { cmbLanguages_Click(); });
-  connect(cmdCreatePrompts, &QPushButton::clicked, this, [this] { cmdCreatePrompts_Click(); });
-  connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+  connect(cmbLanguages, &QComboBox::currentIndexChanged, this, [this] { ChooseLanguageFromList(); });
+  connect(create_button_, &QPushButton::clicked, this, [this] { CreatePrompts(); });
+  connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
 }
 
 // A registry that cannot be read is reported in the form of the window's
 // load errors, and the load goes on with what could be read.
-void frmImportOrvanePrompts::ReportLoadError(const RuntimeError& error) {
+void PromptSetWindow::ReportLoadError(const RuntimeError& error) {
   ui_->MsgBox(FormatErrorLine(error, QStringLiteral("Form_Load"),
                               QStringLiteral("frmImportOrvanePrompts")));
 }
 
-bool frmImportOrvanePrompts::Form_Load() {
+bool PromptSetWindow::Load() {
   RuntimeError error;
   const QString languages = ReadTuiLanguagesLoaded(registry_, &error);
   if (error.number != 0) ReportLoadError(error);
@@ -85,26 +85,26 @@ bool frmImportOrvanePrompts::Form_Load() {
   return true;
 }
 
-QString frmImportOrvanePrompts::SelectedCode() const {
+QString PromptSetWindow::SelectedCode() const {
   return LcidToLangCode(cmbLanguages->currentData().toInt());
 }
 
-void frmImportOrvanePrompts::cmbLanguages_Click() {
+void PromptSetWindow::ChooseLanguageFromList() {
   RuntimeError error;
   const QString root = ReadRootPath(registry_, &error);
-  txtPromptPath->setText(LanguagePromptFolder(root, SelectedCode()));
+  prompt_path_box_->setText(LanguagePromptFolder(root, SelectedCode()));
 }
 
-void frmImportOrvanePrompts::cmdCreatePrompts_Click() {
+void PromptSetWindow::CreatePrompts() {
   PromptSetConstruction run(state_, *ui_, registry_);
-  run.chkForceENX = chkForceENX->isChecked();
+  run.force_enx = force_enx_box_->isChecked();
   const BatchProgress progress = splash_.ProgressFor(this);
-  if (run.cmdCreatePrompts(txtPromptPath->text(), SelectedCode(), progress) ==
+  if (run.Run(prompt_path_box_->text(), SelectedCode(), progress) ==
       PromptSetConstruction::Outcome::Done)
     OfferToViewLog(*ui_, run.LogPath(), open_log);
 }
 
-void frmImportOrvanePrompts::cmdExit_Click() {
+void PromptSetWindow::Exit() {
   close();
 }
 

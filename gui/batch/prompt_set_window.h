@@ -17,7 +17,7 @@ class QPushButton;
 
 namespace quillon {
 
-class frmSplashScreen;
+class ProgressWindow;
 
 /// The "Construct Orvane Prompts" window: pick one of the voicemail
 /// system's active languages, optionally force the ENX prompt names, and
@@ -25,24 +25,24 @@ class frmSplashScreen;
 /// (PromptSetConstruction holds the rules). It is modeless and exists at
 /// most once; each opening reads the registry again, and a registry without
 /// active languages keeps the window from showing at all.
-class frmImportOrvanePrompts : public QWidget {
+class PromptSetWindow : public QWidget {
   Q_OBJECT
 
  public:
-  frmImportOrvanePrompts(MainState& state, Dialogs& dialogs, Registry& registry,
-                         frmSplashScreen& splash, QWidget* parent = nullptr);
-  ~frmImportOrvanePrompts() override;
+  PromptSetWindow(MainState& state, Dialogs& dialogs, Registry& registry,
+                         ProgressWindow& splash, QWidget* parent = nullptr);
+  ~PromptSetWindow() override;
 
   /// Fills the language list from "TUI Languages Loaded" and selects the
   /// first entry. False, after the no-languages message, when the value is
   /// empty: the window is then not to be shown.
-  bool Form_Load();
+  bool Load();
   /// Shows the prompt folder of the selected language.
-  void cmbLanguages_Click();
+  void ChooseLanguageFromList();
   /// Builds the prompt set of the selected language and offers the log.
-  void cmdCreatePrompts_Click();
+  void CreatePrompts();
   /// Closes the window.
-  void cmdExit_Click();
+  void Exit();
 
   /// Opens the log for viewing; the user's editor unless a test says otherwise.
   LogOpener open_log = OpenInUsersEditor;
@@ -54,15 +54,15 @@ class frmImportOrvanePrompts : public QWidget {
 
   MainState& state_;
   Registry& registry_;
-  frmSplashScreen& splash_;
+  ProgressWindow& splash_;
   std::unique_ptr<GuiUserInterface> ui_;
 
-  QGroupBox* Frame1 = nullptr;
+  QGroupBox* text_frame_ = nullptr;
   QComboBox* cmbLanguages = nullptr;
-  QLineEdit* txtPromptPath = nullptr;
-  QCheckBox* chkForceENX = nullptr;
-  QPushButton* cmdCreatePrompts = nullptr;
-  QPushButton* cmdExit = nullptr;
+  QLineEdit* prompt_path_box_ = nullptr;
+  QCheckBox* force_enx_box_ = nullptr;
+  QPushButton* create_button_ = nullptr;
+  QPushButton* exit_button_ = nullptr;
 };
 
 }  // namespace quillon

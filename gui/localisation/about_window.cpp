@@ -82,43 +82,43 @@ bool CallAutoInit(QWidget* form) {
   return true;
 }
 
-frmAbout::frmAbout(LanguageSelection& languages, QWidget* parent)
+AboutWindow::AboutWindow(LanguageSelection& languages, QWidget* parent)
     : QDialog(parent), languages_(languages) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(kProgramTitle);
   BuildControls();
-  Form_Load();
+  Load();
 }
 
-void frmAbout::BuildControls() {
+void AboutWindow::BuildControls() {
   picBrevikLogo = Logo("picBrevikLogo", MakerLogo(kLogoSize), this);
   picOrvaneLogo = Logo("picOrvaneLogo", ProductLogo(kLogoSize), this);
-  lblVersionTitle = NamedLabel("lblVersionTitle", QStringLiteral("Version:"), this);
-  QFont bold = lblVersionTitle->font();
+  version_title_label_ = NamedLabel("lblVersionTitle", QStringLiteral("Version:"), this);
+  QFont bold = version_title_label_->font();
   bold.setBold(true);
-  lblVersionTitle->setFont(bold);
-  lblVersion = NamedLabel("lblVersion", QStringLiteral(" "), this);
-  lblChangeLanguage = new LinkLabel(QStringLiteral("Change Language"), this);
-  lblChangeLanguage->setObjectName(QStringLiteral("lblChangeLanguage"));
-  lblBrevikAddress1 = NamedLabel("lblBrevikAddress1", QStringLiteral("The Quillon Project"), this);
-  lblBrevikAddress2 =
+  version_title_label_->setFont(bold);
+  version_label_ = NamedLabel("lblVersion", QStringLiteral(" "), this);
+  change_language_label_ = new LinkLabel(QStringLiteral("Change Language"), this);
+  change_language_label_->setObjectName(QStringLiteral("lblChangeLanguage"));
+  address_label1_ = NamedLabel("lblBrevikAddress1", QStringLiteral("The Quillon Project"), this);
+  address_label2_ =
       NamedLabel("lblBrevikAddress2",
                  QStringLiteral("TTY/TDD prompt tools for voicemail administrators"), this);
-  lblBrevikAddress3 = NamedLabel(
+  address_label3_ = NamedLabel(
       "lblBrevikAddress3", QStringLiteral("Baudot audio at 45.45, 50, 75 and 110 baud"), this);
-  lblCopyright = NamedLabel(
+  copyright_label_ = NamedLabel(
       "lblCopyright", QStringLiteral("Copyright \u00a9 The Quillon Project contributors"), this);
-  lblTrademark = NamedLabel("lblTrademark",
+  trademark_label_ = NamedLabel("lblTrademark",
                             QStringLiteral("Product names of voicemail systems belong to their "
                                            "owners and are used here only to name them."),
                             this);
-  lblTrademark->setWordWrap(true);
-  cmdOK = new QPushButton(QStringLiteral("OK"), this);
-  cmdOK->setObjectName(QStringLiteral("cmdOK"));
-  cmdOK->setDefault(true);
+  trademark_label_->setWordWrap(true);
+  ok_button_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_button_->setObjectName(QStringLiteral("cmdOK"));
+  ok_button_->setDefault(true);
 
-  mnuSelectLanguage = new QMenu(QStringLiteral("Select Language"), this);
-  mnuSelectLanguage->setObjectName(QStringLiteral("mnuSelectLanguage"));
+  select_language_menu_ = new QMenu(QStringLiteral("Select Language"), this);
+  select_language_menu_->setObjectName(QStringLiteral("mnuSelectLanguage"));
   LanguageListElement(0)->setText(QStringLiteral("LanguageList"));
 
   auto* logos = new QVBoxLayout;
@@ -126,19 +126,19 @@ void frmAbout::BuildControls() {
   logos->addWidget(picOrvaneLogo);
   logos->addStretch();
   auto* notice = new QGridLayout;
-  notice->addWidget(lblVersionTitle, 0, 0);
-  notice->addWidget(lblVersion, 0, 1);
-  notice->addWidget(lblBrevikAddress1, 1, 0, 1, 2);
-  notice->addWidget(lblBrevikAddress2, 2, 0, 1, 2);
-  notice->addWidget(lblBrevikAddress3, 3, 0, 1, 2);
-  notice->addWidget(lblCopyright, 4, 0, 1, 2);
-  notice->addWidget(lblTrademark, 5, 0, 1, 2);
+  notice->addWidget(version_title_label_, 0, 0);
+  notice->addWidget(version_label_, 0, 1);
+  notice->addWidget(address_label1_, 1, 0, 1, 2);
+  notice->addWidget(address_label2_, 2, 0, 1, 2);
+  notice->addWidget(address_label3_, 3, 0, 1, 2);
+  notice->addWidget(copyright_label_, 4, 0, 1, 2);
+  notice->addWidget(trademark_label_, 5, 0, 1, 2);
   notice->setColumnStretch(1, 1);
   notice->setRowStretch(6, 1);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(lblChangeLanguage);
+  buttons->addWidget(change_language_label_);
   buttons->addStretch();
-  buttons->addWidget(cmdOK);
+  buttons->addWidget(ok_button_);
   auto* top = new QHBoxLayout;
   top->addLayout(logos);
   top->addSpacing(12);
@@ -147,24 +147,24 @@ void frmAbout::BuildControls() {
   whole->addLayout(top);
   whole->addLayout(buttons);
 
-  connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
-  connect(lblChangeLanguage, &LinkLabel::clicked, this, [this] { lblChangeLanguage_Click(); });
+  connect(ok_button_, &QPushButton::clicked, this, [this] { Accept(); });
+  connect(change_language_label_, &LinkLabel::clicked, this, [this] { ShowLanguageMenu(); });
 }
 
-QAction* frmAbout::LanguageListElement(int index) {
-  while (static_cast<int>(mnuLanguageList.size()) <= index) {
-    const int element = static_cast<int>(mnuLanguageList.size());
-    QAction* action = mnuSelectLanguage->addAction(QString());
+QAction* AboutWindow::LanguageListElement(int index) {
+  while (static_cast<int>(language_menu_.size()) <= index) {
+    const int element = static_cast<int>(language_menu_.size());
+    QAction* action = select_language_menu_->addAction(QString());
     action->setObjectName(QStringLiteral("mnuLanguageList"));
-    connect(action, &QAction::triggered, this, [this, element] { mnuLanguageList_Click(element); });
-    mnuLanguageList.push_back(action);
+    connect(action, &QAction::triggered, this, [this, element] { ChooseLanguage(element); });
+    language_menu_.push_back(action);
   }
-  return mnuLanguageList[static_cast<std::size_t>(index)];
+  return language_menu_[static_cast<std::size_t>(index)];
 }
 
-void frmAbout::Form_Load() {
-  lblVersion->setText(VersionText());
-  languages_.InitalizeLanguages();
+void AboutWindow::Load() {
+  version_label_->setText(VersionText());
+  languages_.InitializeLanguages();
   if (languages_.NoLanguageLoaded()) {
     QAction* only = LanguageListElement(0);
     only->setText(kNoLoadedLanguages);
@@ -179,20 +179,20 @@ void frmAbout::Form_Load() {
   }
 }
 
-void frmAbout::cmdOK_Click() {
+void AboutWindow::Accept() {
   hide();
 }
 
-void frmAbout::lblChangeLanguage_Click() {
-  mnuSelectLanguage->popup(QCursor::pos());
+void AboutWindow::ShowLanguageMenu() {
+  select_language_menu_->popup(QCursor::pos());
 }
 
-void frmAbout::mnuLanguageList_Click(int index) {
+void AboutWindow::ChooseLanguage(int index) {
   BusyPointer busy(this);
-  if (index < 0 || index >= static_cast<int>(mnuLanguageList.size())) return;
-  const QString tag = mnuLanguageList[static_cast<std::size_t>(index)]->data().toString();
+  if (index < 0 || index >= static_cast<int>(language_menu_.size())) return;
+  const QString tag = language_menu_[static_cast<std::size_t>(index)]->data().toString();
   languages_.CurrentLanguageLcid = tag.toInt();
-  languages_.InitalizeLanguages();
+  languages_.InitializeLanguages();
   for (QWidget* form : LoadedForms()) {
     ApplyLanguageFonts(form, languages_.CurrentLanguageLcid);
     CallAutoInit(form);
@@ -200,7 +200,7 @@ void frmAbout::mnuLanguageList_Click(int index) {
   }
 }
 
-LanguageSelection& frmAbout::ProgramLanguages(const QString& program_folder, UserInterface& ui) {
+LanguageSelection& AboutWindow::ProgramLanguages(const QString& program_folder, UserInterface& ui) {
   static const std::unique_ptr<LanguageSelection> languages = [&] {
     auto made = std::make_unique<LanguageSelection>(program_folder, ExecutableBaseName(), ui);
     made->apply_fonts_to_loaded_forms = ApplyLanguageFontsToLoadedForms;
@@ -209,9 +209,9 @@ LanguageSelection& frmAbout::ProgramLanguages(const QString& program_folder, Use
   return *languages;
 }
 
-void frmAbout::ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui) {
-  static QPointer<frmAbout> instance;
-  if (instance.isNull()) instance = new frmAbout(ProgramLanguages(program_folder, ui), owner);
+void AboutWindow::ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui) {
+  static QPointer<AboutWindow> instance;
+  if (instance.isNull()) instance = new AboutWindow(ProgramLanguages(program_folder, ui), owner);
   instance->exec();
 }
 

@@ -32,12 +32,12 @@ class LinkLabel : public QLabel {
 /// ("No loaded languages" with tag 1033 when there was none); each entry's
 /// data is its tag, the LCID as decimal text. OK only hides the window, so
 /// it loads once per program run and keeps its menu.
-class frmAbout : public QDialog {
+class AboutWindow : public QDialog {
   Q_OBJECT
 
  public:
-  /// Builds the window and runs Form_Load.
-  explicit frmAbout(LanguageSelection& languages, QWidget* parent = nullptr);
+  /// Builds the window and runs Load.
+  explicit AboutWindow(LanguageSelection& languages, QWidget* parent = nullptr);
 
   /// The program's About window: created on first use over the program's
   /// language selection, then shown modally again and again.
@@ -46,24 +46,24 @@ class frmAbout : public QDialog {
   /// every open window.
   static LanguageSelection& ProgramLanguages(const QString& program_folder, UserInterface& ui);
 
-  void Form_Load();
-  void cmdOK_Click();
-  void lblChangeLanguage_Click();
-  void mnuLanguageList_Click(int index);
+  void Load();
+  void Accept();
+  void ShowLanguageMenu();
+  void ChooseLanguage(int index);
 
   QLabel* picBrevikLogo = nullptr;
   QLabel* picOrvaneLogo = nullptr;
-  QLabel* lblVersionTitle = nullptr;
-  QLabel* lblVersion = nullptr;
-  LinkLabel* lblChangeLanguage = nullptr;
-  QLabel* lblBrevikAddress1 = nullptr;
-  QLabel* lblBrevikAddress2 = nullptr;
-  QLabel* lblBrevikAddress3 = nullptr;
-  QLabel* lblCopyright = nullptr;
-  QLabel* lblTrademark = nullptr;
-  QPushButton* cmdOK = nullptr;
-  QMenu* mnuSelectLanguage = nullptr;
-  std::vector<QAction*> mnuLanguageList;
+  QLabel* version_title_label_ = nullptr;
+  QLabel* version_label_ = nullptr;
+  LinkLabel* change_language_label_ = nullptr;
+  QLabel* address_label1_ = nullptr;
+  QLabel* address_label2_ = nullptr;
+  QLabel* address_label3_ = nullptr;
+  QLabel* copyright_label_ = nullptr;
+  QLabel* trademark_label_ = nullptr;
+  QPushButton* ok_button_ = nullptr;
+  QMenu* select_language_menu_ = nullptr;
+  std::vector<QAction*> language_menu_;
 
  private:
   void BuildControls();

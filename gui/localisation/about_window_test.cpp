@@ -22,11 +22,11 @@ namespace quillon {
 
 /// A window with the re-reading hook; it notes how the About window's
 /// pointer looked while the hook ran.
-class frmHooked : public QWidget {
+class HookedForm : public QWidget {
   Q_OBJECT
 
  public:
-  explicit frmHooked(QWidget* about_window) : about_(about_window) {
+  explicit HookedForm(QWidget* about_window) : about_(about_window) {
     setObjectName(QStringLiteral("frmHooked"));
   }
   Q_INVOKABLE void frmHooked_Auto_Init() {
@@ -50,27 +50,27 @@ EnvironmentLookup Lang(const char* locale) {
   };
 }
 
-class AboutWindow : public ::testing::Test {
+class AboutWindowTest : public ::testing::Test {
  protected:
   void Library(const char* code) {
     test::WriteAll(dir.filePath(QStringLiteral("quillon_%1.dll").arg(QLatin1String(code))),
                    "MZ resources");
   }
-  frmAbout& Open(const char* locale = "en_US.UTF-8") {
+  AboutWindow& Open(const char* locale = "en_US.UTF-8") {
     languages = std::make_unique<LanguageSelection>(dir.path(), QStringLiteral("quillon"), ui,
                                                     Lang(locale));
     languages->apply_fonts_to_loaded_forms = ApplyLanguageFontsToLoadedForms;
-    about = std::make_unique<frmAbout>(*languages);
+    about = std::make_unique<AboutWindow>(*languages);
     return *about;
   }
   QStringList Captions() const {
     QStringList captions;
-    for (QAction* action : about->mnuSelectLanguage->actions()) captions.append(action->text());
+    for (QAction* action : about->select_language_menu_->actions()) captions.append(action->text());
     return captions;
   }
   QStringList Tags() const {
     QStringList tags;
-    for (QAction* action : about->mnuSelectLanguage->actions())
+    for (QAction* action : about->select_language_menu_->actions())
       tags.append(action->data().toString());
     return tags;
   }
@@ -89,44 +89,44 @@ class AboutWindow : public ::testing::Test {
   QTemporaryDir dir;
   test::RecordingUi ui;
   std::unique_ptr<LanguageSelection> languages;
-  std::unique_ptr<frmAbout> about;
+  std::unique_ptr<AboutWindow> about;
 };
 
-TEST_F(AboutWindow, ShowsTheVersionAndTheNotice) {
-  frmAbout& form = Open();
+TEST_F(AboutWindowTest, ShowsTheVersionAndTheNotice) {
+  AboutWindow& form = Open();
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Quillon"));
-  EXPECT_EQ(form.lblVersionTitle->text(), QStringLiteral("Version:"));
-  EXPECT_TRUE(form.lblVersionTitle->font().bold());
-  EXPECT_EQ(form.lblVersion->text(), VersionText());
-  EXPECT_TRUE(form.lblVersion->text().contains(
+  EXPECT_EQ(form.version_title_label_->text(), QStringLiteral("Version:"));
+  EXPECT_TRUE(form.version_title_label_->font().bold());
+  EXPECT_EQ(form.version_label_->text(), VersionText());
+  EXPECT_TRUE(form.version_label_->text().contains(
       QRegularExpression(QStringLiteral("^\\d+\\.\\d+ Build \\d+$"))));
-  EXPECT_TRUE(form.lblChangeLanguage->font().underline());
-  EXPECT_EQ(form.lblChangeLanguage->palette().color(QPalette::WindowText), QColor(Qt::blue));
+  EXPECT_TRUE(form.change_language_label_->font().underline());
+  EXPECT_EQ(form.change_language_label_->palette().color(QPalette::WindowText), QColor(Qt::blue));
   EXPECT_FALSE(form.picBrevikLogo->pixmap().isNull());
   EXPECT_FALSE(form.picOrvaneLogo->pixmap().isNull());
   EXPECT_NE(form.picBrevikLogo->pixmap().toImage(), form.picOrvaneLogo->pixmap().toImage());
-  for (QLabel* label : {form.lblBrevikAddress1, form.lblBrevikAddress2, form.lblBrevikAddress3,
-                        form.lblCopyright, form.lblTrademark}) {
+  for (QLabel* label : {form.address_label1_, form.address_label2_, form.address_label3_,
+                        form.copyright_label_, form.trademark_label_}) {
     EXPECT_FALSE(label->text().trimmed().isEmpty()) << label->objectName().toStdString();
   }
-  EXPECT_EQ(form.mnuSelectLanguage->title(), QStringLiteral("Select Language"));
+  EXPECT_EQ(form.select_language_menu_->title(), QStringLiteral("Select Language"));
 }
 
-TEST_F(AboutWindow, NoLibraryGivesOneEntryForUsEnglish) {
+TEST_F(AboutWindowTest, NoLibraryGivesOneEntryForUsEnglish) {
   test::WriteAll(dir.filePath(QStringLiteral("quillon_DEU.txt")), "not a library");
   Open();
   EXPECT_EQ(Captions(), QStringList{QStringLiteral("No loaded languages")});
   EXPECT_EQ(Tags(), QStringList{QStringLiteral("1033")});
 }
 
-TEST_F(AboutWindow, OneLibraryGivesOneEntry) {
+TEST_F(AboutWindowTest, OneLibraryGivesOneEntry) {
   Library("DEU");
   Open();
   EXPECT_EQ(Captions(), QStringList{QStringLiteral("German (Germany)")});
   EXPECT_EQ(Tags(), QStringList{QStringLiteral("1031")});
 }
 
-TEST_F(AboutWindow, TwoLibrariesGiveTwoEntriesInFolderOrder) {
+TEST_F(AboutWindowTest, TwoLibrariesGiveTwoEntriesInFolderOrder) {
   Library("DEU");
   Library("FRA");
   Open();
@@ -143,18 +143,18 @@ TEST_F(AboutWindow, TwoLibrariesGiveTwoEntriesInFolderOrder) {
   EXPECT_EQ(Tags(), (QStringList{tag(codes[0]), tag(codes[1])}));
 }
 
-TEST_F(AboutWindow, UnknownCodeGivesAnEntryForUsEnglish) {
+TEST_F(AboutWindowTest, UnknownCodeGivesAnEntryForUsEnglish) {
   Library("XYZ");
   Open();
   EXPECT_EQ(Captions(), QStringList{QStringLiteral("English (United States)")});
   EXPECT_EQ(Tags(), QStringList{QStringLiteral("1033")});
 }
 
-TEST_F(AboutWindow, OkHidesAndTheMenuIsNotRebuilt) {
+TEST_F(AboutWindowTest, OkHidesAndTheMenuIsNotRebuilt) {
   Library("DEU");
-  frmAbout& form = Open();
+  AboutWindow& form = Open();
   form.show();
-  QTest::mouseClick(form.cmdOK, Qt::LeftButton);
+  QTest::mouseClick(form.ok_button_, Qt::LeftButton);
   EXPECT_FALSE(form.isVisible());
   Library("FRA");
   form.show();
@@ -162,49 +162,49 @@ TEST_F(AboutWindow, OkHidesAndTheMenuIsNotRebuilt) {
   form.hide();
 }
 
-TEST_F(AboutWindow, ChangeLanguagePopsUpTheLanguageMenu) {
-  frmAbout& form = Open();
+TEST_F(AboutWindowTest, ChangeLanguagePopsUpTheLanguageMenu) {
+  AboutWindow& form = Open();
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_FALSE(form.mnuSelectLanguage->isVisible());
-  QTest::mouseClick(form.lblChangeLanguage, Qt::LeftButton);
-  EXPECT_TRUE(form.mnuSelectLanguage->isVisible());
-  form.mnuSelectLanguage->hide();
+  EXPECT_FALSE(form.select_language_menu_->isVisible());
+  QTest::mouseClick(form.change_language_label_, Qt::LeftButton);
+  EXPECT_TRUE(form.select_language_menu_->isVisible());
+  form.select_language_menu_->hide();
   form.hide();
 }
 
-TEST_F(AboutWindow, ChoosingNoLoadedLanguagesMakesUsEnglishCurrent) {
-  frmAbout& form = Open("ja_JP.UTF-8");
+TEST_F(AboutWindowTest, ChoosingNoLoadedLanguagesMakesUsEnglishCurrent) {
+  AboutWindow& form = Open("ja_JP.UTF-8");
   EXPECT_EQ(languages->CurrentLanguageLcid, 1041);
-  EXPECT_EQ(form.cmdOK->property(kCharsetProperty).toInt(), 128);
-  form.mnuLanguageList[0]->trigger();
+  EXPECT_EQ(form.ok_button_->property(kCharsetProperty).toInt(), 128);
+  form.language_menu_[0]->trigger();
   EXPECT_EQ(languages->CurrentLanguageLcid, 1033);
-  EXPECT_EQ(form.cmdOK->property(kCharsetProperty).toInt(), 1);
+  EXPECT_EQ(form.ok_button_->property(kCharsetProperty).toInt(), 1);
 }
 
-TEST_F(AboutWindow, KoreanUserGetsKoreanFontsOnEveryOpenWindow) {
+TEST_F(AboutWindowTest, KoreanUserGetsKoreanFontsOnEveryOpenWindow) {
   QWidget other;
   auto* edit = new QLabel(QStringLiteral("text"), &other);
-  frmAbout& form = Open("ko_KR.UTF-8");
+  AboutWindow& form = Open("ko_KR.UTF-8");
   EXPECT_FALSE(languages->hLanguageLib.loaded()) << "there is no Korean code, so no library";
-  for (QWidget* control : {static_cast<QWidget*>(edit), static_cast<QWidget*>(form.lblVersion)}) {
+  for (QWidget* control : {static_cast<QWidget*>(edit), static_cast<QWidget*>(form.version_label_)}) {
     EXPECT_EQ(control->property(kCharsetProperty).toInt(), 129);
     EXPECT_EQ(control->font().family(), QString::fromUtf8("굴림"));
   }
 }
 
-TEST_F(AboutWindow, ChoosingALanguageLoadsItsLibraryAndCallsTheHooks) {
+TEST_F(AboutWindowTest, ChoosingALanguageLoadsItsLibraryAndCallsTheHooks) {
   Library("JPN");
   Library("DEU");
-  frmAbout& form = Open();
-  frmHooked hooked(&form);
+  AboutWindow& form = Open();
+  HookedForm hooked(&form);
   auto* label = new QLabel(QStringLiteral("prompt"), &hooked);
   int japanese = -1;
-  for (std::size_t i = 0; i < form.mnuLanguageList.size(); ++i) {
-    if (form.mnuLanguageList[i]->data().toString() == QStringLiteral("1041")) japanese = int(i);
+  for (std::size_t i = 0; i < form.language_menu_.size(); ++i) {
+    if (form.language_menu_[i]->data().toString() == QStringLiteral("1041")) japanese = int(i);
   }
   ASSERT_GE(japanese, 0);
-  form.mnuLanguageList[std::size_t(japanese)]->trigger();
+  form.language_menu_[std::size_t(japanese)]->trigger();
 
   EXPECT_EQ(languages->CurrentLanguageLcid, 1041);
   EXPECT_EQ(languages->hLanguageLib.path(), dir.filePath(QStringLiteral("quillon_JPN.dll")));
@@ -212,15 +212,15 @@ TEST_F(AboutWindow, ChoosingALanguageLoadsItsLibraryAndCallsTheHooks) {
   EXPECT_EQ(hooked.shape_during_call, Qt::WaitCursor);
   EXPECT_EQ(label->property(kCharsetProperty).toInt(), 128);
   EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor) << "the pointer is back to the default";
-  EXPECT_EQ(form.mnuLanguageList.size(), 2u) << "the menu is not rebuilt";
+  EXPECT_EQ(form.language_menu_.size(), 2u) << "the menu is not rebuilt";
 }
 
-TEST_F(AboutWindow, PointerIsRestoredWhenAHookFails) {
+TEST_F(AboutWindowTest, PointerIsRestoredWhenAHookFails) {
   Library("DEU");
-  frmAbout& form = Open();
-  frmHooked failing(&form);
+  AboutWindow& form = Open();
+  HookedForm failing(&form);
   failing.fail = true;
-  form.mnuLanguageList[0]->trigger();
+  form.language_menu_[0]->trigger();
   EXPECT_EQ(failing.calls, 1);
   EXPECT_EQ(failing.shape_during_call, Qt::WaitCursor);
   EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
@@ -233,7 +233,7 @@ TEST(AutoInit, FormsWithoutTheHookArePassedOver) {
   EXPECT_FALSE(CallAutoInit(&plain));
   QWidget unnamed;
   EXPECT_FALSE(CallAutoInit(&unnamed));
-  frmHooked hooked(&plain);
+  HookedForm hooked(&plain);
   EXPECT_TRUE(CallAutoInit(&hooked));
   hooked.setObjectName(QStringLiteral("frmRenamed"));
   EXPECT_FALSE(CallAutoInit(&hooked)) << "the hook is found by the form's name";

@@ -43,7 +43,7 @@ QString MissingPageHtml(const QString& path) {
 
 }  // namespace
 
-frmHelp::frmHelp(QString program_folder, QString base_name, QWidget* parent)
+HelpWindow::HelpWindow(QString program_folder, QString base_name, QWidget* parent)
     : QWidget(parent, Qt::Window),
       program_folder_(std::move(program_folder)),
       base_name_(std::move(base_name)) {
@@ -53,13 +53,13 @@ frmHelp::frmHelp(QString program_folder, QString base_name, QWidget* parent)
   browserHelp->setObjectName(QStringLiteral("browserHelp"));
   browserHelp->setOpenExternalLinks(true);
   resize(TwipsToPixelsX(kInitialClientWidth), TwipsToPixelsY(kInitialClientHeight));
-  Form_Load();
+  Load();
 }
 
-frmHelp* frmHelp::ShowHelp(const QString& program_folder, const QString& base_name) {
-  static QPointer<frmHelp> instance;
+HelpWindow* HelpWindow::ShowHelp(const QString& program_folder, const QString& base_name) {
+  static QPointer<HelpWindow> instance;
   if (instance.isNull()) {
-    instance = new frmHelp(program_folder, base_name);
+    instance = new HelpWindow(program_folder, base_name);
     instance->setAttribute(Qt::WA_DeleteOnClose);
   }
   instance->show();
@@ -68,11 +68,11 @@ frmHelp* frmHelp::ShowHelp(const QString& program_folder, const QString& base_na
   return instance;
 }
 
-QString frmHelp::PagePath() const {
+QString HelpWindow::PagePath() const {
   return JoinPath(program_folder_, base_name_ + ".htm");
 }
 
-void frmHelp::Form_Load() {
+void HelpWindow::Load() {
   ++page_loads_;
   const QString path = PagePath();
   if (FileExists(path)) {
@@ -82,7 +82,7 @@ void frmHelp::Form_Load() {
   }
 }
 
-void frmHelp::Form_Resize() {
+void HelpWindow::ApplySizeRule() {
   // A minimised window keeps its normal size and its browser as they were.
   if (isMinimized()) return;
   const QSize frame = frameGeometry().size() - size();
@@ -98,7 +98,7 @@ void frmHelp::Form_Resize() {
   browserHelp->setGeometry(BrowserGeometry(outer, outer - frame, logicalDpiX(), logicalDpiY()));
 }
 
-QRect frmHelp::BrowserGeometry(QSize outer, QSize client, int dpi_x, int dpi_y) {
+QRect HelpWindow::BrowserGeometry(QSize outer, QSize client, int dpi_x, int dpi_y) {
   const int left = ToPixels(kBrowserLeft, dpi_x);
   const int top = ToPixels(kBrowserTop, dpi_y);
   const int width = outer.width() - ToPixels(kBrowserWidthMargin, dpi_x);
@@ -107,20 +107,20 @@ QRect frmHelp::BrowserGeometry(QSize outer, QSize client, int dpi_x, int dpi_y) 
                std::min(height, client.height() - top));
 }
 
-void frmHelp::resizeEvent(QResizeEvent* event) {
+void HelpWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Form_Resize();
+  ApplySizeRule();
 }
 
-void frmHelp::changeEvent(QEvent* event) {
+void HelpWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) Form_Resize();
+  if (event->type() == QEvent::WindowStateChange) ApplySizeRule();
 }
 
-int frmHelp::TwipsToPixelsX(int twips) const {
+int HelpWindow::TwipsToPixelsX(int twips) const {
   return ToPixels(twips, logicalDpiX());
 }
-int frmHelp::TwipsToPixelsY(int twips) const {
+int HelpWindow::TwipsToPixelsY(int twips) const {
   return ToPixels(twips, logicalDpiY());
 }
 

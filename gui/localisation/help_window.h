@@ -15,15 +15,15 @@ namespace quillon {
 /// and one twip from the top, 200 twips narrower and 400 twips lower than
 /// the window. A missing page is shown as missing, in the browser. Each
 /// opening loads the page once.
-class frmHelp : public QWidget {
+class HelpWindow : public QWidget {
   Q_OBJECT
 
  public:
-  frmHelp(QString program_folder, QString base_name, QWidget* parent = nullptr);
+  HelpWindow(QString program_folder, QString base_name, QWidget* parent = nullptr);
 
   /// The program's help window: shows and activates the open one, or opens
   /// a new one (closing the window ends it).
-  static frmHelp* ShowHelp(const QString& program_folder, const QString& base_name);
+  static HelpWindow* ShowHelp(const QString& program_folder, const QString& base_name);
 
   /// Where the browser goes in a window of `outer` size (frame included)
   /// whose client area is `client`: 100 twips from the left, one twip from
@@ -37,8 +37,8 @@ class frmHelp : public QWidget {
   /// How often this window has loaded its page.
   int page_loads() const { return page_loads_; }
 
-  void Form_Load();
-  void Form_Resize();
+  void Load();
+  void ApplySizeRule();
 
   QTextBrowser* browserHelp = nullptr;
 

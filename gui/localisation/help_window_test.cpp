@@ -22,16 +22,16 @@ int Px(int twips, int dpi) {
   return qRound(twips * dpi / 1440.0);
 }
 
-QList<frmHelp*> OpenHelpWindows() {
-  QList<frmHelp*> windows;
+QList<HelpWindow*> OpenHelpWindows() {
+  QList<HelpWindow*> windows;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* help = qobject_cast<frmHelp*>(widget)) windows.append(help);
+    if (auto* help = qobject_cast<HelpWindow*>(widget)) windows.append(help);
   }
   return windows;
 }
 
 // Checks the browser against the rule for the window's outer size now.
-void ExpectBrowserFollowsTheRule(const frmHelp& window) {
+void ExpectBrowserFollowsTheRule(const HelpWindow& window) {
   const QSize outer = window.frameGeometry().size();
   const int dx = window.logicalDpiX();
   const int dy = window.logicalDpiY();
@@ -57,12 +57,12 @@ void PrintTo(const ResizeCase& c, std::ostream* os) {
 class HelpSizeRule : public ::testing::TestWithParam<ResizeCase> {
  protected:
   void SetUp() override {
-    window = std::make_unique<frmHelp>(dir.path(), QStringLiteral("quillon"));
+    window = std::make_unique<HelpWindow>(dir.path(), QStringLiteral("quillon"));
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
   QTemporaryDir dir;
-  std::unique_ptr<frmHelp> window;
+  std::unique_ptr<HelpWindow> window;
 };
 
 TEST_P(HelpSizeRule, KeepsTheMinimumAndPlacesTheBrowser) {
@@ -96,16 +96,16 @@ TEST(HelpBrowserGeometry, StaysInsideTheClientAreaUnderATallTitleBar) {
   // the client area.
   const QSize outer(800, 600);
   const QSize client(796, 558);
-  EXPECT_EQ(frmHelp::BrowserGeometry(outer, client, 96, 96), QRect(7, 0, 787, 558));
+  EXPECT_EQ(HelpWindow::BrowserGeometry(outer, client, 96, 96), QRect(7, 0, 787, 558));
   // Without a frame the rule holds as it stands.
-  EXPECT_EQ(frmHelp::BrowserGeometry(outer, outer, 96, 96), QRect(7, 0, 787, 573));
+  EXPECT_EQ(HelpWindow::BrowserGeometry(outer, outer, 96, 96), QRect(7, 0, 787, 573));
   // At 192 dpi a twip counts twice as many pixels.
-  EXPECT_EQ(frmHelp::BrowserGeometry(outer, outer, 192, 192), QRect(13, 0, 773, 547));
+  EXPECT_EQ(HelpWindow::BrowserGeometry(outer, outer, 192, 192), QRect(13, 0, 773, 547));
 }
 
 TEST(HelpWindow, StartsWithItsDesignSizeAndFollowsEveryResize) {
   QTemporaryDir dir;
-  frmHelp window(dir.path(), QStringLiteral("quillon"));
+  HelpWindow window(dir.path(), QStringLiteral("quillon"));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   EXPECT_EQ(window.size(), QSize(Px(9405, window.logicalDpiX()), Px(8040, window.logicalDpiY())));
@@ -120,7 +120,7 @@ TEST(HelpWindow, StartsWithItsDesignSizeAndFollowsEveryResize) {
 
 TEST(HelpWindow, MaximisedWindowFillsTheScreenAndTheBrowserFollows) {
   QTemporaryDir dir;
-  frmHelp window(dir.path(), QStringLiteral("quillon"));
+  HelpWindow window(dir.path(), QStringLiteral("quillon"));
   window.showMaximized();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QApplication::processEvents();
@@ -130,7 +130,7 @@ TEST(HelpWindow, MaximisedWindowFillsTheScreenAndTheBrowserFollows) {
 
 TEST(HelpWindow, MinimisedWindowKeepsItsBrowser) {
   QTemporaryDir dir;
-  frmHelp window(dir.path(), QStringLiteral("quillon"));
+  HelpWindow window(dir.path(), QStringLiteral("quillon"));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   const QRect before = window.browserHelp->geometry();
@@ -147,8 +147,8 @@ TEST(HelpWindow, OpeningTwiceShowsOneWindowThatLoadedOnce) {
   test::WriteAll(
       dir.filePath(QStringLiteral("quillon.htm")),
       "<html><head><title>Quillon help</title></head><body><p>Build a prompt.</p></body></html>");
-  frmHelp* first = frmHelp::ShowHelp(dir.path(), QStringLiteral("quillon"));
-  frmHelp* second = frmHelp::ShowHelp(dir.path(), QStringLiteral("quillon"));
+  HelpWindow* first = HelpWindow::ShowHelp(dir.path(), QStringLiteral("quillon"));
+  HelpWindow* second = HelpWindow::ShowHelp(dir.path(), QStringLiteral("quillon"));
   EXPECT_EQ(first, second);
   EXPECT_EQ(OpenHelpWindows().size(), 1);
   EXPECT_EQ(first->page_loads(), 1);
@@ -159,7 +159,7 @@ TEST(HelpWindow, OpeningTwiceShowsOneWindowThatLoadedOnce) {
   first->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(OpenHelpWindows().isEmpty());
-  frmHelp* third = frmHelp::ShowHelp(dir.path(), QStringLiteral("quillon"));
+  HelpWindow* third = HelpWindow::ShowHelp(dir.path(), QStringLiteral("quillon"));
   EXPECT_EQ(OpenHelpWindows().size(), 1);
   EXPECT_EQ(third->page_loads(), 1);
   EXPECT_EQ(third->parentWidget(), nullptr) << "the help window has no owner";
@@ -169,7 +169,7 @@ TEST(HelpWindow, OpeningTwiceShowsOneWindowThatLoadedOnce) {
 
 TEST(HelpWindow, MissingPageSaysItIsMissing) {
   QTemporaryDir dir;
-  frmHelp window(dir.path(), QStringLiteral("quillon"));
+  HelpWindow window(dir.path(), QStringLiteral("quillon"));
   const QString path = dir.filePath(QStringLiteral("quillon.htm"));
   EXPECT_EQ(window.PagePath(), path);
   EXPECT_TRUE(window.browserHelp->toPlainText().contains(QStringLiteral("The help page ") + path +
@@ -180,14 +180,14 @@ TEST(HelpWindow, PageIsNamedAfterTheExecutable) {
   QTemporaryDir dir;
   test::WriteAll(dir.filePath(QStringLiteral("other.htm")), "<p>Other program</p>");
   test::WriteAll(dir.filePath(QStringLiteral("quillon.htm")), "<p>Quillon program</p>");
-  frmHelp window(dir.path(), QStringLiteral("other"));
+  HelpWindow window(dir.path(), QStringLiteral("other"));
   EXPECT_TRUE(window.browserHelp->toPlainText().contains(QStringLiteral("Other program")));
 }
 
 // The help page the build puts into the program folder: it loads, and every
 // picture it shows is there.
 TEST(HelpWindow, BuiltHelpPageShowsWithAllItsPictures) {
-  frmHelp window(test::BuiltProgramFolder(), QStringLiteral("quillon"));
+  HelpWindow window(test::BuiltProgramFolder(), QStringLiteral("quillon"));
   QTextBrowser* browser = window.browserHelp;
   ASSERT_FALSE(browser->toPlainText().contains(QStringLiteral("was not found")));
   EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("FILE, TEXT")));

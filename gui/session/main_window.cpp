@@ -57,7 +57,7 @@ QPlainTextEdit* MultiLineBox(QWidget* parent) {
 
 }  // namespace
 
-const QString frmMain::kRemoteSessionMessage = QStringLiteral(
+const QString MainWindow::kRemoteSessionMessage = QStringLiteral(
     "This tool cannot run in a Windows Terminal Server sessions because of it's interaction with "
     "WAV drivers.  Exiting...");
 
@@ -71,148 +71,146 @@ QString WithoutCrLf(const QString& text) {
   return box_text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-frmMain::StartupChecks frmMain::SystemStartupChecks() {
+MainWindow::StartupChecks MainWindow::SystemStartupChecks() {
   StartupChecks checks;
   checks.lower_priority = [] { SetProcessPriority(kBelowNormalNice, nullptr); };
   checks.is_remote_session = [] { return IsRemoteSession(); };
   return checks;
 }
 
-frmMain::frmMain(Options options, QWidget* parent)
+MainWindow::MainWindow(Options options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
   Q_ASSERT(options_.dialogs && options_.registry);
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(kProgramTitle);
   ui_ = std::make_unique<GuiUserInterface>(*options_.dialogs, this);
-  state_ = std::make_unique<MainState>(options_.program_folder, *ui_);
   BuildControls();
+  pane_ = std::make_unique<TextEditPane>(diag_box_);
+  state_ = std::make_unique<MainState>(
+      options_.program_folder, *ui_,
+      MainState::Outputs{pane_.get(), &clipboard_, &dictionary_});
   BuildMenus();
-  pane_ = std::make_unique<TextEditPane>(txtDiag);
-  state_->pane = pane_.get();
-  state_->clipboard = &clipboard_;
-  state_->translation = &dictionary_;
-  state_->texts_changed = [this] { ShowStateTexts(); };
+  state_->OnTextsChanged([this] { ShowStateTexts(); });
   ShowStateTexts();
   SetWindowOpener(Entry::CreateAlphabet, [this] {
-    frmConstructAlphabet::ShowModal(this, options_.program_folder, *options_.dialogs);
+    AlphabetWindow::ShowModal(this, options_.program_folder, *options_.dialogs);
   });
-  SetWindowOpener(Entry::EditDictionary, [this] { mnuEditDictionary_Click(); });
+  SetWindowOpener(Entry::EditDictionary, [this] { EditDictionary(); });
   SetWindowOpener(Entry::ReloadDictionary, [this] { LoadDictionary(); });
 }
 
-frmMain::~frmMain() {
-  state_->texts_changed = nullptr;
-  state_->pane = nullptr;
+MainWindow::~MainWindow() {
+  state_->OnTextsChanged(nullptr);
 }
 
-void frmMain::BuildControls() {
+void MainWindow::BuildControls() {
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
   client->setFixedSize(Twips(kClientWidth, this), Twips(kClientHeight, this));
   setCentralWidget(client);
 
-  frameBackupGreetings = Placed(new QGroupBox(QStringLiteral("Output file name"), client),
+  output_frame_ = Placed(new QGroupBox(QStringLiteral("Output file name"), client),
                                 "frameBackupGreetings", kFrameBackupGreetings, this);
-  txtOutputFileName =
-      Placed(new QLineEdit(frameBackupGreetings), "txtOutputFileName", kTxtOutputFileName, this);
-  txtOutputFileName->setReadOnly(true);
-  cmdBrowse = Placed(new QPushButton(QStringLiteral("Browse..."), frameBackupGreetings),
+  output_path_box_ =
+      Placed(new QLineEdit(output_frame_), "txtOutputFileName", kTxtOutputFileName, this);
+  output_path_box_->setReadOnly(true);
+  browse_button_ = Placed(new QPushButton(QStringLiteral("Browse..."), output_frame_),
                      "cmdBrowse", kCmdBrowse, this);
 
-  Frame1 = Placed(new QGroupBox(QStringLiteral("Text to convert into TTY/TDD WAV file"), client),
+  text_frame_ = Placed(new QGroupBox(QStringLiteral("Text to convert into TTY/TDD WAV file"), client),
                   "Frame1", kFrame1, this);
-  txtInputText = Placed(MultiLineBox(Frame1), "txtInputText", kTxtInputText, this);
+  text_box_ = Placed(MultiLineBox(text_frame_), "txtInputText", kTxtInputText, this);
 
-  Frame2 =
+  diag_frame_ =
       Placed(new QGroupBox(QStringLiteral("Diagnostic Output"), client), "Frame2", kFrame2, this);
-  txtDiag = Placed(MultiLineBox(Frame2), "txtDiag", kTxtDiag, this);
-  txtDiag->setReadOnly(true);
+  diag_box_ = Placed(MultiLineBox(diag_frame_), "txtDiag", kTxtDiag, this);
+  diag_box_->setReadOnly(true);
 
-  cmdConstructWavFromString = Placed(new QPushButton(QStringLiteral("Create WAV File"), client),
+  build_button_ = Placed(new QPushButton(QStringLiteral("Create WAV File"), client),
                                      "cmdConstructWavFromString", kCmdConstructWavFromString, this);
-  cmdExit = Placed(new QPushButton(QStringLiteral("Exit"), client), "cmdExit", kCmdExit, this);
+  exit_button_ = Placed(new QPushButton(QStringLiteral("Exit"), client), "cmdExit", kCmdExit, this);
 
-  connect(cmdBrowse, &QPushButton::clicked, this, [this] { cmdBrowse_Click(); });
-  connect(cmdConstructWavFromString, &QPushButton::clicked, this,
-          [this] { cmdConstructWavFromString_Click(); });
-  connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
-  connect(txtInputText, &QPlainTextEdit::textChanged, this, [this] { TakeInputText(); });
+  connect(browse_button_, &QPushButton::clicked, this, [this] { Browse(); });
+  connect(build_button_, &QPushButton::clicked, this,
+          [this] { BuildWav(); });
+  connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
+  connect(text_box_, &QPlainTextEdit::textChanged, this, [this] { TakeInputText(); });
 }
 
-QAction* frmMain::AddEntry(QMenu* menu, const char* name, const QString& caption) {
+QAction* MainWindow::AddEntry(QMenu* menu, const char* name, const QString& caption) {
   QAction* action = menu->addAction(caption);
   action->setObjectName(QString::fromLatin1(name));
   return action;
 }
 
-QAction* frmMain::AddSeparator(QMenu* menu, const char* name) {
+QAction* MainWindow::AddSeparator(QMenu* menu, const char* name) {
   QAction* separator = menu->addSeparator();
   separator->setObjectName(QString::fromLatin1(name));
   return separator;
 }
 
-void frmMain::BuildMenus() {
-  mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-  mnuFile->setObjectName(QStringLiteral("mnuFile"));
+void MainWindow::BuildMenus() {
+  file_menu_ = menuBar()->addMenu(QStringLiteral("&File"));
+  file_menu_->setObjectName(QStringLiteral("mnuFile"));
   auto entry = [this](Entry which, QMenu* menu, const char* name, const QString& caption) {
     QAction* action = AddEntry(menu, name, caption);
     entries_[static_cast<size_t>(which)] = action;
     connect(action, &QAction::triggered, this, [this, which] { RunOpener(which); });
   };
-  entry(Entry::CreateAlphabet, mnuFile, "mnuCreateAlphabet", QStringLiteral("Create Alphabet"));
-  AddSeparator(mnuFile, "seperator4");
-  entry(Entry::EditDictionary, mnuFile, "mnuEditDictionary", QStringLiteral("Edit Dictionary"));
-  entry(Entry::ReloadDictionary, mnuFile, "mnuReloadDictionary",
+  entry(Entry::CreateAlphabet, file_menu_, "mnuCreateAlphabet", QStringLiteral("Create Alphabet"));
+  AddSeparator(file_menu_, "seperator4");
+  entry(Entry::EditDictionary, file_menu_, "mnuEditDictionary", QStringLiteral("Edit Dictionary"));
+  entry(Entry::ReloadDictionary, file_menu_, "mnuReloadDictionary",
         QStringLiteral("Reload Dictionary"));
-  mnuApplyTranslationTable = AddEntry(mnuFile, "mnuApplyTranslationTable",
+  translate_action_ = AddEntry(file_menu_, "mnuApplyTranslationTable",
                                       QStringLiteral("Apply Dictionary Translation to Input Text"));
-  mnuApplyTranslationTable->setCheckable(true);
-  mnuApplyTranslationTable->setChecked(state_->mnuApplyTranslationTable);
+  translate_action_->setCheckable(true);
+  translate_action_->setChecked(state_->translate());
   // A checkable action turns its own check mark over; the state follows it.
-  connect(mnuApplyTranslationTable, &QAction::toggled, this,
-          [this](bool checked) { state_->mnuApplyTranslationTable = checked; });
-  AddSeparator(mnuFile, "seperator6");
-  entry(Entry::OrvanePrompts, mnuFile, "mnuOrvanePrompts",
+  connect(translate_action_, &QAction::toggled, this,
+          [this](bool checked) { state_->SetTranslate(checked); });
+  AddSeparator(file_menu_, "seperator6");
+  entry(Entry::OrvanePrompts, file_menu_, "mnuOrvanePrompts",
         QStringLiteral("Construct Orvane Prompts"));
-  seperator3 = AddSeparator(mnuFile, "seperator3");
-  entry(Entry::ImportPromptsFromCSV, mnuFile, "cmdImportPromptsFromCSV",
+  prompt_set_separator_ = AddSeparator(file_menu_, "seperator3");
+  entry(Entry::ImportPromptsFromCSV, file_menu_, "cmdImportPromptsFromCSV",
         QStringLiteral("Import prompt text from CSV"));
-  AddSeparator(mnuFile, "seperator2");
-  mnuExit = AddEntry(mnuFile, "mnuExit", QStringLiteral("Exit"));
-  connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
+  AddSeparator(file_menu_, "seperator2");
+  exit_action_ = AddEntry(file_menu_, "mnuExit", QStringLiteral("Exit"));
+  connect(exit_action_, &QAction::triggered, this, [this] { ExitFromMenu(); });
 
-  mainHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-  mainHelp->setObjectName(QStringLiteral("mainHelp"));
-  entry(Entry::Help, mainHelp, "mnuHelp", QStringLiteral("Help"));
-  AddSeparator(mainHelp, "seperator");
-  entry(Entry::About, mainHelp, "mnuAbout", QStringLiteral("About"));
+  help_menu_ = menuBar()->addMenu(QStringLiteral("&Help"));
+  help_menu_->setObjectName(QStringLiteral("mainHelp"));
+  entry(Entry::Help, help_menu_, "mnuHelp", QStringLiteral("Help"));
+  AddSeparator(help_menu_, "seperator");
+  entry(Entry::About, help_menu_, "mnuAbout", QStringLiteral("About"));
 
   // The prompt-set entry and its separator are hidden when the window loads.
-  seperator3->setVisible(false);
+  prompt_set_separator_->setVisible(false);
   UpdateMenuVisibility();
 }
 
-bool frmMain::Form_Load(const StartupChecks& checks) {
+bool MainWindow::Load(const StartupChecks& checks) {
   if (checks.lower_priority) checks.lower_priority();
   if (checks.is_remote_session && checks.is_remote_session()) {
     ui_->MsgBox(kRemoteSessionMessage);
     return false;
   }
-  state_->bBatchMode = false;
+  state_->EndBatch();
   LoadDictionary();
   return true;
 }
 
-void frmMain::SetWindowOpener(Entry entry, std::function<void()> open) {
+void MainWindow::SetWindowOpener(Entry entry, std::function<void()> open) {
   openers_[static_cast<size_t>(entry)] = std::move(open);
   UpdateMenuVisibility();
 }
 
-QAction* frmMain::Action(Entry entry) const {
+QAction* MainWindow::Action(Entry entry) const {
   return entries_[static_cast<size_t>(entry)];
 }
 
-void frmMain::RunOpener(Entry entry) {
+void MainWindow::RunOpener(Entry entry) {
   const auto& open = openers_[static_cast<size_t>(entry)];
   if (open) open();
 }
@@ -220,7 +218,7 @@ void frmMain::RunOpener(Entry entry) {
 // An entry shows when it has something to open; the prompt-set entry is the
 // exception and keeps whatever visibility its owner gives it. A menu with no
 // entry left shows no title either.
-void frmMain::UpdateMenuVisibility() {
+void MainWindow::UpdateMenuVisibility() {
   for (size_t i = 0; i < openers_.size(); ++i) {
     const bool attached = static_cast<bool>(openers_[i]);
     if (static_cast<Entry>(i) != Entry::OrvanePrompts) {
@@ -230,65 +228,65 @@ void frmMain::UpdateMenuVisibility() {
     }
   }
   const bool help_entries = Action(Entry::Help)->isVisible() || Action(Entry::About)->isVisible();
-  mainHelp->menuAction()->setVisible(help_entries);
+  help_menu_->menuAction()->setVisible(help_entries);
 }
 
-void frmMain::ShowStateTexts() {
+void MainWindow::ShowStateTexts() {
   showing_state_ = true;
-  txtOutputFileName->setText(state_->txtOutputFileName);
-  if (WithCrLf(txtInputText->toPlainText()) != state_->txtInputText)
-    txtInputText->setPlainText(WithoutCrLf(state_->txtInputText));
+  output_path_box_->setText(state_->output_path());
+  if (WithCrLf(text_box_->toPlainText()) != state_->text())
+    text_box_->setPlainText(WithoutCrLf(state_->text()));
   showing_state_ = false;
 }
 
-void frmMain::TakeInputText() {
-  if (!showing_state_) state_->txtInputText = WithCrLf(txtInputText->toPlainText());
+void MainWindow::TakeInputText() {
+  if (!showing_state_) state_->SetText(WithCrLf(text_box_->toPlainText()));
 }
 
-void frmMain::cmdBrowse_Click() {
-  const QString remembered = state_->txtOutputFileName;
+void MainWindow::Browse() {
+  const QString remembered = state_->output_path();
   FileDialogRequest request;
   request.title = kBrowseTitle;
   request.initial_path = remembered;
   request.default_suffix = QStringLiteral("wav");
   const std::optional<QString> chosen = options_.dialogs->SaveFileName(this, request);
-  state_->txtOutputFileName = chosen && !chosen->isEmpty() ? *chosen : remembered;
+  state_->SetOutputPath(chosen && !chosen->isEmpty() ? *chosen : remembered);
   ShowStateTexts();
 }
 
-void frmMain::cmdConstructWavFromString_Click() {
-  state_->cmdConstructWavFromString_Click();
+void MainWindow::BuildWav() {
+  state_->BuildWav();
 }
 
-void frmMain::mnuApplyTranslationTable_Click() {
-  mnuApplyTranslationTable->trigger();
+void MainWindow::ToggleTranslation() {
+  translate_action_->trigger();
 }
 
-void frmMain::LoadDictionary() {
+void MainWindow::LoadDictionary() {
   dictionary_.LoadDictionary(*options_.registry, options_.program_folder, *ui_);
 }
 
 // The path goes to the desktop's opener as one file URL, blanks and all; no
 // shell sees it. A failure to start an editor gives no message of its own.
-void frmMain::mnuEditDictionary_Click() {
+void MainWindow::EditDictionary() {
   const QString path = dictionary_.DictionaryPath();
   if (!path.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-void frmMain::cmdExit_Click() {
+void MainWindow::Exit() {
   EndProgram();
 }
 
-void frmMain::mnuExit_Click() {
+void MainWindow::ExitFromMenu() {
   EndProgram();
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   EndProgram();
 }
 
-void frmMain::EndProgram() {
+void MainWindow::EndProgram() {
   if (options_.end_program) {
     options_.end_program();
   } else {

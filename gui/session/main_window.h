@@ -35,7 +35,7 @@ namespace quillon {
 /// decides how a user reaches it. "Create Alphabet", "Edit Dictionary" and
 /// "Reload Dictionary" are attached by the window itself. Ending the program (Exit, the Exit entry,
 /// closing the window) ends the event loop at once, without closing other windows first.
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -69,13 +69,13 @@ class frmMain : public QMainWindow {
   /// The refusal shown in a remote desktop session.
   static const QString kRemoteSessionMessage;
 
-  explicit frmMain(Options options, QWidget* parent = nullptr);
-  ~frmMain() override;
+  explicit MainWindow(Options options, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   /// Start-up, in order: lower the priority, refuse a remote session (the
   /// message, then false: the caller ends without showing the window), clear
   /// the batch flag, load the dictionary. True when the window may show.
-  bool Form_Load(const StartupChecks& checks);
+  bool Load(const StartupChecks& checks);
 
   /// Lets `open` run when the user chooses `entry`, and shows the entry
   /// (except the hidden "Construct Orvane Prompts"). An empty function takes
@@ -91,15 +91,15 @@ class frmMain : public QMainWindow {
   const QString& ProgramFolder() const { return options_.program_folder; }
 
   // The handlers, as the buttons and menu entries run them.
-  void cmdBrowse_Click();
-  void cmdConstructWavFromString_Click();
-  void cmdExit_Click();
-  void mnuExit_Click();
-  void mnuApplyTranslationTable_Click();
+  void Browse();
+  void BuildWav();
+  void Exit();
+  void ExitFromMenu();
+  void ToggleTranslation();
   /// Reads the dictionary and the character table again (also at start-up).
   void LoadDictionary();
   /// Opens the dictionary file in the user's editor, without waiting.
-  void mnuEditDictionary_Click();
+  void EditDictionary();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -123,21 +123,21 @@ class frmMain : public QMainWindow {
   QtWaveClipboard clipboard_;
   bool showing_state_ = false;  // widgets are being set from the state
 
-  QGroupBox* frameBackupGreetings = nullptr;
-  QLineEdit* txtOutputFileName = nullptr;
-  QPushButton* cmdBrowse = nullptr;
-  QGroupBox* Frame1 = nullptr;
-  QPlainTextEdit* txtInputText = nullptr;
-  QGroupBox* Frame2 = nullptr;
-  QPlainTextEdit* txtDiag = nullptr;
-  QPushButton* cmdConstructWavFromString = nullptr;
-  QPushButton* cmdExit = nullptr;
+  QGroupBox* output_frame_ = nullptr;
+  QLineEdit* output_path_box_ = nullptr;
+  QPushButton* browse_button_ = nullptr;
+  QGroupBox* text_frame_ = nullptr;
+  QPlainTextEdit* text_box_ = nullptr;
+  QGroupBox* diag_frame_ = nullptr;
+  QPlainTextEdit* diag_box_ = nullptr;
+  QPushButton* build_button_ = nullptr;
+  QPushButton* exit_button_ = nullptr;
 
-  QMenu* mnuFile = nullptr;
-  QMenu* mainHelp = nullptr;
-  QAction* mnuApplyTranslationTable = nullptr;
-  QAction* mnuExit = nullptr;
-  QAction* seperator3 = nullptr;
+  QMenu* file_menu_ = nullptr;
+  QMenu* help_menu_ = nullptr;
+  QAction* translate_action_ = nullptr;
+  QAction* exit_action_ = nullptr;
+  QAction* prompt_set_separator_ = nullptr;
   static constexpr int kEntryCount = 7;
   std::array<QAction*, kEntryCount> entries_{};
   std::array<std::function<void()>, kEntryCount> openers_{};

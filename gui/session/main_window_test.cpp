@@ -52,12 +52,12 @@ class MainWindowTest : public ::testing::Test {
     test::InstallRecordingWavcat(dir_.path());
     output_ = dir_.filePath(QStringLiteral("out.wav"));
     registry_ = std::make_unique<RegistryStore>(dir_.filePath(QStringLiteral("registry.reg")));
-    frmMain::Options options;
+    MainWindow::Options options;
     options.program_folder = dir_.path();
     options.dialogs = &dialogs_;
     options.registry = registry_.get();
     options.end_program = [this] { ++ends_; };
-    window_ = std::make_unique<frmMain>(options);
+    window_ = std::make_unique<MainWindow>(options);
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
   }
 
@@ -89,7 +89,7 @@ class MainWindowTest : public ::testing::Test {
   ScriptedDialogs dialogs_;
   std::unique_ptr<RegistryStore> registry_;
   int ends_ = 0;
-  std::unique_ptr<frmMain> window_;
+  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(MainWindowTest, ShowsEveryControlWithItsCaptionAndStartingText) {
@@ -119,8 +119,8 @@ TEST_F(MainWindowTest, ShowsEveryControlWithItsCaptionAndStartingText) {
   EXPECT_EQ(input->parentWidget()->objectName(), QStringLiteral("Frame1"));
   EXPECT_EQ(diag->parentWidget()->objectName(), QStringLiteral("Frame2"));
 
-  EXPECT_TRUE(window_->State().mnuApplyTranslationTable);
-  EXPECT_FALSE(window_->State().bBatchMode);
+  EXPECT_TRUE(window_->State().translate());
+  EXPECT_FALSE(window_->State().batch_mode());
 }
 
 // Nothing may be cut off: every control lies inside its frame and the
@@ -198,38 +198,38 @@ TEST_F(MainWindowTest, MenusListEveryEntryInOrderWithThePromptSetEntryHidden) {
 
 TEST_F(MainWindowTest, AnEntryShowsOnlyOnceAWindowIsAttachedToIt) {
   // The main window's own entries are there from the start.
-  EXPECT_TRUE(window_->Action(frmMain::Entry::CreateAlphabet)->isVisible());
-  EXPECT_TRUE(window_->Action(frmMain::Entry::EditDictionary)->isVisible());
-  EXPECT_TRUE(window_->Action(frmMain::Entry::ReloadDictionary)->isVisible());
-  EXPECT_FALSE(window_->Action(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
-  EXPECT_FALSE(window_->Action(frmMain::Entry::About)->isVisible());
+  EXPECT_TRUE(window_->Action(MainWindow::Entry::CreateAlphabet)->isVisible());
+  EXPECT_TRUE(window_->Action(MainWindow::Entry::EditDictionary)->isVisible());
+  EXPECT_TRUE(window_->Action(MainWindow::Entry::ReloadDictionary)->isVisible());
+  EXPECT_FALSE(window_->Action(MainWindow::Entry::ImportPromptsFromCSV)->isVisible());
+  EXPECT_FALSE(window_->Action(MainWindow::Entry::About)->isVisible());
   EXPECT_FALSE(window_->menuBar()->actions()[1]->isVisible()) << "an empty Help menu is shown";
 
   QStringList opened;
-  window_->SetWindowOpener(frmMain::Entry::ImportPromptsFromCSV, [&] { opened << "csv"; });
-  window_->SetWindowOpener(frmMain::Entry::About, [&] { opened << "about"; });
-  window_->SetWindowOpener(frmMain::Entry::OrvanePrompts, [&] { opened << "prompts"; });
-  EXPECT_TRUE(window_->Action(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
+  window_->SetWindowOpener(MainWindow::Entry::ImportPromptsFromCSV, [&] { opened << "csv"; });
+  window_->SetWindowOpener(MainWindow::Entry::About, [&] { opened << "about"; });
+  window_->SetWindowOpener(MainWindow::Entry::OrvanePrompts, [&] { opened << "prompts"; });
+  EXPECT_TRUE(window_->Action(MainWindow::Entry::ImportPromptsFromCSV)->isVisible());
   EXPECT_TRUE(window_->menuBar()->actions()[1]->isVisible());
-  EXPECT_FALSE(window_->Action(frmMain::Entry::OrvanePrompts)->isVisible());
+  EXPECT_FALSE(window_->Action(MainWindow::Entry::OrvanePrompts)->isVisible());
 
   Find<QAction>("cmdImportPromptsFromCSV")->trigger();
   Find<QAction>("mnuAbout")->trigger();
   Find<QAction>("mnuOrvanePrompts")->trigger();
   EXPECT_EQ(opened, (QStringList{"csv", "about", "prompts"}));
 
-  window_->SetWindowOpener(frmMain::Entry::ImportPromptsFromCSV, nullptr);
-  EXPECT_FALSE(window_->Action(frmMain::Entry::ImportPromptsFromCSV)->isVisible());
+  window_->SetWindowOpener(MainWindow::Entry::ImportPromptsFromCSV, nullptr);
+  EXPECT_FALSE(window_->Action(MainWindow::Entry::ImportPromptsFromCSV)->isVisible());
 }
 
 TEST_F(MainWindowTest, TheTranslationEntryTurnsItsCheckMarkOverAndTheStateFollows) {
   auto* apply = Find<QAction>("mnuApplyTranslationTable");
-  window_->mnuApplyTranslationTable_Click();
+  window_->ToggleTranslation();
   EXPECT_FALSE(apply->isChecked());
-  EXPECT_FALSE(window_->State().mnuApplyTranslationTable);
+  EXPECT_FALSE(window_->State().translate());
   apply->trigger();  // as the menu does
   EXPECT_TRUE(apply->isChecked());
-  EXPECT_TRUE(window_->State().mnuApplyTranslationTable);
+  EXPECT_TRUE(window_->State().translate());
 }
 
 /// One use of "Browse...": the dialog's answer and the path the box shows
@@ -246,13 +246,13 @@ void PrintTo(const BrowseCase& c, std::ostream* os) {
 class BrowseTest : public MainWindowTest, public ::testing::WithParamInterface<BrowseCase> {};
 
 TEST_P(BrowseTest, TheSaveDialogSetsThePathAndCancelKeepsIt) {
-  const QString before = window_->State().txtOutputFileName;
+  const QString before = window_->State().output_path();
   dialogs_.file_names.push_back(GetParam().answer);
   QTest::mouseClick(Find<QPushButton>("cmdBrowse"), Qt::LeftButton);
 
   const QString expected = GetParam().expected.isEmpty() ? before : GetParam().expected;
   EXPECT_EQ(Find<QLineEdit>("txtOutputFileName")->text(), expected);
-  EXPECT_EQ(window_->State().txtOutputFileName, expected);
+  EXPECT_EQ(window_->State().output_path(), expected);
   ASSERT_EQ(dialogs_.file_requests.size(), 1u);
   EXPECT_EQ(dialogs_.file_requests[0].title, QStringLiteral("Select file to store WAV output"));
   EXPECT_EQ(dialogs_.file_requests[0].initial_path, before);
@@ -269,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, CreateShowsTheReportInThePaneAndPutsTheWavOnTheClipboard) {
-  window_->mnuApplyTranslationTable_Click();  // translation off: the text goes as typed
+  window_->ToggleTranslation();  // translation off: the text goes as typed
   TypeAndCreate(QStringLiteral("ab 12"));
 
   EXPECT_EQ(Pane(), QStringLiteral("File path=") + output_ +
@@ -287,14 +287,14 @@ TEST_F(MainWindowTest, CreateShowsTheReportInThePaneAndPutsTheWavOnTheClipboard)
 }
 
 TEST_F(MainWindowTest, TwoTypedLinesAreSentWithABlankBetweenThem) {
-  window_->mnuApplyTranslationTable_Click();  // translation off: the text goes as typed
+  window_->ToggleTranslation();  // translation off: the text goes as typed
   window_->State().SetTexts(QString(), output_);
   auto* input = Find<QPlainTextEdit>("txtInputText");
   QTest::keyClicks(input, QStringLiteral("ab"));
   QTest::keyClick(input, Qt::Key_Return);
   QTest::keyClicks(input, QStringLiteral("cd"));
-  EXPECT_EQ(window_->State().txtInputText, QStringLiteral("ab\r\ncd"));
-  window_->cmdConstructWavFromString_Click();
+  EXPECT_EQ(window_->State().text(), QStringLiteral("ab\r\ncd"));
+  window_->BuildWav();
 
   const auto runs = test::RecordedRuns(dir_.path());
   ASSERT_EQ(runs.size(), 1u);
@@ -345,20 +345,18 @@ TEST_F(MainWindowTest, ABatchDrivesTheWindowAndLeavesPaneAndClipboardAlone) {
   const QString log_path = dir_.filePath(QStringLiteral("batch.log"));
   ASSERT_TRUE(log.Open(log_path, &err)) << err.toStdString();
   MainState& state = window_->State();
-  state.bBatchMode = true;
-  state.nLogFile = &log;
+  state.BeginBatch(log);
   const QString prompt = dir_.filePath(QStringLiteral("prompt1.wav"));
   state.SetTexts(QStringLiteral("hello\r\nthere"), prompt);
 
   // The widgets show what the batch set, and the state keeps it exactly.
   EXPECT_EQ(Find<QPlainTextEdit>("txtInputText")->toPlainText(), QStringLiteral("hello\nthere"));
   EXPECT_EQ(Find<QLineEdit>("txtOutputFileName")->text(), prompt);
-  EXPECT_EQ(state.txtInputText, QStringLiteral("hello\r\nthere"));
+  EXPECT_EQ(state.text(), QStringLiteral("hello\r\nthere"));
 
-  const ConstructionResult result = state.cmdConstructWavFromString_Click();
+  const ConstructionResult result = state.BuildWav();
   log.Close();
-  state.nLogFile = nullptr;
-  state.bBatchMode = false;
+  state.EndBatch();
 
   EXPECT_TRUE(result.built());
   EXPECT_EQ(Pane(), pane);
@@ -371,22 +369,23 @@ TEST_F(MainWindowTest, ABatchDrivesTheWindowAndLeavesPaneAndClipboardAlone) {
 TEST_F(MainWindowTest, StartUpLowersThePriorityClearsTheBatchFlagAndLoadsTheTables) {
   WriteDictionary("dr,doctor\r\n");
   QStringList steps;
-  frmMain::StartupChecks checks;
+  MainWindow::StartupChecks checks;
   checks.lower_priority = [&] { steps << "priority"; };
   checks.is_remote_session = [&] {
     steps << "remote";
     return false;
   };
-  window_->State().bBatchMode = true;
+  BatchLog stale_log;
+  window_->State().BeginBatch(stale_log);
 
-  EXPECT_TRUE(window_->Form_Load(checks));
+  EXPECT_TRUE(window_->Load(checks));
   EXPECT_EQ(steps, (QStringList{"priority", "remote"}));
-  EXPECT_FALSE(window_->State().bBatchMode);
-  EXPECT_EQ(window_->Dictionary().strDictFrom.first(), QStringLiteral("DR"));
+  EXPECT_FALSE(window_->State().batch_mode());
+  EXPECT_EQ(window_->Dictionary().dict_from.first(), QStringLiteral("DR"));
   EXPECT_EQ(window_->Dictionary().DictionaryPath(),
             dir_.filePath(QStringLiteral("dictionary.txt")));
   RuntimeError error;
-  EXPECT_EQ(registry_->RegReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+  EXPECT_EQ(registry_->ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
                                     QVariant(), &error),
             QVariant(dir_.filePath(QStringLiteral("dictionary.txt"))));
   EXPECT_TRUE(dialogs_.messages.isEmpty());
@@ -395,17 +394,17 @@ TEST_F(MainWindowTest, StartUpLowersThePriorityClearsTheBatchFlagAndLoadsTheTabl
 TEST_F(MainWindowTest, StartUpInARemoteSessionSaysWhyAndGoesNoFurther) {
   WriteDictionary("dr,doctor\r\n");
   QStringList steps;
-  frmMain::StartupChecks checks;
+  MainWindow::StartupChecks checks;
   checks.lower_priority = [&] { steps << "priority"; };
   checks.is_remote_session = [] { return true; };
 
-  EXPECT_FALSE(window_->Form_Load(checks));
+  EXPECT_FALSE(window_->Load(checks));
   EXPECT_EQ(steps, QStringList{"priority"});
   EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral(
                                    "This tool cannot run in a Windows Terminal Server sessions "
                                    "because of it's interaction with WAV drivers.  Exiting...")});
   EXPECT_EQ(dialogs_.titles, QStringList{QStringLiteral("Quillon")});
-  EXPECT_TRUE(window_->Dictionary().strDictFrom.isEmpty()) << "the tables were loaded";
+  EXPECT_TRUE(window_->Dictionary().dict_from.isEmpty()) << "the tables were loaded";
   EXPECT_FALSE(QFile::exists(registry_->path())) << "the registry was written";
   EXPECT_FALSE(window_->isVisible());
 }
@@ -416,7 +415,7 @@ TEST_F(MainWindowTest, TheCheckMarkDecidesWhetherTheDictionaryRewritesTheText) {
   TypeAndCreate(QStringLiteral("dr"));
   EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=DOCTOR"))) << Pane().toStdString();
 
-  window_->mnuApplyTranslationTable_Click();
+  window_->ToggleTranslation();
   TypeAndCreate(QStringLiteral("dr"));
   EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=DR\n"))) << Pane().toStdString();
 }
@@ -426,7 +425,7 @@ TEST_F(MainWindowTest, ReloadDictionaryReadsTheEditedFileAndEditOpensIt) {
   window_->LoadDictionary();
   WriteDictionary("st,street\r\nave,avenue\r\n");
   Find<QAction>("mnuReloadDictionary")->trigger();
-  EXPECT_EQ(window_->Dictionary().strDictFrom, (QStringList{"ST", "AVE"}));
+  EXPECT_EQ(window_->Dictionary().dict_from, (QStringList{"ST", "AVE"}));
 
   UrlRecorder recorder;
   QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
@@ -443,7 +442,7 @@ TEST_F(MainWindowTest, AMissingDictionarySaysSoAndKeepsTheTables) {
   QFile::remove(dir_.filePath(QStringLiteral("dictionary.txt")));
   Find<QAction>("mnuReloadDictionary")->trigger();
   EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("no dictionary found")});
-  EXPECT_EQ(window_->Dictionary().strDictFrom, QStringList{"DR"});
+  EXPECT_EQ(window_->Dictionary().dict_from, QStringList{"DR"});
 }
 
 TEST_F(MainWindowTest, ExitTheExitEntryAndClosingTheWindowEachEndTheProgram) {

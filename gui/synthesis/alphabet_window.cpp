@@ -30,7 +30,7 @@ QString Latin1(std::string_view text) {
 
 }  // namespace
 
-frmConstructAlphabet::frmConstructAlphabet(QString program_folder, Dialogs& dialogs,
+AlphabetWindow::AlphabetWindow(QString program_folder, Dialogs& dialogs,
                                            QWidget* parent)
     : QDialog(parent), program_folder_(std::move(program_folder)) {
   setObjectName(QStringLiteral("frmConstructAlphabet"));
@@ -40,14 +40,14 @@ frmConstructAlphabet::frmConstructAlphabet(QString program_folder, Dialogs& dial
   setFixedSize(Twips(kClientWidth, this), Twips(kClientHeight, this));
 }
 
-frmConstructAlphabet::~frmConstructAlphabet() = default;
+AlphabetWindow::~AlphabetWindow() = default;
 
-void frmConstructAlphabet::BuildControls() {
-  Frame1 = new QGroupBox(QStringLiteral("Options"), this);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame1->setGeometry(TwipsRect(60, 240, 3345, 1575, this));
+void AlphabetWindow::BuildControls() {
+  options_frame_ = new QGroupBox(QStringLiteral("Options"), this);
+  options_frame_->setObjectName(QStringLiteral("Frame1"));
+  options_frame_->setGeometry(TwipsRect(60, 240, 3345, 1575, this));
   for (size_t i = 0; i < kBaudRates.size(); ++i) {
-    auto* option = new QRadioButton(Latin1(kBaudRates[i].caption), Frame1);
+    auto* option = new QRadioButton(Latin1(kBaudRates[i].caption), options_frame_);
     option->setObjectName(QString::fromLatin1(kOptionNames[i]));
     const int top = kFirstOptionTop + static_cast<int>(i) * kOptionSpacing;
     option->setGeometry(TwipsRect(kOptionLeft, top, kOptionWidth, kOptionHeight, this));
@@ -55,36 +55,36 @@ void frmConstructAlphabet::BuildControls() {
   }
   options_[0]->setChecked(true);
 
-  cmdCreateAlphabet = new QPushButton(QStringLiteral("Create Alphabet"), this);
-  cmdCreateAlphabet->setObjectName(QStringLiteral("cmdCreateAlphabet"));
-  cmdCreateAlphabet->setGeometry(TwipsRect(60, 2370, 1815, 495, this));
-  cmdExit = new QPushButton(QStringLiteral("Exit"), this);
-  cmdExit->setObjectName(QStringLiteral("cmdExit"));
-  cmdExit->setGeometry(TwipsRect(2370, 2370, 1035, 495, this));
-  cmdCreateAlphabet->setAutoDefault(false);
-  cmdExit->setAutoDefault(false);
+  create_button_ = new QPushButton(QStringLiteral("Create Alphabet"), this);
+  create_button_->setObjectName(QStringLiteral("cmdCreateAlphabet"));
+  create_button_->setGeometry(TwipsRect(60, 2370, 1815, 495, this));
+  exit_button_ = new QPushButton(QStringLiteral("Exit"), this);
+  exit_button_->setObjectName(QStringLiteral("cmdExit"));
+  exit_button_->setGeometry(TwipsRect(2370, 2370, 1035, 495, this));
+  create_button_->setAutoDefault(false);
+  exit_button_->setAutoDefault(false);
 
-  connect(cmdCreateAlphabet, &QPushButton::clicked, this, [this] { cmdCreateAlphabet_Click(); });
-  connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+  connect(create_button_, &QPushButton::clicked, this, [this] { CreateAlphabet(); });
+  connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
 }
 
-void frmConstructAlphabet::ShowModal(QWidget* parent, const QString& program_folder,
+void AlphabetWindow::ShowModal(QWidget* parent, const QString& program_folder,
                                      Dialogs& dialogs) {
-  frmConstructAlphabet window(program_folder, dialogs, parent);
+  AlphabetWindow window(program_folder, dialogs, parent);
   window.exec();
 }
 
-std::optional<BaudRate> frmConstructAlphabet::SelectedRate() const {
+std::optional<BaudRate> AlphabetWindow::SelectedRate() const {
   for (size_t i = 0; i < kBaudRates.size(); ++i)
     if (options_[i]->isChecked()) return kBaudRates[i].rate;
   return std::nullopt;
 }
 
-void frmConstructAlphabet::cmdCreateAlphabet_Click() {
+void AlphabetWindow::CreateAlphabet() {
   construction_.Run(SelectedRate(), program_folder_, *ui_);
 }
 
-void frmConstructAlphabet::cmdExit_Click() {
+void AlphabetWindow::Exit() {
   reject();
 }
 

@@ -20,12 +20,12 @@ namespace quillon {
 /// baud selected, and it is modal: the main window waits while it is open.
 /// Every failure of a build shows its own message box and "Done." closes
 /// each build (the build itself shows them through the window's dialogs).
-class frmConstructAlphabet : public QDialog {
+class AlphabetWindow : public QDialog {
   Q_OBJECT
 
  public:
-  frmConstructAlphabet(QString program_folder, Dialogs& dialogs, QWidget* parent = nullptr);
-  ~frmConstructAlphabet() override;
+  AlphabetWindow(QString program_folder, Dialogs& dialogs, QWidget* parent = nullptr);
+  ~AlphabetWindow() override;
 
   /// Opens a fresh window modally over `parent` and returns when it closes.
   static void ShowModal(QWidget* parent, const QString& program_folder, Dialogs& dialogs);
@@ -35,9 +35,9 @@ class frmConstructAlphabet : public QDialog {
   std::optional<BaudRate> SelectedRate() const;
 
   /// Builds the clip set at the selected rate.
-  void cmdCreateAlphabet_Click();
+  void CreateAlphabet();
   /// Closes the window.
-  void cmdExit_Click();
+  void Exit();
 
  private:
   void BuildControls();
@@ -46,10 +46,10 @@ class frmConstructAlphabet : public QDialog {
   std::unique_ptr<GuiUserInterface> ui_;
   AlphabetConstruction construction_;
 
-  QGroupBox* Frame1 = nullptr;
-  std::array<QRadioButton*, kBaudRates.size()> options_{};  // optBaudot45 .. optBaudot110
-  QPushButton* cmdCreateAlphabet = nullptr;
-  QPushButton* cmdExit = nullptr;
+  QGroupBox* options_frame_ = nullptr;
+  std::array<QRadioButton*, kBaudRates.size()> options_{};  // rate45_button_ .. rate110_button_
+  QPushButton* create_button_ = nullptr;
+  QPushButton* exit_button_ = nullptr;
 };
 
 }  // namespace quillon

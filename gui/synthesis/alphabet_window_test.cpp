@@ -51,7 +51,7 @@ class AlphabetWindowTest : public ::testing::Test {
 };
 
 TEST_F(AlphabetWindowTest, OpensWithItsCaptionsAndFortyFiveBaudSelected) {
-  frmConstructAlphabet window(dir_.path(), dialogs_);
+  AlphabetWindow window(dir_.path(), dialogs_);
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Construct Alphabet"));
   EXPECT_EQ(window.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title(),
             QStringLiteral("Options"));
@@ -91,7 +91,7 @@ class AlphabetRateTest : public AlphabetWindowTest,
 
 TEST_P(AlphabetRateTest, CreateBuildsFromTheSelectedRatesTicPair) {
   const BaudRateInfo& info = GetParam();
-  frmConstructAlphabet window(dir_.path(), dialogs_);
+  AlphabetWindow window(dir_.path(), dialogs_);
   window.show();
   constexpr std::array<const char*, 4> kOptionNames = {"optBaudot45", "optBaudot50", "optBaudot75",
                                                        "optBaudot110"};
@@ -128,9 +128,9 @@ TEST_F(AlphabetWindowTest, EveryFailureHasItsOwnBoxAndDoneStillFollows) {
   test::InstallRecordingWavcat(dir_.path(), 2, QStringLiteral("wavcat: cannot read spacetic.wav"));
   QFile::remove(dir_.filePath(QStringLiteral("spacetic75baud.wav")));
   QFile::remove(dir_.filePath(QStringLiteral("marktic75baud.wav")));
-  frmConstructAlphabet window(dir_.path(), dialogs_);
+  AlphabetWindow window(dir_.path(), dialogs_);
   window.findChild<QRadioButton*>(QStringLiteral("optBaudot75"))->setChecked(true);
-  window.cmdCreateAlphabet_Click();
+  window.CreateAlphabet();
 
   // Two missing tics, 29 failed runs, 25 figure copies of letters never written.
   ASSERT_EQ(dialogs_.messages.size(), 2 + 29 + 25 + 1);
@@ -146,7 +146,7 @@ TEST_F(AlphabetWindowTest, EveryFailureHasItsOwnBoxAndDoneStillFollows) {
 }
 
 TEST_F(AlphabetWindowTest, ExitClosesTheWindowWithoutBuilding) {
-  frmConstructAlphabet window(dir_.path(), dialogs_);
+  AlphabetWindow window(dir_.path(), dialogs_);
   window.show();
   QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdExit")), Qt::LeftButton);
   EXPECT_FALSE(window.isVisible());
@@ -155,19 +155,19 @@ TEST_F(AlphabetWindowTest, ExitClosesTheWindowWithoutBuilding) {
 }
 
 TEST_F(AlphabetWindowTest, TheMenuEntryOpensAFreshModalWindowEachTime) {
-  frmMain::Options options;
+  MainWindow::Options options;
   options.program_folder = dir_.path();
   options.dialogs = &dialogs_;
   RegistryStore registry(QDir(dir_.path()).filePath(QStringLiteral("registry.reg")));
   options.registry = &registry;
   options.end_program = [] {};
-  frmMain main_window(options);
+  MainWindow main_window(options);
   main_window.show();
 
   QStringList seen;
   for (int opening = 0; opening < 2; ++opening) {
     QTimer::singleShot(0, [&] {
-      auto* window = qobject_cast<frmConstructAlphabet*>(QApplication::activeModalWidget());
+      auto* window = qobject_cast<AlphabetWindow*>(QApplication::activeModalWidget());
       if (!window) {
         seen << QStringLiteral("no modal window");
         return;
@@ -175,10 +175,10 @@ TEST_F(AlphabetWindowTest, TheMenuEntryOpensAFreshModalWindowEachTime) {
       seen << (window->SelectedRate() == BaudRate::Baud45 ? QStringLiteral("45.45")
                                                           : QStringLiteral("other"));
       window->findChild<QRadioButton*>(QStringLiteral("optBaudot110"))->setChecked(true);
-      window->cmdCreateAlphabet_Click();
-      window->cmdExit_Click();
+      window->CreateAlphabet();
+      window->Exit();
     });
-    main_window.Action(frmMain::Entry::CreateAlphabet)->trigger();
+    main_window.Action(MainWindow::Entry::CreateAlphabet)->trigger();
   }
   EXPECT_EQ(seen, (QStringList{"45.45", "45.45"}));
   EXPECT_EQ(File("spacetic.wav"), QStringLiteral("spacetic110baud.wav"));

@@ -28,15 +28,19 @@ class ConstructionTest : public ::testing::Test {
     folder_ = dir_.path();
     output_ = QDir(folder_).filePath(QStringLiteral("out.wav"));
     test::InstallRecordingWavcat(folder_);
-    state_ = std::make_unique<MainState>(folder_, ui_);
-    state_->pane = &pane_;
-    state_->clipboard = &clipboard_;
-    state_->mnuApplyTranslationTable = false;
+    UseTranslation(nullptr, false);
+  }
+
+  // A fresh main state whose translation step is `translation`.
+  void UseTranslation(TranslationStage* translation, bool on) {
+    state_ = std::make_unique<MainState>(folder_, ui_,
+                                         MainState::Outputs{&pane_, &clipboard_, translation});
+    state_->SetTranslate(on);
   }
 
   ConstructionResult Build(const QString& text) {
     state_->SetTexts(text, output_);
-    return state_->cmdConstructWavFromString_Click();
+    return state_->BuildWav();
   }
 
   // The arguments of the only run, less the output path at their end.
@@ -219,8 +223,7 @@ TEST_F(ConstructionTest, BatchModeWritesTheLogAndLeavesPaneAndClipboardAlone) {
   QString err;
   ASSERT_TRUE(log.Open(log_path, &err));
   pane_.lines = QStringList{QStringLiteral("kept")};
-  state_->bBatchMode = true;
-  state_->nLogFile = &log;
+  state_->BeginBatch(log);
   ASSERT_TRUE(Build(QStringLiteral("A*")).built());
   log.Close();
 
@@ -251,8 +254,7 @@ class FixedTranslation : public TranslationStage {
 
 TEST_F(ConstructionTest, TranslationRewritesTheTextBeforeMarkersAreCounted) {
   FixedTranslation translation({false, QStringLiteral("OK<SILENCE>")});
-  state_->translation = &translation;
-  state_->mnuApplyTranslationTable = true;
+  UseTranslation(&translation, true);
   ASSERT_TRUE(Build(QStringLiteral("a\r\nb")).built());
   EXPECT_EQ(translation.seen, QStringLiteral("A B"));
   EXPECT_EQ(ClipsOfOnlyRun(), (QStringList{QStringLiteral("smallsilence.wav"), QStringLiteral("LTRS.wav"),
@@ -263,16 +265,14 @@ TEST_F(ConstructionTest, TranslationRewritesTheTextBeforeMarkersAreCounted) {
 
 TEST_F(ConstructionTest, TranslationSwitchOffLeavesTheTableUnused) {
   FixedTranslation translation({true, QString()});
-  state_->translation = &translation;
-  state_->mnuApplyTranslationTable = false;
+  UseTranslation(&translation, false);
   ASSERT_TRUE(Build(QStringLiteral("A")).built());
   EXPECT_TRUE(translation.seen.isEmpty());
 }
 
 TEST_F(ConstructionTest, SkippedTextStartsNoRun) {
   FixedTranslation translation({true, QString()});
-  state_->translation = &translation;
-  state_->mnuApplyTranslationTable = true;
+  UseTranslation(&translation, true);
   const ConstructionResult result = Build(QStringLiteral("secret"));
   EXPECT_EQ(result.status, ConstructionResult::Status::Skipped);
   EXPECT_TRUE(RecordedRuns(folder_).empty());

@@ -29,10 +29,10 @@ TEST_P(RoundTripTest, MinimodemHearsTheText) {
   ASSERT_EQ(alphabet.Run(info.rate, dir_.path(), ui_).failures, 0) << ui_.messages.join('\n').toStdString();
 
   MainState state(dir_.path(), ui_);
-  state.mnuApplyTranslationTable = false;
+  state.SetTranslate(false);
   const QString output = dir_.filePath(QStringLiteral("prompt.wav"));
   state.SetTexts(QStringLiteral("Call 555-1212 (ext. 42) now?\r\nThanks!"), output);
-  ASSERT_TRUE(state.cmdConstructWavFromString_Click().built());
+  ASSERT_TRUE(state.BuildWav().built());
   EXPECT_EQ(test::DecodeWithMinimodem(output, QString::fromLatin1(info.name.data(), info.name.size())),
             QStringLiteral("CALL 555-1212 (EXT. 42) NOW? THANKS!"));
 }
@@ -52,12 +52,12 @@ TEST(RoundTripLongTextTest, ChunkedTextDecodesWhole) {
   test::CopyBuiltProgramFolder(dir.path());
   test::RecordingUi ui;
   MainState state(dir.path(), ui);
-  state.mnuApplyTranslationTable = false;
+  state.SetTranslate(false);
   QString text;
   for (int i = 0; text.size() < 1700; ++i) text += QStringLiteral("LINE %1 OF THE LONG PROMPT. ").arg(i);
   const QString output = dir.filePath(QStringLiteral("long.wav"));
   state.SetTexts(text, output);
-  const ConstructionResult result = state.cmdConstructWavFromString_Click();
+  const ConstructionResult result = state.BuildWav();
   ASSERT_TRUE(result.built());
   EXPECT_EQ(result.wavcat_runs, 3);
   EXPECT_EQ(test::DecodeWithMinimodem(output), text.trimmed());
