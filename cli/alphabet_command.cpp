@@ -8,6 +8,15 @@ namespace quillon::cli {
 int RunAlphabetCommand(QStringList args) {
   QString rate_name = QStringLiteral("45.45");
   bool present = false;
+  if (args == QStringList{QStringLiteral("--list-clips")}) {
+    // The character clips a build makes, one per line: the build installs these.
+    for (const AlphabetRow& row : kAlphabet) {
+      PrintOut(QString::fromLatin1(row.clip.data(), row.clip.size()));
+      if (!row.figure_copy.empty())
+        PrintOut(QString::fromLatin1(row.figure_copy.data(), row.figure_copy.size()));
+    }
+    return 0;
+  }
   if (!TakeOption(args, QStringLiteral("--baud"), &rate_name, &present)) return 2;
   if (!args.isEmpty()) {
     PrintErr(QStringLiteral("usage: quillon-cli alphabet [--baud 45.45|50|75|110]"));

@@ -1,36 +1,16 @@
 #include "platform/text_file.h"
 
 #include <QFile>
-#include <QStringDecoder>
+
+#include "platform/text_encoding.h"
 
 namespace quillon {
-namespace {
-
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; the five holes of the
-// code page decode as the C1 controls that Latin-1 puts there.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString DecodeCp1252(const QByteArray& bytes) {
-  QString text;
-  text.reserve(bytes.size());
-  for (char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    text.append(byte >= 0x80 && byte < 0xA0 ? QChar(kCp1252High[byte - 0x80]) : QChar(byte));
-  }
-  return text;
-}
-
-}  // namespace
 
 QString DecodeText(const QByteArray& bytes) {
   QByteArray data = bytes;
   if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = utf8.decode(data);
-  if (!utf8.hasError()) return text;
+  QString text;
+  if (DecodeUtf8(data, &text)) return text;
   return DecodeCp1252(data);
 }
 

@@ -51,7 +51,12 @@ class Registry {
   /// Stores a value. A missing key, a store that cannot be written or an
   /// unsupported type code drop the write silently.
   virtual void WriteValue(quint32 root, const QString& subkey, const QString& value_name,
-                             int type, const QVariant& value) = 0;
+                          int type, const QVariant& value) = 0;
+
+  /// What went wrong with the store at the last operation (it could not be
+  /// parsed, read or written), for a message to the user; empty when the
+  /// last operation met no problem.
+  virtual QString LastProblem() const = 0;
 };
 
 }  // namespace quillon

@@ -11,15 +11,11 @@ struct ClipName {
   std::string_view clip;
 };
 
-// Figures and marks that have a clip of their own. Letters, digits and the
-// blank follow a naming rule and are not listed.
-constexpr std::array<ClipName, 17> kPunctuationClips = {{
-    {U',', "comma.wav"},       {U'?', "question.wav"},     {U':', "colon.wav"},
-    {U'.', "period.wav"},      {U'\'', "singlequote.wav"}, {U'"', "quote.wav"},
-    {U'#', "pound.wav"},       {U'$', "dollar.wav"},       {U'-', "dash.wav"},
-    {U'(', "leftparen.wav"},   {U')', "rightparen.wav"},   {U'!', "exclamation.wav"},
-    {U'&', "and.wav"},         {U';', "semicolon.wav"},    {U'/', "slash.wav"},
-    {U'~', "BlankChar.wav"},   {U' ', "space.wav"},
+// Characters with a clip of their own that is not in the alphabet table:
+// the Baudot blank and the blank between words.
+constexpr std::array<ClipName, 2> kOtherClips = {{
+    {U'~', "BlankChar.wav"},
+    {U' ', "space.wav"},
 }};
 
 // Characters a TTY cannot send at all; they are reported and skipped.
@@ -41,7 +37,13 @@ CharOutcome LookupCharClip(char32_t c) {
     outcome.clip = FromChar(lower) + QStringLiteral(".wav");
     return outcome;
   }
-  for (const ClipName& entry : kPunctuationClips) {
+  for (const AlphabetRow& row : kAlphabet) {
+    if (row.figure == 0 || row.figure != lower) continue;
+    outcome.kind = CharOutcome::Kind::Clip;
+    outcome.clip = QString::fromLatin1(row.figure_copy.data(), row.figure_copy.size());
+    return outcome;
+  }
+  for (const ClipName& entry : kOtherClips) {
     if (entry.key != lower) continue;
     outcome.kind = CharOutcome::Kind::Clip;
     outcome.clip = QString::fromLatin1(entry.clip.data(), entry.clip.size());

@@ -2,7 +2,6 @@
 
 #include "platform/file_system.h"
 #include "platform/text_file.h"
-#include "core/registry/registry_store.h"
 #include "core/translation/filters.h"
 #include "core/translation/tokenizer.h"
 
@@ -82,8 +81,7 @@ void DictionaryTables::Loader::RecordPath() {
     registry_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error);
     if (error.number != 0) {
       ShowError(error);
-      const auto* store = dynamic_cast<const RegistryStore*>(&registry_);
-      if (store && !store->LastProblem().isEmpty()) ui_.MsgBox(store->LastProblem());
+      if (!registry_.LastProblem().isEmpty()) ui_.MsgBox(registry_.LastProblem());
     }
   }
   registry_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,

@@ -12,7 +12,6 @@
 #include "core/batch/prompt_set.h"
 #include "core/localisation/language_table.h"
 #include "gui/common/twips.h"
-#include "core/registry/registry_store.h"
 
 namespace quillon {
 
@@ -67,9 +66,8 @@ bool PromptSetWindow::Load() {
   RuntimeError error;
   const QString languages = ReadTuiLanguagesLoaded(registry_, &error);
   if (error.number != 0) ReportLoadError(error);
-  const auto* store = dynamic_cast<const RegistryStore*>(&registry_);
-  if (store && !store->LastProblem().isEmpty())
-    ReportLoadError({error_number::kRegistry, store->LastProblem()});
+  if (!registry_.LastProblem().isEmpty())
+    ReportLoadError({error_number::kRegistry, registry_.LastProblem()});
   if (languages.isEmpty()) {
     ui_->MsgBox(kNoLanguagesMessage);
     return false;
