@@ -1,6 +1,7 @@
 #include "core/verification/receiver.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 
@@ -37,6 +38,18 @@ fsk_spec_t SpecFor(const TtySignal& signal) {
 
 bool InRange(double value, double low, double high) {
   return value >= low && value <= high;
+}
+
+// spandsp's G.711 expansion of every byte, looked up rather than recomputed per sample.
+const std::array<std::int16_t, 256>& ExpansionTable(G711Law law) {
+  static const auto make = [](std::int16_t (*expand)(std::uint8_t)) {
+    std::array<std::int16_t, 256> table{};
+    for (int byte = 0; byte < 256; ++byte) table[byte] = expand(static_cast<std::uint8_t>(byte));
+    return table;
+  };
+  static const std::array<std::int16_t, 256> mulaw = make(ulaw_to_linear);
+  static const std::array<std::int16_t, 256> alaw = make(alaw_to_linear);
+  return law == G711Law::MuLaw ? mulaw : alaw;
 }
 
 }  // namespace
@@ -86,12 +99,9 @@ bool CheckSignal(const TtySignal& signal, std::string* err) {
 }
 
 void G711ToLinear(std::span<const std::uint8_t> in, G711Law law, std::span<std::int16_t> out) {
+  const std::array<std::int16_t, 256>& table = ExpansionTable(law);
   in = in.first(std::min(in.size(), out.size()));
-  if (law == G711Law::MuLaw) {
-    std::transform(in.begin(), in.end(), out.begin(), ulaw_to_linear);
-  } else {
-    std::transform(in.begin(), in.end(), out.begin(), alaw_to_linear);
-  }
+  std::transform(in.begin(), in.end(), out.begin(), [&](std::uint8_t byte) { return table[byte]; });
 }
 
 std::vector<std::int16_t> G711ToLinear(std::span<const std::uint8_t> in, G711Law law) {

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <algorithm>
+#include <array>
 
 namespace quillon {
 namespace {
@@ -29,15 +30,29 @@ QString Quoted(QStringView text) {
   return QLatin1Char('"') + Shown(text) + QLatin1Char('"');
 }
 
+// What `c` prints as when the construction sends it; 0 when it prints nothing.
+char32_t LookUpPrinted(char32_t c) {
+  const std::optional<CharCode> code = CodeForChar(c);
+  return code ? CharForCode(code->code, code->shift) : 0;
+}
+
+// The same, with ASCII (which holds every character the inventory sends) worked out once.
+char32_t PrintedAs(char32_t c) {
+  static const std::array<char32_t, 128> ascii = [] {
+    std::array<char32_t, 128> table{};
+    for (char32_t ch = 0; ch < table.size(); ++ch) table[ch] = LookUpPrinted(ch);
+    return table;
+  }();
+  return c < ascii.size() ? ascii[c] : LookUpPrinted(c);
+}
+
 }  // namespace
 
 ExpectedPrint ExpectedReception(const QString& sent) {
   ExpectedPrint expected;
   const QList<uint> chars = sent.toUcs4();
   for (qsizetype i = 0; i < chars.size(); ++i) {
-    const std::optional<CharCode> code = CodeForChar(chars[i]);
-    if (!code) continue;
-    const char32_t printed = CharForCode(code->code, code->shift);
+    const char32_t printed = PrintedAs(chars[i]);
     if (printed == 0) continue;
     expected.text.append(QString::fromUcs4(&printed, 1));
     expected.origin.push_back(i);
