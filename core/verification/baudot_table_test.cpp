@@ -63,6 +63,10 @@ struct PrintCase {
   QString printed;
 };
 
+void PrintTo(const PrintCase& c, std::ostream* os) {
+  *os << '"' << c.printed.toStdString() << '"';
+}
+
 class BaudotPrinterTest : public ::testing::TestWithParam<PrintCase> {};
 
 TEST_P(BaudotPrinterTest, PrintsAsATty) {

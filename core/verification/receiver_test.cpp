@@ -40,6 +40,10 @@ struct PromptCase {
   QString printed;  ///< what a TTY prints
 };
 
+void PrintTo(const PromptCase& c, std::ostream* os) {
+  *os << '"' << c.text.toStdString() << '"';
+}
+
 class PromptTest : public ProgramFolderTest, public ::testing::WithParamInterface<PromptCase> {};
 
 TEST_P(PromptTest, BuiltPromptVerifies) {
@@ -153,6 +157,10 @@ struct PoisonCase {
   const char* description;
 };
 
+void PrintTo(const PoisonCase& c, std::ostream* os) {
+  *os << "frame " << c.frame << " := " << c.clip;
+}
+
 class PoisonTest : public ProgramFolderTest, public ::testing::WithParamInterface<PoisonCase> {};
 
 // "CALL 555-1212 NOW" goes out as LTRS C A L L space FIGS 5 5 5 - 1 2 1 2 LTRS space N O W.
@@ -253,6 +261,11 @@ struct RefusalCase {
   TtySignal signal;
   const char* reason;  ///< part of the message
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+  *os << c.signal.baud << " baud, " << c.signal.mark_hz << "/" << c.signal.space_hz << " Hz, "
+      << c.signal.sample_rate << " samples/s";
+}
 
 class RefusalTest : public ::testing::TestWithParam<RefusalCase> {};
 

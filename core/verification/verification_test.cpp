@@ -15,6 +15,10 @@ struct ExpectationCase {
   std::vector<qsizetype> origin;
 };
 
+void PrintTo(const ExpectationCase& c, std::ostream* os) {
+  *os << '"' << c.sent.toStdString() << '"';
+}
+
 class ExpectedReceptionTest : public ::testing::TestWithParam<ExpectationCase> {};
 
 TEST_P(ExpectedReceptionTest, FollowsTheConstruction) {
@@ -42,6 +46,10 @@ struct ComparisonCase {
   qsizetype text_index;
   QString description;
 };
+
+void PrintTo(const ComparisonCase& c, std::ostream* os) {
+  *os << '"' << c.sent.toStdString() << "\" against \"" << c.received.toStdString() << '"';
+}
 
 class CompareReceptionTest : public ::testing::TestWithParam<ComparisonCase> {};
 
