@@ -44,20 +44,6 @@ TEST(BaudotTableTest, ShiftCodesAgreeWithTheAlphabetTable) {
   EXPECT_EQ(ParseCode("11002"), std::nullopt);
 }
 
-// Every character the inventory sends comes back as itself (letters as capitals).
-TEST(BaudotTableTest, EverySendableCharacterPrintsAsItself) {
-  const QString sendable = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789-?:$!&#'()\".,;/");
-  for (QChar c : sendable) {
-    const std::optional<CharCode> code = CodeForChar(c.unicode());
-    ASSERT_TRUE(code.has_value()) << QString(c).toStdString();
-    EXPECT_EQ(CharForCode(code->code, code->shift), c.unicode()) << QString(c).toStdString();
-  }
-  EXPECT_EQ(CodeForChar(U'q')->code, CodeForChar(U'Q')->code);
-  EXPECT_FALSE(CodeForChar(U'~').has_value());
-  EXPECT_FALSE(CodeForChar(U'*').has_value());
-  EXPECT_FALSE(CodeForChar(U'\t').has_value());
-}
-
 struct PrintCase {
   std::vector<BaudotCode> codes;
   QString printed;

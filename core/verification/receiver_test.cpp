@@ -283,11 +283,9 @@ INSTANTIATE_TEST_SUITE_P(
     Signals, RefusalTest,
     ::testing::Values(RefusalCase{{45.45, 1400, 1800, 16000},
                                   "8000 samples a second only, not at 16000"},
-                      RefusalCase{{45.45, 1400, 1800, 44100}, "not at 44100"},
                       RefusalCase{{0.0, 1400, 1800, 8000}, "0 baud cannot be received"},
                       RefusalCase{{NAN, 1400, 1800, 8000}, "cannot be received"},
                       RefusalCase{{45.45, 1400, 4000, 8000}, "between 1 and 3999 Hz"},
-                      RefusalCase{{45.45, -1400, 1800, 8000}, "between 1 and 3999 Hz"},
                       RefusalCase{{45.45, 1400.2, 1399.8, 8000}, "the same tone"}));
 
 }  // namespace
