@@ -162,7 +162,7 @@ void BM_VerifyFramedSmallBlocks(benchmark::State& state) {
 void BM_VerifyBitsThroughAsyncRx(benchmark::State& state) {
   const Prompt& prompt = PromptOf(static_cast<int>(state.range(0)));
   if (!CheckPrompt(state, prompt)) return;
-  fsk_spec_t spec{"TTY", 1800, 1400, 0, -30, 4545};
+  fsk_spec_t modem{"TTY", 1800, 1400, 0, -30, 4545};
   for (auto _ : state) {
     std::vector<BaudotCode> codes;
     async_rx_state_t* framer = async_rx_init(
@@ -172,7 +172,7 @@ void BM_VerifyBitsThroughAsyncRx(benchmark::State& state) {
         },
         &codes);
     fsk_rx_state_t* rx =
-        fsk_rx_init(nullptr, &spec, FSK_FRAME_MODE_ASYNC, async_rx_put_bit, framer);
+        fsk_rx_init(nullptr, &modem, FSK_FRAME_MODE_ASYNC, async_rx_put_bit, framer);
     fsk_rx(rx, prompt.samples.data(), static_cast<int>(prompt.samples.size()));
     fsk_rx_free(rx);
     async_rx_free(framer);

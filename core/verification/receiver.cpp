@@ -25,15 +25,15 @@ constexpr int kMinimumLevelDbm0 = -30;
 // G.711 is expanded through a buffer of this many samples.
 constexpr size_t kG711Block = 1024;
 
-fsk_spec_t SpecFor(const TtySignal& signal) {
-  fsk_spec_t spec{};
-  spec.name = "TTY";
-  spec.freq_zero = static_cast<int>(std::lround(signal.space_hz));
-  spec.freq_one = static_cast<int>(std::lround(signal.mark_hz));
-  spec.tx_level = 0;
-  spec.min_level = kMinimumLevelDbm0;
-  spec.baud_rate = static_cast<int>(std::lround(signal.baud * 100.0));
-  return spec;
+fsk_spec_t ModemFor(const TtySignal& signal) {
+  fsk_spec_t modem{};
+  modem.name = "TTY";
+  modem.freq_zero = static_cast<int>(std::lround(signal.space_hz));
+  modem.freq_one = static_cast<int>(std::lround(signal.mark_hz));
+  modem.tx_level = 0;
+  modem.min_level = kMinimumLevelDbm0;
+  modem.baud_rate = static_cast<int>(std::lround(signal.baud * 100.0));
+  return modem;
 }
 
 bool InRange(double value, double low, double high) {
@@ -90,8 +90,8 @@ bool CheckSignal(const TtySignal& signal, std::string* err) {
     *err = "the tones must lie between 1 and 3999 Hz";
     return false;
   }
-  const fsk_spec_t spec = SpecFor(signal);
-  if (spec.freq_one == spec.freq_zero) {
+  const fsk_spec_t modem = ModemFor(signal);
+  if (modem.freq_one == modem.freq_zero) {
     *err = "mark and space are the same tone";
     return false;
   }
@@ -117,9 +117,9 @@ void BaudotReceiver::Release::operator()(fsk_rx_state_s* rx) const {
 std::unique_ptr<BaudotReceiver> BaudotReceiver::Create(const TtySignal& signal, std::string* err) {
   if (!CheckSignal(signal, err)) return nullptr;
   std::unique_ptr<BaudotReceiver> receiver(new BaudotReceiver);
-  const fsk_spec_t spec = SpecFor(signal);
+  const fsk_spec_t modem = ModemFor(signal);
   receiver->rx_.reset(
-      fsk_rx_init(nullptr, &spec, FSK_FRAME_MODE_5N1_FRAMES, &PutFrame, receiver.get()));
+      fsk_rx_init(nullptr, &modem, FSK_FRAME_MODE_5N1_FRAMES, &PutFrame, receiver.get()));
   if (!receiver->rx_) {
     *err = "out of memory for the receiver";
     return nullptr;

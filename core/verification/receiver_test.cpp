@@ -259,7 +259,7 @@ TEST_F(ProgramFolderTest, BlocksMakeNoDifference) {
 
 struct RefusalCase {
   TtySignal signal;
-  const char* reason;  ///< part of the message
+  const char* reason;  ///< words the message must hold
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) {
