@@ -51,6 +51,10 @@ inline constexpr std::array<AlphabetRow, 29> kAlphabet = {{
     {"FIGS.wav", "11011", "", 0},
 }};
 
+/// The Baudot shift a receiver is in: after LTRS, after FIGS, or not known
+/// (before the first shift character, and after the blank "~").
+enum class Shift { Letters, Figures, Unknown };
+
 /// The Baudot letters set: "ABCDEFGHIJKLMNOPQRSTUVWXYZ " compared without
 /// regard to case. The blank belongs to the letters set only.
 bool IsLettersSetChar(char32_t c);

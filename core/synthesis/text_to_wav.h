@@ -26,10 +26,6 @@ struct ConstructionContext {
   std::function<void()> clear_pane;          ///< clears the diagnostic pane
 };
 
-/// The Baudot shift a receiver is in: after LTRS, after FIGS, or not known
-/// (before the first shift character, and after the blank "~").
-enum class Shift { Letters, Figures, Unknown };
-
 /// How a construction ended.
 struct ConstructionResult {
   enum class Status {
