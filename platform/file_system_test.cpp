@@ -60,12 +60,16 @@ TEST_F(FileSystemTest, CopyReplacesTheTargetWhole) {
 }
 
 TEST_F(FileSystemTest, ProgramFolderFollowsQuillonHome) {
-  qputenv("QUILLON_HOME", dir_.path().toUtf8() + "/");
-  EXPECT_EQ(ProgramFolder(), dir_.path());
-  // A relative folder is taken from the working directory, once and for all.
-  qputenv("QUILLON_HOME", "some/folder");
-  EXPECT_EQ(ProgramFolder(), QDir::current().filePath(QStringLiteral("some/folder")));
-  qunsetenv("QUILLON_HOME");
+  {
+    test::ScopedEnvironment home("QUILLON_HOME", dir_.path().toUtf8() + "/");
+    EXPECT_EQ(ProgramFolder(), dir_.path());
+  }
+  {
+    // A relative folder is taken from the working directory, once and for all.
+    test::ScopedEnvironment home("QUILLON_HOME", "some/folder");
+    EXPECT_EQ(ProgramFolder(), QDir::current().filePath(QStringLiteral("some/folder")));
+  }
+  test::ScopedEnvironment home("QUILLON_HOME", QByteArray());
   EXPECT_EQ(ProgramFolder(), QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath());
 }
 

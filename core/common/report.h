@@ -34,6 +34,7 @@ struct RuntimeError {
 /// Error numbers of the failures Quillon reports; the numbers follow the
 /// classic run-time numbering so that reports stay familiar.
 namespace error_number {
+inline constexpr int kDiskFull = 61;
 inline constexpr int kInputPastEndOfFile = 62;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kPermissionDenied = 70;
@@ -42,6 +43,8 @@ inline constexpr int kPathNotFound = 76;
 inline constexpr int kRegistry = 1001;
 /// The joining tool ran but did not produce its output.
 inline constexpr int kToolFailed = 1002;
+/// Translation grew the text past the bound a build accepts.
+inline constexpr int kTextTooLong = 1003;
 }  // namespace error_number
 
 /// "(error):<number> (<description>) in procedure <procedure> of Form <form>"

@@ -330,18 +330,18 @@ TEST_F(RegistryStoreTest, LaterDeletionsWinAndLaterSectionsComeBack) {
 }
 
 TEST(RegistryStoreDefaultPathTest, EnvironmentNamesTheFile) {
-  const QByteArray saved_registry = qgetenv("QUILLON_REGISTRY");
-  const QByteArray saved_config = qgetenv("XDG_CONFIG_HOME");
-  qputenv("QUILLON_REGISTRY", "/srv/quillon/server.reg");
-  EXPECT_EQ(RegistryStore::DefaultPath(), QStringLiteral("/srv/quillon/server.reg"));
-  qunsetenv("QUILLON_REGISTRY");
-  qputenv("XDG_CONFIG_HOME", "/cfg");
-  EXPECT_EQ(RegistryStore::DefaultPath(), QStringLiteral("/cfg/quillon/registry.reg"));
-  qunsetenv("XDG_CONFIG_HOME");
+  {
+    test::ScopedEnvironment registry("QUILLON_REGISTRY", "/srv/quillon/server.reg");
+    EXPECT_EQ(RegistryStore::DefaultPath(), QStringLiteral("/srv/quillon/server.reg"));
+  }
+  test::ScopedEnvironment registry("QUILLON_REGISTRY", QByteArray());
+  {
+    test::ScopedEnvironment config("XDG_CONFIG_HOME", "/cfg");
+    EXPECT_EQ(RegistryStore::DefaultPath(), QStringLiteral("/cfg/quillon/registry.reg"));
+  }
+  test::ScopedEnvironment config("XDG_CONFIG_HOME", QByteArray());
   EXPECT_EQ(RegistryStore::DefaultPath(),
             QDir::homePath() + QStringLiteral("/.config/quillon/registry.reg"));
-  if (!saved_registry.isNull()) qputenv("QUILLON_REGISTRY", saved_registry);
-  if (!saved_config.isNull()) qputenv("XDG_CONFIG_HOME", saved_config);
 }
 
 }  // namespace

@@ -163,46 +163,70 @@ TEST_F(ConstructionTest, BlanksAreNotAnEmptyText) {
 
 // --- Long texts are cut into chunk files after every 801 characters. ---
 
-QString ChunkArg(const QString& folder, int n) {
-  return QDir(folder).filePath(QStringLiteral("MultiWAVChunk%1.wav").arg(n));
+// A chunk file named on a command line: MultiWAVChunkN.wav in a folder of
+// the build's own under the temporary folder.
+bool IsChunk(const QString& arg, const QString& temp, int n) {
+  const QFileInfo info(arg);
+  return info.fileName() == QStringLiteral("MultiWAVChunk%1.wav").arg(n) &&
+         QFileInfo(info.absolutePath()).fileName().startsWith(QStringLiteral("quillon-build-")) &&
+         QFileInfo(info.absolutePath()).absolutePath() == temp;
 }
 
-TEST_F(ConstructionTest, ChunksAfterEvery801Characters) {
+class ChunkTest : public ConstructionTest {
+ protected:
+  QString Temp() const { return QDir(folder_).filePath(QStringLiteral("tmp")); }
+  QStringList BuildFolders() const {
+    return QDir(Temp()).entryList({QStringLiteral("quillon-build-*")}, QDir::Dirs);
+  }
+  void SetUp() override {
+    ConstructionTest::SetUp();
+    ASSERT_TRUE(QDir().mkpath(Temp()));
+    temp_ = std::make_unique<test::ScopedEnvironment>("TMPDIR", QFile::encodeName(Temp()));
+  }
+  void TearDown() override { temp_.reset(); }
+  std::unique_ptr<test::ScopedEnvironment> temp_;
+};
+
+TEST_F(ChunkTest, EachChunkHoldsOnlyItsOwnStretchAndTheLastRunJoinsThemAll) {
   struct Case {
     int length;
-    size_t runs;
+    int chunks;
   };
-  for (const Case c : {Case{800, 1}, Case{801, 2}, Case{1602, 3}, Case{1603, 3}}) {
+  for (const Case c : {Case{800, 0}, Case{801, 0}, Case{802, 1}, Case{1602, 1}, Case{1603, 2}}) {
     QFile::remove(QDir(folder_).filePath(QStringLiteral("wavcat.log")));
     ASSERT_TRUE(Build(QString(c.length, QLatin1Char('A'))).built());
     const auto runs = RecordedRuns(folder_);
-    ASSERT_EQ(runs.size(), c.runs) << c.length;
-    for (size_t k = 1; k < runs.size(); ++k) {
-      // Chunk k ends run k and opens run k + 1.
-      EXPECT_EQ(runs[k - 1].last(), ChunkArg(folder_, static_cast<int>(k)));
-      EXPECT_EQ(runs[k].first(), ChunkArg(folder_, static_cast<int>(k)));
+    ASSERT_EQ(runs.size(), static_cast<size_t>(c.chunks + 1)) << c.length;
+    for (int k = 1; k <= c.chunks; ++k) {
+      // Run k writes chunk k and reads no other chunk.
+      EXPECT_TRUE(IsChunk(runs[k - 1].last(), Temp(), k)) << runs[k - 1].last().toStdString();
+      EXPECT_EQ(runs[k - 1].filter(QStringLiteral("MultiWAVChunk")).size(), 1);
+      EXPECT_EQ(runs[k - 1].count(QStringLiteral("a.wav")), 801);
+      // The last run starts with every chunk, in order.
+      EXPECT_EQ(runs.back()[k - 1], runs[k - 1].last());
     }
+    EXPECT_EQ(runs.back().count(QStringLiteral("a.wav")), c.length - 801 * c.chunks);
     EXPECT_EQ(runs.back().last(), output_);
+    EXPECT_TRUE(BuildFolders().isEmpty()) << "the chunk files go once the output is built";
   }
 }
 
-TEST_F(ConstructionTest, ExactMultipleLeavesOnlyTheChunkForTheFinalRun) {
-  ASSERT_TRUE(Build(QString(1602, QLatin1Char('A'))).built());
-  const auto runs = RecordedRuns(folder_);
-  ASSERT_EQ(runs.size(), 3u);
-  // 801 characters each: the first run has the lead-in, a shift and 801 clips.
-  EXPECT_EQ(runs[0].size(), 1 + 1 + 801 + 1);
-  EXPECT_EQ(runs[1].size(), 1 + 801 + 1);
-  EXPECT_EQ(runs[2], (QStringList{ChunkArg(folder_, 2), output_}));
-}
-
-TEST_F(ConstructionTest, ShiftStateRunsOnAcrossAChunkCut) {
+TEST_F(ChunkTest, ShiftStateRunsOnAcrossAChunkCut) {
   ASSERT_TRUE(Build(QString(801, QLatin1Char('A')) + QStringLiteral("B1")).built());
   const auto runs = RecordedRuns(folder_);
   ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1], (QStringList{ChunkArg(folder_, 1), QStringLiteral("b.wav"),
-                                  QStringLiteral("FIGS.WAV"), QStringLiteral("1.wav"),
-                                  QStringLiteral("LTRS.WAV"), output_}));
+  EXPECT_EQ(runs[1].mid(1), (QStringList{QStringLiteral("b.wav"), QStringLiteral("FIGS.WAV"),
+                                         QStringLiteral("1.wav"), QStringLiteral("LTRS.WAV"),
+                                         output_}));
+}
+
+TEST_F(ChunkTest, AFailedRunKeepsTheChunkFolderAndSaysWhere) {
+  test::InstallRecordingWavcat(folder_, 3, QStringLiteral("wavcat: disk full"));
+  EXPECT_EQ(Build(QString(2000, QLatin1Char('A'))).status, ConstructionResult::Status::Failed);
+  const QStringList kept = BuildFolders();
+  ASSERT_EQ(kept.size(), 1);
+  EXPECT_TRUE(pane_.lines.contains(QStringLiteral("Chunk files kept in ") +
+                                   QDir(Temp()).filePath(kept.first())));
 }
 
 TEST_F(ConstructionTest, TextsBeyond32767CharactersAreBuiltInFull) {
@@ -288,9 +312,10 @@ TEST_F(ConstructionTest, SkippedTextStartsNoRun) {
 
 TEST_F(ConstructionTest, MissingWavcatIsReportedAsAFailure) {
   QFile::remove(QDir(folder_).filePath(QStringLiteral("wavcat")));
-  qputenv("PATH", "/nonexistent");
-  const ConstructionResult result = Build(QStringLiteral("A"));
-  qunsetenv("PATH");
+  const ConstructionResult result = [&] {
+    test::ScopedEnvironment path("PATH", "/nonexistent");
+    return Build(QStringLiteral("A"));
+  }();
   EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
   const QString line = QStringLiteral(
       "(error):53 (File not found: wavcat) in procedure cmdConstructWavFromString_Click of Form frmMain");

@@ -98,9 +98,10 @@ TEST_F(AlphabetTest, MissingTicSourcesAreReportedAndTheWorkingTicsUsed) {
 
 TEST_F(AlphabetTest, MissingWavcatReportsEveryRunAndStillEndsWithDone) {
   QFile::remove(Path("wavcat"));
-  qputenv("PATH", "/nonexistent");
-  const AlphabetResult result = construction_.Run(BaudRate::Baud45, dir_.path(), ui_);
-  qunsetenv("PATH");
+  const AlphabetResult result = [&] {
+    test::ScopedEnvironment path("PATH", "/nonexistent");
+    return construction_.Run(BaudRate::Baud45, dir_.path(), ui_);
+  }();
   // 29 runs that cannot start, and 25 figure copies of letter clips that
   // were never written.
   EXPECT_EQ(result.failures, 29 + 25);

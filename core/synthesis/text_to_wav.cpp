@@ -1,10 +1,17 @@
 #include "core/synthesis/text_to_wav.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <memory>
 
 #include "platform/file_system.h"
 #include "core/synthesis/character_inventory.h"
 #include "core/synthesis/clipboard_export.h"
+#include "core/synthesis/output_guard.h"
+#include "platform/file_lock.h"
 
 namespace quillon {
 namespace {
@@ -42,6 +49,10 @@ QString TextToWav::ChunkFileName(int number) {
   return QStringLiteral("MultiWAVChunk") + QString::number(number) + QStringLiteral(".wav");
 }
 
+qsizetype TextToWav::TranslationBound(qsizetype original) {
+  return std::min<qsizetype>(1000000, std::max<qsizetype>(10000, original * 100));
+}
+
 /// One call of the construction: the working values that live for one text.
 class TextToWav::Pass {
  public:
@@ -52,10 +63,14 @@ class TextToWav::Pass {
  private:
   void Report(const QString& line) { ctx_.diag->WriteLine(line); }
   void ReportError(const RuntimeError& error);
+  bool Translate(QString* text);
   bool CheckOutputPath();
+  bool CheckRoom(const QString& text, int silences);
   void AddCharacter(char32_t c);
   void CutChunkIfDue();
   bool RunCommand(const QString& output);
+  void FinalRun();
+  void CleanUp();
   void Finish();
 
   const ConstructionContext& ctx_;
@@ -64,7 +79,9 @@ class TextToWav::Pass {
   ConstructionResult result_;
   QString output_;          // the output path as the tool sees it
   int characters_since_chunk_ = 0;
-  int chunk_number_ = 0;
+  QStringList chunks_;      // the chunk files written so far, in order
+  std::unique_ptr<QTemporaryDir> scratch_;
+  FileLock clip_set_lock_;
   bool failed_ = false;
 };
 
@@ -75,9 +92,35 @@ void TextToWav::Pass::ReportError(const RuntimeError& error) {
   failed_ = true;
 }
 
+// Step 9: translation, which may declare the text one not to build; false
+// when the text is not to be built (skipped, or grown past the bound).
+bool TextToWav::Pass::Translate(QString* text) {
+  if (!ctx_.translate || !ctx_.translation) return true;
+  const TranslationStage::Result translated = ctx_.translation->Translate(*text);
+  if (translated.skip) {
+    Report(QStringLiteral("File skipped per dictionary translation rules"));
+    result_.status = ConstructionResult::Status::Skipped;
+    return false;
+  }
+  const qsizetype bound = TranslationBound(text->size());
+  if (translated.text.size() > bound) {
+    ReportError({error_number::kTextTooLong,
+                 QStringLiteral("Translation made the text ") +
+                     QString::number(translated.text.size()) +
+                     QStringLiteral(" characters long, over the limit of ") +
+                     QString::number(bound) + QStringLiteral("; check the dictionary")});
+    result_.status = ConstructionResult::Status::Failed;
+    return false;
+  }
+  *text = translated.text;
+  return true;
+}
+
 // The output path reaches the tool inside double quotes, so a path holding a
 // double quote cannot be named on its command line; an empty path names
-// nothing. A relative path is taken from Quillon's own working directory.
+// nothing, and a name holding a control character is no file name. A
+// relative path is taken from Quillon's own working directory. The output is
+// never one of the program's own files or the running batch's inputs.
 bool TextToWav::Pass::CheckOutputPath() {
   if (ctx_.output_path.isEmpty()) {
     ReportError({error_number::kPathFileAccess, QStringLiteral("No output file name given")});
@@ -88,13 +131,54 @@ bool TextToWav::Pass::CheckOutputPath() {
                  QStringLiteral("An output file name cannot contain a double quote")});
     return false;
   }
+  for (QChar c : ctx_.output_path) {
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::ReplacementCharacter) {
+      ReportError({error_number::kPathFileAccess,
+                   QStringLiteral("Invalid file name (it holds a control character or a byte "
+                                  "that is not text): ") +
+                       ctx_.output_path.toHtmlEscaped()});
+      return false;
+    }
+  }
   output_ = QFileInfo(ctx_.output_path).absoluteFilePath();
   if (!FolderExists(QFileInfo(output_).absolutePath())) {
     ReportError({error_number::kPathNotFound,
                  QStringLiteral("Path not found: ") + QFileInfo(output_).absolutePath()});
     return false;
   }
+  const QString refusal =
+      OutputRefusal(ResolveCaseInsensitive(output_), ctx_.program_folder, ctx_.protected_inputs);
+  if (!refusal.isEmpty()) {
+    ReportError({error_number::kPermissionDenied, refusal});
+    return false;
+  }
   return true;
+}
+
+// Refuses a build that the disk has no room for: every character is one
+// frame clip, plus a shift clip at each change between letters and figures.
+bool TextToWav::Pass::CheckRoom(const QString& text, int silences) {
+  const auto size_of = [this](const char* clip) {
+    return QFileInfo(ResolveCaseInsensitive(JoinPath(ctx_.program_folder, QLatin1String(clip))))
+        .size();
+  };
+  const qint64 frame = size_of("a.wav");
+  qint64 clips = 1;
+  Shift shift = Shift::Unknown;
+  for (char32_t c : text.toUcs4()) {
+    const Shift wanted = IsLettersSetChar(c) ? Shift::Letters : Shift::Figures;
+    if (c != U'~' && wanted != shift) ++clips;
+    shift = c == U'~' ? Shift::Unknown : wanted;
+    ++clips;
+  }
+  SpaceNeed need;
+  need.output_bytes = clips * frame + size_of(kLeadingSilenceClip) +
+                      silences * size_of(kTrailingSilenceClip);
+  if (text.size() > kCharactersPerChunk) need.scratch_bytes = need.output_bytes;
+  QString err;
+  if (HasRoomFor(need, QFileInfo(output_).absolutePath(), QDir::tempPath(), &err)) return true;
+  ReportError({error_number::kDiskFull, err});
+  return false;
 }
 
 void TextToWav::Pass::AddCharacter(char32_t c) {
@@ -117,25 +201,48 @@ void TextToWav::Pass::AddCharacter(char32_t c) {
   }
 }
 
-// After every 801 characters the command line so far is joined into the next
-// chunk file, which then opens the next command line. The shift state runs on
-// across the cut, so the clips continue as if nothing had been cut.
+// After every 801 characters (when more follow) the command line so far is
+// joined into the next chunk file, and a new command line begins. The shift state runs on across
+// the cut, so the clips continue as if nothing had been cut. The chunk files
+// live in a folder of this build's own.
 void TextToWav::Pass::CutChunkIfDue() {
-  if (++characters_since_chunk_ <= kCharactersPerChunk - 1) return;
-  characters_since_chunk_ = 0;
-  ++chunk_number_;
-  const QString chunk = Quoted(JoinPath(ctx_.program_folder, ChunkFileName(chunk_number_)));
-  command_.Add(chunk);
-  if (!failed_) RunCommand(JoinPath(ctx_.program_folder, ChunkFileName(chunk_number_)));
+  // The cut waits for the next character, so that the last run always has
+  // clips of its own besides the chunks.
+  if (characters_since_chunk_++ < kCharactersPerChunk) return;
+  characters_since_chunk_ = 1;
+  if (failed_) {
+    command_.Reset();
+    return;
+  }
+  if (!scratch_) {
+    scratch_ = std::make_unique<QTemporaryDir>(JoinPath(QDir::tempPath(), QStringLiteral("quillon-build-XXXXXX")));
+    if (!scratch_->isValid() || scratch_->path().contains(QLatin1Char('"'))) {
+      ReportError({error_number::kPathFileAccess,
+                   QStringLiteral("Cannot create a folder for the chunk files in ") +
+                       QDir::tempPath() + QStringLiteral(": ") + scratch_->errorString()});
+      command_.Reset();
+      return;
+    }
+  }
+  const QString chunk = JoinPath(scratch_->path(), ChunkFileName(static_cast<int>(chunks_.size()) + 1));
+  command_.Add(Quoted(chunk));
+  if (RunCommand(chunk)) chunks_.append(chunk);
   command_.Reset();
-  command_.Add(chunk);
 }
 
 // Runs the command line built so far; `output` is the file it must leave
-// behind. Once a run has failed, later runs are pointless (their first input
-// is missing) and are not started.
+// behind. Once a run has failed, later runs are pointless (their input is
+// missing) and are not started.
 bool TextToWav::Pass::RunCommand(const QString& output) {
   ++result_.wavcat_runs;
+  if (!clip_set_lock_.held()) {
+    // Shared with other builds; an alphabet rebuild waits for it, and it for that.
+    QString err;
+    if (!clip_set_lock_.Acquire(ctx_.program_folder, FileLock::Mode::Shared, true, &err)) {
+      ReportError({error_number::kPathFileAccess, err});
+      return false;
+    }
+  }
   RuntimeError error;
   if (!RunWavcatCommand(command_.text(), ctx_.program_folder, ctx_.ui, &error)) {
     ReportError(error);
@@ -146,6 +253,38 @@ bool TextToWav::Pass::RunCommand(const QString& output) {
     return false;
   }
   return true;
+}
+
+// Steps 17-18: the last run joins the chunk files, the rest of the clips and
+// the output. A read-only output is made writable so that it can be
+// replaced, and gets its old mode back when the run fails.
+void TextToWav::Pass::FinalRun() {
+  WavcatCommandLine final_command;
+  for (const QString& chunk : chunks_) final_command.Add(Quoted(chunk));
+  for (const QString& name : command_.names()) final_command.Add(name);
+  final_command.Add(Quoted(output_));
+  command_ = final_command;
+  const QString existing = ResolveCaseInsensitive(output_);
+  const bool existed = FileExists(existing);
+  const QFileDevice::Permissions mode = QFile::permissions(existing);
+  QString err;
+  if (IsReadOnly(existing) && !ClearReadOnly(existing, &err)) {
+    ReportError({error_number::kPermissionDenied, err});
+    return;
+  }
+  if (!RunCommand(output_) && existed && QFile::permissions(existing) != mode)
+    QFile::setPermissions(existing, mode);
+}
+
+// The chunk files go once the output is built; after a failure they stay,
+// and the report says where.
+void TextToWav::Pass::CleanUp() {
+  if (!scratch_) return;
+  if (failed_) {
+    scratch_->setAutoRemove(false);
+    Report(QStringLiteral("Chunk files kept in ") + scratch_->path());
+  }
+  scratch_.reset();
 }
 
 ConstructionResult TextToWav::Pass::Run() {
@@ -164,16 +303,10 @@ ConstructionResult TextToWav::Pass::Run() {
   Report(QStringLiteral("Original String=") + text);
   text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
 
-  // 9: translation, which may declare the text one not to build.
-  if (ctx_.translate && ctx_.translation) {
-    const TranslationStage::Result translated = ctx_.translation->Translate(text);
-    if (translated.skip) {
-      Report(QStringLiteral("File skipped per dictionary translation rules"));
-      result_.status = ConstructionResult::Status::Skipped;
-      Finish();
-      return result_;
-    }
-    text = translated.text;
+  // 9: translation.
+  if (!Translate(&text)) {
+    Finish();
+    return result_;
   }
 
   // 10: silence markers go to the end of the output.
@@ -182,28 +315,18 @@ ConstructionResult TextToWav::Pass::Run() {
 
   // 11-16: the clips, chunk by chunk, then the closing shift, the silences
   // and the output.
-  const bool path_ok = CheckOutputPath();
+  if (CheckOutputPath()) CheckRoom(text, silences);
   command_.Add(QString::fromLatin1(kLeadingSilenceClip));
   for (char32_t c : text.toUcs4()) {
-    AddCharacter(c);
     CutChunkIfDue();
+    AddCharacter(c);
   }
   if (!EndsInLettersSet(text)) command_.Add(QString::fromLatin1(kClosingLtrsClip));
-  for (int i = 0; i < silences; ++i)
-    command_.Add(QString::fromLatin1(kTrailingSilenceClip));
-
-  if (path_ok && !failed_) {
-    command_.Add(Quoted(output_));
-    // 17: a read-only output is made writable so that it can be replaced.
-    const QString existing = ResolveCaseInsensitive(output_);
-    QString err;
-    if (IsReadOnly(existing) && !ClearReadOnly(existing, &err))
-      ReportError({error_number::kPermissionDenied, err});
-    // 18: the final run.
-    if (!failed_) RunCommand(output_);
-  }
-  result_.status =
-      failed_ ? ConstructionResult::Status::Failed : ConstructionResult::Status::Built;
+  for (int i = 0; i < silences; ++i) command_.Add(QString::fromLatin1(kTrailingSilenceClip));
+  if (!failed_) FinalRun();
+  clip_set_lock_.Release();
+  CleanUp();
+  result_.status = failed_ ? ConstructionResult::Status::Failed : ConstructionResult::Status::Built;
   result_.new_text = text;
 
   // 19: what was sent.

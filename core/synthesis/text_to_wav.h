@@ -18,7 +18,8 @@ struct ConstructionContext {
   QString output_path;         ///< the WAV file to write (txtOutputFileName)
   bool translate = true;       ///< the translation switch
   bool batch_mode = false;     ///< bBatchMode: reports go to the batch log
-  QString program_folder;      ///< clips and chunk files live here
+  QString program_folder;      ///< the clip set lives here
+  QStringList protected_inputs;  ///< files of the running batch the output must not replace
   DiagnosticOutput* diag = nullptr;          ///< WriteLine
   UserInterface* ui = nullptr;               ///< messages and the busy pointer
   TranslationStage* translation = nullptr;   ///< null: no tables, text unchanged
@@ -45,8 +46,17 @@ struct ConstructionResult {
 /// Turns one text into one TTY WAV file: upper-cases it, translates it,
 /// walks it with the Baudot shift logic, and joins the clips with `wavcat`,
 /// in chunks of 801 characters. Each call starts with the shift state
-/// unknown and a new command line. Failures are reported as report lines and end in Status::Failed; the
-/// function never throws.
+/// unknown and a new command line. Failures are reported as report lines
+/// and end in Status::Failed; the function never throws.
+///
+/// A long text is joined chunk by chunk into files of a folder of its own
+/// (each chunk holds only its own stretch of the text), and the last run
+/// joins the chunks and the rest into the output: the bytes written grow
+/// with the text, not with its square. The folder is removed once the
+/// output is built and kept when a run fails, so that the report can name
+/// it. While it runs, a build holds the clip set's folder shared, so that an
+/// alphabet rebuild (which holds it exclusively) never changes the set under
+/// it.
 class TextToWav {
  public:
   ConstructionResult Build(const ConstructionContext& context);
@@ -55,6 +65,11 @@ class TextToWav {
   static constexpr int kCharactersPerChunk = 801;
   /// The file name of chunk `number` (counted from 1).
   static QString ChunkFileName(int number);
+  /// The longest text, in characters, that translation may turn a text of
+  /// `original` characters into: a hundred times the original (at least
+  /// 10,000 characters) and never more than 1,000,000. A dictionary whose
+  /// entries feed each other cannot make a build run away with the disk.
+  static qsizetype TranslationBound(qsizetype original);
 
  private:
   class Pass;

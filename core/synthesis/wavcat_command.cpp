@@ -21,15 +21,18 @@ QString FirstLine(const std::string& text) {
 void WavcatCommandLine::Add(const QString& file_name) {
   if (first_name_) {
     first_name_ = false;
+    names_.clear();
     text_ = QStringLiteral("wavcat ") + file_name + QLatin1Char(' ');
   } else {
     text_ += file_name + QLatin1Char(' ');
   }
+  names_.append(file_name);
 }
 
 void WavcatCommandLine::Reset() {
   first_name_ = true;
   text_.clear();
+  names_.clear();
 }
 
 bool RunWavcatCommand(const QString& command_line, const QString& program_folder,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "core/common/user_interface.h"
 #include "core/common/report.h"
@@ -18,10 +19,13 @@ class WavcatCommandLine {
   void Reset();
   /// The command line built so far.
   const QString& text() const { return text_; }
+  /// The names added since the line began, as they were added.
+  const QStringList& names() const { return names_; }
 
  private:
   bool first_name_ = true;  // the next name added starts a new command line
   QString text_;
+  QStringList names_;
 };
 
 /// Runs a finished `wavcat` command line with the program folder as its

@@ -67,30 +67,43 @@ void WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
     words_ = Text().split(QLatin1Char(' '), Qt::KeepEmptyParts);
     words_valid_ = true;
   }
+  // The words are copied into a new list rather than edited in place, so that
+  // a replacement with blanks costs its own words and never a shift of all
+  // the words after it: an entry costs time in proportion to the text.
+  QStringList result;
+  bool changed = false;
   const qsizetype n = find.size();
-  for (qsizetype i = 0; i < words_.size(); ++i) {
-    const QString& word = words_[i];
+  for (QString& word : words_) {
     QString replaced;
-    if (word.size() == n + 1 && EndsInMark(word)) {
-      if (QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) != 0) continue;
+    if (word.size() == n + 1 && EndsInMark(word) &&
+        QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) == 0) {
       replaced = word;
       replaced.replace(find, replacement, Qt::CaseInsensitive);
-    } else if (word.size() == n && !EndsInMark(word)) {
-      if (word.compare(find, Qt::CaseInsensitive) != 0) continue;
+    } else if (word.size() == n && !EndsInMark(word) &&
+               word.compare(find, Qt::CaseInsensitive) == 0) {
       replaced = replacement;
     } else {
+      if (changed) result.append(std::move(word));
       continue;
     }
-    text_valid_ = false;
-    if (!replaced.contains(QLatin1Char(' '))) {
-      words_[i] = replaced;
-      continue;
+    if (!changed) {
+      // The first hit: the words before it move over unchanged.
+      changed = true;
+      result.reserve(words_.size());
+      for (QString& before : words_) {
+        if (&before == &word) break;
+        result.append(std::move(before));
+      }
     }
-    const QStringList pieces = replaced.split(QLatin1Char(' '), Qt::KeepEmptyParts);
-    words_[i] = pieces.first();
-    for (qsizetype p = 1; p < pieces.size(); ++p) words_.insert(i + p, pieces[p]);
-    i += pieces.size() - 1;  // the replacement itself is not looked at again
+    // The replacement itself is not looked at again by this entry.
+    if (replaced.contains(QLatin1Char(' ')))
+      result.append(replaced.split(QLatin1Char(' '), Qt::KeepEmptyParts));
+    else
+      result.append(std::move(replaced));
   }
+  if (!changed) return;
+  words_ = std::move(result);
+  text_valid_ = false;
 }
 
 }  // namespace

@@ -46,9 +46,10 @@ class X11ClipboardTest : public ::testing::TestWithParam<const char*> {
       GTEST_SKIP() << "needs an X server (run under xvfb-run with QT_QPA_PLATFORM=xcb)";
     ASSERT_TRUE(dir_.isValid());
     test::CopyBuiltProgramFolder(dir_.path());
-    qputenv("QUILLON_HOME", QFile::encodeName(dir_.path()));
+    home_ = std::make_unique<test::ScopedEnvironment>("QUILLON_HOME", QFile::encodeName(dir_.path()));
   }
-  void TearDown() override { qunsetenv("QUILLON_HOME"); }
+  void TearDown() override { home_.reset(); }
+  std::unique_ptr<test::ScopedEnvironment> home_;
 
   QTemporaryDir dir_;
 };

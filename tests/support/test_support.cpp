@@ -10,6 +10,21 @@
 
 namespace quillon::test {
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const QByteArray& value)
+    : name_(name), was_set_(qEnvironmentVariableIsSet(name)), old_value_(qgetenv(name)) {
+  if (value.isNull())
+    qunsetenv(name);
+  else
+    qputenv(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (was_set_)
+    qputenv(name_.constData(), old_value_);
+  else
+    qunsetenv(name_.constData());
+}
+
 void RecordingUi::MsgBox(const QString& text, const QString& title) {
   messages.append(text);
   titles.append(title);

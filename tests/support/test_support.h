@@ -11,6 +11,21 @@
 
 namespace quillon::test {
 
+/// Sets (or, with a null value, unsets) one environment variable for as
+/// long as it lives, and gives it back exactly as it was afterwards.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const QByteArray& value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  QByteArray name_;
+  bool was_set_;
+  QByteArray old_value_;
+};
+
 /// Message boxes for tests: every message is recorded, every question gets
 /// the next scripted answer (No when the script has run out).
 class RecordingUi : public UserInterface {

@@ -1,0 +1,95 @@
+#include "core/synthesis/output_guard.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <set>
+
+#include "core/synthesis/character_inventory.h"
+
+namespace quillon {
+namespace {
+
+// The canonical form of a path that may not exist yet: its folder's
+// canonical path and its own name; an existing path is followed through
+// links to what it names.
+QString Canonical(const QString& path) {
+  const QFileInfo info(path);
+  if (info.exists()) return info.canonicalFilePath();
+  const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+  return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
+}
+
+// Lower-case names of every clip the set is built from or made of.
+const std::set<QString>& ClipNames() {
+  static const std::set<QString> names = [] {
+    std::set<QString> all;
+    const auto add = [&all](std::string_view name) {
+      if (!name.empty()) all.insert(QString::fromLatin1(name.data(), name.size()).toLower());
+    };
+    for (const AlphabetRow& row : kAlphabet) {
+      add(row.clip);
+      add(row.figure_copy);
+    }
+    for (std::string_view clip : kSetClips) add(clip);
+    return all;
+  }();
+  return names;
+}
+
+QString Refusal(const QString& output, const QString& what) {
+  return QStringLiteral("The output file ") + output + QStringLiteral(" is ") + what +
+         QStringLiteral(": choose another name.");
+}
+
+}  // namespace
+
+QString OutputRefusal(const QString& output, const QString& program_folder,
+                      const QStringList& protected_inputs) {
+  const QString target = Canonical(output);
+  for (const QString& input : protected_inputs) {
+    if (!input.isEmpty() && Canonical(input) == target)
+      return Refusal(output, QStringLiteral("one of this run's own files (") + input +
+                                 QLatin1Char(')'));
+  }
+  const QString folder = QFileInfo(program_folder).canonicalFilePath();
+  const QFileInfo info(target);
+  if (folder.isEmpty() || info.absolutePath() != folder) return QString();
+  if (ClipNames().count(info.fileName().toLower()) != 0)
+    return Refusal(output, QStringLiteral("a clip of Quillon's clip set"));
+  // Resolve the name as the tool would (without regard to case).
+  const QDir dir(folder);
+  for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    if (entry.compare(info.fileName(), Qt::CaseInsensitive) != 0) continue;
+    if (!entry.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive))
+      return Refusal(output, QStringLiteral("one of Quillon's own files"));
+  }
+  return QString();
+}
+
+bool HasRoomFor(const SpaceNeed& need, const QString& output_folder, const QString& scratch_folder,
+                QString* err) {
+  const auto with_margin = [](qint64 bytes) { return bytes + bytes / 10 + (qint64{1} << 20); };
+  const QStorageInfo output_volume(output_folder);
+  const QStorageInfo scratch_volume(scratch_folder);
+  qint64 on_output = need.output_bytes;
+  qint64 on_scratch = need.scratch_bytes;
+  if (output_volume.isValid() && scratch_volume.isValid() &&
+      output_volume.rootPath() == scratch_volume.rootPath()) {
+    on_output += on_scratch;
+    on_scratch = 0;
+  }
+  const auto check = [&](const QStorageInfo& volume, qint64 bytes, const QString& folder) {
+    if (bytes == 0 || !volume.isValid()) return true;
+    if (volume.bytesAvailable() >= with_margin(bytes)) return true;
+    *err = QStringLiteral("Not enough disk space in ") + folder + QStringLiteral(": the build needs about ") +
+           QString::number((with_margin(bytes) + (1 << 20) - 1) >> 20) +
+           QStringLiteral(" MB, ") + QString::number(volume.bytesAvailable() >> 20) +
+           QStringLiteral(" MB are free");
+    return false;
+  };
+  return check(output_volume, on_output, output_folder) &&
+         check(scratch_volume, on_scratch, scratch_folder);
+}
+
+}  // namespace quillon
