@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -164,7 +166,7 @@ pid_t StartWavcatProgram(const std::vector<std::string>& args, const std::string
 }
 
 RunResult RunWavcatProgram(const std::vector<std::string>& args, const std::string& cwd,
-                           std::optional<rlim_t> file_size_limit) {
+                           std::optional<rlim_t> file_size_limit, int timeout_seconds) {
   FILE* out = std::tmpfile();
   FILE* err = std::tmpfile();
   std::vector<std::string> storage = {WAVCAT_PATH};
@@ -186,11 +188,23 @@ RunResult RunWavcatProgram(const std::vector<std::string>& args, const std::stri
   }
   RunResult result;
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-    result.status = WEXITSTATUS(status);
+  bool timed_out = false;
+  if (pid > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        timed_out = true;
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        break;
+      }
+      usleep(2000);
+    }
+    if (!timed_out && WIFEXITED(status)) result.status = WEXITSTATUS(status);
   }
   result.out = Slurp(out);
   result.err = Slurp(err);
+  if (timed_out) result.err += "(killed: still running after the test's time limit)\n";
   return result;
 }
 

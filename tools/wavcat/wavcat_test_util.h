@@ -70,10 +70,15 @@ struct RunResult {
   std::string err;
 };
 
+/// How long a test lets one wavcat run take before it kills it and reports status -1.
+inline constexpr int kRunTimeoutSeconds = 60;
+
 /// Runs the real wavcat (WAVCAT_PATH) with `args` in folder `cwd`, directly (no shell).
-/// `file_size_limit` sets RLIMIT_FSIZE in the child, to make writes fail.
+/// `file_size_limit` sets RLIMIT_FSIZE in the child, to make writes fail. A run that has not
+/// ended after `timeout_seconds` is killed: a hang fails the test instead of stalling it.
 RunResult RunWavcatProgram(const std::vector<std::string>& args, const std::string& cwd,
-                           std::optional<rlim_t> file_size_limit = {});
+                           std::optional<rlim_t> file_size_limit = {},
+                           int timeout_seconds = kRunTimeoutSeconds);
 
 /// Starts the real wavcat with `args` in folder `cwd`, output discarded; returns its pid.
 pid_t StartWavcatProgram(const std::vector<std::string>& args, const std::string& cwd);
