@@ -11,10 +11,9 @@
 #include <map>
 #include <memory>
 
+#include "tools/wav/wav.h"
 #include "tools/wavcat/output_file.h"
 #include "tools/wavcat/path_resolve.h"
-#include "tools/wavcat/wav_file.h"
-#include "tools/wavcat/wav_writer.h"
 
 #ifndef WAVCAT_VERSION
 #define WAVCAT_VERSION "unknown"
@@ -23,6 +22,40 @@
 namespace quillon::wavcat {
 
 namespace {
+
+using wav::BuildHeader;
+using wav::DescribeFormat;
+using wav::FitsRiffLimit;
+using wav::SameFormat;
+
+/// An open file to parse, read with pread. Does not own the descriptor.
+class FdSource : public wav::ByteSource {
+ public:
+  FdSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, void* buf, size_t n, std::string* err) const override {
+    auto* out = static_cast<unsigned char*>(buf);
+    while (n > 0) {
+      const ssize_t got = pread(fd_, out, n, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        if (err) {
+          *err = got < 0 ? std::string("read error: ") + std::strerror(errno)
+                         : "truncated: the file ends inside a header";
+        }
+        return false;
+      }
+      out += got;
+      offset += static_cast<uint64_t>(got);
+      n -= static_cast<size_t>(got);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+};
 
 /// A complaint about one file, ready to print, and the exit status it leads to.
 struct Failure {
@@ -83,7 +116,7 @@ bool OpenRegularFile(const std::string& path, int* fd, uint64_t* size, std::stri
 struct Input {
   std::string shown;
   int fd = -1;
-  WavInfo info;
+  wav::Layout info;
   ~Input() {
     if (fd >= 0) close(fd);
   }
@@ -137,7 +170,7 @@ const Input* InputSet::Open(const std::string& arg, Failure* failure) {
   std::string reason;
   uint64_t size = 0;
   if (OpenRegularFile(path, &input->fd, &size, &reason) &&
-      ParseWav(FdSource(input->fd, size), &input->info, &reason)) {
+      wav::Parse(FdSource(input->fd, size), &input->info, &reason)) {
     return (by_path_[path] = std::move(input)).get();
   }
   *failure = Fail(kExitBadInput, input->shown, reason);
