@@ -26,7 +26,9 @@ work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/bench-wavcat.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/in" "$work/out"
 
+# shellcheck disable=SC2059  # the format string is the bytes to write
 le16() { local h; h=$(printf '%04x' "$1"); printf "\\x${h:2:2}\\x${h:0:2}"; }
+# shellcheck disable=SC2059
 le32() { local h; h=$(printf '%08x' "$1"); printf "\\x${h:6:2}\\x${h:4:2}\\x${h:2:2}\\x${h:0:2}"; }
 
 # make_wav PATH: a 16-bit mono 8 kHz PCM file with data_bytes of noise under a 44-byte header.
@@ -89,9 +91,13 @@ stats() {
   printf '%s\n' "$@" | sort -g | awk '{ t[NR] = $1 } END { printf "%s %s %s", t[int((NR + 1) / 2)], t[1], t[NR] }'
 }
 
+# shellcheck disable=SC2086  # the lists are split into their numbers on purpose
 read -r w_med w_min w_max <<<"$(stats ${times[wavcat]})"
+# shellcheck disable=SC2086
 read -r c_med c_min c_max <<<"$(stats ${times[cat]})"
+# shellcheck disable=SC2086
 read -r f_med f_min f_max <<<"$(stats ${times[floor]})"
+# shellcheck disable=SC2086
 read -r r_med r_min r_max <<<"$(stats $replacing)"
 mb=$(((files * data_bytes + 500000) / 1000000))
 awk -v mb="$mb" -v runs="$runs" \
