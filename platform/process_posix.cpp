@@ -4,11 +4,14 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -36,6 +39,17 @@ std::string CurrentDirectory() {
   return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> folders;
+  size_t start = 0;
+  for (;;) {
+    const size_t colon = path.find(':', start);
+    folders.push_back(path.substr(start, colon - start));
+    if (colon == std::string::npos) return folders;
+    start = colon + 1;
+  }
+}
+
 std::vector<char*> ArgvPointers(std::vector<std::string>& argv) {
   std::vector<char*> pointers;
   for (auto& arg : argv) pointers.push_back(arg.data());
@@ -43,18 +57,173 @@ std::vector<char*> ArgvPointers(std::vector<std::string>& argv) {
   return pointers;
 }
 
-void DrainInto(int fd, std::string* text) {
-  char buffer[4096];
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
+/// Collects what a child writes to its standard error pipe, up to
+/// kMaxStderrBytes (the rest is read and dropped, so that the child never
+/// blocks on a full pipe). Owns the pipe's read end.
+class StderrReader {
+ public:
+  StderrReader(int fd, std::string* text) : fd_(fd), text_(text) {}
+  ~StderrReader() { Close(); }
+  StderrReader(const StderrReader&) = delete;
+  StderrReader& operator=(const StderrReader&) = delete;
+
+  /// The descriptor to poll, or -1 once the pipe has reached its end.
+  int fd() const { return fd_; }
+
+  /// Reads what one poll reported; closes the pipe at its end.
+  void ReadSome() {
+    char buffer[4096];
+    const ssize_t n = read(fd_, buffer, sizeof buffer);
     if (n > 0) {
-      size_t room = kMaxStderrBytes - std::min(kMaxStderrBytes, text->size());
-      text->append(buffer, std::min(room, static_cast<size_t>(n)));
-      continue;
+      Keep(buffer, static_cast<size_t>(n));
+    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+      Close();
     }
-    if (n < 0 && errno == EINTR) continue;
-    return;
   }
+
+  /// Takes what is left in the pipe without waiting: the child has ended, and
+  /// whatever it wrote is there, but a process it left behind may still hold
+  /// the pipe open, and the run must not wait for that one.
+  void Drain() {
+    if (fd_ < 0) return;
+    fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
+    while (fd_ >= 0) {
+      char buffer[4096];
+      const ssize_t n = read(fd_, buffer, sizeof buffer);
+      if (n > 0) {
+        Keep(buffer, static_cast<size_t>(n));
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else {
+        Close();
+      }
+    }
+  }
+
+ private:
+  void Keep(const char* data, size_t n) {
+    const size_t room = kMaxStderrBytes - std::min(kMaxStderrBytes, text_->size());
+    text_->append(data, std::min(room, n));
+  }
+  void Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+
+  int fd_;
+  std::string* text_;
+};
+
+int OpenPidfd(pid_t pid) {
+#ifdef SYS_pidfd_open
+  return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+#else
+  (void)pid;
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+
+/// One wait for one child. A pidfd makes the end of the child an event that
+/// poll reports together with the child's standard error, so the wait wakes
+/// the moment the child ends. Kernels without pidfds (before Linux 5.3) get a
+/// short poll timeout instead, growing from 1 ms to 10 ms; no signal handler
+/// is involved either way.
+class ChildWatch {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  ChildWatch(pid_t pid, int timeout_ms, const std::function<void()>& idle)
+      : pid_(pid), timeout_ms_(timeout_ms), idle_(idle) {}
+  ~ChildWatch() {
+    if (pidfd_ >= 0) close(pidfd_);
+  }
+  ChildWatch(const ChildWatch&) = delete;
+  ChildWatch& operator=(const ChildWatch&) = delete;
+
+  /// Waits, reading `reader` (may be null) meanwhile; fills `wait_status`
+  /// (may be null) when the child ended.
+  WaitOutcome Run(StderrReader* reader, int* wait_status);
+
+ private:
+  enum class ChildState { kRunning, kReaped, kNotOurs };
+
+  /// Reaps the child if it has ended, without waiting.
+  ChildState TryReap(int* status);
+  int PollTimeout(Clock::time_point now) const;
+
+  pid_t pid_;
+  int timeout_ms_;
+  const std::function<void()>& idle_;
+  int pidfd_ = -1;
+  Clock::time_point deadline_;
+  Clock::time_point next_idle_;
+  int fallback_ms_ = 1;
+};
+
+ChildWatch::ChildState ChildWatch::TryReap(int* status) {
+  for (;;) {
+    const pid_t r = waitpid(pid_, status, WNOHANG);
+    if (r == pid_) return ChildState::kReaped;
+    if (r == 0) return ChildState::kRunning;
+    if (errno != EINTR) return ChildState::kNotOurs;
+  }
+}
+
+int ChildWatch::PollTimeout(Clock::time_point now) const {
+  using std::chrono::ceil;
+  using std::chrono::milliseconds;
+  int wait = -1;
+  auto lower = [&wait](long long ms) {
+    const int bounded = static_cast<int>(std::clamp<long long>(ms, 0, INT32_MAX));
+    wait = wait < 0 ? bounded : std::min(wait, bounded);
+  };
+  if (timeout_ms_ >= 0) lower(ceil<milliseconds>(deadline_ - now).count());
+  if (idle_) lower(ceil<milliseconds>(next_idle_ - now).count());
+  if (pidfd_ < 0) lower(fallback_ms_);
+  return wait;
+}
+
+WaitOutcome ChildWatch::Run(StderrReader* reader, int* wait_status) {
+  if (pid_ <= 0) return WaitOutcome::kNotAChild;
+  int status = 0;
+  ChildState state = TryReap(&status);
+  if (state == ChildState::kRunning) {
+    // Only now is the pid known to be our child, which keeps it from being
+    // reused until it is reaped: the pidfd names the right process.
+    pidfd_ = OpenPidfd(pid_);
+    const Clock::time_point start = Clock::now();
+    deadline_ = start + std::chrono::milliseconds(std::max(timeout_ms_, 0));
+    next_idle_ = start + std::chrono::milliseconds(kIdleIntervalMs);
+  }
+  while (state == ChildState::kRunning) {
+    pollfd fds[2];
+    nfds_t count = 0;
+    if (pidfd_ >= 0) fds[count++] = {pidfd_, POLLIN, 0};
+    if (reader && reader->fd() >= 0) fds[count++] = {reader->fd(), POLLIN, 0};
+    const int ready = poll(fds, count, PollTimeout(Clock::now()));
+    if (ready < 0 && errno != EINTR && pidfd_ >= 0) {
+      close(pidfd_);  // out of kernel memory, say: go on with short timeouts
+      pidfd_ = -1;
+    }
+    for (nfds_t i = 0; ready > 0 && i < count; ++i) {
+      if (fds[i].fd != pidfd_ && fds[i].revents != 0) reader->ReadSome();
+    }
+    state = TryReap(&status);
+    if (state != ChildState::kRunning) break;
+    if (pidfd_ < 0) fallback_ms_ = std::min(fallback_ms_ * 2, 10);
+    const Clock::time_point now = Clock::now();
+    if (timeout_ms_ >= 0 && now >= deadline_) return WaitOutcome::kTimedOut;
+    if (idle_ && now >= next_idle_) {
+      idle_();
+      next_idle_ = std::max(next_idle_ + std::chrono::milliseconds(kIdleIntervalMs),
+                            Clock::now() + std::chrono::milliseconds(kIdleIntervalMs / 2));
+    }
+  }
+  if (state == ChildState::kNotOurs) return WaitOutcome::kNotAChild;
+  if (reader) reader->Drain();
+  if (wait_status) *wait_status = status;
+  return WaitOutcome::kEnded;
 }
 
 }  // namespace
@@ -84,15 +253,12 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line) {
 std::string FindProgram(const std::string& name, const std::string& program_folder) {
   if (name.empty()) return {};
   if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
-  std::vector<std::string> folders = {program_folder, CurrentDirectory()};
+  std::vector<std::string> folders = {program_folder};
   if (const char* path = std::getenv("PATH")) {
-    std::string all = path;
-    size_t start = 0;
-    for (;;) {
-      size_t colon = all.find(':', start);
-      folders.push_back(all.substr(start, colon - start));
-      if (colon == std::string::npos) break;
-      start = colon + 1;
+    // An empty or relative entry would stand for the working directory (or a
+    // folder below it): such entries are skipped.
+    for (const std::string& folder : SplitPath(path)) {
+      if (!folder.empty() && folder.front() == '/') folders.push_back(folder);
     }
   }
   for (const auto& folder : folders) {
@@ -105,7 +271,7 @@ std::string FindProgram(const std::string& name, const std::string& program_fold
   return {};
 }
 
-pid_t Shell(const std::vector<std::string>& argv, const std::string& program_folder,
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& program_folder,
             const std::string& working_dir, int* stderr_fd, std::string* err) {
   if (argv.empty()) {
     *err = "empty command line";
@@ -144,61 +310,29 @@ pid_t Shell(const std::vector<std::string>& argv, const std::string& program_fol
   return pid;
 }
 
+WaitOutcome AwaitChild(pid_t pid, int timeout_ms, int* wait_status,
+                       const std::function<void()>& idle) {
+  return ChildWatch(pid, timeout_ms, idle).Run(nullptr, wait_status);
+}
+
 bool WaitForProcess(pid_t pid, int timeout_ms, int* wait_status,
                     const std::function<void()>& idle) {
-  if (pid <= 0) return false;
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms);
-  for (;;) {
-    int status = 0;
-    pid_t r = waitpid(pid, &status, (idle || timeout_ms >= 0) ? WNOHANG : 0);
-    if (r == pid) {
-      if (wait_status) *wait_status = status;
-      return true;
-    }
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return false;  // not our child, or already reaped
-    }
-    if (timeout_ms >= 0 && Clock::now() >= deadline) return true;
-    if (idle) idle();
-    std::this_thread::sleep_for(std::chrono::milliseconds(idle ? 20 : 2));
-  }
+  return AwaitChild(pid, timeout_ms, wait_status, idle) != WaitOutcome::kNotAChild;
 }
 
 ProcessOutcome RunProcess(const std::vector<std::string>& argv, const std::string& program_folder,
                           const std::string& working_dir, const std::function<void()>& idle) {
   ProcessOutcome outcome;
   int err_fd = -1;
-  pid_t pid = Shell(argv, program_folder, working_dir, &err_fd, &outcome.error);
+  pid_t pid = Spawn(argv, program_folder, working_dir, &err_fd, &outcome.error);
   if (pid < 0) {
     outcome.spawn_errno = errno;
     return outcome;
   }
   outcome.started = true;
-  // Read standard error until the child closes it (normally when it ends),
-  // letting the caller repaint meanwhile; then collect the exit status.
-  pollfd pfd{err_fd, POLLIN, 0};
-  for (;;) {
-    int ready = poll(&pfd, 1, idle ? 20 : -1);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready > 0) {
-      char buffer[4096];
-      ssize_t n = read(err_fd, buffer, sizeof buffer);
-      if (n > 0) {
-        size_t room = kMaxStderrBytes - std::min(kMaxStderrBytes, outcome.stderr_text.size());
-        outcome.stderr_text.append(buffer, std::min(room, static_cast<size_t>(n)));
-        continue;
-      }
-      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-      break;  // end of file: the child closed its standard error
-    }
-    if (ready == 0 && idle) idle();
-  }
-  DrainInto(err_fd, &outcome.stderr_text);
-  close(err_fd);
+  StderrReader reader(err_fd, &outcome.stderr_text);
   int status = 0;
-  if (!WaitForProcess(pid, -1, &status, idle)) {
+  if (ChildWatch(pid, -1, idle).Run(&reader, &status) != WaitOutcome::kEnded) {
     outcome.error = "lost track of the process";
     return outcome;
   }
@@ -212,7 +346,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, const std::strin
 }
 
 bool StartDetached(const std::vector<std::string>& argv, std::string* err) {
-  pid_t pid = Shell(argv, std::string(), std::string(), nullptr, err);
+  pid_t pid = Spawn(argv, std::string(), std::string(), nullptr, err);
   if (pid < 0) return false;
   std::thread([pid] {
     int status;

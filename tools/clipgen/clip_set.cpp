@@ -1,5 +1,6 @@
 #include "tools/clipgen/clip_set.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -20,8 +21,15 @@ struct Tics {
 };
 
 Tics MakeTics(const TicPlan& plan, double amplitude) {
-  return {Tone(plan.samples, plan.mark_cycles, amplitude),
-          Tone(plan.samples, plan.space_cycles, amplitude)};
+  return {Tic(plan.mark, plan.sample_rate, amplitude),
+          Tic(plan.space, plan.sample_rate, amplitude)};
+}
+
+/// A smooth step from 0 (at `u` <= 0) to 1 (at `u` >= 1): half a cosine, flat at both ends.
+double SmoothStep(double u) {
+  if (u <= 0) return 0;
+  if (u >= 1) return 1;
+  return 0.5 - 0.5 * std::cos(std::numbers::pi * u);
 }
 
 void Append(std::vector<int16_t>* out, const std::vector<int16_t>& part, int times = 1) {
@@ -52,15 +60,21 @@ double AmplitudeForLevel(double level_dbm0) {
   return kInt16FullScale * std::pow(10.0, (level_dbm0 - kFullScaleDbm0) / 20.0);
 }
 
-std::vector<int16_t> Tone(int samples, int cycles, double amplitude) {
-  std::vector<int16_t> tone(samples);
-  for (int i = 0; i < samples; ++i) {
-    // Reduce the phase to one cycle in integers so that every cycle gets the same samples.
-    const long long step = static_cast<long long>(cycles) * i % samples;
-    const double phase = 2.0 * std::numbers::pi * static_cast<double>(step) / samples;
-    tone[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(phase)));
+std::vector<int16_t> Tic(const TonePlan& tone, int sample_rate, double amplitude) {
+  const int n = tone.samples;
+  const double step = tone.nominal_hz / sample_rate;  // cycles per sample
+  // The fraction of a cycle between the nominal tone over the whole tic and its whole
+  // cycles; half of it is taken up at each edge.
+  const double half_gap = (tone.cycles - step * n) / 2;
+  const double edge = std::max(tone.edge_samples, 1);
+  std::vector<int16_t> tic(n);
+  for (int i = 0; i < n; ++i) {
+    const double bend = half_gap * (SmoothStep(i / edge) + SmoothStep((i - (n - edge)) / edge));
+    const double cycles = step * i + bend;
+    const double phase = 2.0 * std::numbers::pi * (cycles - std::floor(cycles));
+    tic[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(phase)));
   }
-  return tone;
+  return tic;
 }
 
 bool BuildClipSet(const ClipSetOptions& options, std::vector<Clip>* clips, std::string* err) {
@@ -69,7 +83,7 @@ bool BuildClipSet(const ClipSetOptions& options, std::vector<Clip>* clips, std::
   Tics tty_tics;
   for (const BaudRate& rate : kBaudRates) {
     TicPlan plan;
-    if (!PlanTic(options.sample_rate, rate.baud, &plan, err)) return false;
+    if (!PlanTic(options.sample_rate, rate, &plan, err)) return false;
     Tics tics = MakeTics(plan, amplitude);
     const std::string suffix = std::string(rate.tag) + "baud.wav";
     result.push_back({"marktic" + suffix, tics.mark});

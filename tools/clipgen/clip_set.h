@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/clipgen/tic_plan.h"
+
 namespace quillon::clipgen {
 
 /// Level of a sine whose peak is full scale, in dBm0 (G.711).
@@ -31,8 +33,10 @@ struct ClipSetOptions {
 /// Peak amplitude, in 16-bit sample units, of a sine at `level_dbm0`.
 double AmplitudeForLevel(double level_dbm0);
 
-/// `cycles` whole cycles of a sine in `samples` samples, starting at phase zero.
-std::vector<int16_t> Tone(int samples, int cycles, double amplitude);
+/// The samples of one tic as `tone` plans it: a sine of peak `amplitude` that starts at phase
+/// zero, rising, runs at the nominal tone between its edges and ends one sample short of its
+/// last whole cycle, so that the next tic continues it.
+std::vector<int16_t> Tic(const TonePlan& tone, int sample_rate, double amplitude);
 
 /// The eleven clips a Quillon program folder needs beside the character clips, in a fixed
 /// order: the mark and space tic of each baud rate, "BlankChar.wav" (the Baudot blank,

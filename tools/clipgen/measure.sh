@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Measures the shipped tic clips with minimodem, an independent TTY decoder.
+# Measures the shipped tic clips with minimodem, an independent TTY decoder, on a clean signal.
 #
-# For each baud rate it joins the tics into "HELLO WORLD 123" (lead-in, LTRS, letters,
-# FIGS, digits, closing LTRS), decodes it and prints minimodem's confidence figure:
-#   - shipped tics, receiver on the nominal 1400/1800 Hz,
-#   - shipped tics, receiver on the tics' own whole-cycle tones,
-#   - for comparison, tics of the same length cut from a sox tone at exactly 1400/1800 Hz,
-#     which do not hold whole cycles, so every join jumps in phase.
+# For each baud rate it joins "HELLO WORLD 123" from the tics (two mark bits, LTRS, letters,
+# FIGS, digits, two mark bits: the framing minimodem --tx uses), decodes it at the nominal
+# 1400/1800 Hz and prints minimodem's confidence figure, beside
+#   - tics of the bit time cut from a sox tone at exactly 1400/1800 Hz, which do not hold
+#     whole cycles, so that every join jumps in phase,
+#   - minimodem's own continuous-phase signal (--tx) of the same text.
+# For the noise margins see bench/bench_noise.sh.
 #
 # Usage: measure.sh [path/to/quillon-clipgen]    (needs minimodem and sox)
 set -euo pipefail
@@ -14,7 +15,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 clipgen=${1:-}
 if [[ -z $clipgen ]]; then
-  for guess in "$here/../../build-clipgen/bin/quillon-clipgen" "$here/../../build/bin/quillon-clipgen"; do
+  for guess in "$here/../../build/bin/quillon-clipgen" "$here/../../build-clipgen/bin/quillon-clipgen"; do
     [[ -x $guess ]] && clipgen=$guess && break
   done
 fi
@@ -48,44 +49,43 @@ frame() {
   echo "$dir/marktic${tag}baud.wav"
 }
 
-# join DIR TAG OUT: joins the message from the tics in DIR (sox joins sample data as is).
+# join_message DIR TAG OUT: joins the message from the tics in DIR (sox joins sample data as is).
 join_message() {
-  local dir=$1 tag=$2 out=$3 shift="" c i files=("$work/shipped/smallsilence.wav")
+  local dir=$1 tag=$2 out=$3 shift=L c i
+  local files=("$dir/marktic${tag}baud.wav" "$dir/marktic${tag}baud.wav")
+  mapfile -t -O ${#files[@]} files < <(frame "$dir" "$tag" $ltrs)
   for ((i = 0; i < ${#message}; i++)); do
     c=${message:i:1}
     if [[ $c == [0-9] && $shift != F ]]; then mapfile -t -O ${#files[@]} files < <(frame "$dir" "$tag" $figs); shift=F; fi
-    if [[ $c != [0-9] && $shift != L ]]; then mapfile -t -O ${#files[@]} files < <(frame "$dir" "$tag" $ltrs); shift=L; fi
+    if [[ $c == [A-Z] && $shift != L ]]; then mapfile -t -O ${#files[@]} files < <(frame "$dir" "$tag" $ltrs); shift=L; fi
     mapfile -t -O ${#files[@]} files < <(frame "$dir" "$tag" "${code[$c]}")
   done
-  mapfile -t -O ${#files[@]} files < <(frame "$dir" "$tag" $ltrs)
+  files+=("$dir/marktic${tag}baud.wav" "$dir/marktic${tag}baud.wav")
   sox "${files[@]}" "$out"
 }
 
-# confidence FILE BAUD MARK SPACE: minimodem's figure, or "lost" when the text differs.
+# confidence FILE BAUD: minimodem's figure, or "lost" when the text differs.
 confidence() {
   local text report
-  report=$(minimodem --rx "$2" --baudot --stopbits 2.0 -M "$3" -S "$4" -f "$1" 2>&1 >"$work/text")
+  report=$(minimodem --rx "$2" --baudot --stopbits 2.0 -M 1400 -S 1800 -f "$1" 2>&1 >"$work/text")
   text=$(tr -d '\n' <"$work/text")
   if [[ $text != "$message" ]]; then echo "lost ($text)"; return; fi
   sed -n 's/.*confidence=\([0-9.]*\).*/\1/p' <<<"$report" | head -1
 }
 
-printf '%-6s %-8s %-18s %-12s %-12s %-14s\n' baud samples "tones (Hz)" "conf@nominal" "conf@own" "exact-Hz conf"
+printf '%-6s %-14s %-14s %-14s\n' baud "shipped tics" "exact Hz tics" "minimodem --tx"
 for tag in 45 50 75 110; do
   baud=$tag; [[ $tag == 45 ]] && baud=45.45
-  samples=$(soxi -s "$work/shipped/marktic${tag}baud.wav")
   rate=$(soxi -r "$work/shipped/marktic${tag}baud.wav")
-  # The tics' own tones: the whole number of cycles per tic nearest 1400 and 1800 Hz.
-  mark=$(awk -v n="$samples" -v r="$rate" 'BEGIN{printf "%.2f", int(1400*n/r+0.5)*r/n}')
-  space=$(awk -v n="$samples" -v r="$rate" 'BEGIN{printf "%.2f", int(1800*n/r+0.5)*r/n}')
-  seconds=$(awk -v n="$samples" -v r="$rate" 'BEGIN{printf "%.6f", n/r}')
+  seconds=$(awk -v b="$baud" -v r="$rate" 'BEGIN { printf "%.6f", int(r / b + 0.5) / r }')
   # 0.2203 of full scale is -10 dBm0, the shipped level.
   sox -D -n -r "$rate" -b 16 -c 1 -e signed-integer "$work/exact/marktic${tag}baud.wav" synth "$seconds" sine 1400 vol 0.2203
   sox -D -n -r "$rate" -b 16 -c 1 -e signed-integer "$work/exact/spacetic${tag}baud.wav" synth "$seconds" sine 1800 vol 0.2203
   join_message "$work/shipped" "$tag" "$work/shipped-$tag.wav"
   join_message "$work/exact" "$tag" "$work/exact-$tag.wav"
-  printf '%-6s %-8s %-18s %-12s %-12s %-14s\n' "$baud" "$samples" "$mark/$space" \
-    "$(confidence "$work/shipped-$tag.wav" "$baud" 1400 1800)" \
-    "$(confidence "$work/shipped-$tag.wav" "$baud" "$mark" "$space")" \
-    "$(confidence "$work/exact-$tag.wav" "$baud" 1400 1800)"
+  printf '%s' "$message" | minimodem --tx "$baud" --baudot --stopbits 2.0 -M 1400 -S 1800 -R "$rate" -f "$work/own-$tag.wav"
+  printf '%-6s %-14s %-14s %-14s\n' "$baud" \
+    "$(confidence "$work/shipped-$tag.wav" "$baud")" \
+    "$(confidence "$work/exact-$tag.wav" "$baud")" \
+    "$(confidence "$work/own-$tag.wav" "$baud")"
 done

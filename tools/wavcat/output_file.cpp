@@ -1,21 +1,28 @@
 #include "tools/wavcat/output_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace quillon::wavcat {
 
 namespace {
 
 constexpr size_t kBufferSize = size_t{1} << 20;
+constexpr char kTempPrefix[] = ".wavcat-";
+constexpr char kTempSuffix[] = ".tmp";
+constexpr size_t kTempRandomLength = 6;
 // Pieces at least this long are copied by the kernel (copy_file_range); shorter ones, such as
 // the clips of a TTY prompt, are gathered in the buffer and written together.
 constexpr uint64_t kKernelCopyMin = uint64_t{1} << 18;
@@ -83,14 +90,78 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
-void SyncFolder(const std::string& folder) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);  // the rename has happened; a folder that cannot be synced changes nothing
-  close(fd);
+/// The mode of the file that replaces one of mode `old`: the same permissions (set-id and
+/// sticky bits dropped), and writable by its owner, who has just rewritten it.
+mode_t ReplacementMode(mode_t old) {
+  return (old & 0777) | S_IWUSR;
+}
+
+std::string RandomLetters() {
+  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char bytes[kTempRandomLength];
+  if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+    // No entropy yet (early boot): O_EXCL still keeps names apart; vary them by the clock.
+    const auto seed = static_cast<unsigned long>(clock()) ^ static_cast<unsigned long>(getpid());
+    for (size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(seed >> i);
+  }
+  std::string letters;
+  for (unsigned char b : bytes) letters += kAlphabet[b % (sizeof kAlphabet - 1)];
+  return letters;
+}
+
+/// Creates a new temporary file in `folder`; its path goes to `path`.
+int CreateTemporary(const std::string& folder, std::string* path) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *path = folder + "/" + TemporaryName(getpid(), RandomLetters());
+    const int fd = open(path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 }  // namespace
+
+std::string TemporaryName(pid_t pid, const std::string& random) {
+  return kTempPrefix + std::to_string(pid) + "-" + random + kTempSuffix;
+}
+
+pid_t TemporaryOwner(const std::string& name) {
+  const size_t prefix = sizeof kTempPrefix - 1;
+  const size_t suffix = sizeof kTempSuffix - 1;
+  if (name.size() < prefix + 2 + kTempRandomLength + suffix ||
+      name.compare(0, prefix, kTempPrefix) != 0 ||
+      name.compare(name.size() - suffix, suffix, kTempSuffix) != 0) {
+    return 0;
+  }
+  const size_t dash = name.size() - suffix - kTempRandomLength - 1;
+  if (name[dash] != '-' || dash == prefix || dash - prefix > 9) return 0;
+  for (size_t i = dash + 1; i < dash + 1 + kTempRandomLength; ++i) {
+    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return 0;
+  }
+  pid_t pid = 0;
+  for (size_t i = prefix; i < dash; ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    pid = pid * 10 + (name[i] - '0');
+  }
+  return pid;
+}
+
+void RemoveStaleTemporaries(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  const int dir_fd = dirfd(dir);
+  while (const dirent* entry = readdir(dir)) {
+    const pid_t owner = TemporaryOwner(entry->d_name);
+    if (owner <= 0 || owner == getpid()) continue;
+    // EPERM: the process lives, under another user. Only a process that is gone is stale.
+    if (kill(owner, 0) == 0 || errno != ESRCH) continue;
+    struct stat st;
+    if (fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+      unlinkat(dir_fd, entry->d_name, 0);  // a file that cannot go stays; the run goes on
+    }
+  }
+  closedir(dir);
+}
 
 OutputFile::~OutputFile() {
   Discard();
@@ -99,22 +170,26 @@ OutputFile::~OutputFile() {
 bool OutputFile::Create(const std::string& target, std::string* err) {
   Discard();
   target_ = target;
-  std::string name = FolderOf(target) + "/.wavcat-XXXXXX.tmp";
-  if (name.size() >= sizeof g_temp_path) {
+  const std::string folder = FolderOf(target);
+  if (folder.size() + 64 >= sizeof g_temp_path) {
     *err = "the output path is too long";
     return false;
   }
+  RemoveStaleTemporaries(folder);
+  struct stat st;
+  replaces_ = stat(target.c_str(), &st) == 0;
   InstallSignalHandlers();
   const CleanupSignalsBlocked blocked;
-  fd_ = mkostemps(name.data(), 4, O_CLOEXEC);
+  std::string name;
+  fd_ = CreateTemporary(folder, &name);
   if (fd_ < 0) {
-    *err = ErrnoText("cannot create a temporary file in '" + FolderOf(target) + "'");
+    *err = ErrnoText("cannot create a temporary file in '" + folder + "'");
     return false;
   }
   temp_ = name;
   std::memcpy(g_temp_path, temp_.c_str(), temp_.size() + 1);
   g_temp_live = 1;
-  buffer_.resize(kBufferSize);
+  buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   buffered_ = 0;
   written_ = 0;
   writeback_start_ = 0;
@@ -138,7 +213,8 @@ bool OutputFile::WriteAll(const char* data, size_t n, std::string* err) {
 
 void OutputFile::Written(uint64_t n) {
   written_ += n;
-  if (written_ - writeback_start_ < kWritebackStep) return;
+  // Only a file that is flushed at the end gains from an early start of its writeback.
+  if (!replaces_ || written_ - writeback_start_ < kWritebackStep) return;
   // Only a hint: an error here shows again at fsync.
   sync_file_range(fd_, static_cast<off_t>(writeback_start_),
                   static_cast<off_t>(written_ - writeback_start_), SYNC_FILE_RANGE_WRITE);
@@ -149,15 +225,15 @@ bool OutputFile::Flush(std::string* err) {
   if (buffered_ == 0) return true;
   const size_t n = buffered_;
   buffered_ = 0;
-  return WriteAll(buffer_.data(), n, err);
+  return WriteAll(buffer_.get(), n, err);
 }
 
 bool OutputFile::Write(const void* data, size_t n, std::string* err) {
   const char* bytes = static_cast<const char*>(data);
   while (n > 0) {
-    if (buffered_ == buffer_.size() && !Flush(err)) return false;
-    const size_t take = std::min(n, buffer_.size() - buffered_);
-    std::memcpy(buffer_.data() + buffered_, bytes, take);
+    if (buffered_ == kBufferSize && !Flush(err)) return false;
+    const size_t take = std::min(n, kBufferSize - buffered_);
+    std::memcpy(buffer_.get() + buffered_, bytes, take);
     buffered_ += take;
     bytes += take;
     n -= take;
@@ -186,9 +262,9 @@ bool OutputFile::CopyInKernel(int fd, uint64_t* offset, uint64_t* length) {
 bool OutputFile::CopyThroughBuffer(int fd, uint64_t offset, uint64_t length, bool* input_failed,
                                    std::string* err) {
   while (length > 0) {
-    if (buffered_ == buffer_.size() && !Flush(err)) return false;
-    const size_t room = std::min<uint64_t>(length, buffer_.size() - buffered_);
-    const ssize_t got = pread(fd, buffer_.data() + buffered_, room, static_cast<off_t>(offset));
+    if (buffered_ == kBufferSize && !Flush(err)) return false;
+    const size_t room = std::min<uint64_t>(length, kBufferSize - buffered_);
+    const ssize_t got = pread(fd, buffer_.get() + buffered_, room, static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       *input_failed = true;
@@ -214,11 +290,14 @@ bool OutputFile::CopyFrom(int fd, uint64_t offset, uint64_t length, bool* input_
 
 bool OutputFile::Commit(std::string* err) {
   if (!Flush(err)) return false;
-  if (fchmod(fd_, NewFileMode()) != 0) {
+  // Looked at again now: the target may have come or gone since Create.
+  struct stat old;
+  const bool replaces = stat(target_.c_str(), &old) == 0;
+  if (fchmod(fd_, replaces ? ReplacementMode(old.st_mode) : NewFileMode()) != 0) {
     *err = ErrnoText("cannot set the permissions of the new file");
     return false;
   }
-  if (fsync(fd_) != 0) {
+  if (replaces && fsync(fd_) != 0) {
     *err = ErrnoText("cannot flush the new file to disk");
     return false;
   }
@@ -234,7 +313,6 @@ bool OutputFile::Commit(std::string* err) {
   }
   g_temp_live = 0;
   temp_.clear();
-  SyncFolder(FolderOf(target_));
   return true;
 }
 

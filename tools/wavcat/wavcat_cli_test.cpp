@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include "tools/wavcat/wavcat_test_util.h"
@@ -179,18 +180,81 @@ TEST_F(WavcatCliTest, OutputInAnotherCaseReplacesThatFile) {
   EXPECT_EQ(Read("x.wav"), Pcm16(a));
 }
 
-TEST_F(WavcatCliTest, ReadOnlyPreviousOutputIsReplacedWithNormalPermissions) {
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777;
+}
+
+/// Sets the process's umask for the life of the object (the wavcat runs inherit it).
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
+  ~ScopedUmask() { umask(old_); }
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  mode_t old_;
+};
+
+/// The mode of an existing output, and the mode its rebuilt file must have.
+struct ModeCase {
+  mode_t before;
+  mode_t after;
+};
+
+void PrintTo(const ModeCase& c, std::ostream* os) {
+  *os << std::oct << "0" << c.before << " -> 0" << c.after;
+}
+
+class WavcatModeTest : public WavcatCliTest, public ::testing::WithParamInterface<ModeCase> {};
+
+// A rebuilt output keeps the permissions its owner gave it, whatever the umask says, and
+// becomes writable by its owner (a read-only prompt is rebuilt, as the command runner expects).
+TEST_P(WavcatModeTest, RebuiltOutputKeepsItsModeAndGetsTheOwnersWriteBit) {
+  const ScopedUmask mask(077);
   const Bytes a = Clip("a.wav", 8, 23);
   Clip("out.wav", 4, 24);
-  ASSERT_EQ(chmod((dir_ / "out.wav").c_str(), 0444), 0);
+  ASSERT_EQ(chmod((dir_ / "out.wav").c_str(), GetParam().before), 0);
   const RunResult r = Run({"a.wav", "out.wav"});
   ASSERT_EQ(r.status, kOk) << r.err;
   EXPECT_EQ(Read("out.wav"), Pcm16(a));
-  const mode_t mask = umask(0);
-  umask(mask);
-  struct stat st;
-  ASSERT_EQ(stat((dir_ / "out.wav").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+  EXPECT_EQ(ModeOf(dir_ / "out.wav"), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, WavcatModeTest,
+                         ::testing::Values(ModeCase{0444, 0644}, ModeCase{0400, 0600},
+                                           ModeCase{0640, 0640}, ModeCase{0755, 0755},
+                                           ModeCase{0604, 0604}, ModeCase{04755, 0755}));
+
+TEST_F(WavcatCliTest, NewOutputGetsTheModeOfANewFile) {
+  Clip("a.wav", 8, 60);
+  for (const mode_t mask : {mode_t{027}, mode_t{0}, mode_t{077}}) {
+    const ScopedUmask scoped(mask);
+    const std::string name = "new" + std::to_string(mask) + ".wav";
+    const RunResult r = Run({"a.wav", name});
+    ASSERT_EQ(r.status, kOk) << r.err;
+    EXPECT_EQ(ModeOf(dir_ / name), 0666 & ~mask) << name;
+  }
+}
+
+// A failed run, whether an input is refused or the write fails half-way, leaves the previous
+// output as it was: its bytes and its mode.
+TEST_F(WavcatCliTest, FailedRunKeepsThePreviousOutputsBytesAndMode) {
+  Clip("a.wav", 8, 61);
+  Clip("b.wav", 8, 62, 16000);
+  Clip("big.wav", 400000, 63);
+  const Bytes before = Clip("out.wav", 4, 64);
+  ASSERT_EQ(chmod((dir_ / "out.wav").c_str(), 0440), 0);
+  EXPECT_EQ(Run({"a.wav", "b.wav", "out.wav"}).status, kBadInput);
+  EXPECT_EQ(
+      testing::RunWavcatProgram({"big.wav", "big.wav", "out.wav"}, dir_.path(), rlim_t{300000})
+          .status,
+      kOutputFailed);
+  EXPECT_EQ(Read("out.wav"), Pcm16(before));
+  EXPECT_EQ(ModeOf(dir_ / "out.wav"), 0440u);
+  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"a.wav", "b.wav", "big.wav", "out.wav"}));
 }
 
 TEST_F(WavcatCliTest, SymbolicLinkAsOutputIsKeptAndItsTargetReplaced) {
@@ -248,29 +312,6 @@ TEST_F(WavcatCliTest, FailedWriteLeavesThePreviousOutputAndNoTemporaryFile) {
   EXPECT_NE(r.err.find("out.wav"), std::string::npos) << r.err;
   EXPECT_EQ(Read("out.wav"), Pcm16(before));
   EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"big.wav", "out.wav"}));
-}
-
-TEST_F(WavcatCliTest, TerminatedRunRemovesItsTemporaryFile) {
-  // A sparse input of 2 GB: the run lasts long enough to be stopped while it writes.
-  const Bytes header =
-      Riff({Chunk("fmt ", FmtBody(1, 1, 8000, 16)), Chunk("data", {}, 2000000000u)});
-  WriteFile(dir_ / "long.wav", header);
-  ASSERT_EQ(truncate((dir_ / "long.wav").c_str(), 44 + 2000000000LL), 0);
-  const Bytes before = Clip("out.wav", 4, 35);
-  const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
-  ASSERT_GT(pid, 0);
-  bool seen = false;
-  for (int i = 0; i < 5000 && !seen; ++i) {
-    for (const std::string& name : dir_.Names()) seen = seen || name.rfind(".wavcat-", 0) == 0;
-    if (!seen) usleep(1000);
-  }
-  kill(pid, SIGTERM);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(seen);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"long.wav", "out.wav"}));
-  EXPECT_EQ(Read("out.wav"), Pcm16(before));
 }
 
 TEST_F(WavcatCliTest, OutputThatCannotBeWrittenIsRefused) {
@@ -372,6 +413,130 @@ TEST_F(WavcatCliTest, ManyArgumentsAndManyDistinctFiles) {
   const RunResult r = Run(args);
   ASSERT_EQ(r.status, kOk) << r.err;
   EXPECT_EQ(Read("out.wav"), Pcm16(testing::Concat(expected)));
+}
+
+// Anything that is not a regular file is refused before it is opened: opening a named pipe
+// would wait for a writer for ever, a device may never end.
+TEST_F(WavcatCliTest, SpecialFilesAreRefusedWithoutOpeningThem) {
+  Clip("a.wav", 8, 70);
+  ASSERT_EQ(mkfifo((dir_ / "pipe.wav").c_str(), 0666), 0);
+  ASSERT_EQ(symlink("pipe.wav", (dir_ / "link-to-pipe.wav").c_str()), 0);
+  ASSERT_EQ(mkdir((dir_ / "folder.wav").c_str(), 0777), 0);
+  struct Case {
+    std::string name;
+    std::string reason;
+  };
+  for (const Case& c : {Case{"pipe.wav", "is a named pipe, not a WAV file"},
+                        Case{"PIPE.WAV", "is a named pipe, not a WAV file"},
+                        Case{"link-to-pipe.wav", "is a named pipe, not a WAV file"},
+                        Case{"folder.wav", "is a folder, not a WAV file"},
+                        Case{"/dev/zero", "is a device, not a WAV file"}}) {
+    const RunResult r = testing::RunWavcatProgram({"a.wav", c.name, "out.wav"}, dir_.path(), {},
+                                                  /*timeout_seconds=*/10);
+    EXPECT_EQ(r.status, kBadInput) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find("wavcat: " + c.name), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(dir_.Names(),
+            (std::vector<std::string>{"a.wav", "folder.wav", "link-to-pipe.wav", "pipe.wav"}));
+}
+
+/// A sparse 16-bit PCM input of about 2 GB: a join of it lasts long enough to be stopped while
+/// it writes, and takes no disk space of its own.
+void WriteLongInput(const std::string& path) {
+  WriteFile(path, Riff({Chunk("fmt ", FmtBody(1, 1, 8000, 16)), Chunk("data", {}, 2000000000u)}));
+  ASSERT_EQ(truncate(path.c_str(), 44 + 2000000000LL), 0);
+}
+
+/// The temporary output files in `dir`.
+std::vector<std::string> Temporaries(const TempDir& dir) {
+  std::vector<std::string> temps;
+  for (const std::string& name : dir.Names()) {
+    if (name.rfind(".wavcat-", 0) == 0) temps.push_back(name);
+  }
+  return temps;
+}
+
+/// Waits (up to 5 s) until a temporary output file shows in `dir`.
+bool AwaitTemporary(const TempDir& dir) {
+  for (int i = 0; i < 5000; ++i) {
+    if (!Temporaries(dir).empty()) return true;
+    usleep(1000);
+  }
+  return false;
+}
+
+TEST_F(WavcatCliTest, TerminatedRunRemovesItsTemporaryFile) {
+  WriteLongInput(dir_ / "long.wav");
+  const Bytes before = Clip("out.wav", 4, 35);
+  const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
+  ASSERT_GT(pid, 0);
+  const bool seen = AwaitTemporary(dir_);
+  kill(pid, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"long.wav", "out.wav"}));
+  EXPECT_EQ(Read("out.wav"), Pcm16(before));
+}
+
+// SIGKILL leaves no chance to clean up: the temporary file stays, named after the killed
+// process, until the next run that writes into the folder finds that process gone.
+TEST_F(WavcatCliTest, KilledRunLeavesItsTemporaryForTheNextRunToRemove) {
+  WriteLongInput(dir_ / "long.wav");
+  const Bytes before = Clip("out.wav", 4, 71);
+  const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
+  ASSERT_GT(pid, 0);
+  const bool seen = AwaitTemporary(dir_);
+  kill(pid, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(seen);
+  const std::vector<std::string> left = Temporaries(dir_);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].rfind(".wavcat-" + std::to_string(pid) + "-", 0), 0u) << left[0];
+  EXPECT_EQ(Read("out.wav"), Pcm16(before));
+
+  const Bytes a = Clip("a.wav", 8, 72);
+  const RunResult r = Run({"a.wav", "other.wav"});
+  ASSERT_EQ(r.status, kOk) << r.err;
+  EXPECT_EQ(Temporaries(dir_), std::vector<std::string>{});
+  EXPECT_EQ(Read("out.wav"), Pcm16(before));
+  EXPECT_EQ(Read("other.wav"), Pcm16(a));
+}
+
+/// The pid of a process that has ended (a child, started and reaped).
+pid_t DeadPid() {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return pid;
+}
+
+// Only wavcat's own temporaries of processes that are gone are removed: not those of a living
+// process, not files of other names or of the older naming without a pid, not folders.
+TEST_F(WavcatCliTest, StaleTemporariesAreTheOnlyFilesRemoved) {
+  const std::string dead = std::to_string(DeadPid());
+  const std::string living = std::to_string(getpid());
+  const std::vector<std::string> stale = {".wavcat-" + dead + "-a1B2c3.tmp"};
+  const std::vector<std::string> kept = {".wavcat-" + living + "-a1B2c3.tmp",
+                                         ".wavcat-x" + dead + "-a1B2c3.tmp",
+                                         ".wavcat-" + dead + "-a1B2c.tmp",
+                                         ".wavcat-" + dead + "-a1B2c3.tmp.bak",
+                                         ".wavcat-Q7xy9Z.tmp",
+                                         "wavcat-" + dead + "-a1B2c3.tmp"};
+  for (const std::string& name : stale) WriteFile(dir_ / name, Bytes(10));
+  for (const std::string& name : kept) WriteFile(dir_ / name, Bytes(10));
+  const std::string folder = ".wavcat-" + dead + "-f0lder.tmp";
+  ASSERT_EQ(mkdir((dir_ / folder).c_str(), 0777), 0);
+  Clip("a.wav", 8, 73);
+  ASSERT_EQ(Run({"a.wav", "out.wav"}).status, kOk);
+  std::vector<std::string> expected = kept;
+  expected.insert(expected.end(), {folder, "a.wav", "out.wav"});
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(dir_.Names(), expected);
 }
 
 }  // namespace

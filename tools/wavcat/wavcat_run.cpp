@@ -11,10 +11,9 @@
 #include <map>
 #include <memory>
 
+#include "tools/wav/wav.h"
 #include "tools/wavcat/output_file.h"
 #include "tools/wavcat/path_resolve.h"
-#include "tools/wavcat/wav_file.h"
-#include "tools/wavcat/wav_writer.h"
 
 #ifndef WAVCAT_VERSION
 #define WAVCAT_VERSION "unknown"
@@ -23,6 +22,40 @@
 namespace quillon::wavcat {
 
 namespace {
+
+using wav::BuildHeader;
+using wav::DescribeFormat;
+using wav::FitsRiffLimit;
+using wav::SameFormat;
+
+/// An open file to parse, read with pread. Does not own the descriptor.
+class FdSource : public wav::ByteSource {
+ public:
+  FdSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, void* buf, size_t n, std::string* err) const override {
+    auto* out = static_cast<unsigned char*>(buf);
+    while (n > 0) {
+      const ssize_t got = pread(fd_, out, n, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        if (err) {
+          *err = got < 0 ? std::string("read error: ") + std::strerror(errno)
+                         : "truncated: the file ends inside a header";
+        }
+        return false;
+      }
+      out += got;
+      offset += static_cast<uint64_t>(got);
+      n -= static_cast<size_t>(got);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+};
 
 /// A complaint about one file, ready to print, and the exit status it leads to.
 struct Failure {
@@ -40,11 +73,50 @@ std::string ListPaths(const std::vector<std::string>& paths) {
   return list;
 }
 
+/// Why a file of this type cannot be an input.
+std::string NotAFileReason(mode_t mode) {
+  if (S_ISDIR(mode)) return "is a folder, not a WAV file";
+  if (S_ISFIFO(mode)) return "is a named pipe, not a WAV file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "is a device, not a WAV file";
+  if (S_ISSOCK(mode)) return "is a socket, not a WAV file";
+  return "is not a regular file";
+}
+
+/// Opens `path` for reading if it is a regular file. The type is looked at before the file
+/// is opened (opening a named pipe would wait for a writer, reading a device may never end)
+/// and again on the open file, in case the name changed hands in between.
+/// The file's size goes to `size`.
+bool OpenRegularFile(const std::string& path, int* fd, uint64_t* size, std::string* reason) {
+  struct stat named;
+  if (stat(path.c_str(), &named) != 0) {
+    *reason = std::string("cannot open: ") + std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(named.st_mode)) {
+    *reason = NotAFileReason(named.st_mode);
+    return false;
+  }
+  *fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat opened;
+  if (*fd < 0 || fstat(*fd, &opened) != 0) {
+    *reason = std::string("cannot open: ") + std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(opened.st_mode) || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+    *reason = S_ISREG(opened.st_mode) ? "was replaced while being opened"
+                                      : NotAFileReason(opened.st_mode);
+    return false;
+  }
+  fcntl(*fd, F_SETFL, fcntl(*fd, F_GETFL) & ~O_NONBLOCK);
+  *size = static_cast<uint64_t>(opened.st_size);
+  return true;
+}
+
 /// One distinct input file, open and parsed.
 struct Input {
   std::string shown;
   int fd = -1;
-  WavInfo info;
+  wav::Layout info;
   ~Input() {
     if (fd >= 0) close(fd);
   }
@@ -95,17 +167,10 @@ const Input* InputSet::Open(const std::string& arg, Failure* failure) {
   if (auto known = by_path_.find(path); known != by_path_.end()) return known->second.get();
   auto input = std::make_unique<Input>();
   input->shown = other_case ? name + " (found as " + path + ")" : name;
-  input->fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat st;
   std::string reason;
-  if (input->fd < 0 || fstat(input->fd, &st) != 0) {
-    reason = std::string("cannot open: ") + std::strerror(errno);
-  } else if (!S_ISREG(st.st_mode)) {
-    reason = "not a regular file";
-  } else if (!ParseWav(FdSource(input->fd, static_cast<uint64_t>(st.st_size)), &input->info,
-                       &reason)) {
-    // reason filled by the parser
-  } else {
+  uint64_t size = 0;
+  if (OpenRegularFile(path, &input->fd, &size, &reason) &&
+      wav::Parse(FdSource(input->fd, size), &input->info, &reason)) {
     return (by_path_[path] = std::move(input)).get();
   }
   *failure = Fail(kExitBadInput, input->shown, reason);
@@ -251,12 +316,14 @@ Files
   folder matches ("LTRS.WAV" opens "LTRS.wav"); several such matches are an
   error. The same holds for OUTPUT: "X.WAV" replaces an existing "x.wav".
   An argument wrapped in double quotes that names no file as written is used
-  without its quotes. An existing OUTPUT is replaced, also when it is
+  without its quotes. Only regular files are read: a named pipe, folder or
+  device is refused. An existing OUTPUT is replaced, also when it is
   read-only (the folder must be writable) and also when it is one of the
-  inputs. The new file is written beside OUTPUT under a temporary name,
-  flushed to disk and renamed over it, so OUTPUT is never half-written and a
-  failed run leaves it as it was. A symbolic link as OUTPUT is kept: the file
-  it points to is replaced.
+  inputs; it keeps its permissions and becomes writable by its owner. The
+  new file is written beside OUTPUT under a temporary name and renamed over
+  it (flushed to disk first when it replaces a file), so OUTPUT is never
+  half-written and a failed run leaves it as it was. A symbolic link as
+  OUTPUT is kept: the file it points to is replaced.
 
 Formats
   RIFF/WAVE with PCM (8, 16, 24, 32 bits), IEEE float (32, 64 bits), A-law,

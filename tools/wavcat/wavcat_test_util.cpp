@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,88 +15,6 @@
 #include <stdexcept>
 
 namespace quillon::wavcat::testing {
-
-void Append16(Bytes* out, uint32_t v) {
-  out->push_back(static_cast<unsigned char>(v & 0xFF));
-  out->push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
-}
-
-void Append32(Bytes* out, uint32_t v) {
-  Append16(out, v & 0xFFFF);
-  Append16(out, v >> 16);
-}
-
-Bytes Concat(const std::vector<Bytes>& parts) {
-  Bytes out;
-  for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-  return out;
-}
-
-Bytes Chunk(const std::string& id, const Bytes& body, std::optional<uint32_t> claimed, bool pad) {
-  Bytes out(id.begin(), id.end());
-  Append32(&out, claimed.value_or(static_cast<uint32_t>(body.size())));
-  out.insert(out.end(), body.begin(), body.end());
-  if (pad && body.size() % 2 == 1) out.push_back(0);
-  return out;
-}
-
-Bytes FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
-              std::optional<uint16_t> block_align, bool cb_size) {
-  const uint16_t align = block_align.value_or(static_cast<uint16_t>(channels * (bits / 8)));
-  Bytes out;
-  Append16(&out, tag);
-  Append16(&out, channels);
-  Append32(&out, rate);
-  Append32(&out, rate * align);
-  Append16(&out, align);
-  Append16(&out, bits);
-  if (cb_size) Append16(&out, 0);
-  return out;
-}
-
-Bytes ExtensibleFmtBody(uint16_t subtag, uint16_t channels, uint32_t rate, uint16_t bits,
-                        uint16_t valid_bits, uint32_t mask) {
-  Bytes out = FmtBody(0xFFFE, channels, rate, bits);
-  Append16(&out, 22);
-  Append16(&out, valid_bits);
-  Append32(&out, mask);
-  Append16(&out, subtag);
-  const Bytes tail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-  out.insert(out.end(), tail.begin(), tail.end());
-  return out;
-}
-
-Bytes Riff(const std::vector<Bytes>& chunks, std::optional<uint32_t> claimed) {
-  const Bytes body = Concat(chunks);
-  Bytes out = {'R', 'I', 'F', 'F'};
-  Append32(&out, claimed.value_or(static_cast<uint32_t>(body.size() + 4)));
-  out.insert(out.end(), {'W', 'A', 'V', 'E'});
-  out.insert(out.end(), body.begin(), body.end());
-  return out;
-}
-
-Bytes SimpleWav(const Bytes& fmt_body, const Bytes& data) {
-  return Riff({Chunk("fmt ", fmt_body), Chunk("data", data)});
-}
-
-Bytes Pcm16Wav(const std::vector<int16_t>& samples, uint32_t rate) {
-  Bytes data;
-  for (int16_t s : samples) Append16(&data, static_cast<uint16_t>(s));
-  return SimpleWav(FmtBody(1, 1, rate, 16), data);
-}
-
-Bytes Pattern(size_t n, unsigned seed) {
-  Bytes out(n);
-  uint32_t x = 2463534242u ^ (seed * 2654435761u);
-  for (auto& b : out) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    b = static_cast<unsigned char>(x);
-  }
-  return out;
-}
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "wavcat-test-XXXXXX").string();
@@ -164,7 +84,7 @@ pid_t StartWavcatProgram(const std::vector<std::string>& args, const std::string
 }
 
 RunResult RunWavcatProgram(const std::vector<std::string>& args, const std::string& cwd,
-                           std::optional<rlim_t> file_size_limit) {
+                           std::optional<rlim_t> file_size_limit, int timeout_seconds) {
   FILE* out = std::tmpfile();
   FILE* err = std::tmpfile();
   std::vector<std::string> storage = {WAVCAT_PATH};
@@ -186,11 +106,23 @@ RunResult RunWavcatProgram(const std::vector<std::string>& args, const std::stri
   }
   RunResult result;
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-    result.status = WEXITSTATUS(status);
+  bool timed_out = false;
+  if (pid > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        timed_out = true;
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        break;
+      }
+      usleep(2000);
+    }
+    if (!timed_out && WIFEXITED(status)) result.status = WEXITSTATUS(status);
   }
   result.out = Slurp(out);
   result.err = Slurp(err);
+  if (timed_out) result.err += "(killed: still running after the test's time limit)\n";
   return result;
 }
 

@@ -1,11 +1,8 @@
-#include "tools/wavcat/wav_writer.h"
+#include "tools/wav/wav.h"
 
-namespace quillon::wavcat {
+namespace quillon::wav {
 
 namespace {
-
-constexpr unsigned char kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 void Put16(std::string* out, uint32_t v) {
   out->push_back(static_cast<char>(v & 0xFF));
@@ -17,11 +14,11 @@ void Put32(std::string* out, uint64_t v) {
   Put16(out, static_cast<uint32_t>((v >> 16) & 0xFFFF));
 }
 
-uint64_t RiffSize(const WavFormat& format, uint64_t data_size) {
+uint64_t RiffSize(const Format& format, uint64_t data_size) {
   return HeaderSize(format) - 8 + data_size + (data_size & 1u);
 }
 
-void PutFmtChunk(std::string* out, const WavFormat& f) {
+void PutFmtChunk(std::string* out, const Format& f) {
   out->append("fmt ");
   Put32(out, FmtBodySize(f));
   Put16(out, f.extensible ? kFormatExtensible : f.format_tag);
@@ -35,7 +32,7 @@ void PutFmtChunk(std::string* out, const WavFormat& f) {
     Put16(out, f.valid_bits);
     Put32(out, f.channel_mask);
     Put16(out, f.format_tag);
-    out->append(reinterpret_cast<const char*>(kGuidTail), sizeof kGuidTail);
+    out->append(reinterpret_cast<const char*>(kSubformatGuidTail), sizeof kSubformatGuidTail);
   } else if (f.format_tag != kFormatPcm) {
     Put16(out, 0);
   }
@@ -43,20 +40,20 @@ void PutFmtChunk(std::string* out, const WavFormat& f) {
 
 }  // namespace
 
-bool NeedsFactChunk(const WavFormat& format) {
+bool NeedsFactChunk(const Format& format) {
   return format.format_tag != kFormatPcm;
 }
 
-uint32_t FmtBodySize(const WavFormat& format) {
+uint32_t FmtBodySize(const Format& format) {
   if (format.extensible) return 40;
   return format.format_tag == kFormatPcm ? 16 : 18;
 }
 
-uint64_t HeaderSize(const WavFormat& format) {
+uint64_t HeaderSize(const Format& format) {
   return 12 + 8 + FmtBodySize(format) + (NeedsFactChunk(format) ? 12 : 0) + 8;
 }
 
-bool FitsRiffLimit(const WavFormat& format, uint64_t data_size, std::string* err) {
+bool FitsRiffLimit(const Format& format, uint64_t data_size, std::string* err) {
   if (RiffSize(format, data_size) <= kMaxRiffSize) return true;
   if (err) {
     *err = "the joined sample data (" + std::to_string(data_size) +
@@ -65,7 +62,7 @@ bool FitsRiffLimit(const WavFormat& format, uint64_t data_size, std::string* err
   return false;
 }
 
-std::string BuildHeader(const WavFormat& format, uint64_t data_size) {
+std::string BuildHeader(const Format& format, uint64_t data_size) {
   std::string out;
   out.reserve(HeaderSize(format));
   out.append("RIFF");
@@ -82,4 +79,4 @@ std::string BuildHeader(const WavFormat& format, uint64_t data_size) {
   return out;
 }
 
-}  // namespace quillon::wavcat
+}  // namespace quillon::wav

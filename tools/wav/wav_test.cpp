@@ -1,10 +1,10 @@
-#include "tools/wavcat/wav_file.h"
+#include "tools/wav/wav.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/wavcat/wavcat_test_util.h"
+#include "tools/wav/wav_test_bytes.h"
 
-namespace quillon::wavcat {
+namespace quillon::wav {
 namespace {
 
 using testing::Bytes;
@@ -14,10 +14,10 @@ using testing::FmtBody;
 using testing::Riff;
 using testing::SimpleWav;
 
-WavInfo ParseOk(const Bytes& bytes) {
-  WavInfo info;
+Layout ParseOk(const Bytes& bytes) {
+  Layout info;
   std::string err;
-  EXPECT_TRUE(ParseWav(MemorySource(bytes), &info, &err)) << err;
+  EXPECT_TRUE(Parse(MemorySource(bytes), &info, &err)) << err;
   return info;
 }
 
@@ -25,8 +25,8 @@ Bytes Pcm16Fmt() {
   return FmtBody(1, 1, 8000, 16);
 }
 
-TEST(WavFileTest, PlainPcmGivesFormatAndData) {
-  const WavInfo info = ParseOk(SimpleWav(Pcm16Fmt(), Bytes(100)));
+TEST(WavReaderTest, PlainPcmGivesFormatAndData) {
+  const Layout info = ParseOk(SimpleWav(Pcm16Fmt(), Bytes(100)));
   EXPECT_EQ(info.format.format_tag, kFormatPcm);
   EXPECT_EQ(info.format.channels, 1);
   EXPECT_EQ(info.format.sample_rate, 8000u);
@@ -37,15 +37,15 @@ TEST(WavFileTest, PlainPcmGivesFormatAndData) {
   EXPECT_EQ(info.data_size, 100u);
 }
 
-TEST(WavFileTest, SkipsOddSizedListChunkAndItsPadByte) {
-  const WavInfo info =
+TEST(WavReaderTest, SkipsOddSizedListChunkAndItsPadByte) {
+  const Layout info =
       ParseOk(Riff({Chunk("fmt ", Pcm16Fmt()), Chunk("LIST", Bytes(5)), Chunk("data", Bytes(8))}));
   EXPECT_EQ(info.data_offset, 12u + 24u + (8u + 5u + 1u) + 8u);
   EXPECT_EQ(info.data_size, 8u);
 }
 
-TEST(WavFileTest, FindsFmtAfterDataAmongOtherChunks) {
-  const WavInfo info =
+TEST(WavReaderTest, FindsFmtAfterDataAmongOtherChunks) {
+  const Layout info =
       ParseOk(Riff({Chunk("JUNK", Bytes(3)), Chunk("data", Bytes(4)), Chunk("fact", Bytes(4)),
                     Chunk("fmt ", FmtBody(1, 2, 8000, 8))}));
   EXPECT_EQ(info.format.channels, 2);
@@ -72,7 +72,7 @@ Bytes WithTail(Bytes bytes, const Bytes& tail) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    WavFileTest, ParseAcceptTest,
+    WavReaderTest, ParseAcceptTest,
     ::testing::Values(
         GoodCase{"OddEightBitData", SimpleWav(FmtBody(1, 1, 8000, 8), Bytes(7)), 7},
         GoodCase{"FinalDataWithoutItsPadByte",
@@ -96,8 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
         GoodCase{"Mulaw", SimpleWav(FmtBody(7, 1, 8000, 8, {}, true), Bytes(3)), 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WavFileTest, ExtensibleResolvesItsSubformat) {
-  const WavInfo info = ParseOk(SimpleWav(ExtensibleFmtBody(3, 2, 48000, 32, 32, 0x3), Bytes(16)));
+TEST(WavReaderTest, ExtensibleResolvesItsSubformat) {
+  const Layout info = ParseOk(SimpleWav(ExtensibleFmtBody(3, 2, 48000, 32, 32, 0x3), Bytes(16)));
   EXPECT_TRUE(info.format.extensible);
   EXPECT_EQ(info.format.format_tag, kFormatIeeeFloat);
   EXPECT_EQ(info.format.channels, 2);
@@ -115,9 +115,9 @@ struct BadCase {
 class ParseRefusalTest : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(ParseRefusalTest, NamesTheReason) {
-  WavInfo info;
+  Layout info;
   std::string err;
-  EXPECT_FALSE(ParseWav(MemorySource(GetParam().bytes), &info, &err));
+  EXPECT_FALSE(Parse(MemorySource(GetParam().bytes), &info, &err));
   EXPECT_NE(err.find(GetParam().reason), std::string::npos) << err;
 }
 
@@ -134,7 +134,7 @@ Bytes Cut(Bytes bytes, size_t drop) {
 const Bytes kGood = SimpleWav(Pcm16Fmt(), Bytes(2));
 
 INSTANTIATE_TEST_SUITE_P(
-    WavFileTest, ParseRefusalTest,
+    WavReaderTest, ParseRefusalTest,
     ::testing::Values(
         BadCase{"TooShort", Bytes{'R', 'I'}, "too short"},
         BadCase{"NotRiff", Bytes(64, 'x'), "no RIFF header"},
@@ -173,11 +173,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"PartialFrame", SimpleWav(FmtBody(1, 2, 8000, 24), Bytes(14)), "6-byte blocks"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WavFileTest, SameFormatNamesWhatDiffers) {
-  WavFormat a;
+TEST(WavReaderTest, SameFormatNamesWhatDiffers) {
+  Format a;
   std::string err;
   ASSERT_TRUE(ParseFmtChunk(Pcm16Fmt().data(), 16, &a, &err)) << err;
-  WavFormat b = a;
+  Format b = a;
   std::string diff;
   EXPECT_TRUE(SameFormat(a, b, &diff));
   b.sample_rate = 16000;
@@ -195,9 +195,9 @@ TEST(WavFileTest, SameFormatNamesWhatDiffers) {
   EXPECT_EQ(diff, "format, bits per sample, block align");
 }
 
-TEST(WavFileTest, ExtensiblePcmMatchesPlainPcm) {
-  WavFormat plain;
-  WavFormat extensible;
+TEST(WavReaderTest, ExtensiblePcmMatchesPlainPcm) {
+  Format plain;
+  Format extensible;
   std::string err;
   ASSERT_TRUE(ParseFmtChunk(Pcm16Fmt().data(), 16, &plain, &err)) << err;
   ASSERT_TRUE(ParseFmtChunk(ExtensibleFmtBody(1, 1, 8000, 16, 16, 4).data(), 40, &extensible, &err))
@@ -206,5 +206,114 @@ TEST(WavFileTest, ExtensiblePcmMatchesPlainPcm) {
   EXPECT_EQ(DescribeFormat(plain), "16-bit PCM, 1 channel, 8000 Hz");
 }
 
+// --- Writing ---
+
+Format FormatOf(const Bytes& fmt_body) {
+  Format format;
+  std::string err;
+  EXPECT_TRUE(ParseFmtChunk(fmt_body.data(), static_cast<uint32_t>(fmt_body.size()), &format, &err))
+      << err;
+  return format;
+}
+
+Bytes AsBytes(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
+
+TEST(WavWriterTest, PlainPcmHeaderIsTheClassic44Bytes) {
+  const Format pcm = FormatOf(testing::FmtBody(1, 1, 8000, 16, {}, true));  // 18-byte fmt in
+  const Bytes header = AsBytes(BuildHeader(pcm, 1000));
+  Bytes expected = {'R', 'I', 'F', 'F'};
+  testing::Append32(&expected, 36 + 1000);
+  expected.insert(expected.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  testing::Append32(&expected, 16);
+  const Bytes fmt = testing::FmtBody(1, 1, 8000, 16);
+  expected.insert(expected.end(), fmt.begin(), fmt.end());
+  expected.insert(expected.end(), {'d', 'a', 't', 'a'});
+  testing::Append32(&expected, 1000);
+  EXPECT_EQ(header, expected);
+  EXPECT_EQ(HeaderSize(pcm), 44u);
+  EXPECT_FALSE(NeedsFactChunk(pcm));
+}
+
+TEST(WavWriterTest, OddDataCountsItsPadByteInTheRiffSize) {
+  const Format pcm8 = FormatOf(testing::FmtBody(1, 1, 8000, 8));
+  const Bytes header = AsBytes(BuildHeader(pcm8, 7));
+  const Bytes expected = testing::SimpleWav(testing::FmtBody(1, 1, 8000, 8), Bytes(7));
+  ASSERT_EQ(expected.size(), 44u + 8u);  // 7 data bytes and a pad byte
+  EXPECT_EQ(header, Bytes(expected.begin(), expected.begin() + 44));
+}
+
+TEST(WavWriterTest, NonPcmFormatsGetAFactChunkWithTheFrameCount) {
+  for (uint16_t tag : {kFormatAlaw, kFormatMulaw}) {
+    const Format format = FormatOf(testing::FmtBody(tag, 2, 8000, 8));
+    EXPECT_TRUE(NeedsFactChunk(format));
+    const Bytes header = AsBytes(BuildHeader(format, 600));
+    const Bytes expected =
+        testing::Riff({testing::Chunk("fmt ", testing::FmtBody(tag, 2, 8000, 8, {}, true)),
+                       testing::Chunk("fact", {0x2C, 0x01, 0, 0}),  // 300 frames of 2 bytes
+                       testing::Chunk("data", Bytes(600))});
+    EXPECT_EQ(header, Bytes(expected.begin(), expected.begin() + 58));
+    EXPECT_EQ(HeaderSize(format), 58u);
+  }
+}
+
+TEST(WavWriterTest, ExtensibleKeepsItsFormAndFollowsTheSubformat) {
+  const Bytes pcm_body = testing::ExtensibleFmtBody(1, 2, 44100, 24, 20, 3);
+  const Format pcm = FormatOf(pcm_body);
+  EXPECT_FALSE(NeedsFactChunk(pcm));
+  const Bytes pcm_file = testing::SimpleWav(pcm_body, Bytes(6));
+  EXPECT_EQ(AsBytes(BuildHeader(pcm, 6)), Bytes(pcm_file.begin(), pcm_file.begin() + 68));
+
+  const Bytes float_body = testing::ExtensibleFmtBody(3, 1, 8000, 32, 32, 4);
+  const Format flt = FormatOf(float_body);
+  EXPECT_TRUE(NeedsFactChunk(flt));
+  const Bytes expected =
+      testing::Riff({testing::Chunk("fmt ", float_body), testing::Chunk("fact", {3, 0, 0, 0}),
+                     testing::Chunk("data", Bytes(12))});
+  EXPECT_EQ(AsBytes(BuildHeader(flt, 12)), Bytes(expected.begin(), expected.begin() + 80));
+}
+
+TEST(WavWriterTest, RiffLimitIsExactlyFourGibibytesLessOne) {
+  const Format pcm8 = FormatOf(testing::FmtBody(1, 1, 8000, 8));
+  // RIFF size = 36 + data + pad must fit in 32 bits.
+  const uint64_t largest_even = 0xFFFFFFFFull - 36 - 1;
+  std::string err;
+  EXPECT_TRUE(FitsRiffLimit(pcm8, largest_even, &err));
+  EXPECT_FALSE(FitsRiffLimit(pcm8, largest_even + 1, &err));  // odd: its pad byte passes
+  EXPECT_FALSE(FitsRiffLimit(pcm8, largest_even + 2, &err));
+  EXPECT_NE(err.find("4 GiB"), std::string::npos);
+  EXPECT_FALSE(FitsRiffLimit(pcm8, uint64_t{1} << 33, &err));
+  const Format mulaw = FormatOf(testing::FmtBody(7, 1, 8000, 8));
+  EXPECT_TRUE(FitsRiffLimit(mulaw, 0xFFFFFFFFull - 50 - 1, &err));  // 50: fmt 18 and fact
+  EXPECT_FALSE(FitsRiffLimit(mulaw, 0xFFFFFFFFull - 50 + 1, &err));
+}
+
+TEST(WavWriterTest, PlainFormatComputesTheBlockAlign) {
+  const Format stereo24 = PlainFormat(kFormatPcm, 2, 44100, 24);
+  EXPECT_EQ(stereo24.block_align, 6);
+  std::string diff;
+  EXPECT_TRUE(SameFormat(stereo24, FormatOf(testing::FmtBody(1, 2, 44100, 24)), &diff)) << diff;
+}
+
+// What the writer writes, the reader reads back: same format, data where the header says.
+TEST(WavWriterTest, HeadersReadBackAsWritten) {
+  for (const Format& format :
+       {PlainFormat(kFormatPcm, 1, 8000, 16), PlainFormat(kFormatMulaw, 1, 8000, 8),
+        PlainFormat(kFormatIeeeFloat, 2, 48000, 64),
+        FormatOf(testing::ExtensibleFmtBody(kFormatAlaw, 1, 8000, 8, 8, 4))}) {
+    SCOPED_TRACE(DescribeFormat(format));
+    const uint64_t data_size = 7u * format.block_align;
+    Bytes file = AsBytes(BuildHeader(format, data_size));
+    file.resize(file.size() + data_size + (data_size & 1u), 0x55);
+    const Layout layout = ParseOk(file);
+    std::string diff;
+    EXPECT_TRUE(SameFormat(layout.format, format, &diff)) << diff;
+    EXPECT_EQ(layout.format.extensible, format.extensible);
+    EXPECT_EQ(layout.data_offset, HeaderSize(format));
+    EXPECT_EQ(layout.data_size, data_size);
+  }
+}
+
 }  // namespace
-}  // namespace quillon::wavcat
+}  // namespace quillon::wav

@@ -1,21 +1,13 @@
-#include "tools/wavcat/wav_file.h"
+#include "tools/wav/wav.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <string_view>
 
-namespace quillon::wavcat {
+namespace quillon::wav {
 
 namespace {
 
 constexpr uint32_t kStreamingDataSize = 0xFFFFFFFF;
-
-// The GUID of an extensible subformat is the format tag followed by these 14 bytes
-// (KSDATAFORMAT_SUBTYPE_* = {tag-0000-0010-8000-00AA00389B71}).
-constexpr unsigned char kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 uint16_t Le16(const unsigned char* p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -64,7 +56,7 @@ bool CheckRiffHeader(const ByteSource& src, std::string* err) {
   return true;
 }
 
-bool ResolveExtensible(const unsigned char* body, uint32_t size, WavFormat* f, std::string* err) {
+bool ResolveExtensible(const unsigned char* body, uint32_t size, Format* f, std::string* err) {
   if (size < 40 || Le16(body + 16) < 22) {
     return Fail(err, "extensible fmt chunk too short (" + std::to_string(size) +
                          " bytes, needs 40 with 22 extra)");
@@ -72,7 +64,7 @@ bool ResolveExtensible(const unsigned char* body, uint32_t size, WavFormat* f, s
   f->extensible = true;
   f->valid_bits = Le16(body + 18);
   f->channel_mask = Le32(body + 20);
-  if (std::memcmp(body + 26, kGuidTail, sizeof kGuidTail) != 0) {
+  if (std::memcmp(body + 26, kSubformatGuidTail, sizeof kSubformatGuidTail) != 0) {
     return Fail(err, "unsupported extensible subformat (not a WAVE format GUID)");
   }
   f->format_tag = Le16(body + 24);
@@ -96,7 +88,7 @@ bool SupportedSampleSize(uint16_t tag, uint16_t bits) {
   }
 }
 
-bool CheckFormatFields(const WavFormat& f, std::string* err) {
+bool CheckFormatFields(const Format& f, std::string* err) {
   if (f.channels == 0) return Fail(err, "fmt chunk gives 0 channels");
   if (f.sample_rate == 0) return Fail(err, "fmt chunk gives a sample rate of 0");
   if (f.block_align == 0) return Fail(err, "fmt chunk gives a block align of 0");
@@ -121,7 +113,7 @@ bool CheckFormatFields(const WavFormat& f, std::string* err) {
 }
 
 /// Reads and checks the fmt chunk whose body of `size` bytes starts at `offset`.
-bool ReadFmtChunk(const ByteSource& src, uint64_t offset, uint32_t size, WavFormat* f,
+bool ReadFmtChunk(const ByteSource& src, uint64_t offset, uint32_t size, Format* f,
                   std::string* err) {
   unsigned char body[40] = {};
   const uint32_t wanted = size < sizeof body ? size : static_cast<uint32_t>(sizeof body);
@@ -130,37 +122,23 @@ bool ReadFmtChunk(const ByteSource& src, uint64_t offset, uint32_t size, WavForm
 }
 
 /// Takes the data chunk whose body of `size` bytes starts at `offset`.
-bool TakeDataChunk(const ByteSource& src, uint64_t offset, uint32_t size, WavInfo* info,
+bool TakeDataChunk(const ByteSource& src, uint64_t offset, uint32_t size, Layout* layout,
                    std::string* err) {
   const uint64_t available = src.Size() - offset;
-  info->data_offset = offset;
-  info->data_size = size;
+  layout->data_offset = offset;
+  layout->data_size = size;
   if (size > available) {
     if (size != kStreamingDataSize) {
       return Fail(err, "truncated: the data chunk claims " + std::to_string(size) +
                            " bytes but the file holds only " + std::to_string(available));
     }
-    info->data_size = available;
-    info->data_to_end = true;
+    layout->data_size = available;
+    layout->data_to_end = true;
   }
   return true;
 }
 
 }  // namespace
-
-bool FdSource::ReadAt(uint64_t offset, void* buf, size_t n, std::string* err) const {
-  auto* out = static_cast<unsigned char*>(buf);
-  while (n > 0) {
-    const ssize_t got = pread(fd_, out, n, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return Fail(err, std::string("read error: ") + std::strerror(errno));
-    if (got == 0) return Fail(err, "truncated: the file ends inside a header");
-    out += got;
-    offset += static_cast<uint64_t>(got);
-    n -= static_cast<size_t>(got);
-  }
-  return true;
-}
 
 bool MemorySource::ReadAt(uint64_t offset, void* buf, size_t n, std::string* err) const {
   if (offset > bytes_.size() || n > bytes_.size() - offset) {
@@ -170,11 +148,11 @@ bool MemorySource::ReadAt(uint64_t offset, void* buf, size_t n, std::string* err
   return true;
 }
 
-bool ParseFmtChunk(const unsigned char* body, uint32_t size, WavFormat* f, std::string* err) {
+bool ParseFmtChunk(const unsigned char* body, uint32_t size, Format* f, std::string* err) {
   if (size < 16) {
     return Fail(err, "fmt chunk too short (" + std::to_string(size) + " bytes, needs 16)");
   }
-  *f = WavFormat{};
+  *f = Format{};
   f->format_tag = Le16(body);
   f->channels = Le16(body + 2);
   f->sample_rate = Le32(body + 4);
@@ -184,9 +162,9 @@ bool ParseFmtChunk(const unsigned char* body, uint32_t size, WavFormat* f, std::
   return CheckFormatFields(*f, err);
 }
 
-bool ParseWav(const ByteSource& src, WavInfo* info, std::string* err) {
+bool Parse(const ByteSource& src, Layout* layout, std::string* err) {
   if (!CheckRiffHeader(src, err)) return false;
-  *info = WavInfo{};
+  *layout = Layout{};
   bool have_fmt = false;
   bool have_data = false;
   uint64_t pos = 12;
@@ -198,27 +176,38 @@ bool ParseWav(const ByteSource& src, WavInfo* info, std::string* err) {
     const uint32_t chunk_size = Le32(header + 4);
     const uint64_t body = pos + 8;
     if (IdIs(header, "data") && !have_data) {
-      if (!TakeDataChunk(src, body, chunk_size, info, err)) return false;
+      if (!TakeDataChunk(src, body, chunk_size, layout, err)) return false;
       have_data = true;
-      if (info->data_to_end) break;  // nothing can follow data that runs to the end
+      if (layout->data_to_end) break;  // nothing can follow data that runs to the end
     } else if (chunk_size > size - body) {
       return Fail(err, "truncated: the " + PrintableId(header) + " chunk claims " +
                            std::to_string(chunk_size) + " bytes but the file holds only " +
                            std::to_string(size - body));
     } else if (IdIs(header, "fmt ") && !have_fmt) {
-      if (!ReadFmtChunk(src, body, chunk_size, &info->format, err)) return false;
+      if (!ReadFmtChunk(src, body, chunk_size, &layout->format, err)) return false;
       have_fmt = true;
     }
     pos = body + chunk_size + (chunk_size & 1u);  // odd-sized chunks carry a pad byte
   }
   if (!have_fmt) return Fail(err, "malformed: no fmt chunk");
   if (!have_data) return Fail(err, "malformed: no data chunk");
-  if (info->data_size % info->format.block_align != 0) {
-    return Fail(err, "the sample data (" + std::to_string(info->data_size) +
+  if (layout->data_size % layout->format.block_align != 0) {
+    return Fail(err, "the sample data (" + std::to_string(layout->data_size) +
                          " bytes) is not a whole number of " +
-                         std::to_string(info->format.block_align) + "-byte blocks");
+                         std::to_string(layout->format.block_align) + "-byte blocks");
   }
   return true;
+}
+
+Format PlainFormat(uint16_t format_tag, uint16_t channels, uint32_t sample_rate,
+                   uint16_t bits_per_sample) {
+  Format f;
+  f.format_tag = format_tag;
+  f.channels = channels;
+  f.sample_rate = sample_rate;
+  f.bits_per_sample = bits_per_sample;
+  f.block_align = static_cast<uint16_t>(channels * (bits_per_sample / 8));
+  return f;
 }
 
 std::string FormatTagName(uint16_t tag) {
@@ -236,14 +225,14 @@ std::string FormatTagName(uint16_t tag) {
   }
 }
 
-std::string DescribeFormat(const WavFormat& f) {
+std::string DescribeFormat(const Format& f) {
   std::string name = FormatTagName(f.format_tag);
   if (name.empty()) name = "format " + Hex16(f.format_tag);
   return std::to_string(f.bits_per_sample) + "-bit " + name + ", " + std::to_string(f.channels) +
          (f.channels == 1 ? " channel, " : " channels, ") + std::to_string(f.sample_rate) + " Hz";
 }
 
-bool SameFormat(const WavFormat& a, const WavFormat& b, std::string* diff) {
+bool SameFormat(const Format& a, const Format& b, std::string* diff) {
   std::string what;
   auto note = [&what](bool differs, const char* field) {
     if (!differs) return;
@@ -260,4 +249,4 @@ bool SameFormat(const WavFormat& a, const WavFormat& b, std::string* diff) {
   return false;
 }
 
-}  // namespace quillon::wavcat
+}  // namespace quillon::wav
