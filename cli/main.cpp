@@ -3,6 +3,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "core/synthesis/wavcat_command.h"
 #include "platform/file_system.h"
 #include "core/common/version.h"
 
@@ -57,6 +58,11 @@ int main(int argc, char** argv) {
       if (args.contains(QStringLiteral("--help"))) {
         PrintOut(QStringLiteral("usage: quillon-cli ") + QString::fromUtf8(command.usage));
         return 0;
+      }
+      const QString problem = quillon::ProgramFolderProblem(quillon::ProgramFolder());
+      if (!problem.isEmpty()) {
+        PrintErr(QStringLiteral("quillon-cli: ") + problem);
+        return 1;
       }
       return command.run(args);
     }

@@ -1,6 +1,7 @@
 #include "platform/text_file.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "platform/text_encoding.h"
 
@@ -29,6 +30,17 @@ QStringList SplitLines(const QString& text) {
   return lines;
 }
 
+bool LooksLikeUtf16(const QByteArray& bytes) {
+  if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) return true;
+  // Without a byte-order mark: ASCII text in UTF-16 has a zero in every
+  // other byte, which no UTF-8 or Windows-1252 text file has.
+  const qsizetype sample = std::min<qsizetype>(bytes.size(), 64) & ~qsizetype{1};
+  if (sample < 4) return false;
+  int zeros_even = 0, zeros_odd = 0;
+  for (qsizetype i = 0; i < sample; ++i) (i % 2 ? zeros_odd : zeros_even) += bytes[i] == '\0';
+  return zeros_even * 4 >= sample * 3 / 2 || zeros_odd * 4 >= sample * 3 / 2;
+}
+
 TextFile ReadTextFile(const QString& path) {
   TextFile result;
   QFile file(path);
@@ -39,6 +51,10 @@ TextFile ReadTextFile(const QString& path) {
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) {
     result.error = file.errorString();
+    return result;
+  }
+  if (LooksLikeUtf16(bytes)) {
+    result.error = QStringLiteral("it is UTF-16 text; save it as UTF-8 or Windows-1252");
     return result;
   }
   result.ok = true;

@@ -22,7 +22,13 @@ struct TextFile {
   QStringList lines;    ///< the lines, without their line ends
 };
 
-/// Reads a whole text file (see DecodeText and SplitLines).
+/// True for the bytes of UTF-16 text: a UTF-16 byte-order mark, or a zero
+/// in most of the even or the odd bytes of the first 64.
+bool LooksLikeUtf16(const QByteArray& bytes);
+
+/// Reads a whole text file (see DecodeText and SplitLines). UTF-16 text is
+/// not read: it fails with a message that says so, rather than turning into
+/// lines of stray zeros.
 TextFile ReadTextFile(const QString& path);
 
 /// Reads only the first line of a text file; false when the file cannot be

@@ -42,5 +42,30 @@ TEST(TextFileTest, ReadsWholeFilesAndFirstLines) {
   EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("missing"))).ok);
 }
 
+// A prompt file saved as UTF-16 would otherwise read as lines of stray zeros
+// that hold no section header: it is refused with a message instead.
+TEST(TextFileTest, Utf16IsRefusedWithAMessageButAStrayZeroIsNot) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("prompt.ini"));
+  const QString text = QStringLiteral("[Prompt001]\r\nWelcome\r\n");
+  QByteArray le("\xFF\xFE"), be("\xFE\xFF"), bare;
+  for (QChar c : text) {
+    le.append(static_cast<char>(c.unicode() & 0xFF)).append(static_cast<char>(c.unicode() >> 8));
+    be.append(static_cast<char>(c.unicode() >> 8)).append(static_cast<char>(c.unicode() & 0xFF));
+    bare.append(static_cast<char>(c.unicode() & 0xFF)).append('\0');
+  }
+  for (const QByteArray& bytes : {le, be, bare}) {
+    test::WriteAll(path, bytes);
+    const TextFile file = ReadTextFile(path);
+    EXPECT_FALSE(file.ok);
+    EXPECT_TRUE(file.error.contains(QStringLiteral("UTF-16"))) << file.error.toStdString();
+  }
+  test::WriteAll(path, QByteArray("[Prompt\0001]\r\nWelcome\r\n", 21));
+  const TextFile file = ReadTextFile(path);
+  ASSERT_TRUE(file.ok) << file.error.toStdString();
+  EXPECT_EQ(file.lines.size(), 2);
+}
+
 }  // namespace
 }  // namespace quillon

@@ -42,7 +42,8 @@ bool StartBatchLog(const QString& path, BatchLog* log, QString* err);
 /// however the run ends.
 class BatchModeScope {
  public:
-  BatchModeScope(MainState& state, BatchLog& log);
+  /// `inputs` are the files the batch reads, which no prompt may replace.
+  BatchModeScope(MainState& state, BatchLog& log, const QStringList& inputs = {});
   ~BatchModeScope();
   BatchModeScope(const BatchModeScope&) = delete;
   BatchModeScope& operator=(const BatchModeScope&) = delete;

@@ -78,7 +78,7 @@ CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path,
 // cannot be read, or a log that stops taking lines, ends the run at once
 // with a report in place of the summary.
 bool CsvPromptImport::ProcessCSVFile(const QString& csv_path, const BatchProgress& progress) {
-  BatchModeScope batch(state_, log_);
+  BatchModeScope batch(state_, log_, {csv_path});
   rows_ = 0;
   good_ = 0;
   const TextFile file = ReadTextFile(csv_path);
@@ -109,7 +109,8 @@ bool CsvPromptImport::ProcessCSVFile(const QString& csv_path, const BatchProgres
 
 // One data row: false only when the log refused the row itself.
 bool CsvPromptImport::ProcessRow(const QString& line, const QString& csv_folder) {
-  if (!log_.WriteLine(line)) return false;
+  // The row's line reaches the file before its prompt is built.
+  if (!log_.WriteLine(line) || !log_.Flush()) return false;
   const QStringList fields = GetTokens(line, QStringLiteral(","), true);
   if (fields.size() != 2) {
     log_.WriteLine(QStringLiteral("(error) Invalid row"));

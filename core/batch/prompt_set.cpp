@@ -128,6 +128,7 @@ void PromptSetConstruction::ProcessPromptFolder(const QString& folder) {
 // or the next header follows at once) is logged and skipped.
 void PromptSetConstruction::ProcessPromptIni(const QString& prompt_file) {
   log_.WriteLine(QStringLiteral("Crunching: ") + prompt_file);
+  state_.SetBatchInputs({prompt_file});
   const TextFile file = ReadTextFile(prompt_file);
   if (!file.ok) {
     Report(QStringLiteral("(error) Prompt file cannot be read (") + file.error +

@@ -28,6 +28,7 @@ ConstructionResult MainState::BuildWav() {
   context.translate = translate_;
   context.batch_mode = batch_mode();
   context.program_folder = program_folder_;
+  if (batch_log_) context.protected_inputs = QStringList{batch_log_->Path()} + batch_inputs_;
   context.diag = this;
   context.ui = &ui_;
   context.translation = outputs_.translation;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "core/common/report.h"
@@ -60,8 +61,19 @@ class MainState : public DiagnosticOutput {
   void OnTextsChanged(std::function<void()> changed) { texts_changed_ = std::move(changed); }
 
   /// Enters batch mode with `log` open; reports go there until EndBatch.
-  void BeginBatch(BatchLog& log) { batch_log_ = &log; }
-  void EndBatch() { batch_log_ = nullptr; }
+  /// No prompt of the batch may replace the log or one of `inputs` (the
+  /// files the batch reads).
+  void BeginBatch(BatchLog& log, const QStringList& inputs = {}) {
+    batch_log_ = &log;
+    batch_inputs_ = inputs;
+  }
+  /// Replaces the files the running batch reads (a prompt set moves on from
+  /// one prompt file to the next).
+  void SetBatchInputs(const QStringList& inputs) { batch_inputs_ = inputs; }
+  void EndBatch() {
+    batch_log_ = nullptr;
+    batch_inputs_.clear();
+  }
 
  private:
   const QString program_folder_;
@@ -71,6 +83,7 @@ class MainState : public DiagnosticOutput {
   QString output_path_ = DefaultOutputPath();
   bool translate_ = true;
   BatchLog* batch_log_ = nullptr;
+  QStringList batch_inputs_;
   std::function<void()> texts_changed_;
   TextToWav construction_;
 };

@@ -29,6 +29,13 @@ void WavcatCommandLine::Add(const QString& file_name) {
   names_.append(file_name);
 }
 
+QString ProgramFolderProblem(const QString& program_folder) {
+  if (!program_folder.contains(QLatin1Char('"'))) return QString();
+  return QStringLiteral("The program folder's path holds a double quote (\"), which wavcat's "
+                        "command lines cannot name: ") +
+         program_folder + QStringLiteral(". Move Quillon to a folder without one.");
+}
+
 void WavcatCommandLine::Reset() {
   first_name_ = true;
   text_.clear();

@@ -28,6 +28,11 @@ class WavcatCommandLine {
   QStringList names_;
 };
 
+/// Why Quillon cannot work from `program_folder`, or an empty string when it
+/// can: wavcat's command lines name files inside double quotes, so a folder
+/// whose path holds a double quote cannot be named on them.
+QString ProgramFolderProblem(const QString& program_folder);
+
 /// Runs a finished `wavcat` command line with the program folder as its
 /// working directory, and waits for it. The line is split into arguments
 /// (blanks separate, double quotes group) and executed directly, never

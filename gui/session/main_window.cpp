@@ -1,5 +1,7 @@
 #include "gui/session/main_window.h"
 
+#include "core/synthesis/wavcat_command.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -194,6 +196,11 @@ bool MainWindow::Load(const StartupChecks& checks) {
   if (checks.lower_priority) checks.lower_priority();
   if (checks.is_remote_session && checks.is_remote_session()) {
     ui_->MsgBox(kRemoteSessionMessage);
+    return false;
+  }
+  const QString folder_problem = ProgramFolderProblem(options_.program_folder);
+  if (!folder_problem.isEmpty()) {
+    ui_->MsgBox(folder_problem);
     return false;
   }
   state_->EndBatch();
