@@ -1,92 +1,58 @@
 #pragma once
 
 #include <QString>
-#include <array>
+#include <QStringList>
 #include <optional>
-#include <string_view>
 
 #include "core/common/user_interface.h"
+#include "core/synthesis/alphabet_table.h"
+#include "core/synthesis/clip_set.h"
 
 namespace quillon {
 
-/// The four rates the clip set can be built at.
-enum class BaudRate { Baud45, Baud50, Baud75, Baud110 };
-
-/// The tic clips a rate is built from, and its name for people.
-struct BaudRateInfo {
-  BaudRate rate;
-  std::string_view space_tic;  ///< the prepared space tic of this rate
-  std::string_view mark_tic;   ///< the prepared mark tic of this rate
-  std::string_view caption;    ///< "Baudot - 45.45 baud", ...
-  std::string_view name;       ///< "45.45", "50", "75", "110"
+/// What "Create Alphabet" is asked to build.
+struct AlphabetRequest {
+  /// The rate whose tics are joined; none: the working tics on disk.
+  std::optional<BaudRate> rate = BaudRate::Baud45;
+  /// A format to rebuild the whole set in: the clip generator first writes
+  /// the tic, blank and silence clips in it. None: keep the clips as they are.
+  std::optional<SampleFormat> format;
+  /// A further check of every clip of the new set (see CheckClipSet).
+  ClipDecodeStep decode;
 };
-
-inline constexpr std::array<BaudRateInfo, 4> kBaudRates = {{
-    {BaudRate::Baud45, "spacetic45baud.wav", "marktic45baud.wav", "Baudot - 45.45 baud", "45.45"},
-    {BaudRate::Baud50, "spacetic50baud.wav", "marktic50baud.wav", "Baudot - 50 baud", "50"},
-    {BaudRate::Baud75, "spacetic75baud.wav", "marktic75baud.wav", "Baudot - 75 baud", "75"},
-    {BaudRate::Baud110, "spacetic110baud.wav", "marktic110baud.wav", "Baudot - 110 baud", "110"},
-}};
-
-/// The rate called `name` ("45.45", "45", "50", "75" or "110").
-std::optional<BaudRate> BaudRateFromName(std::string_view name);
-
-/// One character clip of the alphabet: its file, its five-bit Baudot code
-/// (bit 1 first, mark = 1), and the figure that shares the code, if any.
-struct AlphabetRow {
-  std::string_view clip;
-  std::string_view code;
-  std::string_view figure_copy;  ///< empty: no figure clip shares this code
-};
-
-/// The 29 frames, in the order they are built: A to Z, space, LTRS, FIGS,
-/// with the United States TTY figure set.
-inline constexpr std::array<AlphabetRow, 29> kAlphabet = {{
-    {"a.wav", "11000", "dash.wav"},        {"b.wav", "10011", "question.wav"},
-    {"c.wav", "01110", "colon.wav"},       {"d.wav", "10010", "dollar.wav"},
-    {"e.wav", "10000", "3.wav"},           {"f.wav", "10110", "exclamation.wav"},
-    {"g.wav", "01011", "and.wav"},         {"h.wav", "00101", "pound.wav"},
-    {"i.wav", "01100", "8.wav"},           {"j.wav", "11010", "singlequote.wav"},
-    {"k.wav", "11110", "leftparen.wav"},   {"l.wav", "01001", "rightparen.wav"},
-    {"m.wav", "00111", "period.wav"},      {"n.wav", "00110", "comma.wav"},
-    {"o.wav", "00011", "9.wav"},           {"p.wav", "01101", "0.wav"},
-    {"q.wav", "11101", "1.wav"},           {"r.wav", "01010", "4.wav"},
-    {"s.wav", "10100", ""},                {"t.wav", "00001", "5.wav"},
-    {"u.wav", "11100", "7.wav"},           {"v.wav", "01111", "semicolon.wav"},
-    {"w.wav", "11001", "2.wav"},           {"x.wav", "10111", "slash.wav"},
-    {"y.wav", "10101", "6.wav"},           {"z.wav", "10001", "quote.wav"},
-    {"space.wav", "00100", ""},            {"LTRS.wav", "11111", ""},
-    {"FIGS.wav", "11011", ""},
-}};
-
-/// The eight tics of a frame: a space start bit, the five code bits, and two
-/// mark stop bits ("S" space, "M" mark).
-std::string TicSequence(const AlphabetRow& row);
 
 /// What one build of the clip set came to.
 struct AlphabetResult {
-  int runs = 0;       ///< joining runs started
-  int failures = 0;   ///< failures reported (each in its own message box)
+  int runs = 0;           ///< joining runs started
+  QStringList failures;   ///< one "(error):" line per failure, in order
+  bool replaced = false;  ///< the program folder now holds the new set
+  ClipSet set;            ///< the new set's description, when `replaced`
+
+  bool ok() const { return failures.isEmpty(); }
 };
 
 /// Builds the clip set from the tic clips of one rate: copies the rate's
 /// tics to "spacetic.wav" and "marktic.wav", joins eight tics into each of
-/// the 29 frames with one `wavcat` run each, and copies every letter clip to
-/// the figure that shares its code. Each failure is shown in its own message
-/// box and the build goes on; "Done." closes every build.
+/// the 29 frames with one `wavcat` run each, copies every letter clip to the
+/// figure that shares its code, describes the set in "clipset.ini" and
+/// checks it.
+///
+/// All of this happens in a fresh folder inside the program folder; only a
+/// set that was built whole and passed its check is moved into place, so a
+/// build that fails leaves the previous set as it was. A figure clip is only
+/// ever a copy of a letter clip the same build has just joined. A success
+/// ends with "Done."; a failure with one message that lists what failed and
+/// says whether the set in the program folder can still be used.
 class AlphabetConstruction {
  public:
-  /// With no rate, the working tic clips already on disk are used.
-  AlphabetResult Run(std::optional<BaudRate> rate, const QString& program_folder,
+  AlphabetResult Run(const AlphabetRequest& request, const QString& program_folder,
                      UserInterface& ui);
 
   /// The command line of the last frame joined.
   const QString& command_line() const { return command_line_; }
 
  private:
-  /// Appends " spacetic.wav" or " marktic.wav" to the command line.
-  void AppendTic(char tic);
-
+  class Build;
   QString command_line_;
 };
 
