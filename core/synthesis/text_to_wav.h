@@ -19,6 +19,7 @@ struct ConstructionContext {
   bool translate = true;       ///< the translation switch
   bool batch_mode = false;     ///< bBatchMode: reports go to the batch log
   QString program_folder;      ///< clips and chunk files live here
+  QString clip_set;  ///< the checked set, "45.45 baud, 8 kHz 16-bit PCM"; reported when set
   DiagnosticOutput* diag = nullptr;          ///< WriteLine
   UserInterface* ui = nullptr;               ///< messages and the busy pointer
   TranslationStage* translation = nullptr;   ///< null: no tables, text unchanged
