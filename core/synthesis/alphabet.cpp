@@ -97,13 +97,15 @@ bool AlphabetConstruction::Build::Generate() {
 // whatever rate they happen to be.
 bool AlphabetConstruction::Build::TakeTics() {
   std::array<QString, 2> sources = {kSpaceTic, kMarkTic};
+  QString from = folder_;
   if (request_.rate) {
     const BaudRateInfo& info = kBaudRates[static_cast<size_t>(*request_.rate)];
     sources = {Latin1(info.space_tic), Latin1(info.mark_tic)};
+    from = tic_source_folder_;
   }
   const std::array<QString, 2> targets = {kSpaceTic, kMarkTic};
   for (size_t i = 0; i < sources.size(); ++i) {
-    const QString source = ResolveCaseInsensitive(JoinPath(tic_source_folder_, sources[i]));
+    const QString source = ResolveCaseInsensitive(JoinPath(from, sources[i]));
     if (!FileExists(source))
       return Fail(error_number::kFileNotFound, QStringLiteral("File not found: ") + source);
     QString err;

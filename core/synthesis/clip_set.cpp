@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 #include <cmath>
+#include <numbers>
 
 #include "core/synthesis/character_inventory.h"
 #include "platform/file_system.h"
@@ -233,7 +234,7 @@ std::optional<double> MeasureToneHz(const std::vector<std::int16_t>& samples, in
   if (sample_rate <= 0) return std::nullopt;
   std::optional<double> hz;
   for (int pass = 0; pass < 3; ++pass) {
-    const double step = hz ? 2 * M_PI * *hz / sample_rate : 0;
+    const double step = hz ? 2 * std::numbers::pi * *hz / sample_rate : 0;
     double first = -1;
     double last = -1;
     int crossings = 0;
@@ -242,7 +243,7 @@ std::optional<double> MeasureToneHz(const std::vector<std::int16_t>& samples, in
       const double now = samples[i];
       if (before >= 0 || now < 0) continue;
       double offset = -before / (now - before);
-      if (step > 0 && step < M_PI)
+      if (step > 0 && step < std::numbers::pi)
         offset = -std::atan2(before * std::sin(step), now - before * std::cos(step)) / step;
       const double at = static_cast<double>(i - 1) + offset;
       if (crossings == 0) first = at;

@@ -269,17 +269,5 @@ TEST_F(ClipSetCheckTest, ADecodeStepSeesEveryClipWithItsCodeAndCanRefuseOne) {
   EXPECT_EQ(codes[QStringLiteral("silence.wav")], "");
 }
 
-TEST_F(ClipSetCheckTest, ASummaryShowsTheFirstProblemsAndCountsTheRest) {
-  for (const char* name :
-       {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav", "g.wav", "h.wav", "i.wav", "j.wav"})
-    Remove(dir_.path(), name);
-  const ClipSetCheck check = CheckClipSet(dir_.path());
-  ASSERT_EQ(check.problems.size(), 10);
-  const QStringList lines = check.Summary().split(QLatin1Char('\n'));
-  ASSERT_EQ(lines.size(), 9);
-  EXPECT_EQ(lines.first(), QStringLiteral("a.wav is missing"));
-  EXPECT_EQ(lines.last(), QStringLiteral("... and 2 more"));
-}
-
 }  // namespace
 }  // namespace quillon
