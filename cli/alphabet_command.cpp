@@ -1,37 +1,85 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
-#include "platform/file_system.h"
 #include "core/synthesis/alphabet.h"
+#include "platform/file_system.h"
 
 namespace quillon::cli {
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "usage: quillon-cli alphabet [--baud 45.45|50|75|110] [--format pcm16|mulaw|alaw]\n"
+    "       quillon-cli alphabet --check");
+
+// Checks the set in the program folder: its description and every clip.
+int CheckCommand() {
+  const ClipSetCheck check = CheckClipSet(ProgramFolder());
+  if (check.set) PrintOut(QStringLiteral("Clip set: ") + check.set->Describe());
+  if (check.usable()) {
+    PrintOut(QStringLiteral("The clip set in ") + ProgramFolder() +
+             QStringLiteral(" is complete and in one format."));
+    return 0;
+  }
+  PrintErr(QStringLiteral("The clip set in ") + ProgramFolder() +
+           QStringLiteral(" cannot be used:"));
+  for (const QString& problem : check.problems) PrintErr(QStringLiteral("  ") + problem);
+  return 1;
+}
+
+}  // namespace
 
 int RunAlphabetCommand(QStringList args) {
+  if (TakeFlag(args, QStringLiteral("--check"))) {
+    if (!args.isEmpty()) {
+      PrintErr(kUsage);
+      return 2;
+    }
+    return CheckCommand();
+  }
   QString rate_name = QStringLiteral("45.45");
-  bool present = false;
   if (args == QStringList{QStringLiteral("--list-clips")}) {
-    // The character clips a build makes, one per line: the build installs these.
+    // The files a build of the set makes, one per line: the character
+    // clips, the working tics and the description. The build installs these.
     for (const AlphabetRow& row : kAlphabet) {
       PrintOut(QString::fromLatin1(row.clip.data(), row.clip.size()));
       if (!row.figure_copy.empty())
         PrintOut(QString::fromLatin1(row.figure_copy.data(), row.figure_copy.size()));
     }
+    PrintOut(QStringLiteral("spacetic.wav"));
+    PrintOut(QStringLiteral("marktic.wav"));
+    PrintOut(kClipSetFileName);
     return 0;
   }
-  if (!TakeOption(args, QStringLiteral("--baud"), &rate_name, &present)) return 2;
+  QString format_name;
+  bool has_rate = false;
+  bool has_format = false;
+  if (!TakeOption(args, QStringLiteral("--baud"), &rate_name, &has_rate) ||
+      !TakeOption(args, QStringLiteral("--format"), &format_name, &has_format))
+    return 2;
   if (!args.isEmpty()) {
-    PrintErr(QStringLiteral("usage: quillon-cli alphabet [--baud 45.45|50|75|110]"));
+    PrintErr(kUsage);
     return 2;
   }
-  const std::optional<BaudRate> rate = BaudRateFromName(rate_name.toStdString());
-  if (!rate) {
+  AlphabetRequest request;
+  request.rate = BaudRateFromName(rate_name.toStdString());
+  if (!request.rate) {
     PrintErr(QStringLiteral("quillon-cli alphabet: unknown rate ") + rate_name +
              QStringLiteral(" (choose 45.45, 50, 75 or 110)"));
     return 2;
   }
+  if (has_format) {
+    request.format = SampleFormatFromName(format_name.toStdString());
+    if (!request.format) {
+      PrintErr(QStringLiteral("quillon-cli alphabet: unknown format ") + format_name +
+               QStringLiteral(" (choose pcm16, mulaw or alaw)"));
+      return 2;
+    }
+  }
   TerminalUi ui(false);
   AlphabetConstruction construction;
-  const AlphabetResult result = construction.Run(rate, ProgramFolder(), ui);
-  return result.failures == 0 ? 0 : 1;
+  const AlphabetResult result = construction.Run(request, ProgramFolder(), ui);
+  if (!result.ok()) return 1;
+  PrintOut(QStringLiteral("Clip set: ") + result.set.Describe());
+  return 0;
 }
 
 }  // namespace quillon::cli

@@ -42,8 +42,9 @@ class BatchCliTest : public test::BatchTest {
 TEST_F(BatchCliTest, CsvRunsEveryRowAndPrintsTheSummaryAndTheLog) {
   WriteText(QStringLiteral("list.csv"),
             QStringLiteral("FILE, TEXT\r\nhi.wav,Hi there\r\nnowhere/x.wav,lost\r\n"));
+  // A row that was not built makes the run a failure.
   ASSERT_EQ(
-      Run({QStringLiteral("csv"), QStringLiteral("--no-translate"), QStringLiteral("list.csv")}), 0)
+      Run({QStringLiteral("csv"), QStringLiteral("--no-translate"), QStringLiteral("list.csv")}), 1)
       << err_.toStdString();
   EXPECT_TRUE(out_.contains(QStringLiteral("Done. 2 rows processed, 1 of them were good.\n")))
       << out_.toStdString();
@@ -52,6 +53,50 @@ TEST_F(BatchCliTest, CsvRunsEveryRowAndPrintsTheSummaryAndTheLog) {
   EXPECT_TRUE(
       test::ReadAll(Log("CSVPromptConstruction.log")).contains("(error) Invalid File name"));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("hi.wav"))), QStringLiteral("HI THERE"));
+}
+
+TEST_F(BatchCliTest, CsvSucceedsOnlyWhenEveryRowWasBuiltOrSkipped) {
+  test::WriteAll(JoinPath(program_folder_, QStringLiteral("dictionary.txt")),
+                 "FROM,TO\r\ndraft,<skip>\r\n");
+  test::WriteAll(JoinPath(program_folder_, QStringLiteral("CharReplacement.txt")), "FROM,TO\r\n");
+  WriteText(QStringLiteral("good.csv"),
+            QStringLiteral("FILE, TEXT\r\none.wav,One\r\ntwo.wav,a draft\r\n"));
+  EXPECT_EQ(Run({QStringLiteral("csv"), QStringLiteral("good.csv")}), 0) << out_.toStdString();
+  EXPECT_TRUE(out_.contains(QStringLiteral("Done. 2 rows processed, 2 of them were good.\n")));
+
+  // One row whose construction fails: wavcat refuses the clip of "W".
+  WriteText(QStringLiteral("mixed.csv"),
+            QStringLiteral("FILE, TEXT\r\nwin.wav,Win\r\nfour.wav,Four\r\n"));
+  const QString wavcat = JoinPath(program_folder_, QStringLiteral("wavcat"));
+  ASSERT_TRUE(QFile::rename(wavcat, wavcat + QStringLiteral(".real")));
+  test::WriteAll(
+      wavcat, (QStringLiteral("#!/bin/sh\ncase \" $* \" in *\" w.wav \"*) exit 1;; esac\nexec '") +
+               wavcat + QStringLiteral(".real' \"$@\"\n"))
+                  .toUtf8());
+  QFile::setPermissions(wavcat, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(Run({QStringLiteral("csv"), QStringLiteral("mixed.csv")}), 1);
+  EXPECT_TRUE(out_.contains(QStringLiteral("Done. 2 rows processed, 1 of them were good.\n")));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("four.wav"))), QStringLiteral("FOUR"));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("win.wav"))));
+}
+
+TEST_F(BatchCliTest, AlphabetRebuildsTheSetInAnotherFormat) {
+  ASSERT_TRUE(QFile::copy(JoinPath(test::BuiltProgramFolder(), QStringLiteral("quillon-clipgen")),
+                          JoinPath(program_folder_, QStringLiteral("quillon-clipgen"))));
+  ASSERT_EQ(Run({QStringLiteral("alphabet"), QStringLiteral("--baud"), QStringLiteral("50"),
+                 QStringLiteral("--format"), QStringLiteral("alaw")}),
+            0)
+      << out_.toStdString() << err_.toStdString();
+  EXPECT_TRUE(out_.endsWith(QStringLiteral("Done.\nClip set: 50 baud, 8 kHz 8-bit A-law\n")));
+  EXPECT_EQ(Run({QStringLiteral("alphabet"), QStringLiteral("--check")}), 0);
+  WriteText(QStringLiteral("list.csv"), QStringLiteral("FILE, TEXT\r\nhi.wav,Hi 50\r\n"));
+  ASSERT_EQ(
+      Run({QStringLiteral("csv"), QStringLiteral("--no-translate"), QStringLiteral("list.csv")}),
+      0);
+  EXPECT_TRUE(test::ReadAll(Log("CSVPromptConstruction.log"))
+                  .contains("    Clip set=50 baud, 8 kHz 8-bit A-law\r\n"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("hi.wav")), QStringLiteral("50")),
+            QStringLiteral("HI 50"));
 }
 
 TEST_F(BatchCliTest, CsvRefusesWhatCannotRun) {
@@ -82,18 +127,33 @@ TEST_F(BatchCliTest, PromptsBuildsTheLanguageWithEnxNames) {
   ASSERT_EQ(Run({QStringLiteral("prompts"), QStringLiteral("--language"), QStringLiteral("DEU"),
                  QStringLiteral("--force-enx"), QStringLiteral("--no-translate"),
                  QStringLiteral("--yes")}),
-            0)
+            1)
       << err_.toStdString() << out_.toStdString();
   EXPECT_TRUE(out_.contains(QStringLiteral("WARNING!: The 'apply dictionary translation")));
   EXPECT_TRUE(out_.contains(
       QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.\n")));
-  EXPECT_TRUE(out_.contains(QStringLiteral("2 prompts processed\n")));
+  EXPECT_TRUE(out_.contains(QStringLiteral("2 prompts processed\n1 of them were not built\n")));
   EXPECT_TRUE(out_.endsWith(QStringLiteral("Log file: ") + Log("OrvanePromptConstruction.log") +
                             QLatin1Char('\n')));
   const QString deu = Path(QStringLiteral("vm/localize/prompts/DEU/"));
   EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GreetDEU001.wav")), QByteArray("recording"));
   EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("GreetENX001.wav")),
             QStringLiteral("HALLO"));
+}
+
+TEST_F(BatchCliTest, PromptsSucceedsWhenEveryPromptWasBuilt) {
+  SetVoicemailValues(QStringLiteral("DEU"));
+  WriteText(QStringLiteral("vm/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[GreetDEU001]\r\nText=Hallo\r\n[ByeDEU-02]\r\nText=Tschuess\r\n"));
+  EXPECT_EQ(Run({QStringLiteral("prompts"), QStringLiteral("--language"), QStringLiteral("DEU"),
+                 QStringLiteral("--force-enx"), QStringLiteral("--no-translate"),
+                 QStringLiteral("--yes")}),
+            0)
+      << out_.toStdString();
+  EXPECT_FALSE(out_.contains(QStringLiteral("not built")));
+  EXPECT_EQ(
+      test::DecodeWithMinimodem(Path(QStringLiteral("vm/localize/prompts/DEU/ByeENX-02.WAV"))),
+      QStringLiteral("TSCHUESS"));
 }
 
 TEST_F(BatchCliTest, PromptsAsksBeforeRunningWithoutTheDictionary) {

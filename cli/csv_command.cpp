@@ -43,7 +43,8 @@ int RunCsvCommand(QStringList args) {
   if (outcome == CsvPromptImport::Outcome::Completed ||
       outcome == CsvPromptImport::Outcome::Stopped)
     PrintOut(QStringLiteral("Log file: ") + import.LogPath());
-  return outcome == CsvPromptImport::Outcome::Completed ? 0 : 1;
+  // Success only when every data row was built or skipped by the dictionary.
+  return import.all_rows_good() ? 0 : 1;
 }
 
 }  // namespace quillon::cli

@@ -13,7 +13,11 @@ const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"text", "text [--no-translate] -o OUTPUT TEXT...   build one TTY WAV (TEXT '-' reads stdin)",
        RunTextCommand},
-      {"alphabet", "alphabet [--baud 45.45|50|75|110]      rebuild the clip set", RunAlphabetCommand},
+      {"alphabet",
+       "alphabet [--baud 45.45|50|75|110] [--format pcm16|mulaw|alaw]\n"
+       "                                           rebuild the clip set (and its format)\n"
+       "  alphabet --check                         check the clip set in the program folder",
+       RunAlphabetCommand},
       {"csv", "csv [--no-translate] FILE               build the prompts a CSV file lists",
        RunCsvCommand},
       {"prompts",
@@ -34,7 +38,14 @@ void PrintHelp() {
   PrintOut(QStringLiteral("\nOptions:\n  --help      show this help\n  --version   show the version\n\n"
                           "The program folder (clips, tables, logs) is the folder of the executable,\n"
                           "or QUILLON_HOME when that is set. Currently: ") + ProgramFolder());
-  PrintOut(QStringLiteral("\nExit status: 0 done, 1 failed, 2 wrong usage, 3 text skipped by the dictionary."));
+  PrintOut(
+      QStringLiteral("\nExit status:\n"
+                     "  0  done: the WAV was built; every data row (csv) or prompt (prompts) was\n"
+                     "     built or skipped by the dictionary; the clip set was built or checked\n"
+                     "  1  failed: something was not built (a csv row or a prompt included), the\n"
+                     "     clip set failed its check, or nothing could start\n"
+                     "  2  wrong usage\n"
+                     "  3  text: the dictionary marked the text as one not to build"));
 }
 
 }  // namespace

@@ -65,8 +65,10 @@ int RunPromptsCommand(QStringList args) {
   if (run.Run(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done)
     return 1;
   PrintOut(QString::number(run.prompt_count) + QStringLiteral(" prompts processed"));
+  if (run.not_built > 0)
+    PrintOut(QString::number(run.not_built) + QStringLiteral(" of them were not built"));
   PrintOut(QStringLiteral("Log file: ") + run.LogPath());
-  return 0;
+  return run.not_built == 0 ? 0 : 1;
 }
 
 }  // namespace quillon::cli

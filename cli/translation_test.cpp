@@ -15,6 +15,7 @@ class CliTranslationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
+    test::InstallBuiltClipSet(dir_.path());
     test::InstallRecordingWavcat(dir_.path());
   }
   QString Path(const QString& name) const { return dir_.filePath(name); }
@@ -73,6 +74,9 @@ TEST_F(CliTranslationTest, SkippedTextStartsNoRunAndExitsWithThree) {
       Run({QStringLiteral("-o"), QStringLiteral("out.wav"), QStringLiteral("a draft; not built")}),
       3);
   EXPECT_EQ(out_.count(QStringLiteral("File skipped per dictionary translation rules")), 1);
+  EXPECT_TRUE(out_.contains(QStringLiteral(
+      "The text was skipped per dictionary translation rules; no WAV file was written.\n")));
+  EXPECT_FALSE(out_.contains(QStringLiteral("Done.")));
   EXPECT_TRUE(test::RecordedRuns(dir_.path()).empty());
 }
 

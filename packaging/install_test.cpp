@@ -198,6 +198,17 @@ TEST_F(Installed, InstalledCommandLineBuildsAWav) {
   EXPECT_EQ(test::DecodeWithMinimodem(output), QStringLiteral("HELLO WORLD 123"));
 }
 
+// The installed clip set comes with its description and passes its check.
+TEST_F(Installed, InstalledClipSetIsDescribedAndPassesItsCheck) {
+  EXPECT_TRUE(QFileInfo(InProgramFolder(QStringLiteral("clipset.ini"))).isFile());
+  const ProgramRun run = RunProgram(Prefix(QStringLiteral("bin/quillon-cli")),
+                                    {QStringLiteral("alphabet"), QStringLiteral("--check")},
+                                    scratch_->path(), scratch_->path());
+  ASSERT_EQ(run.exit_code, 0) << run.output.toStdString();
+  EXPECT_TRUE(run.output.startsWith(QStringLiteral("Clip set: 45.45 baud, 8 kHz 16-bit PCM\n")))
+      << run.output.toStdString();
+}
+
 // A long text goes through chunk files of its own, never in the installed
 // program folder (which another user may share), and leaves none behind.
 TEST_F(Installed, LongTextsLeaveNoChunkFilesBehind) {

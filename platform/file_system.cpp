@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace quillon {
@@ -101,6 +102,14 @@ bool CopyFileReplacing(const QString& from, const QString& to, QString* err) {
   }
   if (!target.commit()) {
     *err = target.errorString();
+    return false;
+  }
+  return true;
+}
+
+bool RenameReplacing(const QString& from, const QString& to, QString* err) {
+  if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+    *err = ErrnoText(errno);
     return false;
   }
   return true;

@@ -35,6 +35,10 @@ bool ClearReadOnly(const QString& path, QString* err);
 /// `to`, so that `to` is never left half-written.
 bool CopyFileReplacing(const QString& from, const QString& to, QString* err);
 
+/// Renames `from` to `to` in one step, replacing a file at `to`; both must
+/// lie on one file system.
+bool RenameReplacing(const QString& from, const QString& to, QString* err);
+
 /// Deletes a file; `force` first gives the owner write permission back.
 bool DeleteFile(const QString& path, bool force, QString* err);
 

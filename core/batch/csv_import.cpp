@@ -62,16 +62,21 @@ CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path,
     ui_.MsgBox(kNoFileMessage);
     return Outcome::NoFile;
   }
+  completed_ = false;
   QString err;
+  if (!state_.CheckClipSetForBatch(&err)) {
+    ui_.MsgBox(err);
+    return Outcome::ClipSetRefused;
+  }
   if (!StartBatchLog(LogPath(), &log_, &err)) {
     ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + err);
     return Outcome::LogRefused;
   }
   progress.Started();
-  const bool completed = ProcessCSVFile(csv_path, progress);
+  completed_ = ProcessCSVFile(csv_path, progress);
   log_.Close();
   progress.Finished();
-  return completed ? Outcome::Completed : Outcome::Stopped;
+  return completed_ ? Outcome::Completed : Outcome::Stopped;
 }
 
 // The rows, each logged as read and followed by its outcome. A CSV file that

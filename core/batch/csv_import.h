@@ -55,10 +55,11 @@ class CsvPromptImport {
 
   /// How a press of "Create Prompts" ended.
   enum class Outcome {
-    NoFile,      ///< no CSV file chosen: nothing happened
-    LogRefused,  ///< the log could not be replaced: nothing happened
-    Stopped,     ///< the rows stopped early (the CSV file or the log failed)
-    Completed    ///< every row was read; the summary was shown
+    NoFile,          ///< no CSV file chosen: nothing happened
+    ClipSetRefused,  ///< the clip set failed its check: nothing happened
+    LogRefused,      ///< the log could not be replaced: nothing happened
+    Stopped,         ///< the rows stopped early (the CSV file or the log failed)
+    Completed        ///< every row was read; the summary was shown
   };
 
   /// "Create Prompts": prepares the log, runs every row with `progress`
@@ -73,6 +74,9 @@ class CsvPromptImport {
   QString LogPath() const;
   qint64 rows() const { return rows_; }
   qint64 good_rows() const { return good_; }
+  /// True when the run read every row and each was built or skipped by the
+  /// dictionary: what the command line reports as success.
+  bool all_rows_good() const { return completed_ && good_ == rows_; }
 
  private:
   bool ProcessRow(const QString& line, const QString& csv_folder);
@@ -83,6 +87,7 @@ class CsvPromptImport {
   BatchLog log_;
   qint64 rows_ = 0;
   qint64 good_ = 0;
+  bool completed_ = false;
 };
 
 }  // namespace quillon

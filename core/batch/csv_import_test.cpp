@@ -108,6 +108,7 @@ class CsvImportTest : public BatchTest {
   static QStringList Built(const QString& path, const QString& upper_text) {
     return {QStringLiteral("    File path=") + path,
             QStringLiteral("    Original String=") + upper_text,
+            QStringLiteral("    Clip set=45.45 baud, 8 kHz 16-bit PCM"),
             QStringLiteral("    New Text=") + upper_text, QStringLiteral("    ")};
   }
 
@@ -136,6 +137,7 @@ TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
   EXPECT_EQ(Log(), expected);
   EXPECT_EQ(test::DecodeWithMinimodem(wav), QStringLiteral("HELLO"));
   EXPECT_EQ(counts_, (std::vector<qint64>{1, 2, 3}));
+  EXPECT_FALSE(import_->all_rows_good());
   EXPECT_EQ(finished_, 1);
   EXPECT_FALSE(state_->batch_mode());
   EXPECT_EQ(state_->batch_log(), nullptr);
@@ -181,6 +183,7 @@ TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
   EXPECT_TRUE(Log().contains(QStringLiteral("    File skipped per dictionary translation rules")));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("skip.wav"))));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("keep.wav"))), QStringLiteral("OPEN"));
+  EXPECT_TRUE(import_->all_rows_good());
 }
 
 TEST_F(CsvImportTest, AHeadingOnlyFileProcessesNothing) {
@@ -205,6 +208,21 @@ TEST_F(CsvImportTest, AFailedConstructionIsLoggedAsNotBuiltAndIsNotGood) {
                   .join('\n')
                   .contains(QStringLiteral("wavcat: disk full")));
   EXPECT_EQ(test::ReadAll(Path(QStringLiteral("keep.wav"))), QByteArray("old recording"));
+  EXPECT_FALSE(import_->all_rows_good());
+}
+
+TEST_F(CsvImportTest, ASpoiledClipSetRefusesTheRunBeforeAnyRow) {
+  ASSERT_TRUE(QFile::remove(JoinPath(program_folder_, QStringLiteral("n.wav"))));
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nyes.wav,yes\nno.wav,no\n")),
+            CsvPromptImport::Outcome::ClipSetRefused);
+  ASSERT_EQ(ui_.messages.size(), 1);
+  EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("The clip set in ") + program_folder_))
+      << ui_.messages.first().toStdString();
+  EXPECT_TRUE(ui_.messages.first().contains(QStringLiteral("\nn.wav is missing")));
+  EXPECT_FALSE(QFileInfo::exists(import_->LogPath()));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("yes.wav"))));
+  EXPECT_EQ(started_, 0);
+  EXPECT_FALSE(import_->all_rows_good());
 }
 
 TEST_F(CsvImportTest, AnEmptyTextBuildsNothingAndIsNotGood) {

@@ -24,12 +24,32 @@ bool PromptNameFromHeader(const QString& header, QString* name, QString* problem
   return true;
 }
 
-bool HasPromptNumber(const QString& name) {
-  if (name.size() < kNumberLength) return false;
-  for (QChar c : name.right(kNumberLength)) {
-    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+bool IsNumericText(const QString& text) {
+  const QString t = text.trimmed();
+  qsizetype i = 0;
+  const auto at = [&t](qsizetype k) { return k < t.size() ? t.at(k) : QChar(); };
+  const auto digits = [&]() {
+    const qsizetype from = i;
+    while (at(i) >= QLatin1Char('0') && at(i) <= QLatin1Char('9')) ++i;
+    return i - from;
+  };
+  if (at(i) == QLatin1Char('+') || at(i) == QLatin1Char('-')) ++i;
+  qsizetype mantissa = digits();
+  if (at(i) == QLatin1Char('.')) {
+    ++i;
+    mantissa += digits();
   }
-  return true;
+  if (mantissa == 0) return false;
+  if (QStringLiteral("EeDd").contains(at(i)) && !at(i).isNull()) {
+    ++i;
+    if (at(i) == QLatin1Char('+') || at(i) == QLatin1Char('-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == t.size();
+}
+
+bool HasPromptNumber(const QString& name) {
+  return name.size() >= kNumberLength && IsNumericText(name.right(kNumberLength));
 }
 
 QString EnxName(const QString& name) {

@@ -26,8 +26,15 @@ struct PromptTarget {
 /// plain file name (a path separator in it would write outside the folder).
 bool PromptNameFromHeader(const QString& header, QString* name, QString* problem);
 
-/// True when the last three characters of `name` are digits: the prompt
-/// number of a name made of a stem, a language code and a number.
+/// The voicemail system's numeric test on a string: optional blanks around
+/// it, an optional sign, digits with at most one decimal point, and an
+/// optional exponent ("E" or "D", optional sign, digits). " 12", "-01",
+/// "1.5" and "1E5" are numeric; "", "abc", "1-2" and "." are not.
+bool IsNumericText(const QString& text);
+
+/// True when the last three characters of `name` pass IsNumericText: the
+/// prompt number of a name made of a stem, a language code and a number
+/// ("GreetDEU001", and also "GreetDEU-01").
 bool HasPromptNumber(const QString& name);
 
 /// `name` with its language code replaced by "ENX": the stem (all but the

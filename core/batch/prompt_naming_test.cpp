@@ -43,13 +43,45 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"SixCharactersLeaveNoStem", "DEU042", true, true, "ENX042.WAV", "DEU042.wav",
                    "ENX042.wav"},
         TargetCase{"NoNumberKeepsItsName", "Welcome", true, true, "Welcome.WAV", "", ""},
-        TargetCase{"SignIsNotANumber", "Tone-10", true, true, "Tone-10.WAV", "", ""},
-        TargetCase{"PointIsNotANumber", "Level1.5", true, true, "Level1.5.WAV", "", ""},
+        // The numeric test is the voicemail system's, not a test for three digits.
+        TargetCase{"SignedNumber", "PromptDEU-01", true, true, "PromptENX-01.WAV",
+                   "PromptDEU-01.wav", "PromptENX-01.wav"},
+        TargetCase{"BlankBeforeTheNumber", "PromptDEU 12", true, true, "PromptENX 12.WAV",
+                   "PromptDEU 12.wav", "PromptENX 12.wav"},
+        TargetCase{"DecimalNumber", "Level1.5", true, true, "LeENX1.5.WAV", "Level1.5.wav",
+                   "LeENX1.5.wav"},
+        TargetCase{"DashBetweenDigitsIsNoNumber", "PromptDE1-2", true, true, "PromptDE1-2.WAV", "",
+                   ""},
         TargetCase{"TooShortForACode", "AB001", true, false, "", "", ""},
         TargetCase{"TooShortWithoutEnxIsFine", "AB001", false, true, "AB001.WAV", "", ""},
         TargetCase{"BlanksStay", " Menu ENU007", true, true, " Menu ENX007.WAV", " Menu ENU007.wav",
                    " Menu ENX007.wav"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+struct NumericCase {
+  const char* text;
+  bool numeric;
+};
+
+class NumericTextTest : public ::testing::TestWithParam<NumericCase> {};
+
+TEST_P(NumericTextTest, AcceptsWhatTheNumericTestAccepts) {
+  EXPECT_EQ(IsNumericText(QString::fromUtf8(GetParam().text)), GetParam().numeric)
+      << '"' << GetParam().text << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, NumericTextTest,
+                         ::testing::Values(NumericCase{"001", true}, NumericCase{"-01", true},
+                                           NumericCase{"+01", true}, NumericCase{" 12", true},
+                                           NumericCase{"12 ", true}, NumericCase{"1.5", true},
+                                           NumericCase{".5", true}, NumericCase{"5.", true},
+                                           NumericCase{"1E5", true}, NumericCase{"1d2", true},
+                                           NumericCase{"-1e-5", true}, NumericCase{"", false},
+                                           NumericCase{"   ", false}, NumericCase{"abc", false},
+                                           NumericCase{"1-2", false}, NumericCase{".", false},
+                                           NumericCase{"-", false}, NumericCase{"1.2.3", false},
+                                           NumericCase{"1E", false}, NumericCase{"E5", false},
+                                           NumericCase{"1 2", false}, NumericCase{"0x1", false}));
 
 struct HeaderCase {
   const char* label;

@@ -1,7 +1,9 @@
 #include "core/batch/prompt_set.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <algorithm>
 
 #include "core/batch/prompt_naming.h"
@@ -29,6 +31,22 @@ QStringList SortedByName(QStringList names) {
     return folded != 0 ? folded < 0 : a < b;
   });
   return names;
+}
+
+std::optional<QByteArray> ReadFileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return file.readAll();
+}
+
+bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* err) {
+  QSaveFile file(path);
+  file.setDirectWriteFallback(false);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    *err = file.errorString();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -83,6 +101,11 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(
     ui_.MsgBox(kPromptFolderMissingMessage);
     return Outcome::FolderMissing;
   }
+  QString refusal;
+  if (!state_.CheckClipSetForBatch(&refusal)) {
+    ui_.MsgBox(refusal);
+    return Outcome::ClipSetRefused;
+  }
   if (!state_.translate() &&
       ui_.Ask(kTranslationOffWarning, QStringLiteral("WARNING!")) == UserInterface::Answer::No)
     return Outcome::Declined;
@@ -93,6 +116,7 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(
   }
   BatchModeScope batch(state_, log_);
   prompt_count = 0;
+  not_built = 0;
   visited_.clear();
   progress_ = &progress;
   progress.Started();
@@ -144,6 +168,7 @@ void PromptSetConstruction::ProcessPromptIni(const QString& prompt_file) {
     const bool has_text = i + 1 < lines.size() && !lines.at(i + 1).startsWith(QLatin1Char('['));
     if (!has_text) {
       Report(QStringLiteral("(error) No text line after section header: ") + lines.at(i));
+      ++not_built;
       continue;
     }
     BuildSection(folder, lines.at(i), lines.at(i + 1));
@@ -157,23 +182,57 @@ void PromptSetConstruction::BuildSection(const QString& folder, const QString& h
   QString problem;
   if (!PromptNameFromHeader(header, &name, &problem)) {
     Report(QStringLiteral("(error) ") + problem);
+    ++not_built;
     return;
   }
   const PromptTarget target = TargetForPrompt(folder, name, force_enx);
   if (!target.ok) {
     Report(QStringLiteral("(error) ") + target.problem);
+    ++not_built;
     return;
   }
+  QString enx_file;
+  std::optional<QByteArray> earlier;
   if (!target.copy_from.isEmpty()) {
+    enx_file = ResolveCaseInsensitive(target.copy_to);
+    if (FileExists(enx_file)) earlier = ReadFileBytes(enx_file);
     // A failed copy leaves the ENX name in force; the construction goes on.
     QString ignored;
-    CopyFileReplacing(ResolveCaseInsensitive(target.copy_from),
-                      ResolveCaseInsensitive(target.copy_to), &ignored);
+    if (!CopyFileReplacing(ResolveCaseInsensitive(target.copy_from), enx_file, &ignored))
+      enx_file.clear();
   }
   const ConstructionResult result =
       BuildPrompt(state_, PromptTextFromLine(text_line), target.output);
-  const QString not_built = NotBuiltLine(result.status);
-  if (!not_built.isEmpty()) Report(not_built + QStringLiteral(": ") + target.output);
+  const QString not_built_line = NotBuiltLine(result.status);
+  if (not_built_line.isEmpty()) return;
+  ++not_built;
+  Report(not_built_line + QStringLiteral(": ") + target.output);
+  if (!enx_file.isEmpty()) TakeBackEnxCopy(enx_file, earlier);
+}
+
+// The copy of the language's recording under the ENX name was only there to
+// be replaced by the TTY prompt; with no TTY prompt it would pass the
+// recording off as one. The ENX prompt of an earlier run is put back.
+void PromptSetConstruction::TakeBackEnxCopy(const QString& enx_file,
+                                            const std::optional<QByteArray>& earlier) {
+  QString err;
+  if (earlier) {
+    if (WriteFileBytes(enx_file, *earlier, &err)) {
+      Report(QStringLiteral("(error) The earlier ENX prompt was put back: ") + enx_file);
+    } else {
+      Report(QStringLiteral("(error) The earlier ENX prompt could not be put back (") + err +
+             QStringLiteral("): ") + enx_file);
+    }
+    return;
+  }
+  if (DeleteFile(enx_file, true, &err)) {
+    Report(QStringLiteral("(error) The copy of the recording under the ENX name was removed: ") +
+           enx_file);
+  } else {
+    Report(QStringLiteral("(error) The copy of the recording under the ENX name could not be "
+                          "removed (") +
+           err + QStringLiteral("): ") + enx_file);
+  }
 }
 
 }  // namespace quillon

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSet>
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "core/batch/batch_session.h"
@@ -55,7 +57,9 @@ QString DefaultConfigurationFolder(const QString& root, const QString& code);
 /// prompt file, the language tree before the default-configuration tree.
 /// The count runs across all prompt files. A section that cannot be built
 /// is logged and skipped; a construction that fails leaves the recording as
-/// it was and is logged; the walk always goes on.
+/// it was and is logged; the walk always goes on. With the ENX name, a
+/// failed construction takes back the copy of the recording it made under
+/// that name (an ENX prompt that was there before is put back).
 class PromptSetConstruction {
  public:
   /// `ui` shows this batch's own messages and questions; the construction
@@ -64,10 +68,11 @@ class PromptSetConstruction {
 
   /// How a press of "Create Prompts" ended.
   enum class Outcome {
-    FolderMissing,  ///< the language's prompt folder does not exist: nothing changed
-    Declined,       ///< "No" to the dictionary warning: nothing changed
-    LogRefused,     ///< the old log could not be replaced: nothing changed
-    Done            ///< both trees were walked; the log is ready to look at
+    FolderMissing,   ///< the language's prompt folder does not exist: nothing changed
+    ClipSetRefused,  ///< the clip set failed its check: nothing changed
+    Declined,        ///< "No" to the dictionary warning: nothing changed
+    LogRefused,      ///< the old log could not be replaced: nothing changed
+    Done             ///< both trees were walked; the log is ready to look at
   };
 
   /// "Create Prompts" for the language whose prompt folder is
@@ -82,10 +87,12 @@ class PromptSetConstruction {
 
   QString LogPath() const;
   qint64 prompt_count = 0;  ///< prompt sections met in this run
+  qint64 not_built = 0;     ///< sections that were neither built nor skipped by the dictionary
   bool force_enx = false;
 
  private:
   void BuildSection(const QString& folder, const QString& header, const QString& text_line);
+  void TakeBackEnxCopy(const QString& enx_file, const std::optional<QByteArray>& earlier);
   void Report(const QString& line) { state_.WriteLine(line); }
 
   MainState& state_;

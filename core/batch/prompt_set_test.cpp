@@ -86,6 +86,19 @@ class PromptSetTest : public BatchTest {
   PromptSetConstruction::Outcome Run(const QString& folder, const QString& code) {
     return run_->Run(folder, code, progress_);
   }
+  // Replaces wavcat by one that fails every run joining `clip` and hands
+  // all others to the real tool.
+  void FailJoinsOf(const QString& clip) const {
+    const QString wavcat = JoinPath(program_folder_, QStringLiteral("wavcat"));
+    const QString real = JoinPath(program_folder_, QStringLiteral("real-wavcat"));
+    ASSERT_TRUE(QFile::rename(wavcat, real));
+    test::WriteAll(wavcat, (QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do [ \"$a\" = ") + clip +
+                            QStringLiteral(" ] && { echo 'wavcat: cannot read ") + clip +
+                            QStringLiteral("' >&2; exit 1; }; done\nexec '") + real +
+                            QStringLiteral("' \"$@\"\n"))
+                               .toUtf8());
+    QFile::setPermissions(wavcat, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
   QStringList Crunched() const {
     return LogLines(run_->LogPath()).filter(QRegularExpression(QStringLiteral("^Crunching: ")));
   }
@@ -229,9 +242,10 @@ TEST_F(PromptTreeTest, WithoutEnxThePromptsReplaceTheRecordingsUnderTheirOwnName
 }
 
 TEST_F(PromptTreeTest, AFailedConstructionLeavesTheRecordingAsItWasAndTheWalkGoesOn) {
-  // Without the clip of "G" wavcat refuses the prompt that needs it.
-  ASSERT_TRUE(QFile::remove(JoinPath(program_folder_, QStringLiteral("g.wav"))));
+  // wavcat refuses every prompt that needs the clip of "G".
+  FailJoinsOf(QStringLiteral("g.wav"));
   ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  EXPECT_EQ(run_->not_built, 4);  // Guten Tag, the empty text, "[" and [Last]
   const QString deu = Lang(QString());
   EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GreetDEU001.wav")),
             QByteArray("recording GreetDEU001.wav"));
@@ -284,6 +298,66 @@ TEST_F(PromptSetTest, APromptFileThatCannotBeReadIsLoggedAndTheWalkGoesOn) {
   EXPECT_EQ(log.at(2), QStringLiteral("Crunching: ") + Lang(QStringLiteral("b/prompt.ini")));
   EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("b/OkDEU001.WAV"))),
             QStringLiteral("OK"));
+}
+
+TEST_F(PromptSetTest, ASpoiledClipSetRefusesTheRunBeforeAnythingChanges) {
+  WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[HiDEU001]\nText=hi\n"));
+  WriteRecording(QStringLiteral("orvane/localize/prompts/DEU/HiDEU001.wav"), "recording");
+  test::WriteAll(JoinPath(program_folder_, QStringLiteral("h.wav")), "RIFF");
+  EXPECT_EQ(Run(DeuFolder(), QStringLiteral("DEU")),
+            PromptSetConstruction::Outcome::ClipSetRefused);
+  ASSERT_EQ(ui_.messages.size(), 1);
+  EXPECT_TRUE(ui_.messages.first().contains(QStringLiteral("h.wav cannot be used")))
+      << ui_.messages.first().toStdString();
+  EXPECT_FALSE(QFileInfo::exists(run_->LogPath()));
+  EXPECT_EQ(test::ReadAll(Lang(QStringLiteral("HiDEU001.wav"))), QByteArray("recording"));
+  EXPECT_EQ(started_, 0);
+}
+
+// With the ENX name a prompt whose number has a sign or a blank still goes
+// beside the recording: the numeric test is the voicemail system's.
+TEST_F(PromptSetTest, EnxTakesNumbersAsTheNumericTestDoes) {
+  WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[PromptDEU-01]\nText=Minus one\n[PromptDEU 12]\nText=Twelve\n"));
+  WriteRecording(QStringLiteral("orvane/localize/prompts/DEU/PromptDEU-01.wav"), "recording -01");
+  WriteRecording(QStringLiteral("orvane/localize/prompts/DEU/PromptDEU 12.wav"), "recording 12");
+  run_->force_enx = true;
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  EXPECT_EQ(run_->not_built, 0);
+  EXPECT_EQ(test::ReadAll(Lang(QStringLiteral("PromptDEU-01.wav"))), QByteArray("recording -01"));
+  EXPECT_EQ(test::ReadAll(Lang(QStringLiteral("PromptDEU 12.wav"))), QByteArray("recording 12"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("PromptENX-01.wav"))),
+            QStringLiteral("MINUS ONE"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("PromptENX 12.wav"))),
+            QStringLiteral("TWELVE"));
+}
+
+TEST_F(PromptSetTest, AFailedEnxConstructionTakesBackItsCopyOfTheRecording) {
+  WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[NewDEU001]\nText=new\n[OldDEU002]\nText=old\n"));
+  WriteRecording(QStringLiteral("orvane/localize/prompts/DEU/NewDEU001.wav"), "recording new");
+  WriteRecording(QStringLiteral("orvane/localize/prompts/DEU/OldDEU002.wav"), "recording old");
+  // The TTY prompt of an earlier run, named in another case.
+  WriteRecording(QStringLiteral("orvane/localize/prompts/DEU/OLDENX002.WAV"), "earlier tty prompt");
+  test::InstallRecordingWavcat(program_folder_, 1, QStringLiteral("wavcat: disk full"));
+  run_->force_enx = true;
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  EXPECT_EQ(run_->not_built, 2);
+
+  const QString deu = Lang(QString());
+  EXPECT_EQ(QDir(deu).entryList({QStringLiteral("*ENX*")}, QDir::Files),
+            QStringList{QStringLiteral("OLDENX002.WAV")});
+  EXPECT_EQ(test::ReadAll(deu + QStringLiteral("OLDENX002.WAV")), QByteArray("earlier tty prompt"));
+  EXPECT_EQ(test::ReadAll(deu + QStringLiteral("NewDEU001.wav")), QByteArray("recording new"));
+  const QStringList log = LogLines(run_->LogPath());
+  EXPECT_TRUE(log.contains(QStringLiteral("    (error) Prompt not built: ") + deu +
+                           QStringLiteral("NewENX001.WAV")));
+  EXPECT_TRUE(log.contains(
+      QStringLiteral("    (error) The copy of the recording under the ENX name was removed: ") +
+      deu + QStringLiteral("NewENX001.wav")));
+  EXPECT_TRUE(log.contains(QStringLiteral("    (error) The earlier ENX prompt was put back: ") +
+                           deu + QStringLiteral("OLDENX002.WAV")));
 }
 
 TEST_F(PromptSetTest, AMissingLanguageFolderStopsBeforeAnythingChanges) {

@@ -19,14 +19,15 @@ using test::RecordingClipboard;
 using test::RecordingPane;
 using test::RecordingUi;
 
-/// A program folder holding the recording stand-in for wavcat, and a main
-/// state that drives constructions in it.
+/// A program folder holding the built clip set and the recording stand-in
+/// for wavcat, and a main state that drives constructions in it.
 class ConstructionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     folder_ = dir_.path();
     output_ = QDir(folder_).filePath(QStringLiteral("out.wav"));
+    test::InstallBuiltClipSet(folder_);
     test::InstallRecordingWavcat(folder_);
     UseTranslation(nullptr, false);
   }
@@ -62,6 +63,8 @@ class ConstructionTest : public ::testing::Test {
   std::unique_ptr<MainState> state_;
 };
 
+const QString kClipSetLine = QStringLiteral("Clip set=45.45 baud, 8 kHz 16-bit PCM");
+
 struct ShiftCase {
   const char* name;
   const char16_t* text;
@@ -83,8 +86,9 @@ TEST_P(ShiftLogicTest, SendsTheExpectedClipsInOrder) {
 
   QStringList between;
   for (const char* line : c.report_lines) between << QString::fromUtf8(line);
-  ASSERT_GE(pane_.lines.size(), 4);
-  EXPECT_EQ(pane_.lines.mid(2, pane_.lines.size() - 4), between);
+  ASSERT_GE(pane_.lines.size(), 5);
+  EXPECT_EQ(pane_.lines.at(2), kClipSetLine);
+  EXPECT_EQ(pane_.lines.mid(3, pane_.lines.size() - 5), between);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -134,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConstructionTest, ReportsPathTextAndResultInThePane) {
   ASSERT_TRUE(Build(QStringLiteral("Hi 5")).built());
   EXPECT_EQ(pane_.lines, (QStringList{QStringLiteral("File path=") + output_,
-                                      QStringLiteral("Original String=HI 5"),
+                                      QStringLiteral("Original String=HI 5"), kClipSetLine,
                                       QStringLiteral("New Text=HI 5"), QString()}));
   EXPECT_EQ(pane_.clears, 1);
   EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Done.")});
@@ -255,10 +259,13 @@ TEST_F(ConstructionTest, BatchModeWritesTheLogAndLeavesPaneAndClipboardAlone) {
   EXPECT_EQ(pane_.clears, 0);
   EXPECT_EQ(clipboard_.sets, 0);
   EXPECT_TRUE(ui_.messages.isEmpty());
-  const QString expected = QStringLiteral("    File path=") + output_ +
-                           QStringLiteral("\r\n    Original String=A*\r\n"
-                                          "        '*' character not supported by Boudot protocol!  Skipped.\r\n"
-                                          "    New Text=A*\r\n    \r\n");
+  const QString expected =
+      QStringLiteral("    File path=") + output_ +
+      QStringLiteral(
+          "\r\n    Original String=A*\r\n"
+          "    Clip set=45.45 baud, 8 kHz 16-bit PCM\r\n"
+          "        '*' character not supported by Boudot protocol!  Skipped.\r\n"
+          "    New Text=A*\r\n    \r\n");
   EXPECT_EQ(QString::fromUtf8(test::ReadAll(log_path)), expected);
 }
 
@@ -284,7 +291,7 @@ TEST_F(ConstructionTest, TranslationRewritesTheTextBeforeMarkersAreCounted) {
   EXPECT_EQ(ClipsOfOnlyRun(), (QStringList{QStringLiteral("smallsilence.wav"), QStringLiteral("LTRS.wav"),
                                            QStringLiteral("o.wav"), QStringLiteral("k.wav"),
                                            QStringLiteral("silence.wav")}));
-  EXPECT_EQ(pane_.lines.at(2), QStringLiteral("New Text=OK"));
+  EXPECT_EQ(pane_.lines.at(3), QStringLiteral("New Text=OK"));
 }
 
 TEST_F(ConstructionTest, TranslationSwitchOffLeavesTheTableUnused) {
@@ -294,20 +301,61 @@ TEST_F(ConstructionTest, TranslationSwitchOffLeavesTheTableUnused) {
   EXPECT_TRUE(translation.seen.isEmpty());
 }
 
-TEST_F(ConstructionTest, SkippedTextStartsNoRun) {
+TEST_F(ConstructionTest, SkippedTextBuildsNothingAndSaysSo) {
   FixedTranslation translation({true, QString()});
   UseTranslation(&translation, true);
+  // A file of an earlier construction at the output path is not this text's.
+  test::WriteAll(output_, "RIFF of an earlier text");
   const ConstructionResult result = Build(QStringLiteral("secret"));
   EXPECT_EQ(result.status, ConstructionResult::Status::Skipped);
   EXPECT_TRUE(RecordedRuns(folder_).empty());
-  EXPECT_EQ(pane_.lines, (QStringList{QStringLiteral("File path=") + output_,
-                                      QStringLiteral("Original String=SECRET"),
-                                      QStringLiteral("File skipped per dictionary translation rules"),
-                                      QString()}));
-  // Nothing was at the output path, so nothing is created or copied.
+  EXPECT_EQ(
+      pane_.lines,
+      (QStringList{QStringLiteral("File path=") + output_, QStringLiteral("Original String=SECRET"),
+                   kClipSetLine, QStringLiteral("File skipped per dictionary translation rules"),
+                   QString()}));
+  EXPECT_EQ(test::ReadAll(output_), QByteArray("RIFF of an earlier text"));
+  EXPECT_EQ(clipboard_.sets, 0);
+  EXPECT_EQ(
+      ui_.messages,
+      QStringList{QStringLiteral(
+          "The text was skipped per dictionary translation rules; no WAV file was written.")});
+}
+
+// --- The clip set is checked before anything is built from it. ---
+
+TEST_F(ConstructionTest, ASpoiledClipSetIsRefusedBeforeAnyRun) {
+  ASSERT_TRUE(QFile::remove(QDir(folder_).filePath(QStringLiteral("q.wav"))));
+  pane_.lines = QStringList{QStringLiteral("earlier line")};
+  const ConstructionResult result = Build(QStringLiteral("quick"));
+  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  EXPECT_TRUE(RecordedRuns(folder_).empty());
   EXPECT_FALSE(QFile::exists(output_));
   EXPECT_EQ(clipboard_.sets, 0);
-  EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Done.")});
+  ASSERT_EQ(ui_.messages.size(), 1);
+  EXPECT_TRUE(ui_.messages.first().startsWith(
+      QStringLiteral("The clip set in ") + folder_ +
+      QStringLiteral(" cannot be used, so nothing was built:\nq.wav is missing")))
+      << ui_.messages.first().toStdString();
+  EXPECT_EQ(pane_.lines, QStringList{QStringLiteral("earlier line")});
+}
+
+TEST_F(ConstructionTest, InABatchTheRefusalGoesToTheLog) {
+  test::WriteAll(QDir(folder_).filePath(QStringLiteral("clipset.ini")), "rate=45.45\n");
+  const QString log_path = QDir(folder_).filePath(QStringLiteral("batch.log"));
+  BatchLog log;
+  QString err;
+  ASSERT_TRUE(log.Open(log_path, &err));
+  state_->BeginBatch(log);
+  EXPECT_EQ(Build(QStringLiteral("A")).status, ConstructionResult::Status::Failed);
+  state_->EndBatch();
+  log.Close();
+  EXPECT_TRUE(ui_.messages.isEmpty());
+  EXPECT_TRUE(RecordedRuns(folder_).empty());
+  EXPECT_TRUE(
+      QString::fromUtf8(test::ReadAll(log_path))
+          .contains(QStringLiteral(
+              "    The clip set is not described: clipset.ini does not say its format\r\n")));
 }
 
 TEST_F(ConstructionTest, MissingWavcatIsReportedAsAFailure) {

@@ -21,6 +21,21 @@ void MainState::WriteLine(const QString& line) {
   if (outputs_.pane) outputs_.pane->AppendLine(line);
 }
 
+ClipSetCheck MainState::CheckClipSet() const {
+  return quillon::CheckClipSet(program_folder_, decode_);
+}
+
+bool MainState::CheckClipSetForBatch(QString* refusal) {
+  batch_clip_set_.reset();
+  const ClipSetCheck check = CheckClipSet();
+  if (!check.usable()) {
+    *refusal = ClipSetRefusal(program_folder_, check);
+    return false;
+  }
+  batch_clip_set_ = check.set;
+  return true;
+}
+
 ConstructionResult MainState::BuildWav() {
   ConstructionContext context;
   context.text = text_;
@@ -34,7 +49,30 @@ ConstructionResult MainState::BuildWav() {
   context.translation = outputs_.translation;
   context.clipboard = outputs_.clipboard;
   if (outputs_.pane) context.clear_pane = [pane = outputs_.pane] { pane->Clear(); };
+  // An empty text is refused by the construction itself, before anything else.
+  if (!text_.isEmpty()) {
+    std::optional<ClipSet> set = batch_mode() ? batch_clip_set_ : std::nullopt;
+    if (!set) {
+      const ClipSetCheck check = CheckClipSet();
+      if (!check.usable()) return RefuseBuild(ClipSetRefusal(program_folder_, check));
+      set = check.set;
+    }
+    context.clip_set = set->Describe();
+  }
   return construction_.Build(context);
+}
+
+ConstructionResult MainState::RefuseBuild(const QString& refusal) {
+  ConstructionResult result;
+  result.status = ConstructionResult::Status::Failed;
+  result.errors = refusal.split(QLatin1Char('\n'));
+  if (batch_mode()) {
+    for (const QString& line : result.errors)
+      if (!line.isEmpty()) WriteLine(line);
+  } else {
+    ui_.MsgBox(refusal);
+  }
+  return result;
 }
 
 void MainState::SetTexts(const QString& text, const QString& output_path) {

@@ -3,10 +3,12 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "core/common/report.h"
 #include "core/common/user_interface.h"
 #include "core/session/batch_log.h"
+#include "core/synthesis/clip_set.h"
 #include "core/synthesis/text_to_wav.h"
 
 namespace quillon {
@@ -27,6 +29,11 @@ struct MainStateOutputs {
 /// Batch mode is exactly the time between BeginBatch and EndBatch: reports
 /// then go into the batch log, and the construction leaves the pane, the
 /// clipboard and the closing message alone.
+///
+/// Nothing is built from a clip set that fails its check (CheckClipSet): a
+/// construction outside a batch checks the set first and refuses with a
+/// message; a batch checks it once before it starts (CheckClipSetForBatch)
+/// and its constructions build from the set that passed.
 class MainState : public DiagnosticOutput {
  public:
   using Outputs = MainStateOutputs;
@@ -40,8 +47,19 @@ class MainState : public DiagnosticOutput {
   /// a batch runs; into the pane otherwise.
   void WriteLine(const QString& line) override;
 
-  /// Turns the text into the WAV file at the output path.
+  /// Turns the text into the WAV file at the output path, once the clip set
+  /// has passed its check; a set that fails it is refused (Status::Failed,
+  /// the refusal shown outside a batch and logged in one).
   ConstructionResult BuildWav();
+
+  /// Checks the program folder's clip set, with the decode step when one
+  /// is plugged in.
+  ClipSetCheck CheckClipSet() const;
+  /// Checks the clip set for the batch about to begin; its constructions
+  /// then use this result until EndBatch. False with the refusal message.
+  bool CheckClipSetForBatch(QString* refusal);
+  /// A further check of every clip (a receiver); empty: none.
+  void SetClipDecodeStep(ClipDecodeStep step) { decode_ = std::move(step); }
 
   const QString& text() const { return text_; }
   const QString& output_path() const { return output_path_; }
@@ -73,9 +91,12 @@ class MainState : public DiagnosticOutput {
   void EndBatch() {
     batch_log_ = nullptr;
     batch_inputs_.clear();
+    batch_clip_set_.reset();
   }
 
  private:
+  ConstructionResult RefuseBuild(const QString& refusal);
+
   const QString program_folder_;
   UserInterface& ui_;
   const Outputs outputs_;
@@ -85,6 +106,8 @@ class MainState : public DiagnosticOutput {
   BatchLog* batch_log_ = nullptr;
   QStringList batch_inputs_;
   std::function<void()> texts_changed_;
+  ClipDecodeStep decode_;
+  std::optional<ClipSet> batch_clip_set_;  // checked before the running batch began
   TextToWav construction_;
 };
 

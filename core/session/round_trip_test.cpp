@@ -23,17 +23,24 @@ class RoundTripTest : public ::testing::TestWithParam<BaudRate> {
   test::RecordingUi ui_;
 };
 
-TEST_P(RoundTripTest, MinimodemHearsTheText) {
+TEST_P(RoundTripTest, MinimodemHearsTheTextAndTheReportNamesTheRate) {
   const BaudRateInfo& info = kBaudRates[static_cast<size_t>(GetParam())];
   AlphabetConstruction alphabet;
-  ASSERT_EQ(alphabet.Run(info.rate, dir_.path(), ui_).failures, 0) << ui_.messages.join('\n').toStdString();
+  ASSERT_TRUE(alphabet.Run({info.rate, std::nullopt, {}}, dir_.path(), ui_).ok())
+      << ui_.messages.join('\n').toStdString();
 
-  MainState state(dir_.path(), ui_);
+  test::RecordingPane pane;
+  MainState state(dir_.path(), ui_, {&pane, nullptr, nullptr});
   state.SetTranslate(false);
   const QString output = dir_.filePath(QStringLiteral("prompt.wav"));
   state.SetTexts(QStringLiteral("Call 555-1212 (ext. 42) now?\r\nThanks!"), output);
   ASSERT_TRUE(state.BuildWav().built());
-  EXPECT_EQ(test::DecodeWithMinimodem(output, QString::fromLatin1(info.name.data(), info.name.size())),
+  const QString rate =
+      QString::fromLatin1(info.name.data(), static_cast<qsizetype>(info.name.size()));
+  ASSERT_GE(pane.lines.size(), 3);
+  EXPECT_EQ(pane.lines.at(2),
+            QStringLiteral("Clip set=") + rate + QStringLiteral(" baud, 8 kHz 16-bit PCM"));
+  EXPECT_EQ(test::DecodeWithMinimodem(output, rate),
             QStringLiteral("CALL 555-1212 (EXT. 42) NOW? THANKS!"));
 }
 
@@ -46,6 +53,28 @@ INSTANTIATE_TEST_SUITE_P(Rates, RoundTripTest,
                                                   ? "45"
                                                   : kBaudRates[static_cast<size_t>(info.param)].name);
                          });
+
+TEST(RoundTripFormatTest, AMuLawSetJoinsIntoAMuLawPromptThatDecodes) {
+  QTemporaryDir dir;
+  test::CopyBuiltProgramFolder(dir.path());
+  test::RecordingUi ui;
+  AlphabetConstruction alphabet;
+  ASSERT_TRUE(alphabet.Run({BaudRate::Baud45, SampleFormat::MuLaw, {}}, dir.path(), ui).ok())
+      << ui.messages.join('\n').toStdString();
+
+  test::RecordingPane pane;
+  MainState state(dir.path(), ui, {&pane, nullptr, nullptr});
+  state.SetTranslate(false);
+  const QString output = dir.filePath(QStringLiteral("prompt.wav"));
+  state.SetTexts(QStringLiteral("Press 1 for help."), output);
+  ASSERT_TRUE(state.BuildWav().built());
+  EXPECT_TRUE(pane.lines.contains(QStringLiteral("Clip set=45.45 baud, 8 kHz 8-bit mu-law")));
+  WavLayout layout;
+  QString err;
+  ASSERT_TRUE(ReadWavLayout(output, &layout, &err)) << err.toStdString();
+  EXPECT_EQ(layout.Format(), SampleFormat::MuLaw);
+  EXPECT_EQ(test::DecodeWithMinimodem(output), QStringLiteral("PRESS 1 FOR HELP."));
+}
 
 TEST(RoundTripLongTextTest, ChunkedTextDecodesWhole) {
   QTemporaryDir dir;

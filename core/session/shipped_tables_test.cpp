@@ -42,6 +42,7 @@ class ShippedTablesTest : public ::testing::Test {
 };
 
 TEST_F(ShippedTablesTest, EveryPrintableAsciiAndLatin1CharacterBecomesSendable) {
+  test::InstallBuiltClipSet(dir_.path());
   test::InstallRecordingWavcat(dir_.path());
   QString text;
   for (char16_t c = 0x20; c < 0x7F; ++c) text += QChar(c);
@@ -59,6 +60,7 @@ TEST_F(ShippedTablesTest, EveryPrintableAsciiAndLatin1CharacterBecomesSendable) 
 }
 
 TEST_F(ShippedTablesTest, SilenceMarkersSurviveTheAngleBracketRules) {
+  test::InstallBuiltClipSet(dir_.path());
   test::InstallRecordingWavcat(dir_.path());
   const ConstructionResult result = Build(QStringLiteral("Hello <Silence> world <1> [2] < 3"));
   ASSERT_EQ(result.status, ConstructionResult::Status::Built);

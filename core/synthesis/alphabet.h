@@ -1,65 +1,58 @@
 #pragma once
 
 #include <QString>
-#include <array>
+#include <QStringList>
 #include <optional>
-#include <string_view>
 
 #include "core/common/user_interface.h"
-#include "core/synthesis/character_inventory.h"
+#include "core/synthesis/alphabet_table.h"
+#include "core/synthesis/clip_set.h"
 
 namespace quillon {
 
-/// The four rates the clip set can be built at.
-enum class BaudRate { Baud45, Baud50, Baud75, Baud110 };
-
-/// The tic clips a rate is built from, and its name for people.
-struct BaudRateInfo {
-  BaudRate rate;
-  std::string_view space_tic;  ///< the prepared space tic of this rate
-  std::string_view mark_tic;   ///< the prepared mark tic of this rate
-  std::string_view caption;    ///< "Baudot - 45.45 baud", ...
-  std::string_view name;       ///< "45.45", "50", "75", "110"
+/// What "Create Alphabet" is asked to build.
+struct AlphabetRequest {
+  /// The rate whose tics are joined; none: the working tics on disk.
+  std::optional<BaudRate> rate = BaudRate::Baud45;
+  /// A format to rebuild the whole set in: the clip generator first writes
+  /// the tic, blank and silence clips in it. None: keep the clips as they are.
+  std::optional<SampleFormat> format;
+  /// A further check of every clip of the new set (see CheckClipSet).
+  ClipDecodeStep decode;
 };
-
-inline constexpr std::array<BaudRateInfo, 4> kBaudRates = {{
-    {BaudRate::Baud45, "spacetic45baud.wav", "marktic45baud.wav", "Baudot - 45.45 baud", "45.45"},
-    {BaudRate::Baud50, "spacetic50baud.wav", "marktic50baud.wav", "Baudot - 50 baud", "50"},
-    {BaudRate::Baud75, "spacetic75baud.wav", "marktic75baud.wav", "Baudot - 75 baud", "75"},
-    {BaudRate::Baud110, "spacetic110baud.wav", "marktic110baud.wav", "Baudot - 110 baud", "110"},
-}};
-
-/// The rate called `name` ("45.45", "45", "50", "75" or "110").
-std::optional<BaudRate> BaudRateFromName(std::string_view name);
-
-/// The eight tics of a frame: a space start bit, the five code bits, and two
-/// mark stop bits ("S" space, "M" mark).
-std::string TicSequence(const AlphabetRow& row);
 
 /// What one build of the clip set came to.
 struct AlphabetResult {
-  int runs = 0;       ///< joining runs started
-  int failures = 0;   ///< failures reported (each in its own message box)
+  int runs = 0;           ///< joining runs started
+  QStringList failures;   ///< one "(error):" line per failure, in order
+  bool replaced = false;  ///< the program folder now holds the new set
+  ClipSet set;            ///< the new set's description, when `replaced`
+
+  bool ok() const { return failures.isEmpty(); }
 };
 
 /// Builds the clip set from the tic clips of one rate: copies the rate's
 /// tics to "spacetic.wav" and "marktic.wav", joins eight tics into each of
-/// the 29 frames with one `wavcat` run each, and copies every letter clip to
-/// the figure that shares its code. Each failure is shown in its own message
-/// box and the build goes on; "Done." closes every build.
+/// the 29 frames with one `wavcat` run each, copies every letter clip to the
+/// figure that shares its code, describes the set in "clipset.ini" and
+/// checks it.
+///
+/// All of this happens in a fresh folder inside the program folder; only a
+/// set that was built whole and passed its check is moved into place, so a
+/// build that fails leaves the previous set as it was. A figure clip is only
+/// ever a copy of a letter clip the same build has just joined. A success
+/// ends with "Done."; a failure with one message that lists what failed and
+/// says whether the set in the program folder can still be used.
 class AlphabetConstruction {
  public:
-  /// With no rate, the working tic clips already on disk are used.
-  AlphabetResult Run(std::optional<BaudRate> rate, const QString& program_folder,
+  AlphabetResult Run(const AlphabetRequest& request, const QString& program_folder,
                      UserInterface& ui);
 
   /// The command line of the last frame joined.
   const QString& command_line() const { return command_line_; }
 
  private:
-  /// Appends " spacetic.wav" or " marktic.wav" to the command line.
-  void AppendTic(char tic);
-
+  class Build;
   QString command_line_;
 };
 

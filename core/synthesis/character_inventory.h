@@ -4,52 +4,9 @@
 #include <array>
 #include <string_view>
 
+#include "core/synthesis/alphabet_table.h"
+
 namespace quillon {
-
-/// One character clip of the alphabet: its file, its five-bit Baudot code
-/// (bit 1 first, mark = 1), and the figure that shares the code, if any.
-/// This table is the one list of the character clips: the construction looks
-/// characters up in it and the build installs the clips it names.
-struct AlphabetRow {
-  std::string_view clip;
-  std::string_view code;
-  std::string_view figure_copy;  ///< empty: no figure clip shares this code
-  char32_t figure = 0;           ///< the figure sent by `figure_copy`, 0 when none
-};
-
-/// The 29 frames, in the order they are built: A to Z, space, LTRS, FIGS,
-/// with the United States TTY figure set.
-inline constexpr std::array<AlphabetRow, 29> kAlphabet = {{
-    {"a.wav", "11000", "dash.wav", U'-'},
-    {"b.wav", "10011", "question.wav", U'?'},
-    {"c.wav", "01110", "colon.wav", U':'},
-    {"d.wav", "10010", "dollar.wav", U'$'},
-    {"e.wav", "10000", "3.wav", U'3'},
-    {"f.wav", "10110", "exclamation.wav", U'!'},
-    {"g.wav", "01011", "and.wav", U'&'},
-    {"h.wav", "00101", "pound.wav", U'#'},
-    {"i.wav", "01100", "8.wav", U'8'},
-    {"j.wav", "11010", "singlequote.wav", U'\''},
-    {"k.wav", "11110", "leftparen.wav", U'('},
-    {"l.wav", "01001", "rightparen.wav", U')'},
-    {"m.wav", "00111", "period.wav", U'.'},
-    {"n.wav", "00110", "comma.wav", U','},
-    {"o.wav", "00011", "9.wav", U'9'},
-    {"p.wav", "01101", "0.wav", U'0'},
-    {"q.wav", "11101", "1.wav", U'1'},
-    {"r.wav", "01010", "4.wav", U'4'},
-    {"s.wav", "10100", "", 0},
-    {"t.wav", "00001", "5.wav", U'5'},
-    {"u.wav", "11100", "7.wav", U'7'},
-    {"v.wav", "01111", "semicolon.wav", U';'},
-    {"w.wav", "11001", "2.wav", U'2'},
-    {"x.wav", "10111", "slash.wav", U'/'},
-    {"y.wav", "10101", "6.wav", U'6'},
-    {"z.wav", "10001", "quote.wav", U'"'},
-    {"space.wav", "00100", "", 0},
-    {"LTRS.wav", "11111", "", 0},
-    {"FIGS.wav", "11011", "", 0},
-}};
 
 /// The Baudot shift a receiver is in: after LTRS, after FIGS, or not known
 /// (before the first shift character, and after the blank "~").

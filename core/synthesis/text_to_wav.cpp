@@ -22,6 +22,9 @@ const QString kSilenceMarker = QStringLiteral("<silence>");
 const QString kEmptyTextMessage =
     QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.");
 
+const QString kSkippedMessage = QStringLiteral(
+    "The text was skipped per dictionary translation rules; no WAV file was written.");
+
 QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 // Counts "<silence>" markers without regard to case, searching on from one
@@ -301,6 +304,7 @@ ConstructionResult TextToWav::Pass::Run() {
   QString text = ctx_.text.toUpper();
   Report(QStringLiteral("File path=") + ctx_.output_path);
   Report(QStringLiteral("Original String=") + text);
+  if (!ctx_.clip_set.isEmpty()) Report(QStringLiteral("Clip set=") + ctx_.clip_set);
   text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
 
   // 9: translation.
@@ -345,12 +349,13 @@ void TextToWav::Pass::Finish() {
     ctx_.ui->MsgBox(QStringLiteral("The WAV file was not built.\n\n") + result_.errors.join('\n'));
     return;
   }
-  // A skipped text leaves whatever file is at the output path; when there is
-  // none, there is nothing to copy.
-  const bool nothing_there = result_.status == ConstructionResult::Status::Skipped &&
-                             !FileExists(ResolveCaseInsensitive(ctx_.output_path));
-  if (ctx_.clipboard && !nothing_there)
-    CopyWavToClipboard(ctx_.output_path, *ctx_.clipboard, *ctx_.ui);
+  // A skipped text built nothing: a file already at the output path is not
+  // this text's, so it is neither put on the clipboard nor reported as done.
+  if (result_.status == ConstructionResult::Status::Skipped) {
+    ctx_.ui->MsgBox(kSkippedMessage);
+    return;
+  }
+  if (ctx_.clipboard) CopyWavToClipboard(ctx_.output_path, *ctx_.clipboard, *ctx_.ui);
   ctx_.ui->MsgBox(QStringLiteral("Done."));
 }
 

@@ -20,6 +20,7 @@ struct ConstructionContext {
   bool batch_mode = false;     ///< bBatchMode: reports go to the batch log
   QString program_folder;      ///< the clip set lives here
   QStringList protected_inputs;  ///< files of the running batch the output must not replace
+  QString clip_set;  ///< the checked set, "45.45 baud, 8 kHz 16-bit PCM"; reported when set
   DiagnosticOutput* diag = nullptr;          ///< WriteLine
   UserInterface* ui = nullptr;               ///< messages and the busy pointer
   TranslationStage* translation = nullptr;   ///< null: no tables, text unchanged

@@ -44,12 +44,18 @@ void WavcatCommandLine::Reset() {
 
 bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
                       UserInterface* ui, RuntimeError* error) {
+  return RunToolCommand(command_line, program_folder, program_folder, ui, error);
+}
+
+bool RunToolCommand(const QString& command_line, const QString& program_folder,
+                    const QString& working_dir, UserInterface* ui, RuntimeError* error) {
   const std::vector<std::string> argv =
       SplitCommandLine(QFile::encodeName(command_line).toStdString());
   const std::string folder = QFile::encodeName(program_folder).toStdString();
   std::function<void()> idle;
   if (ui) idle = [ui] { ui->KeepAlive(); };
-  const ProcessOutcome outcome = RunProcess(argv, folder, folder, idle);
+  const ProcessOutcome outcome =
+      RunProcess(argv, folder, QFile::encodeName(working_dir).toStdString(), idle);
   if (outcome.succeeded()) return true;
 
   const QString program = argv.empty() ? QStringLiteral("wavcat") : QFile::decodeName(argv[0].c_str());

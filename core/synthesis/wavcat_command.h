@@ -43,4 +43,10 @@ QString ProgramFolderProblem(const QString& program_folder);
 bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
                       UserInterface* ui, RuntimeError* error);
 
+/// The same for any of Quillon's tools, run in `working_dir`: bare file
+/// names on the line are taken from there, the tool itself is still looked
+/// for in the program folder first.
+bool RunToolCommand(const QString& command_line, const QString& program_folder,
+                    const QString& working_dir, UserInterface* ui, RuntimeError* error);
+
 }  // namespace quillon

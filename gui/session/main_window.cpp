@@ -7,11 +7,13 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QUrl>
 
 #include "platform/priority.h"
@@ -96,7 +98,12 @@ MainWindow::MainWindow(Options options, QWidget* parent)
   ShowStateTexts();
   SetWindowOpener(Entry::CreateAlphabet, [this] {
     AlphabetWindow::ShowModal(this, options_.program_folder, *options_.dialogs);
+    ShowClipSet();
   });
+  clip_set_label_ = new QLabel(this);
+  clip_set_label_->setObjectName(QStringLiteral("lblClipSet"));
+  statusBar()->addWidget(clip_set_label_);
+  ShowClipSet();
   SetWindowOpener(Entry::EditDictionary, [this] { EditDictionary(); });
   SetWindowOpener(Entry::ReloadDictionary, [this] { LoadDictionary(); });
 }
@@ -278,6 +285,17 @@ void MainWindow::LoadDictionary() {
 void MainWindow::EditDictionary() {
   const QString path = dictionary_.DictionaryPath();
   if (!path.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void MainWindow::ShowClipSet() {
+  const ClipSetCheck check = state_->CheckClipSet();
+  QString text = QStringLiteral("Clip set: ");
+  if (check.set) text += check.set->Describe();
+  if (!check.usable()) {
+    text += (check.set ? QStringLiteral(" (cannot be used: ") : QStringLiteral("cannot be used ("));
+    text += check.problems.value(0) + QLatin1Char(')');
+  }
+  clip_set_label_->setText(text);
 }
 
 void MainWindow::Exit() {

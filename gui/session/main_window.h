@@ -15,6 +15,7 @@
 
 class QAction;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -100,6 +101,9 @@ class MainWindow : public QMainWindow {
   void LoadDictionary();
   /// Opens the dictionary file in the user's editor, without waiting.
   void EditDictionary();
+  /// Shows the clip set in the status bar ("Clip set: 45.45 baud, 8 kHz
+  /// 16-bit PCM"), or why it cannot be used.
+  void ShowClipSet();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -132,6 +136,7 @@ class MainWindow : public QMainWindow {
   QPlainTextEdit* diag_box_ = nullptr;
   QPushButton* build_button_ = nullptr;
   QPushButton* exit_button_ = nullptr;
+  QLabel* clip_set_label_ = nullptr;
 
   QMenu* file_menu_ = nullptr;
   QMenu* help_menu_ = nullptr;

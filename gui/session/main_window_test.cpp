@@ -9,13 +9,16 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +52,7 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
+    test::InstallBuiltClipSet(dir_.path());
     test::InstallRecordingWavcat(dir_.path());
     output_ = dir_.filePath(QStringLiteral("out.wav"));
     registry_ = std::make_unique<RegistryStore>(dir_.filePath(QStringLiteral("registry.reg")));
@@ -273,7 +277,8 @@ TEST_F(MainWindowTest, CreateShowsTheReportInThePaneAndPutsTheWavOnTheClipboard)
   TypeAndCreate(QStringLiteral("ab 12"));
 
   EXPECT_EQ(Pane(), QStringLiteral("File path=") + output_ +
-                        QStringLiteral("\nOriginal String=AB 12\nNew Text=AB 12\n\n"));
+                        QStringLiteral("\nOriginal String=AB 12\nClip set=45.45 baud, 8 kHz "
+                                       "16-bit PCM\nNew Text=AB 12\n\n"));
   EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("Done.")});
   EXPECT_EQ(dialogs_.titles, QStringList{QStringLiteral("Quillon")});
   EXPECT_EQ(ClipboardWave(), test::ReadAll(output_));
@@ -284,6 +289,31 @@ TEST_F(MainWindowTest, CreateShowsTheReportInThePaneAndPutsTheWavOnTheClipboard)
   TypeAndCreate(QStringLiteral("c"));
   EXPECT_TRUE(Pane().startsWith(QStringLiteral("File path=")));
   EXPECT_EQ(Pane().count(QStringLiteral("File path=")), 1);
+}
+
+TEST_F(MainWindowTest, TheStatusBarNamesTheClipSetOrWhyItCannotBeUsed) {
+  auto* label = Find<QLabel>("lblClipSet");
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text(), QStringLiteral("Clip set: 45.45 baud, 8 kHz 16-bit PCM"));
+  EXPECT_EQ(label->parentWidget(), window_->statusBar());
+
+  ASSERT_TRUE(QFile::remove(dir_.filePath(QStringLiteral("v.wav"))));
+  window_->ShowClipSet();
+  EXPECT_EQ(
+      label->text(),
+      QStringLiteral("Clip set: 45.45 baud, 8 kHz 16-bit PCM (cannot be used: v.wav is missing)"));
+  // Nothing is built from it: one message, and wavcat never runs.
+  TypeAndCreate(QStringLiteral("vote"));
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_TRUE(
+      dialogs_.messages.first().contains(QStringLiteral("cannot be used, so nothing was built")));
+  EXPECT_TRUE(test::RecordedRuns(dir_.path()).empty());
+
+  ASSERT_TRUE(QFile::remove(dir_.filePath(QStringLiteral("clipset.ini"))));
+  window_->ShowClipSet();
+  EXPECT_EQ(label->text(),
+            QStringLiteral("Clip set: cannot be used (The clip set is not described: "
+                           "there is no clipset.ini)"));
 }
 
 TEST_F(MainWindowTest, TwoTypedLinesAreSentWithABlankBetweenThem) {

@@ -1,10 +1,13 @@
 #include "gui/synthesis/alphabet_window.h"
 
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "gui/common/twips.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 namespace {
@@ -33,6 +36,10 @@ QString Latin1(std::string_view text) {
 AlphabetWindow::AlphabetWindow(QString program_folder, Dialogs& dialogs,
                                            QWidget* parent)
     : QDialog(parent), program_folder_(std::move(program_folder)) {
+  ClipSet set;
+  QString err;
+  if (ReadClipSet(ResolveCaseInsensitive(JoinPath(program_folder_, kClipSetFileName)), &set, &err))
+    current_set_ = set;
   setObjectName(QStringLiteral("frmConstructAlphabet"));
   setWindowTitle(QStringLiteral("Construct Alphabet"));
   ui_ = std::make_unique<GuiUserInterface>(dialogs, this);
@@ -53,7 +60,23 @@ void AlphabetWindow::BuildControls() {
     option->setGeometry(TwipsRect(kOptionLeft, top, kOptionWidth, kOptionHeight, this));
     options_[i] = option;
   }
-  options_[0]->setChecked(true);
+  options_[current_set_ ? static_cast<size_t>(current_set_->rate) : 0]->setChecked(true);
+
+  // The format row sits between the options and the buttons.
+  format_label_ = new QLabel(QStringLiteral("Format:"), this);
+  format_label_->setObjectName(QStringLiteral("lblFormat"));
+  format_label_->setGeometry(TwipsRect(60, 1935, 735, 255, this));
+  format_box_ = new QComboBox(this);
+  format_box_->setObjectName(QStringLiteral("cmbFormat"));
+  format_box_->setGeometry(TwipsRect(840, 1890, 2565, 315, this));
+  format_label_->setBuddy(format_box_);
+  for (SampleFormat format : {SampleFormat::Pcm16, SampleFormat::MuLaw, SampleFormat::ALaw}) {
+    ClipSet example;
+    example.format = format;
+    format_box_->addItem(example.DescribeFormat(), static_cast<int>(format));
+  }
+  if (current_set_)
+    format_box_->setCurrentIndex(format_box_->findData(static_cast<int>(current_set_->format)));
 
   create_button_ = new QPushButton(QStringLiteral("Create Alphabet"), this);
   create_button_->setObjectName(QStringLiteral("cmdCreateAlphabet"));
@@ -80,8 +103,19 @@ std::optional<BaudRate> AlphabetWindow::SelectedRate() const {
   return std::nullopt;
 }
 
+SampleFormat AlphabetWindow::SelectedFormat() const {
+  return static_cast<SampleFormat>(format_box_->currentData().toInt());
+}
+
+// Another format than the set's own has the whole set generated anew;
+// the same format keeps the tic and silence clips as they are.
 void AlphabetWindow::CreateAlphabet() {
-  construction_.Run(SelectedRate(), program_folder_, *ui_);
+  AlphabetRequest request;
+  request.rate = SelectedRate();
+  const SampleFormat current = current_set_ ? current_set_->format : SampleFormat::Pcm16;
+  if (SelectedFormat() != current) request.format = SelectedFormat();
+  const AlphabetResult result = construction_.Run(request, program_folder_, *ui_);
+  if (result.replaced) current_set_ = result.set;
 }
 
 void AlphabetWindow::Exit() {

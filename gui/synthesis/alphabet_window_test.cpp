@@ -6,8 +6,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -26,31 +29,33 @@ namespace {
 const QString kProcedureTail =
     QStringLiteral(") in procedure cmdCreateAlphabet_Click of Form frmConstructAlphabet");
 
-/// A program folder with the recording stand-in for wavcat and a tic pair
-/// for every rate, each file holding its own name so that a copy shows
-/// where it came from.
+/// A program folder with the built clip set (45.45 baud, 16-bit PCM), the
+/// clip generator, and the real wavcat behind a recorder of its runs.
 class AlphabetWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    test::InstallRecordingWavcat(dir_.path());
-    for (const BaudRateInfo& info : kBaudRates) {
-      for (std::string_view tic : {info.space_tic, info.mark_tic}) {
-        const QString name = QString::fromLatin1(tic.data(), static_cast<qsizetype>(tic.size()));
-        test::WriteAll(dir_.filePath(name), name.toLatin1());
-      }
-    }
+    test::InstallBuiltClipSet(dir_.path());
+    test::InstallRecordingRealWavcat(dir_.path());
+    ASSERT_TRUE(
+        QFile::copy(QDir(test::BuiltProgramFolder()).filePath(QStringLiteral("quillon-clipgen")),
+                    dir_.filePath(QStringLiteral("quillon-clipgen"))));
   }
 
-  QString File(const char* name) {
-    return QString::fromLatin1(test::ReadAll(dir_.filePath(QString::fromLatin1(name))));
+  QByteArray File(std::string_view name) {
+    return test::ReadAll(
+        dir_.filePath(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))));
+  }
+  QString Described() {
+    const ClipSetCheck check = CheckClipSet(dir_.path());
+    return check.usable() ? check.set->Describe() : check.Summary();
   }
 
   QTemporaryDir dir_;
   ScriptedDialogs dialogs_;
 };
 
-TEST_F(AlphabetWindowTest, OpensWithItsCaptionsAndFortyFiveBaudSelected) {
+TEST_F(AlphabetWindowTest, OpensWithItsCaptionsAndTheSetsOwnRateAndFormat) {
   AlphabetWindow window(dir_.path(), dialogs_);
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Construct Alphabet"));
   EXPECT_EQ(window.findChild<QGroupBox*>(QStringLiteral("Frame1"))->title(),
@@ -71,6 +76,11 @@ TEST_F(AlphabetWindowTest, OpensWithItsCaptionsAndFortyFiveBaudSelected) {
   EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdExit"))->text(),
             QStringLiteral("Exit"));
   EXPECT_EQ(window.SelectedRate(), BaudRate::Baud45);
+  auto* format = window.findChild<QComboBox*>(QStringLiteral("cmbFormat"));
+  ASSERT_NE(format, nullptr);
+  EXPECT_EQ(format->count(), 3);
+  EXPECT_EQ(format->currentText(), QStringLiteral("8 kHz 16-bit PCM"));
+  EXPECT_EQ(window.SelectedFormat(), SampleFormat::Pcm16);
 
   const QSize size(Twips(3465, &window), Twips(2910, &window));
   EXPECT_EQ(window.minimumSize(), size);
@@ -101,11 +111,8 @@ TEST_P(AlphabetRateTest, CreateBuildsFromTheSelectedRatesTicPair) {
   QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdCreateAlphabet")),
                     Qt::LeftButton);
 
-  EXPECT_EQ(
-      File("spacetic.wav"),
-      QString::fromLatin1(info.space_tic.data(), static_cast<qsizetype>(info.space_tic.size())));
-  EXPECT_EQ(File("marktic.wav"), QString::fromLatin1(info.mark_tic.data(),
-                                                     static_cast<qsizetype>(info.mark_tic.size())));
+  EXPECT_EQ(File("spacetic.wav"), File(info.space_tic));
+  EXPECT_EQ(File("marktic.wav"), File(info.mark_tic));
   const auto runs = test::RecordedRuns(dir_.path());
   ASSERT_EQ(runs.size(), 29u);
   EXPECT_EQ(runs.front().join(' '),
@@ -113,6 +120,9 @@ TEST_P(AlphabetRateTest, CreateBuildsFromTheSelectedRatesTicPair) {
                            "spacetic.wav spacetic.wav marktic.wav marktic.wav a.wav"));
   EXPECT_EQ(runs.back().last(), QStringLiteral("FIGS.wav"));
   EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("Done.")});
+  EXPECT_EQ(Described(),
+            QString::fromLatin1(info.name.data(), static_cast<qsizetype>(info.name.size())) +
+                QStringLiteral(" baud, 8 kHz 16-bit PCM"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(window.isVisible()) << "the window closed after the build";
 }
@@ -124,25 +134,47 @@ INSTANTIATE_TEST_SUITE_P(
       return (QStringLiteral("Baud") + name.remove(QLatin1Char('.'))).toStdString();
     });
 
-TEST_F(AlphabetWindowTest, EveryFailureHasItsOwnBoxAndDoneStillFollows) {
+TEST_F(AlphabetWindowTest, AFailedBuildShowsOneMessageAndChangesNothing) {
   test::InstallRecordingWavcat(dir_.path(), 2, QStringLiteral("wavcat: cannot read spacetic.wav"));
-  QFile::remove(dir_.filePath(QStringLiteral("spacetic75baud.wav")));
-  QFile::remove(dir_.filePath(QStringLiteral("marktic75baud.wav")));
+  const QByteArray letter = File("a.wav");
+  const QByteArray figure = File("dash.wav");
+  const QByteArray space_tic = File("spacetic.wav");
   AlphabetWindow window(dir_.path(), dialogs_);
   window.findChild<QRadioButton*>(QStringLiteral("optBaudot75"))->setChecked(true);
   window.CreateAlphabet();
 
-  // Two missing tics, 29 failed runs, 25 figure copies of letters never written.
-  ASSERT_EQ(dialogs_.messages.size(), 2 + 29 + 25 + 1);
-  EXPECT_EQ(dialogs_.messages.last(), QStringLiteral("Done."));
-  for (qsizetype i = 0; i + 1 < dialogs_.messages.size(); ++i) {
-    EXPECT_TRUE(dialogs_.messages[i].startsWith(QStringLiteral("(error):")))
-        << dialogs_.messages[i].toStdString();
-    EXPECT_TRUE(dialogs_.messages[i].endsWith(kProcedureTail))
-        << dialogs_.messages[i].toStdString();
-  }
-  EXPECT_TRUE(dialogs_.messages[0].contains(QStringLiteral("spacetic75baud.wav")));
+  ASSERT_EQ(dialogs_.messages.size(), 1) << dialogs_.messages.join('\n').toStdString();
+  const QString& message = dialogs_.messages.first();
+  EXPECT_TRUE(
+      message.startsWith(QStringLiteral("The alphabet was not built.\n\n(error):1002 (a.wav: "
+                                        "wavcat failed with exit status 2: wavcat: cannot "
+                                        "read spacetic.wav")))
+      << message.toStdString();
+  EXPECT_TRUE(message.contains(kProcedureTail));
+  EXPECT_TRUE(message.endsWith(QStringLiteral("left as it was: 45.45 baud, 8 kHz 16-bit PCM.")));
+  EXPECT_EQ(File("a.wav"), letter);
+  EXPECT_EQ(File("dash.wav"), figure);
+  EXPECT_EQ(File("spacetic.wav"), space_tic);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AlphabetWindowTest, AnotherFormatRebuildsTheWholeSetInIt) {
+  AlphabetWindow window(dir_.path(), dialogs_);
+  auto* format = window.findChild<QComboBox*>(QStringLiteral("cmbFormat"));
+  format->setCurrentIndex(format->findText(QStringLiteral("8 kHz 8-bit mu-law")));
+  window.findChild<QRadioButton*>(QStringLiteral("optBaudot50"))->setChecked(true);
+  window.CreateAlphabet();
+  EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("Done.")});
+  EXPECT_EQ(Described(), QStringLiteral("50 baud, 8 kHz 8-bit mu-law"));
+  WavLayout silence;
+  QString err;
+  ASSERT_TRUE(ReadWavLayout(dir_.filePath(QStringLiteral("silence.wav")), &silence, &err));
+  EXPECT_EQ(silence.Format(), SampleFormat::MuLaw);
+
+  // A fresh window opens on the set now in place.
+  AlphabetWindow again(dir_.path(), dialogs_);
+  EXPECT_EQ(again.SelectedRate(), BaudRate::Baud50);
+  EXPECT_EQ(again.SelectedFormat(), SampleFormat::MuLaw);
 }
 
 TEST_F(AlphabetWindowTest, ExitClosesTheWindowWithoutBuilding) {
@@ -154,7 +186,7 @@ TEST_F(AlphabetWindowTest, ExitClosesTheWindowWithoutBuilding) {
   EXPECT_TRUE(dialogs_.messages.isEmpty());
 }
 
-TEST_F(AlphabetWindowTest, TheMenuEntryOpensAFreshModalWindowEachTime) {
+TEST_F(AlphabetWindowTest, TheMenuEntryOpensOnTheCurrentRateAndTheStatusBarFollows) {
   MainWindow::Options options;
   options.program_folder = dir_.path();
   options.dialogs = &dialogs_;
@@ -163,6 +195,9 @@ TEST_F(AlphabetWindowTest, TheMenuEntryOpensAFreshModalWindowEachTime) {
   options.end_program = [] {};
   MainWindow main_window(options);
   main_window.show();
+  auto* status = main_window.findChild<QLabel*>(QStringLiteral("lblClipSet"));
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->text(), QStringLiteral("Clip set: 45.45 baud, 8 kHz 16-bit PCM"));
 
   QStringList seen;
   for (int opening = 0; opening < 2; ++opening) {
@@ -172,17 +207,18 @@ TEST_F(AlphabetWindowTest, TheMenuEntryOpensAFreshModalWindowEachTime) {
         seen << QStringLiteral("no modal window");
         return;
       }
-      seen << (window->SelectedRate() == BaudRate::Baud45 ? QStringLiteral("45.45")
-                                                          : QStringLiteral("other"));
+      seen << QString::fromLatin1(
+          kBaudRates[static_cast<size_t>(*window->SelectedRate())].name.data());
       window->findChild<QRadioButton*>(QStringLiteral("optBaudot110"))->setChecked(true);
       window->CreateAlphabet();
       window->Exit();
     });
     main_window.Action(MainWindow::Entry::CreateAlphabet)->trigger();
   }
-  EXPECT_EQ(seen, (QStringList{"45.45", "45.45"}));
-  EXPECT_EQ(File("spacetic.wav"), QStringLiteral("spacetic110baud.wav"));
+  EXPECT_EQ(seen, (QStringList{"45.45", "110"}));
+  EXPECT_EQ(File("spacetic.wav"), File("spacetic110baud.wav"));
   EXPECT_EQ(dialogs_.messages, (QStringList{"Done.", "Done."}));
+  EXPECT_EQ(status->text(), QStringLiteral("Clip set: 110 baud, 8 kHz 16-bit PCM"));
 }
 
 }  // namespace

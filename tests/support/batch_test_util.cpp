@@ -7,11 +7,12 @@
 namespace quillon::test {
 namespace {
 
-// The real wavcat and the real clip set, without the rest of the build's
+// The real wavcat and the real clip set with its description, without the rest of the build's
 // program folder (test programs included), which only makes each copy slow.
 void CopyWavcatAndClips(const QString& folder) {
   const QDir built(BuiltProgramFolder());
-  QStringList names = built.entryList({QStringLiteral("*.wav")}, QDir::Files);
+  QStringList names =
+      built.entryList({QStringLiteral("*.wav"), QStringLiteral("clipset.ini")}, QDir::Files);
   names << QStringLiteral("wavcat");
   for (const QString& name : names) {
     // Written plainly: QFile::copy syncs every file to disk, which makes a

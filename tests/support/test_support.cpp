@@ -60,6 +60,29 @@ void InstallRecordingWavcat(const QString& folder, int exit_status, const QStrin
   QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+void InstallRecordingRealWavcat(const QString& folder) {
+  const QString real = QDir(BuiltProgramFolder()).filePath(QStringLiteral("wavcat"));
+  const QString script = QStringLiteral(
+                             "#!/bin/sh\n"
+                             "log=\"$(dirname \"$0\")/wavcat.log\"\n"
+                             "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log\"; done\n"
+                             "printf '%s\\n' '--END--' >> \"$log\"\n"
+                             "exec '") +
+                         real + QStringLiteral("' \"$@\"\n");
+  const QString path = QDir(folder).filePath(QStringLiteral("wavcat"));
+  WriteAll(path, script.toUtf8());
+  QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void InstallBuiltClipSet(const QString& folder) {
+  const QDir built(BuiltProgramFolder());
+  const QStringList names =
+      built.entryList({QStringLiteral("*.wav"), QStringLiteral("clipset.ini")}, QDir::Files);
+  ASSERT_TRUE(names.contains(QStringLiteral("clipset.ini"))) << "the build wrote no clip set";
+  for (const QString& name : names)
+    WriteAll(QDir(folder).filePath(name), ReadAll(built.filePath(name)));
+}
+
 std::vector<QStringList> RecordedRuns(const QString& folder) {
   std::vector<QStringList> runs;
   QStringList current;
@@ -80,7 +103,10 @@ void CopyBuiltProgramFolder(const QString& folder) {
   while (it.hasNext()) {
     const QFileInfo info(it.next());
     const bool wanted = info.suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) == 0 ||
-                        info.suffix() == QStringLiteral("txt") || info.fileName() == QStringLiteral("wavcat");
+                        info.suffix() == QStringLiteral("txt") ||
+                        info.fileName() == QStringLiteral("wavcat") ||
+                        info.fileName() == QStringLiteral("clipset.ini") ||
+                        info.fileName() == QStringLiteral("quillon-clipgen");
     if (!wanted) continue;
     const QString target = QDir(folder).filePath(info.fileName());
     QFile::remove(target);

@@ -67,11 +67,19 @@ QString BuiltProgramFolder();
 void InstallRecordingWavcat(const QString& folder, int exit_status = 0,
                             const QString& message = QString());
 
+/// Writes `wavcat` into `folder` as a script that records each run as
+/// InstallRecordingWavcat does and then hands it to the real wavcat.
+void InstallRecordingRealWavcat(const QString& folder);
+
+/// Copies the built clip set (every *.wav and its description, clipset.ini)
+/// into `folder`, so that a construction there passes the clip set check.
+void InstallBuiltClipSet(const QString& folder);
+
 /// The runs the recording stand-in saw, each as its list of arguments.
 std::vector<QStringList> RecordedRuns(const QString& folder);
 
-/// Copies the built program folder's wavcat, clips (*.wav) and tables
-/// (*.txt) into `folder`.
+/// Copies the built program folder's wavcat, clip generator, clips (*.wav),
+/// the clip set's description and tables (*.txt) into `folder`.
 void CopyBuiltProgramFolder(const QString& folder);
 
 /// Reads a whole file; empty when it cannot be read.

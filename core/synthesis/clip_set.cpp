@@ -1,0 +1,414 @@
+#include "core/synthesis/clip_set.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+#include <cmath>
+#include <numbers>
+
+#include "core/synthesis/character_inventory.h"
+#include "platform/file_system.h"
+
+namespace quillon {
+namespace {
+
+constexpr int kTagPcm = 1;
+constexpr int kTagALaw = 6;
+constexpr int kTagMuLaw = 7;
+constexpr qsizetype kProblemsShown = 8;
+
+QString Latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::int16_t ExpandMuLaw(std::uint8_t byte) {
+  const int u = ~byte & 0xFF;
+  int t = ((u & 0x0F) << 3) + 0x84;
+  t <<= (u & 0x70) >> 4;
+  return static_cast<std::int16_t>((u & 0x80) ? 0x84 - t : t - 0x84);
+}
+
+std::int16_t ExpandALaw(std::uint8_t byte) {
+  const int a = byte ^ 0x55;
+  int t = (a & 0x0F) << 4;
+  const int segment = (a & 0x70) >> 4;
+  if (segment == 0) {
+    t += 8;
+  } else {
+    t = (t + 0x108) << (segment - 1);
+  }
+  return static_cast<std::int16_t>((a & 0x80) ? t : -t);
+}
+
+quint32 Le32(const char* bytes) {
+  return qFromLittleEndian<quint32>(bytes);
+}
+quint16 Le16(const char* bytes) {
+  return qFromLittleEndian<quint16>(bytes);
+}
+
+// "1409.09", "1800": a frequency as the description file keeps it.
+QString HzText(double hz) {
+  return QString::number(std::round(hz * 100) / 100, 'f', 2);
+}
+
+bool ParseClipSetLine(const QString& key, const QString& value, ClipSet* set, QString* err) {
+  bool ok = true;
+  if (key == QStringLiteral("rate")) {
+    const std::optional<BaudRate> rate = BaudRateFromName(value.toStdString());
+    ok = rate.has_value();
+    if (ok) set->rate = *rate;
+  } else if (key == QStringLiteral("format")) {
+    const std::optional<SampleFormat> format = SampleFormatFromName(value.toStdString());
+    ok = format.has_value();
+    if (ok) set->format = *format;
+  } else if (key == QStringLiteral("mark_hz")) {
+    set->mark_hz = value.toDouble(&ok);
+  } else if (key == QStringLiteral("space_hz")) {
+    set->space_hz = value.toDouble(&ok);
+  } else if (key == QStringLiteral("sample_rate")) {
+    set->sample_rate = value.toInt(&ok);
+    ok = ok && set->sample_rate > 0;
+  } else if (key == QStringLiteral("bit_samples")) {
+    set->bit_samples = value.toInt(&ok);
+    ok = ok && set->bit_samples > 0;
+  } else if (key == QStringLiteral("mark_samples")) {
+    set->mark_samples = value.toInt(&ok);
+    ok = ok && set->mark_samples > 0;
+  }
+  if (!ok) *err = QStringLiteral("bad value for ") + key + QStringLiteral(": ") + value;
+  return ok;
+}
+
+// Checks one clip against the description; false with the problem.
+bool CheckClip(const ClipSet& set, const ClipUnderCheck& clip, QString* problem) {
+  WavLayout layout;
+  QString err;
+  if (!ReadWavLayout(clip.path, &layout, &err)) {
+    *problem = clip.name + QStringLiteral(" cannot be used: ") + err;
+    return false;
+  }
+  if (layout.Format() != set.format || layout.sample_rate != set.sample_rate) {
+    *problem = clip.name + QStringLiteral(" is ") + layout.Describe() +
+               QStringLiteral(", the set is ") + set.DescribeFormat();
+    return false;
+  }
+  const qint64 frame = set.FrameSamples(clip.code);
+  if (clip.at_set_rate && layout.Samples() != frame) {
+    *problem = clip.name + QStringLiteral(" holds ") + QString::number(layout.Samples()) +
+               QStringLiteral(" samples, not one frame at ") + DescribeRate(set.rate) +
+               QStringLiteral(" (") + QString::number(frame) + QStringLiteral(")");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string_view SampleFormatName(SampleFormat format) {
+  switch (format) {
+    case SampleFormat::Pcm16:
+      return "pcm16";
+    case SampleFormat::MuLaw:
+      return "mulaw";
+    case SampleFormat::ALaw:
+      return "alaw";
+  }
+  return "pcm16";
+}
+
+std::optional<SampleFormat> SampleFormatFromName(std::string_view name) {
+  for (SampleFormat format : {SampleFormat::Pcm16, SampleFormat::MuLaw, SampleFormat::ALaw})
+    if (SampleFormatName(format) == name) return format;
+  return std::nullopt;
+}
+
+std::optional<SampleFormat> WavLayout::Format() const {
+  if (channels != 1) return std::nullopt;
+  if (format_tag == kTagPcm && bits_per_sample == 16) return SampleFormat::Pcm16;
+  if (format_tag == kTagMuLaw && bits_per_sample == 8) return SampleFormat::MuLaw;
+  if (format_tag == kTagALaw && bits_per_sample == 8) return SampleFormat::ALaw;
+  return std::nullopt;
+}
+
+QString WavLayout::Describe() const {
+  if (const std::optional<SampleFormat> format = Format()) {
+    ClipSet set;
+    set.format = *format;
+    set.sample_rate = sample_rate;
+    return set.DescribeFormat();
+  }
+  return DescribeSampleRate(sample_rate) + QStringLiteral(" format ") +
+         QString::number(format_tag) + QStringLiteral(", ") + QString::number(bits_per_sample) +
+         QStringLiteral("-bit, ") + QString::number(channels) + QStringLiteral(" channel(s)");
+}
+
+// The chunks are walked from the start: "fmt " and "data" may be preceded
+// and separated by others, each padded to an even size.
+bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *err = file.errorString();
+    return false;
+  }
+  const qint64 size = file.size();
+  const QByteArray riff = file.read(12);
+  if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE") {
+    *err = QStringLiteral("not a RIFF/WAVE file");
+    return false;
+  }
+  bool have_format = false;
+  qint64 at = 12;
+  while (at + 8 <= size) {
+    file.seek(at);
+    const QByteArray header = file.read(8);
+    if (header.size() < 8) break;
+    const qint64 length = Le32(header.constData() + 4);
+    const qint64 body = at + 8;
+    if (header.startsWith("fmt ")) {
+      const QByteArray fmt = file.read(16);
+      if (length < 16 || fmt.size() < 16) {
+        *err = QStringLiteral("its format chunk is too short");
+        return false;
+      }
+      layout->format_tag = Le16(fmt.constData());
+      layout->channels = Le16(fmt.constData() + 2);
+      layout->sample_rate = static_cast<int>(Le32(fmt.constData() + 4));
+      layout->block_align = Le16(fmt.constData() + 12);
+      layout->bits_per_sample = Le16(fmt.constData() + 14);
+      have_format = true;
+    } else if (header.startsWith("data")) {
+      if (!have_format) {
+        *err = QStringLiteral("its sample data comes before its format");
+        return false;
+      }
+      if (body + length > size) {
+        *err = QStringLiteral("it is cut short (") + QString::number(size - body) +
+               QStringLiteral(" of ") + QString::number(length) + QStringLiteral(" data bytes)");
+        return false;
+      }
+      layout->data_offset = body;
+      layout->data_bytes = length;
+      return true;
+    }
+    at = body + length + (length & 1);
+  }
+  *err = have_format ? QStringLiteral("it holds no sample data")
+                     : QStringLiteral("it holds no format chunk");
+  return false;
+}
+
+bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, WavLayout* layout,
+                    QString* err) {
+  if (!ReadWavLayout(path, layout, err)) return false;
+  const std::optional<SampleFormat> format = layout->Format();
+  if (!format) {
+    *err = QStringLiteral("its format is ") + layout->Describe();
+    return false;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || !file.seek(layout->data_offset)) {
+    *err = file.errorString();
+    return false;
+  }
+  const QByteArray data = file.read(layout->data_bytes);
+  if (data.size() != layout->data_bytes) {
+    *err = QStringLiteral("its sample data cannot be read");
+    return false;
+  }
+  samples->clear();
+  if (*format == SampleFormat::Pcm16) {
+    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
+      samples->push_back(static_cast<std::int16_t>(Le16(data.constData() + i)));
+    return true;
+  }
+  for (char byte : data) {
+    const auto code = static_cast<std::uint8_t>(byte);
+    samples->push_back(*format == SampleFormat::MuLaw ? ExpandMuLaw(code) : ExpandALaw(code));
+  }
+  return true;
+}
+
+// The rising zero crossings, each placed between its two samples: by a
+// straight line at first, then, once the tone's step per sample is known, by
+// the sine through the two samples, which is exact for a pure tone.
+std::optional<double> MeasureToneHz(const std::vector<std::int16_t>& samples, int sample_rate) {
+  if (sample_rate <= 0) return std::nullopt;
+  std::optional<double> hz;
+  for (int pass = 0; pass < 3; ++pass) {
+    const double step = hz ? 2 * std::numbers::pi * *hz / sample_rate : 0;
+    double first = -1;
+    double last = -1;
+    int crossings = 0;
+    for (size_t i = 1; i < samples.size(); ++i) {
+      const double before = samples[i - 1];
+      const double now = samples[i];
+      if (before >= 0 || now < 0) continue;
+      double offset = -before / (now - before);
+      if (step > 0 && step < std::numbers::pi)
+        offset = -std::atan2(before * std::sin(step), now - before * std::cos(step)) / step;
+      const double at = static_cast<double>(i - 1) + offset;
+      if (crossings == 0) first = at;
+      last = at;
+      ++crossings;
+    }
+    if (crossings < 2) return std::nullopt;
+    hz = (crossings - 1) * static_cast<double>(sample_rate) / (last - first);
+  }
+  return hz;
+}
+
+qint64 ClipSet::FrameSamples(std::string_view code) const {
+  const qint64 mark = mark_samples > 0 ? mark_samples : bit_samples;
+  qint64 samples = bit_samples + 2 * mark;  // start and stop bits
+  for (char bit : code) samples += bit == '1' ? mark : bit_samples;
+  return samples;
+}
+
+QString DescribeRate(BaudRate rate) {
+  return Latin1(kBaudRates[static_cast<size_t>(rate)].name) + QStringLiteral(" baud");
+}
+
+QString DescribeSampleRate(int sample_rate) {
+  return QString::number(sample_rate / 1000.0, 'g', 10) + QStringLiteral(" kHz");
+}
+
+QString ClipSet::DescribeFormat() const {
+  QString kind;
+  switch (format) {
+    case SampleFormat::Pcm16:
+      kind = QStringLiteral("16-bit PCM");
+      break;
+    case SampleFormat::MuLaw:
+      kind = QStringLiteral("8-bit mu-law");
+      break;
+    case SampleFormat::ALaw:
+      kind = QStringLiteral("8-bit A-law");
+      break;
+  }
+  return DescribeSampleRate(sample_rate) + QLatin1Char(' ') + kind;
+}
+
+QString ClipSet::Describe() const {
+  return DescribeRate(rate) + QStringLiteral(", ") + DescribeFormat();
+}
+
+bool WriteClipSet(const QString& path, const ClipSet& set, QString* err) {
+  const QString text =
+      QStringLiteral(
+          "; The clip set of this program folder, written by Create Alphabet.\n"
+          "[ClipSet]\n") +
+      QStringLiteral("rate=") + Latin1(kBaudRates[static_cast<size_t>(set.rate)].name) +
+      QStringLiteral("\nmark_hz=") + HzText(set.mark_hz) + QStringLiteral("\nspace_hz=") +
+      HzText(set.space_hz) + QStringLiteral("\nformat=") + Latin1(SampleFormatName(set.format)) +
+      QStringLiteral("\nsample_rate=") + QString::number(set.sample_rate) +
+      QStringLiteral("\nbit_samples=") + QString::number(set.bit_samples) +
+      (set.mark_samples > 0 ? QStringLiteral("\nmark_samples=") + QString::number(set.mark_samples)
+                            : QString()) +
+      QLatin1Char('\n');
+  QSaveFile file(path);
+  file.setDirectWriteFallback(false);
+  if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+    *err = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+bool ReadClipSet(const QString& path, ClipSet* set, QString* err) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *err =
+        FileExists(path) ? file.errorString() : QStringLiteral("there is no ") + kClipSetFileName;
+    return false;
+  }
+  ClipSet read;
+  read.bit_samples = 0;
+  QStringList seen;
+  for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+    const QString line = raw.trimmed();
+    if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')) ||
+        line.startsWith(QLatin1Char('[')))
+      continue;
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0) continue;
+    const QString key = line.left(equals).trimmed();
+    QString why;
+    if (!ParseClipSetLine(key, line.mid(equals + 1).trimmed(), &read, &why)) {
+      *err = kClipSetFileName + QStringLiteral(": ") + why;
+      return false;
+    }
+    seen << key;
+  }
+  for (const char* key : {"rate", "format", "sample_rate", "bit_samples"}) {
+    if (!seen.contains(QLatin1String(key))) {
+      *err = kClipSetFileName + QStringLiteral(" does not say its ") + QLatin1String(key);
+      return false;
+    }
+  }
+  *set = read;
+  return true;
+}
+
+QString ClipSetCheck::Summary() const {
+  QStringList lines = problems.mid(0, kProblemsShown);
+  if (problems.size() > kProblemsShown)
+    lines << QStringLiteral("... and ") + QString::number(problems.size() - kProblemsShown) +
+                 QStringLiteral(" more");
+  return lines.join(QLatin1Char('\n'));
+}
+
+std::vector<ClipUnderCheck> ConstructionClips() {
+  std::vector<ClipUnderCheck> clips;
+  for (const AlphabetRow& row : kAlphabet) {
+    clips.push_back({Latin1(row.clip), QString(), row.code, true});
+    if (!row.figure_copy.empty())
+      clips.push_back({Latin1(row.figure_copy), QString(), row.code, true});
+  }
+  clips.push_back({QString::fromLatin1(kBlankClip), QString(), "00000", false});
+  clips.push_back({QString::fromLatin1(kLeadingSilenceClip), QString(), {}, false});
+  clips.push_back({QString::fromLatin1(kTrailingSilenceClip), QString(), {}, false});
+  return clips;
+}
+
+ClipSetCheck CheckClipSet(const QString& folder, const ClipDecodeStep& decode) {
+  return CheckClipSet(QStringList{folder}, decode);
+}
+
+ClipSetCheck CheckClipSet(const QStringList& folders, const ClipDecodeStep& decode) {
+  const auto find = [&folders](const QString& name) {
+    QString path;
+    for (const QString& folder : folders) {
+      path = ResolveCaseInsensitive(JoinPath(folder, name));
+      if (FileExists(path)) break;
+    }
+    return path;
+  };
+  ClipSetCheck check;
+  ClipSet set;
+  QString err;
+  if (!ReadClipSet(find(kClipSetFileName), &set, &err)) {
+    check.problems << QStringLiteral("The clip set is not described: ") + err;
+    return check;
+  }
+  check.set = set;
+  for (ClipUnderCheck clip : ConstructionClips()) {
+    clip.path = find(clip.name);
+    if (!FileExists(clip.path)) {
+      check.problems << clip.name + QStringLiteral(" is missing");
+      continue;
+    }
+    QString problem;
+    if (!CheckClip(set, clip, &problem) || (decode && !decode(set, clip, &problem)))
+      check.problems << problem;
+  }
+  return check;
+}
+
+QString ClipSetRefusal(const QString& folder, const ClipSetCheck& check) {
+  return QStringLiteral("The clip set in ") + folder +
+         QStringLiteral(" cannot be used, so nothing was built:\n") + check.Summary() +
+         QStringLiteral("\n\nRebuild it with File > Create Alphabet (or quillon-cli alphabet).");
+}
+
+}  // namespace quillon

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/synthesis/alphabet_table.h"
+
+namespace quillon {
+
+/// The sample formats a clip set is made in: 16-bit linear PCM (the default,
+/// which strict telephony servers want) and the two 8-bit G.711 laws.
+enum class SampleFormat { Pcm16, MuLaw, ALaw };
+
+/// "pcm16", "mulaw", "alaw": the names the description file, the clip
+/// generator and quillon-cli use.
+std::string_view SampleFormatName(SampleFormat format);
+std::optional<SampleFormat> SampleFormatFromName(std::string_view name);
+
+/// The layout of one WAV clip as its header gives it.
+struct WavLayout {
+  int format_tag = 0;  ///< 1 PCM, 6 A-law, 7 mu-law
+  int channels = 0;
+  int sample_rate = 0;
+  int bits_per_sample = 0;
+  int block_align = 0;
+  qint64 data_offset = 0;  ///< where the sample data starts in the file
+  qint64 data_bytes = 0;   ///< the size of the sample data
+
+  /// The clip's format, when it is one a clip set is made in (mono).
+  std::optional<SampleFormat> Format() const;
+  /// Whole samples in the data.
+  qint64 Samples() const { return block_align > 0 ? data_bytes / block_align : 0; }
+  /// "8 kHz 16-bit PCM", or the raw figures for a format no clip set uses.
+  QString Describe() const;
+};
+
+/// Reads the header of the RIFF/WAVE file at `path`. False with `err` for a
+/// file that cannot be read, is not a WAV file, or is shorter than its
+/// header says.
+bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err);
+
+/// The samples of a clip as 16-bit linear values (G.711 expanded).
+bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, WavLayout* layout,
+                    QString* err);
+
+/// The frequency of the tone in `samples`, from its rising zero crossings;
+/// nullopt when fewer than two cycles can be seen.
+std::optional<double> MeasureToneHz(const std::vector<std::int16_t>& samples, int sample_rate);
+
+/// The description of the clip set in a program folder, kept beside it as
+/// "clipset.ini" by the alphabet construction: the rate the character clips
+/// were built at, the tones of its tics as measured, the sample format and
+/// rate, and the length of one bit. What a program folder holds is only
+/// trusted once CheckClipSet has compared the clips with this description.
+struct ClipSet {
+  BaudRate rate = BaudRate::Baud45;
+  double mark_hz = 0;
+  double space_hz = 0;
+  SampleFormat format = SampleFormat::Pcm16;
+  int sample_rate = 8000;
+  int bit_samples = 0;   ///< samples in one space tic
+  int mark_samples = 0;  ///< samples in one mark tic (at 110 baud a few fewer or more)
+
+  /// Samples in one frame of `code` (bits 1 to 5, mark = 1): a space start
+  /// bit, the five code bits and two mark stop bits.
+  qint64 FrameSamples(std::string_view code) const;
+
+  /// "45.45 baud, 8 kHz 16-bit PCM"
+  QString Describe() const;
+  /// "8 kHz 16-bit PCM", "8 kHz 8-bit mu-law", "8 kHz 8-bit A-law"
+  QString DescribeFormat() const;
+};
+
+/// "45.45 baud", "50 baud", "75 baud", "110 baud"
+QString DescribeRate(BaudRate rate);
+/// "8 kHz", "11.025 kHz"
+QString DescribeSampleRate(int sample_rate);
+
+/// The description's file name in the program folder.
+inline const QString kClipSetFileName = QStringLiteral("clipset.ini");
+
+/// Writes the description (atomically: a temporary file, then a rename).
+bool WriteClipSet(const QString& path, const ClipSet& set, QString* err);
+/// Reads a description; false with `err` when it is missing or malformed.
+bool ReadClipSet(const QString& path, ClipSet* set, QString* err);
+
+/// One clip as the check of a set hands it to a decode step.
+struct ClipUnderCheck {
+  QString name;              ///< as the construction names it: "a.wav", "LTRS.wav"
+  QString path;              ///< the file found for it
+  std::string_view code;     ///< its Baudot code, bits 1 to 5 (mark = 1); empty for silences
+  bool at_set_rate = false;  ///< a frame at the set's rate ("BlankChar.wav" is always 45.45 baud)
+};
+
+/// A further check of one clip, plugged into CheckClipSet: for example a
+/// receiver that decodes the clip and compares it with its code. Returns
+/// false with `problem` (one line, naming the clip) when the clip is wrong.
+using ClipDecodeStep =
+    std::function<bool(const ClipSet& set, const ClipUnderCheck& clip, QString* problem)>;
+
+/// What a check of a program folder's clip set found.
+struct ClipSetCheck {
+  std::optional<ClipSet> set;  ///< the description, when it could be read
+  QStringList problems;        ///< one line per problem, in the order found
+
+  bool usable() const { return set.has_value() && problems.isEmpty(); }
+  /// The problems for a message: the first few lines and how many more.
+  QString Summary() const;
+};
+
+/// The clips a construction joins: the 54 character clips, "BlankChar.wav",
+/// "smallsilence.wav" and "silence.wav", with the codes they send.
+std::vector<ClipUnderCheck> ConstructionClips();
+
+/// Checks the clip set in `folder` before anything is built from it: the
+/// description is there, every clip a construction joins is there (found
+/// without regard to case) and is a WAV file in the described format, and
+/// every character clip holds exactly one frame (eight bits) at the
+/// described rate, so that a clip of another rate or format is caught.
+/// `decode`, when given, then runs on every clip that passed.
+ClipSetCheck CheckClipSet(const QString& folder, const ClipDecodeStep& decode = {});
+/// The same for a set spread over `folders`: each file is taken from the
+/// first folder that holds it (a new set staged over the one in place).
+ClipSetCheck CheckClipSet(const QStringList& folders, const ClipDecodeStep& decode = {});
+
+/// The message that refuses to build from a set that failed its check.
+QString ClipSetRefusal(const QString& folder, const ClipSetCheck& check);
+
+}  // namespace quillon
