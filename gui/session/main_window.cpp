@@ -137,7 +137,7 @@ void MainWindow::BuildControls() {
   play_button_ = NewButton(QStringLiteral("&Play"), "cmdPlay", client);
   stop_button_ = NewButton(QStringLiteral("&Stop"), "cmdStop", client);
   exit_button_ = NewButton(QStringLiteral("E&xit"), "cmdExit", client);
-  for (QPushButton* button : {build_button_, exit_button_})
+  for (QPushButton* button : {build_button_, play_button_, stop_button_, exit_button_})
     button->setMinimumHeight(Twips(435, this));
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(build_button_);
