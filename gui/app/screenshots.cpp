@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -74,6 +75,7 @@ bool MainWindowShot(const QString& folder, Dialogs& dialogs, const QString& outp
 
 bool AlphabetWindowShot(const QString& folder, Dialogs& dialogs) {
   AlphabetWindow window(ProgramFolder(), dialogs);
+  window.findChild<QLineEdit*>(QStringLiteral("txtCharacter"))->setText(QStringLiteral("Q"));
   return Save(window, JoinPath(folder, QStringLiteral("construct_alphabet.png")));
 }
 
