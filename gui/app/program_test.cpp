@@ -30,6 +30,7 @@ namespace {
 
 constexpr int kWaitMs = 30000;
 
+/// How a tool run ended, and what it printed.
 struct Finished {
   int status = -1;  // -1: did not start or did not end in time
   QByteArray out;

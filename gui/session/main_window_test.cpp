@@ -449,6 +449,7 @@ TEST_F(MainWindowTest, EditDictionaryWithoutAnEditorSaysWhereTheFileIs) {
 
 // ---- Keyboard -----------------------------------------------------------
 
+/// The main window shown and active, translation off, ready for keys.
 class MainWindowKeyboardTest : public MainWindowTest {
  protected:
   void SetUp() override {
