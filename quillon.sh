@@ -15,11 +15,12 @@ build="${BUILD_DIR:-$here/build}"
 # Everything the build, the program and the tests need, from Debian's archive.
 packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-multimedia-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   minimodem sox
   xvfb xauth xclip x11-utils imagemagick fonts-dejavu-core
   xdg-utils
+  pulseaudio pulseaudio-utils openbox xdotool
 )
 
 as_root() {

@@ -69,7 +69,7 @@ TEST_F(FileSystemTest, ProgramFolderFollowsQuillonHome) {
     test::ScopedEnvironment home("QUILLON_HOME", "some/folder");
     EXPECT_EQ(ProgramFolder(), QDir::current().filePath(QStringLiteral("some/folder")));
   }
-  test::ScopedEnvironment home("QUILLON_HOME", QByteArray());
+  test::ScopedEnvironment home("QUILLON_HOME", std::nullopt);
   EXPECT_EQ(ProgramFolder(), QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath());
 }
 

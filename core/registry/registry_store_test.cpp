@@ -334,12 +334,12 @@ TEST(RegistryStoreDefaultPathTest, EnvironmentNamesTheFile) {
     test::ScopedEnvironment registry("QUILLON_REGISTRY", "/srv/quillon/server.reg");
     EXPECT_EQ(RegistryStore::DefaultPath(), QStringLiteral("/srv/quillon/server.reg"));
   }
-  test::ScopedEnvironment registry("QUILLON_REGISTRY", QByteArray());
+  test::ScopedEnvironment registry("QUILLON_REGISTRY", std::nullopt);
   {
     test::ScopedEnvironment config("XDG_CONFIG_HOME", "/cfg");
     EXPECT_EQ(RegistryStore::DefaultPath(), QStringLiteral("/cfg/quillon/registry.reg"));
   }
-  test::ScopedEnvironment config("XDG_CONFIG_HOME", QByteArray());
+  test::ScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_EQ(RegistryStore::DefaultPath(),
             QDir::homePath() + QStringLiteral("/.config/quillon/registry.reg"));
 }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -17,17 +18,17 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "gui/batch/csv_import_window.h"
-#include "gui/batch/prompt_set_window.h"
-#include "gui/batch/progress_window.h"
-#include "platform/file_system.h"
-#include "gui/session/main_window.h"
-#include "gui/common/scripted_dialogs.h"
+#include "core/registry/registry_store.h"
 #include "gui/app/windows.h"
+#include "gui/batch/csv_import_window.h"
+#include "gui/batch/progress_window.h"
+#include "gui/batch/prompt_set_window.h"
+#include "gui/common/scripted_dialogs.h"
 #include "gui/localisation/about_window.h"
 #include "gui/localisation/help_window.h"
-#include "core/registry/registry_store.h"
+#include "gui/session/main_window.h"
 #include "gui/synthesis/alphabet_window.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 namespace {
@@ -74,6 +75,7 @@ bool MainWindowShot(const QString& folder, Dialogs& dialogs, const QString& outp
 
 bool AlphabetWindowShot(const QString& folder, Dialogs& dialogs) {
   AlphabetWindow window(ProgramFolder(), dialogs);
+  window.findChild<QLineEdit*>(QStringLiteral("txtCharacter"))->setText(QStringLiteral("Q"));
   return Save(window, JoinPath(folder, QStringLiteral("construct_alphabet.png")));
 }
 
@@ -85,10 +87,11 @@ bool BatchWindowShots(const QString& folder, Dialogs& dialogs, const QString& ou
   const QString registry_path = JoinPath(output_folder, QStringLiteral("vm.reg"));
   QFile file(registry_path);
   if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\SystemParameters\\1.0]\r\n"
-             "\"TUI Languages Loaded\"=\"ENU,ENX\"\r\n\r\n"
-             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Hubrix\\1.0]\r\n"
-             "\"Root Path\"=\"/srv/voicemail/\"\r\n");
+  file.write(
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\SystemParameters\\1.0]\r\n"
+      "\"TUI Languages Loaded\"=\"ENU,ENX\"\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Hubrix\\1.0]\r\n"
+      "\"Root Path\"=\"/srv/voicemail/\"\r\n");
   file.close();
   RegistryStore registry(registry_path);
   options.registry = &registry;
@@ -99,7 +102,8 @@ bool BatchWindowShots(const QString& folder, Dialogs& dialogs, const QString& ou
   if (!Save(csv, JoinPath(folder, QStringLiteral("import_from_csv.png")))) return false;
   PromptSetWindow prompts(main.State(), dialogs, registry, splash);
   if (!prompts.Load()) return false;
-  if (!Save(prompts, JoinPath(folder, QStringLiteral("construct_orvane_prompts.png")))) return false;
+  if (!Save(prompts, JoinPath(folder, QStringLiteral("construct_orvane_prompts.png"))))
+    return false;
   return Save(splash, JoinPath(folder, QStringLiteral("progress.png")));
 }
 
@@ -139,8 +143,8 @@ int main(int argc, char** argv) {
   QDir().mkpath(scratch);
   ScriptedDialogs dialogs;  // "Done." is recorded, not shown
   const bool ok = MainWindowShot(folder, dialogs, scratch) && AlphabetWindowShot(folder, dialogs) &&
-                  BatchWindowShots(folder, dialogs, scratch) &&
-                  AboutWindowShot(folder) && HelpWindowShot(folder);
+                  BatchWindowShots(folder, dialogs, scratch) && AboutWindowShot(folder) &&
+                  HelpWindowShot(folder);
   for (const QString& message : dialogs.messages) std::printf("message: %s\n", qPrintable(message));
   QDir(scratch).removeRecursively();
   return ok ? 0 : 1;

@@ -16,9 +16,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "gui/session/main_window.h"
-#include "gui/common/scripted_dialogs.h"
 #include "core/registry/registry_store.h"
+#include "gui/common/scripted_dialogs.h"
+#include "gui/session/main_window.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {

@@ -5,10 +5,10 @@
 #include <QMenu>
 #include <QShortcut>
 
-#include "gui/batch/csv_import_window.h"
-#include "gui/batch/prompt_set_window.h"
-#include "gui/batch/progress_window.h"
 #include "core/batch/prompt_set.h"
+#include "gui/batch/csv_import_window.h"
+#include "gui/batch/progress_window.h"
+#include "gui/batch/prompt_set_window.h"
 
 namespace quillon {
 namespace {
@@ -49,7 +49,8 @@ PromptSetWindow* BatchWindows::prompt_set_window() const {
 
 void BatchWindows::OpenCsvImport() {
   if (!csv_) {
-    csv_ = new CsvImportWindow(main_.State(), main_.GetDialogs(), *splash_, &main_);
+    csv_ =
+        new CsvImportWindow(main_.State(), main_.GetDialogs(), *splash_, &main_, main_.Settings());
     csv_->setAttribute(Qt::WA_DeleteOnClose);
     csv_->open_log = open_log;
   }
@@ -58,8 +59,8 @@ void BatchWindows::OpenCsvImport() {
 
 void BatchWindows::OpenPromptSet() {
   if (!prompt_set_) {
-    auto* window =
-        new PromptSetWindow(main_.State(), main_.GetDialogs(), registry_, *splash_, &main_);
+    auto* window = new PromptSetWindow(main_.State(), main_.GetDialogs(), registry_, *splash_,
+                                       &main_, main_.Settings());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->open_log = open_log;
     if (!window->Load()) {

@@ -3,9 +3,9 @@
 #include <QObject>
 #include <QPointer>
 
+#include "core/registry/registry.h"
 #include "gui/common/file_opener.h"
 #include "gui/session/main_window.h"
-#include "core/registry/registry.h"
 
 namespace quillon {
 

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,24 +14,27 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QUrl>
 
-#include "tests/support/batch_test_util.h"
-#include "gui/batch/csv_import_window.h"
-#include "gui/batch/prompt_set_window.h"
-#include "gui/batch/progress_window.h"
-#include "platform/file_system.h"
-#include "gui/common/scripted_dialogs.h"
-#include "gui/common/test_printers.h"
-#include "gui/common/twips.h"
 #include "core/registry/registry_store.h"
+#include "gui/batch/csv_import_window.h"
+#include "gui/batch/progress_window.h"
+#include "gui/batch/prompt_set_window.h"
+#include "gui/common/scripted_dialogs.h"
+#include "gui/common/settings.h"
+#include "gui/common/test_printers.h"
+#include "gui/common/test_widgets.h"
+#include "gui/common/twips.h"
+#include "platform/file_system.h"
+#include "tests/support/batch_test_util.h"
 
 namespace quillon {
 namespace {
 
 using Answer = UserInterface::Answer;
+using test::VisibleCaption;
 
 const QString kViewLog = QStringLiteral("Done.  View log file now?");
 
@@ -62,10 +64,18 @@ class BatchWindowsTest : public test::BatchTest {
     BatchTest::SetUp();
     registry_path_ = Path(QStringLiteral("registry.reg"));
     store_ = std::make_unique<RegistryStore>(registry_path_);
+    Launch(nullptr);
+  }
+  void TearDown() override { main_.reset(); }
+
+  // A main window with its batch windows, as the program starts one.
+  void Launch(UserSettings* settings) {
+    main_.reset();
     MainWindow::Options options;
     options.program_folder = program_folder_;
     options.dialogs = &dialogs_;
     options.registry = store_.get();
+    options.settings = settings;
     main_ = std::make_unique<MainWindow>(options);
     windows_ = new BatchWindows(*main_, *store_);
     windows_->open_log = [this](const QString& path) {
@@ -73,7 +83,6 @@ class BatchWindowsTest : public test::BatchTest {
       return true;
     };
   }
-  void TearDown() override { main_.reset(); }
 
   QAction* Entry(MainWindow::Entry entry) const { return main_->Action(entry); }
   template <typename W>
@@ -115,12 +124,13 @@ TEST_F(BatchWindowsTest, TheCsvEntryOpensOneWindowWithItsCaptions) {
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Import From CSV"));
-  EXPECT_EQ(Child<QGroupBox>(window, "Frame1")->title(),
+  EXPECT_EQ(VisibleCaption(Child<QGroupBox>(window, "Frame1")->title()),
             QStringLiteral("Select CSV file that contains prompt name and prompt text data"));
-  EXPECT_EQ(Child<QPushButton>(window, "cmdBrowse")->text(), QStringLiteral("Browse..."));
-  EXPECT_EQ(Child<QPushButton>(window, "cmdCreatePrompts")->text(),
+  EXPECT_EQ(VisibleCaption(Child<QPushButton>(window, "cmdBrowse")->text()),
+            QStringLiteral("Browse..."));
+  EXPECT_EQ(VisibleCaption(Child<QPushButton>(window, "cmdCreatePrompts")->text()),
             QStringLiteral("Create Prompts"));
-  EXPECT_EQ(Child<QPushButton>(window, "cmdExit")->text(), QStringLiteral("Exit"));
+  EXPECT_EQ(VisibleCaption(Child<QPushButton>(window, "cmdExit")->text()), QStringLiteral("Exit"));
   EXPECT_TRUE(Child<QLineEdit>(window, "txtCSVPath")->text().isEmpty());
   Entry(MainWindow::Entry::ImportPromptsFromCSV)->trigger();
   EXPECT_EQ(windows_->csv_window(), window);
@@ -156,9 +166,17 @@ TEST_F(BatchWindowsTest, BrowseAcceptsOnlyTheHeadingAndOtherwiseKeepsThePath) {
   EXPECT_EQ(path->text(), Path(QStringLiteral("good.csv")));
 }
 
-TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowFillsTheMainWindowAndOffersTheLog) {
+TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowAndLeavesTheMainWindowAsItWas) {
   WriteText(QStringLiteral("prompts.csv"),
             QStringLiteral("FILE, TEXT\r\none.wav,First one\r\nbad row\r\ntwo.wav,Second\r\n"));
+  // The user's own prompt in the main window, built once, with its report.
+  const QString mine = Path(QStringLiteral("mine.wav"));
+  main_->State().SetTexts(QStringLiteral("my text\r\nline two"), mine);
+  main_->BuildWav();
+  const QString pane = Child<QPlainTextEdit>(main_.get(), "txtDiag")->toPlainText();
+  ASSERT_TRUE(pane.startsWith(QStringLiteral("File path=") + mine));
+  dialogs_.messages.clear();
+  dialogs_.titles.clear();
   CsvImportWindow* window = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
   ASSERT_NE(window, nullptr);
   PaintRecorder paints(CountLabel());
@@ -171,6 +189,9 @@ TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowFillsTheMainWindowAndOf
     EXPECT_EQ(splash.CountText(), QStringLiteral("3"));
     EXPECT_EQ(splash.pos(), window->pos() + QPoint(Twips(1500, window), Twips(2000, window)));
     EXPECT_TRUE(main_->State().batch_mode());
+    // Meanwhile the batch drives the main window row by row.
+    EXPECT_EQ(Child<QLineEdit>(main_.get(), "txtOutputFileName")->text(),
+              Path(QStringLiteral("two.wav")));
   };
   dialogs_.answers = {Answer::Yes};
   Click(window, "cmdCreatePrompts");
@@ -188,12 +209,14 @@ TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowFillsTheMainWindowAndOf
   EXPECT_FALSE(windows_->Splash().isVisible());
   EXPECT_EQ(windows_->Splash().CountText(), QStringLiteral("3"));
   EXPECT_FALSE(main_->State().batch_mode());
-  // The main window shows the last good row, and its pane was left alone.
-  EXPECT_EQ(Child<QLineEdit>(main_.get(), "txtOutputFileName")->text(),
-            Path(QStringLiteral("two.wav")));
+  // The main window shows what the user left in it: text, path and pane.
+  EXPECT_EQ(Child<QLineEdit>(main_.get(), "txtOutputFileName")->text(), mine);
   EXPECT_EQ(Child<QPlainTextEdit>(main_.get(), "txtInputText")->toPlainText(),
-            QStringLiteral("Second"));
-  EXPECT_TRUE(Child<QPlainTextEdit>(main_.get(), "txtDiag")->toPlainText().isEmpty());
+            QStringLiteral("my text\nline two"));
+  EXPECT_EQ(main_->State().text(), QStringLiteral("my text\r\nline two"));
+  EXPECT_EQ(main_->State().output_path(), mine);
+  EXPECT_EQ(Child<QPlainTextEdit>(main_.get(), "txtDiag")->toPlainText(), pane);
+  EXPECT_TRUE(main_->CanPlay()) << "the user's own file is no longer offered";
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one.wav"))),
             QStringLiteral("FIRST ONE"));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("two.wav"))), QStringLiteral("SECOND"));
@@ -293,7 +316,7 @@ TEST_F(BatchWindowsTest, APromptSetRunThroughTheWindow) {
   PromptSetWindow* window = windows_->prompt_set_window();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Construct Orvane Prompts"));
-  EXPECT_EQ(Child<QGroupBox>(window, "Frame1")->title(),
+  EXPECT_EQ(VisibleCaption(Child<QGroupBox>(window, "Frame1")->title()),
             QStringLiteral("Select installed language to convert to TTY WAV files"));
   auto* languages = Child<QComboBox>(window, "cmbLanguages");
   ASSERT_EQ(languages->count(), 2);
@@ -305,7 +328,7 @@ TEST_F(BatchWindowsTest, APromptSetRunThroughTheWindow) {
   languages->setCurrentIndex(1);
   EXPECT_EQ(path->text(), root + QStringLiteral("localize/prompts/DEU"));
   auto* enx = Child<QCheckBox>(window, "chkForceENX");
-  EXPECT_EQ(enx->text(), QStringLiteral("Force prompt prefix to always be ENX"));
+  EXPECT_EQ(VisibleCaption(enx->text()), QStringLiteral("Force prompt prefix to always be ENX"));
   EXPECT_FALSE(enx->isChecked());
   enx->setChecked(true);
   main_->findChild<QAction*>(QStringLiteral("mnuApplyTranslationTable"))->trigger();
@@ -332,28 +355,112 @@ TEST_F(BatchWindowsTest, APromptSetRunThroughTheWindow) {
   EXPECT_FALSE(QFileInfo::exists(deu + QStringLiteral("QuietENX003.WAV")));
 }
 
-// ---- The log in the user's editor --------------------------------------
+// ---- A typed CSV path ------------------------------------------------------
 
-/// Takes the place of the desktop's handler for local files.
-class FileUrlHandler : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public Q_SLOTS:
-  void open(const QUrl& url) { urls << url; }
+/// A path typed into the box, what is in the file, and the message that
+/// refuses it (empty: the run goes ahead).
+struct TypedPathCase {
+  const char* name;
+  const char* file;     // written as typed.csv; null: no file
+  const char* message;  // a part of the refusal; empty: none
 };
+void PrintTo(const TypedPathCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
-TEST(LogViewerTest, TheLogGoesToTheDesktopHandlerAsOneLocalPath) {
-  FileUrlHandler handler;
-  QDesktopServices::setUrlHandler(QStringLiteral("file"), &handler, "open");
-  const QString path = QStringLiteral("/tmp/program folder/CSV Prompt Construction.log");
-  EXPECT_TRUE(OpenInUsersEditor(path));
-  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-  ASSERT_EQ(handler.urls.size(), 1);
-  EXPECT_EQ(handler.urls.first().toLocalFile(), path);
+class TypedPathTest : public BatchWindowsTest,
+                      public ::testing::WithParamInterface<TypedPathCase> {};
+
+TEST_P(TypedPathTest, IsCheckedBeforeTheRunAsAChosenOneIs) {
+  const QString csv = Path(QStringLiteral("typed.csv"));
+  if (GetParam().file) WriteText(QStringLiteral("typed.csv"), QString::fromUtf8(GetParam().file));
+  Entry(MainWindow::Entry::ImportPromptsFromCSV)->trigger();
+  CsvImportWindow* window = windows_->csv_window();
+  ASSERT_NE(window, nullptr);
+  QTest::keyClicks(Child<QLineEdit>(window, "txtCSVPath"), csv);
+  Click(window, "cmdCreatePrompts");
+
+  const QString log = JoinPath(program_folder_, QStringLiteral("CSVPromptConstruction.log"));
+  const QString refusal = QString::fromUtf8(GetParam().message);
+  if (refusal.isEmpty()) {
+    EXPECT_EQ(
+        dialogs_.messages,
+        (QStringList{QStringLiteral("Done. 1 rows processed, 1 of them were good."), kViewLog}));
+    EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one.wav"))), QStringLiteral("ONE"));
+    return;
+  }
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_TRUE(dialogs_.messages[0].contains(refusal)) << dialogs_.messages[0].toStdString();
+  EXPECT_FALSE(QFileInfo::exists(log)) << "a refused file started a run";
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("one.wav"))));
+  EXPECT_EQ(Child<QLineEdit>(window, "txtCSVPath")->text(), csv) << "the typed path was lost";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TypedPathTest,
+    ::testing::Values(
+        TypedPathCase{"WithTheHeading", "FILE, TEXT\r\none.wav,One\r\n", ""},
+        TypedPathCase{"WithoutTheHeading", "FILE,TEXT\r\none.wav,One\r\n",
+                      "The file selected does not have a first line consisting of 'FILE, TEXT'"},
+        TypedPathCase{"Empty", "", "typed.csv cannot be read, or it is empty."},
+        TypedPathCase{"Missing", nullptr, "typed.csv does not exist."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Remembered, and closed with Esc -------------------------------------
+
+TEST_F(BatchWindowsTest, TheCsvFileAndThePromptFolderOfTheLastRunsComeBack) {
+  UserSettings settings(Path(QStringLiteral("config/quillon.conf")));
+  Launch(&settings);
+  WriteText(QStringLiteral("prompts.csv"), QStringLiteral("FILE, TEXT\r\none.wav,One\r\n"));
+  CsvImportWindow* csv = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
+  ASSERT_NE(csv, nullptr);
+  Click(csv, "cmdCreatePrompts");
+
+  const QString root = Path(QStringLiteral("vm/"));
+  test::WriteAll(registry_path_,
+                 test::VoicemailRegistryExport(QStringLiteral("ENU,DEU,FRA"), root));
+  WriteText(QStringLiteral("vm/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[GreetDEU001]\r\nText=Hallo\r\n"));
+  windows_->OpenPromptSet();
+  PromptSetWindow* prompts = windows_->prompt_set_window();
+  ASSERT_NE(prompts, nullptr);
+  Child<QComboBox>(prompts, "cmbLanguages")->setCurrentIndex(1);
+  Click(prompts, "cmdCreatePrompts");
+
+  // The next start of the program.
+  UserSettings again(Path(QStringLiteral("config/quillon.conf")));
+  Launch(&again);
+  Entry(MainWindow::Entry::ImportPromptsFromCSV)->trigger();
+  ASSERT_NE(windows_->csv_window(), nullptr);
+  EXPECT_EQ(Child<QLineEdit>(windows_->csv_window(), "txtCSVPath")->text(),
+            Path(QStringLiteral("prompts.csv")));
+  dialogs_.file_requests.clear();
+  Click(windows_->csv_window(), "cmdBrowse");
+  ASSERT_EQ(dialogs_.file_requests.size(), 1u);
+  EXPECT_EQ(dialogs_.file_requests[0].initial_path, Path(QStringLiteral("prompts.csv")));
+  windows_->OpenPromptSet();
+  ASSERT_NE(windows_->prompt_set_window(), nullptr);
+  EXPECT_EQ(Child<QComboBox>(windows_->prompt_set_window(), "cmbLanguages")->currentIndex(), 1);
+  EXPECT_EQ(Child<QLineEdit>(windows_->prompt_set_window(), "txtPromptPath")->text(),
+            root + QStringLiteral("localize/prompts/DEU"));
+}
+
+TEST_F(BatchWindowsTest, EscClosesBothBatchWindows) {
+  test::WriteAll(registry_path_, test::VoicemailRegistryExport(QStringLiteral("ENU"), QString()));
+  auto close_with_escape = [](QWidget* window) {
+    ASSERT_NE(window, nullptr);
+    QPointer<QWidget> alive(window);
+    QApplication::setActiveWindow(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull()) << window->objectName().toStdString() << " is still open";
+  };
+  windows_->OpenCsvImport();
+  close_with_escape(windows_->csv_window());
+  windows_->OpenPromptSet();
+  close_with_escape(windows_->prompt_set_window());
 }
 
 }  // namespace
 }  // namespace quillon
-
-#include "batch_windows_test.moc"

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -10,57 +9,77 @@
 #include <QVBoxLayout>
 
 #include "core/batch/csv_import.h"
+#include "gui/batch/kept_entries.h"
 #include "gui/batch/progress_window.h"
+#include "gui/common/keyboard.h"
+#include "gui/common/settings.h"
 #include "gui/common/twips.h"
+#include "gui/common/window_place.h"
 
 namespace quillon {
+namespace {
+
+// A typed path as the user means it: "~/" and relative paths start in the
+// home folder, where the file dialog starts too.
+QString TypedPath(const QString& typed) {
+  if (typed == QStringLiteral("~")) return QDir::homePath();
+  if (typed.startsWith(QStringLiteral("~/"))) return QDir::home().filePath(typed.mid(2));
+  return QDir::cleanPath(QDir::home().absoluteFilePath(typed));
+}
+
+}  // namespace
 
 CsvImportWindow::CsvImportWindow(MainState& state, Dialogs& dialogs, ProgressWindow& splash,
-                                   QWidget* parent)
-    : QWidget(parent, Qt::Window), state_(state), splash_(splash) {
+                                 QWidget* parent, UserSettings* settings)
+    : QWidget(parent, Qt::Window), state_(state), settings_(settings), splash_(splash) {
   setObjectName(QStringLiteral("frmImportFromCSV"));
   setWindowTitle(QStringLiteral("Import From CSV"));
   ui_ = std::make_unique<GuiUserInterface>(dialogs, this);
   BuildControls();
+  if (settings_) csv_path_box_->setText(settings_->Value(Setting::CsvPath));
+  resize(sizeHint());
+  KeepWindowPlace(this, settings_);
 }
 
 CsvImportWindow::~CsvImportWindow() = default;
 
 void CsvImportWindow::BuildControls() {
   text_frame_ = new QGroupBox(
-      QStringLiteral("Select CSV file that contains prompt name and prompt text data"), this);
+      QStringLiteral("&Select CSV file that contains prompt name and prompt text data"), this);
   text_frame_->setObjectName(QStringLiteral("Frame1"));
   csv_path_box_ = new QLineEdit(text_frame_);
   csv_path_box_->setObjectName(QStringLiteral("txtCSVPath"));
   csv_path_box_->setMinimumWidth(Twips(5400, this));
-  browse_button_ = new QPushButton(QStringLiteral("Browse..."), text_frame_);
-  browse_button_->setObjectName(QStringLiteral("cmdBrowse"));
+  browse_button_ = NewButton(QStringLiteral("&Browse..."), "cmdBrowse", text_frame_);
   auto* path_row = new QHBoxLayout(text_frame_);
   path_row->addWidget(csv_path_box_, 1);
   path_row->addWidget(browse_button_);
 
-  create_button_ = new QPushButton(QStringLiteral("Create Prompts"), this);
-  create_button_->setObjectName(QStringLiteral("cmdCreatePrompts"));
-  exit_button_ = new QPushButton(QStringLiteral("Exit"), this);
-  exit_button_->setObjectName(QStringLiteral("cmdExit"));
+  create_button_ = NewButton(QStringLiteral("&Create Prompts"), "cmdCreatePrompts", this);
+  exit_button_ = NewButton(QStringLiteral("E&xit"), "cmdExit", this);
   LayOutBatchWindow(this, text_frame_, create_button_, exit_button_);
 
   connect(browse_button_, &QPushButton::clicked, this, [this] { Browse(); });
   connect(create_button_, &QPushButton::clicked, this, [this] { CreatePrompts(); });
   connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
+  CloseOnEscape(this);
 }
 
 void CsvImportWindow::Browse() {
   FileDialogRequest request;
   request.title = QStringLiteral("Select comma seperated text file for input");
-  request.initial_path = QDir::homePath();
+  const QString last = settings_ ? settings_->Value(Setting::CsvPath) : QString();
+  request.initial_path = last.isEmpty() ? QDir::homePath() : last;
   request.default_suffix = QStringLiteral("TXT");
   const std::optional<QString> chosen = ui_->dialogs().OpenFileName(this, request);
   if (!chosen) return;
   switch (CheckCsvHeading(*chosen)) {
-    case CsvHeadingCheck::Valid:
-      csv_path_box_->setText(QFileInfo(*chosen).absoluteFilePath());
+    case CsvHeadingCheck::Valid: {
+      const QString path = QFileInfo(*chosen).absoluteFilePath();
+      csv_path_box_->setText(path);
+      if (settings_) settings_->SetValue(Setting::CsvPath, path);
       return;
+    }
     case CsvHeadingCheck::WrongHeading:
       ui_->MsgBox(kWrongHeadingMessage);
       return;
@@ -69,10 +88,39 @@ void CsvImportWindow::Browse() {
   }
 }
 
+// A typed path gets the check a chosen one gets, and a clear message when
+// it names no readable file; an empty box is left to the run, which says
+// that a file must be chosen first.
+bool CsvImportWindow::CheckTypedPath() {
+  const QString typed = csv_path_box_->text().trimmed();
+  if (typed.isEmpty()) return true;
+  const QString path = TypedPath(typed);
+  switch (CheckCsvHeading(path)) {
+    case CsvHeadingCheck::Valid:
+      csv_path_box_->setText(path);
+      if (settings_) settings_->SetValue(Setting::CsvPath, path);
+      return true;
+    case CsvHeadingCheck::WrongHeading:
+      ui_->MsgBox(kWrongHeadingMessage);
+      return false;
+    case CsvHeadingCheck::Unreadable:
+      ui_->MsgBox(QFileInfo(path).isFile()
+                      ? QStringLiteral("The file %1 cannot be read, or it is empty.").arg(path)
+                      : QStringLiteral("The file %1 does not exist.").arg(path));
+      return false;
+  }
+  return false;
+}
+
 void CsvImportWindow::CreatePrompts() {
+  if (!CheckTypedPath()) return;
   CsvPromptImport import(state_, *ui_);
   const BatchProgress progress = splash_.ProgressFor(this);
-  const CsvPromptImport::Outcome outcome = import.Run(csv_path_box_->text(), progress);
+  CsvPromptImport::Outcome outcome;
+  {
+    const KeptUserEntries kept(state_);
+    outcome = import.Run(csv_path_box_->text(), progress);
+  }
   if (outcome == CsvPromptImport::Outcome::Completed ||
       outcome == CsvPromptImport::Outcome::Stopped)
     OfferToViewLog(*ui_, import.LogPath(), open_log);

@@ -8,28 +8,37 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/batch/progress_window.h"
 #include "core/batch/prompt_set.h"
 #include "core/localisation/language_table.h"
+#include "gui/batch/kept_entries.h"
+#include "gui/batch/progress_window.h"
+#include "gui/common/keyboard.h"
+#include "gui/common/settings.h"
 #include "gui/common/twips.h"
+#include "gui/common/window_place.h"
 
 namespace quillon {
 
-PromptSetWindow::PromptSetWindow(MainState& state, Dialogs& dialogs,
-                                               Registry& registry, ProgressWindow& splash,
-                                               QWidget* parent)
-    : QWidget(parent, Qt::Window), state_(state), registry_(registry), splash_(splash) {
+PromptSetWindow::PromptSetWindow(MainState& state, Dialogs& dialogs, Registry& registry,
+                                 ProgressWindow& splash, QWidget* parent, UserSettings* settings)
+    : QWidget(parent, Qt::Window),
+      state_(state),
+      settings_(settings),
+      registry_(registry),
+      splash_(splash) {
   setObjectName(QStringLiteral("frmImportOrvanePrompts"));
   setWindowTitle(QStringLiteral("Construct Orvane Prompts"));
   ui_ = std::make_unique<GuiUserInterface>(dialogs, this);
   BuildControls();
+  resize(sizeHint());
+  KeepWindowPlace(this, settings_);
 }
 
 PromptSetWindow::~PromptSetWindow() = default;
 
 void PromptSetWindow::BuildControls() {
   text_frame_ =
-      new QGroupBox(QStringLiteral("Select installed language to convert to TTY WAV files"), this);
+      new QGroupBox(QStringLiteral("Select installed &language to convert to TTY WAV files"), this);
   text_frame_->setObjectName(QStringLiteral("Frame1"));
   cmbLanguages = new QComboBox(text_frame_);
   cmbLanguages->setObjectName(QStringLiteral("cmbLanguages"));
@@ -37,20 +46,21 @@ void PromptSetWindow::BuildControls() {
   prompt_path_box_->setObjectName(QStringLiteral("txtPromptPath"));
   prompt_path_box_->setReadOnly(true);
   prompt_path_box_->setMinimumWidth(Twips(5400, this));
-  force_enx_box_ = new QCheckBox(QStringLiteral("Force prompt prefix to always be ENX"), text_frame_);
+  force_enx_box_ =
+      new QCheckBox(QStringLiteral("&Force prompt prefix to always be ENX"), text_frame_);
   force_enx_box_->setObjectName(QStringLiteral("chkForceENX"));
   auto* frame = new QVBoxLayout(text_frame_);
   frame->addWidget(cmbLanguages);
   frame->addWidget(prompt_path_box_);
   frame->addWidget(force_enx_box_);
 
-  create_button_ = new QPushButton(QStringLiteral("Create Prompts"), this);
-  create_button_->setObjectName(QStringLiteral("cmdCreatePrompts"));
-  exit_button_ = new QPushButton(QStringLiteral("Exit"), this);
-  exit_button_->setObjectName(QStringLiteral("cmdExit"));
+  create_button_ = NewButton(QStringLiteral("&Create Prompts"), "cmdCreatePrompts", this);
+  exit_button_ = NewButton(QStringLiteral("E&xit"), "cmdExit", this);
   LayOutBatchWindow(this, text_frame_, create_button_, exit_button_);
+  CloseOnEscape(this);
 
-  connect(cmbLanguages, &QComboBox::currentIndexChanged, this, [this] { ChooseLanguageFromList(); });
+  connect(cmbLanguages, &QComboBox::currentIndexChanged, this,
+          [this] { ChooseLanguageFromList(); });
   connect(create_button_, &QPushButton::clicked, this, [this] { CreatePrompts(); });
   connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
 }
@@ -79,8 +89,22 @@ bool PromptSetWindow::Load() {
       cmbLanguages->addItem(entry.name, entry.lcid);
     cmbLanguages->setCurrentIndex(-1);
   }
-  cmbLanguages->setCurrentIndex(0);
+  cmbLanguages->setCurrentIndex(RememberedLanguageIndex());
   return true;
+}
+
+// The entry whose prompt folder the last run used; the first entry when
+// none is remembered or the remembered folder belongs to no entry now.
+int PromptSetWindow::RememberedLanguageIndex() const {
+  const QString remembered = settings_ ? settings_->Value(Setting::PromptFolder) : QString();
+  if (remembered.isEmpty()) return 0;
+  RuntimeError error;
+  const QString root = ReadRootPath(registry_, &error);
+  for (int i = 0; i < cmbLanguages->count(); ++i) {
+    const QString code = LcidToLangCode(cmbLanguages->itemData(i).toInt());
+    if (LanguagePromptFolder(root, code) == remembered) return i;
+  }
+  return 0;
 }
 
 QString PromptSetWindow::SelectedCode() const {
@@ -97,9 +121,14 @@ void PromptSetWindow::CreatePrompts() {
   PromptSetConstruction run(state_, *ui_, registry_);
   run.force_enx = force_enx_box_->isChecked();
   const BatchProgress progress = splash_.ProgressFor(this);
-  if (run.Run(prompt_path_box_->text(), SelectedCode(), progress) ==
-      PromptSetConstruction::Outcome::Done)
-    OfferToViewLog(*ui_, run.LogPath(), open_log);
+  PromptSetConstruction::Outcome outcome;
+  {
+    const KeptUserEntries kept(state_);
+    outcome = run.Run(prompt_path_box_->text(), SelectedCode(), progress);
+  }
+  if (outcome != PromptSetConstruction::Outcome::Done) return;
+  if (settings_) settings_->SetValue(Setting::PromptFolder, prompt_path_box_->text());
+  OfferToViewLog(*ui_, run.LogPath(), open_log);
 }
 
 void PromptSetWindow::Exit() {

@@ -3,11 +3,11 @@
 #include <QWidget>
 #include <memory>
 
-#include "gui/common/file_opener.h"
-#include "gui/common/dialogs.h"
-#include "gui/common/user_interface.h"
-#include "core/session/main_state.h"
 #include "core/registry/registry.h"
+#include "core/session/main_state.h"
+#include "gui/common/dialogs.h"
+#include "gui/common/file_opener.h"
+#include "gui/common/user_interface.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,24 +18,28 @@ class QPushButton;
 namespace quillon {
 
 class ProgressWindow;
+class UserSettings;
 
 /// The "Construct Orvane Prompts" window: pick one of the voicemail
 /// system's active languages, optionally force the ENX prompt names, and
 /// build a TTY prompt for every prompt of that language's prompt set
 /// (PromptSetConstruction holds the rules). It is modeless and exists at
 /// most once; each opening reads the registry again, and a registry without
-/// active languages keeps the window from showing at all.
+/// active languages keeps the window from showing at all. A run gives the
+/// main window back the text and output path the user left in it. With
+/// settings, the window opens on the language whose prompt folder the last
+/// run used and keeps its size and place; Esc closes it.
 class PromptSetWindow : public QWidget {
   Q_OBJECT
 
  public:
-  PromptSetWindow(MainState& state, Dialogs& dialogs, Registry& registry,
-                         ProgressWindow& splash, QWidget* parent = nullptr);
+  PromptSetWindow(MainState& state, Dialogs& dialogs, Registry& registry, ProgressWindow& splash,
+                  QWidget* parent = nullptr, UserSettings* settings = nullptr);
   ~PromptSetWindow() override;
 
   /// Fills the language list from "TUI Languages Loaded" and selects the
-  /// first entry. False, after the no-languages message, when the value is
-  /// empty: the window is then not to be shown.
+  /// language of the remembered prompt folder, or else the first entry. False, after the
+  /// no-languages message, when the value is empty: the window is then not to be shown.
   bool Load();
   /// Shows the prompt folder of the selected language.
   void ChooseLanguageFromList();
@@ -50,9 +54,11 @@ class PromptSetWindow : public QWidget {
  private:
   void BuildControls();
   QString SelectedCode() const;
+  int RememberedLanguageIndex() const;
   void ReportLoadError(const RuntimeError& error);
 
   MainState& state_;
+  UserSettings* settings_;
   Registry& registry_;
   ProgressWindow& splash_;
   std::unique_ptr<GuiUserInterface> ui_;

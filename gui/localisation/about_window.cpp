@@ -12,11 +12,12 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "gui/localisation/about_logos.h"
-#include "gui/localisation/form_fonts.h"
-#include "core/localisation/language_table.h"
 #include "core/common/user_interface.h"
 #include "core/common/version.h"
+#include "core/localisation/language_table.h"
+#include "gui/common/window_place.h"
+#include "gui/localisation/about_logos.h"
+#include "gui/localisation/form_fonts.h"
 
 namespace quillon {
 namespace {
@@ -104,16 +105,16 @@ void AboutWindow::BuildControls() {
   address_label2_ =
       NamedLabel("lblBrevikAddress2",
                  QStringLiteral("TTY/TDD prompt tools for voicemail administrators"), this);
-  address_label3_ = NamedLabel(
-      "lblBrevikAddress3", QStringLiteral("Baudot audio at 45.45, 50, 75 and 110 baud"), this);
+  address_label3_ = NamedLabel("lblBrevikAddress3",
+                               QStringLiteral("Baudot audio at 45.45, 50, 75 and 110 baud"), this);
   copyright_label_ = NamedLabel(
       "lblCopyright", QStringLiteral("Copyright \u00a9 The Quillon Project contributors"), this);
   trademark_label_ = NamedLabel("lblTrademark",
-                            QStringLiteral("Product names of voicemail systems belong to their "
-                                           "owners and are used here only to name them."),
-                            this);
+                                QStringLiteral("Product names of voicemail systems belong to their "
+                                               "owners and are used here only to name them."),
+                                this);
   trademark_label_->setWordWrap(true);
-  ok_button_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_button_ = new QPushButton(QStringLiteral("&OK"), this);
   ok_button_->setObjectName(QStringLiteral("cmdOK"));
   ok_button_->setDefault(true);
 
@@ -209,9 +210,13 @@ LanguageSelection& AboutWindow::ProgramLanguages(const QString& program_folder, 
   return *languages;
 }
 
-void AboutWindow::ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui) {
+void AboutWindow::ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui,
+                            UserSettings* settings) {
   static QPointer<AboutWindow> instance;
-  if (instance.isNull()) instance = new AboutWindow(ProgramLanguages(program_folder, ui), owner);
+  if (instance.isNull()) {
+    instance = new AboutWindow(ProgramLanguages(program_folder, ui), owner);
+    KeepWindowPlace(instance, settings);
+  }
   instance->exec();
 }
 

@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace quillon {
 
+class UserSettings;
+
 /// A label that reads like a link and runs `clicked` when it is clicked.
 class LinkLabel : public QLabel {
   Q_OBJECT
@@ -40,8 +42,10 @@ class AboutWindow : public QDialog {
   explicit AboutWindow(LanguageSelection& languages, QWidget* parent = nullptr);
 
   /// The program's About window: created on first use over the program's
-  /// language selection, then shown modally again and again.
-  static void ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui);
+  /// language selection (with the place `settings` remembers), then shown
+  /// modally again and again. Esc closes it as OK does.
+  static void ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui,
+                        UserSettings* settings = nullptr);
   /// The program's language selection, created on first use; its fonts go to
   /// every open window.
   static LanguageSelection& ProgramLanguages(const QString& program_folder, UserInterface& ui);

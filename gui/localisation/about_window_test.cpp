@@ -14,8 +14,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "gui/localisation/form_fonts.h"
 #include "core/common/version.h"
+#include "gui/localisation/form_fonts.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -187,7 +187,8 @@ TEST_F(AboutWindowTest, KoreanUserGetsKoreanFontsOnEveryOpenWindow) {
   auto* edit = new QLabel(QStringLiteral("text"), &other);
   AboutWindow& form = Open("ko_KR.UTF-8");
   EXPECT_FALSE(languages->hLanguageLib.loaded()) << "there is no Korean code, so no library";
-  for (QWidget* control : {static_cast<QWidget*>(edit), static_cast<QWidget*>(form.version_label_)}) {
+  for (QWidget* control :
+       {static_cast<QWidget*>(edit), static_cast<QWidget*>(form.version_label_)}) {
     EXPECT_EQ(control->property(kCharsetProperty).toInt(), 129);
     EXPECT_EQ(control->font().family(), QString::fromUtf8("굴림"));
   }

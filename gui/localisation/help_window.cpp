@@ -1,14 +1,19 @@
 #include "gui/localisation/help_window.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
-#include "platform/file_system.h"
 #include "core/common/user_interface.h"
+#include "gui/common/keyboard.h"
+#include "gui/common/window_place.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 namespace {
@@ -19,10 +24,9 @@ constexpr int kInitialClientWidth = 9405;
 constexpr int kInitialClientHeight = 8040;
 constexpr int kMinimumWidth = 2500;
 constexpr int kMinimumHeight = 2400;
-constexpr int kBrowserLeft = 100;
+constexpr int kBrowserSideMargin = 100;
 constexpr int kBrowserTop = 1;
-constexpr int kBrowserWidthMargin = 200;
-constexpr int kBrowserHeightMargin = 400;
+constexpr int kBottomMargin = 100;
 
 int ToPixels(int twips, int dpi) {
   return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / kTwipsPerInch));
@@ -52,17 +56,36 @@ HelpWindow::HelpWindow(QString program_folder, QString base_name, QWidget* paren
   browserHelp = new QTextBrowser(this);
   browserHelp->setObjectName(QStringLiteral("browserHelp"));
   browserHelp->setOpenExternalLinks(true);
-  resize(TwipsToPixelsX(kInitialClientWidth), TwipsToPixelsY(kInitialClientHeight));
+  close_button_ = NewButton(QStringLiteral("&Close"), "cmdClose", this);
+  connect(close_button_, &QPushButton::clicked, this, &QWidget::close);
+  CloseOnEscape(this);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(close_button_);
+  auto* layout = new QVBoxLayout(this);
+  const int side = ToPixels(kBrowserSideMargin, logicalDpiX());
+  layout->setContentsMargins(side, ToPixels(kBrowserTop, logicalDpiY()), side,
+                             ToPixels(kBottomMargin, logicalDpiY()));
+  layout->addWidget(browserHelp, 1);
+  layout->addLayout(buttons);
+
+  resize(ToPixels(kInitialClientWidth, logicalDpiX()),
+         ToPixels(kInitialClientHeight, logicalDpiY()));
   Load();
 }
 
-HelpWindow* HelpWindow::ShowHelp(const QString& program_folder, const QString& base_name) {
+HelpWindow* HelpWindow::ShowHelp(const QString& program_folder, const QString& base_name,
+                                 const QWidget* beside, UserSettings* settings) {
   static QPointer<HelpWindow> instance;
   if (instance.isNull()) {
     instance = new HelpWindow(program_folder, base_name);
     instance->setAttribute(Qt::WA_DeleteOnClose);
+    KeepWindowPlace(instance, settings);
+    if (beside) PlaceBeside(instance, beside);
   }
   instance->show();
+  instance->setWindowState(instance->windowState() & ~Qt::WindowMinimized);
   instance->raise();
   instance->activateWindow();
   return instance;
@@ -83,28 +106,13 @@ void HelpWindow::Load() {
 }
 
 void HelpWindow::ApplySizeRule() {
-  // A minimised window keeps its normal size and its browser as they were.
+  // A minimised window keeps its normal size as it was.
   if (isMinimized()) return;
   const QSize frame = frameGeometry().size() - size();
-  setMinimumSize(ToPixelsAtLeast(kMinimumWidth, logicalDpiX()) - frame.width(),
-                 ToPixelsAtLeast(kMinimumHeight, logicalDpiY()) - frame.height());
-  QSize outer = frameGeometry().size();
-  const QSize wanted(std::max(outer.width(), ToPixelsAtLeast(kMinimumWidth, logicalDpiX())),
-                     std::max(outer.height(), ToPixelsAtLeast(kMinimumHeight, logicalDpiY())));
-  if (wanted != outer) {
-    resize(wanted - frame);
-    outer = wanted;
-  }
-  browserHelp->setGeometry(BrowserGeometry(outer, outer - frame, logicalDpiX(), logicalDpiY()));
-}
-
-QRect HelpWindow::BrowserGeometry(QSize outer, QSize client, int dpi_x, int dpi_y) {
-  const int left = ToPixels(kBrowserLeft, dpi_x);
-  const int top = ToPixels(kBrowserTop, dpi_y);
-  const int width = outer.width() - ToPixels(kBrowserWidthMargin, dpi_x);
-  const int height = outer.height() - ToPixels(kBrowserHeightMargin, dpi_y);
-  return QRect(left, top, std::min(width, client.width() - left),
-               std::min(height, client.height() - top));
+  const QSize least(ToPixelsAtLeast(kMinimumWidth, logicalDpiX()) - frame.width(),
+                    ToPixelsAtLeast(kMinimumHeight, logicalDpiY()) - frame.height());
+  setMinimumSize(least);
+  if (width() < least.width() || height() < least.height()) resize(size().expandedTo(least));
 }
 
 void HelpWindow::resizeEvent(QResizeEvent* event) {
@@ -115,13 +123,6 @@ void HelpWindow::resizeEvent(QResizeEvent* event) {
 void HelpWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) ApplySizeRule();
-}
-
-int HelpWindow::TwipsToPixelsX(int twips) const {
-  return ToPixels(twips, logicalDpiX());
-}
-int HelpWindow::TwipsToPixelsY(int twips) const {
-  return ToPixels(twips, logicalDpiY());
 }
 
 }  // namespace quillon

@@ -1,20 +1,24 @@
 #pragma once
 
-#include <QRect>
 #include <QString>
 #include <QWidget>
 
+class QPushButton;
 class QTextBrowser;
 
 namespace quillon {
 
+class UserSettings;
+
 /// The help window: the program's help page (the executable's base name
-/// with ".htm", in the program folder) in a browser that the window keeps
-/// sized to itself. The window never gets smaller than 2500 x 2400 twips
-/// (outer size, frame included); the browser sits 100 twips from the left
-/// and one twip from the top, 200 twips narrower and 400 twips lower than
-/// the window. A missing page is shown as missing, in the browser. Each
-/// opening loads the page once.
+/// with ".htm", in the program folder) in a browser that fills the window,
+/// 100 twips from its left and right edges and one twip below its top, above
+/// a "Close" button at the bottom right. The window opens with a client area
+/// of 9405 x 8040 twips (or the size the user gave it last), beside the main
+/// window rather than over it; it never gets smaller than 2500 x 2400 twips
+/// (outer size, frame included), and Esc or "Close" closes it, with or
+/// without a window manager. A missing page is shown as missing, in the
+/// browser. Each opening loads the page once.
 class HelpWindow : public QWidget {
   Q_OBJECT
 
@@ -22,15 +26,10 @@ class HelpWindow : public QWidget {
   HelpWindow(QString program_folder, QString base_name, QWidget* parent = nullptr);
 
   /// The program's help window: shows and activates the open one, or opens
-  /// a new one (closing the window ends it).
-  static HelpWindow* ShowHelp(const QString& program_folder, const QString& base_name);
-
-  /// Where the browser goes in a window of `outer` size (frame included)
-  /// whose client area is `client`: 100 twips from the left, one twip from
-  /// the top, 200 twips narrower and 400 twips lower than the window, but
-  /// never reaching past the client area, where a tall title bar would hide
-  /// its bottom edge.
-  static QRect BrowserGeometry(QSize outer, QSize client, int dpi_x, int dpi_y);
+  /// a new one (closing the window ends it) beside `beside` when given, with
+  /// the size `settings` remembers.
+  static HelpWindow* ShowHelp(const QString& program_folder, const QString& base_name,
+                              const QWidget* beside = nullptr, UserSettings* settings = nullptr);
 
   /// The page: program_folder/base_name.htm.
   QString PagePath() const;
@@ -38,18 +37,17 @@ class HelpWindow : public QWidget {
   int page_loads() const { return page_loads_; }
 
   void Load();
+  /// Keeps the outer size at or above 2500 x 2400 twips.
   void ApplySizeRule();
 
   QTextBrowser* browserHelp = nullptr;
+  QPushButton* close_button_ = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
-  int TwipsToPixelsX(int twips) const;
-  int TwipsToPixelsY(int twips) const;
-
   QString program_folder_;
   QString base_name_;
   int page_loads_ = 0;

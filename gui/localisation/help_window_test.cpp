@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -30,23 +32,29 @@ QList<HelpWindow*> OpenHelpWindows() {
   return windows;
 }
 
-// Checks the browser against the rule for the window's outer size now.
-void ExpectBrowserFollowsTheRule(const HelpWindow& window) {
-  const QSize outer = window.frameGeometry().size();
+// Checks the browser and the Close button against the window's size now:
+// the browser fills the window but for its margins (100 twips at the sides,
+// one twip at the top) and the button row below it, and "Close" sits at the
+// bottom right inside the window.
+void ExpectBrowserFillsTheWindow(const HelpWindow& window) {
   const int dx = window.logicalDpiX();
   const int dy = window.logicalDpiY();
   const QRect browser = window.browserHelp->geometry();
+  const QRect close = window.close_button_->geometry();
   EXPECT_EQ(browser.left(), Px(100, dx));
   EXPECT_EQ(browser.top(), Px(1, dy));
-  EXPECT_EQ(browser.width(), outer.width() - Px(200, dx));
-  EXPECT_EQ(browser.height(), outer.height() - Px(400, dy));
+  EXPECT_EQ(window.width() - browser.right() - 1, Px(100, dx));
+  EXPECT_GT(close.top(), browser.bottom()) << "the Close button covers the page";
+  EXPECT_EQ(close.right(), browser.right()) << "Close is not at the right edge";
+  EXPECT_LE(close.bottom(), window.height() - 1) << "Close lies outside the window";
+  EXPECT_LT(window.height() - close.bottom(), Px(400, dy)) << "room is wasted below Close";
 }
 
 struct ResizeCase {
   const char* title;
   int width_twips;
   int height_twips;
-  int expected_width_twips;  // 0: at least the minimum, as close as pixels allow
+  int expected_width_twips;  // at least the minimum, as close as pixels allow
   int expected_height_twips;
 };
 
@@ -65,7 +73,7 @@ class HelpSizeRule : public ::testing::TestWithParam<ResizeCase> {
   std::unique_ptr<HelpWindow> window;
 };
 
-TEST_P(HelpSizeRule, KeepsTheMinimumAndPlacesTheBrowser) {
+TEST_P(HelpSizeRule, KeepsTheMinimumAndTheBrowserFillsTheWindow) {
   const int dx = window->logicalDpiX();
   const int dy = window->logicalDpiY();
   // The rule counts the outer size, so the frame is taken off first.
@@ -80,7 +88,7 @@ TEST_P(HelpSizeRule, KeepsTheMinimumAndPlacesTheBrowser) {
   EXPECT_GE(height_twips, 2400.0);
   EXPECT_NEAR(width_twips, GetParam().expected_width_twips, 1440.0 / dx);
   EXPECT_NEAR(height_twips, GetParam().expected_height_twips, 1440.0 / dy);
-  ExpectBrowserFollowsTheRule(*window);
+  ExpectBrowserFillsTheWindow(*window);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, HelpSizeRule,
@@ -88,34 +96,24 @@ INSTANTIATE_TEST_SUITE_P(Sizes, HelpSizeRule,
                                            ResizeCase{"TooLow", 6000, 900, 6000, 2400},
                                            ResizeCase{"TooSmall", 15, 15, 2500, 2400},
                                            ResizeCase{"JustAboveBoth", 2600, 2500, 2600, 2500},
-                                           ResizeCase{"Large", 12000, 9000, 12000, 9000}));
+                                           ResizeCase{"Large", 10000, 8000, 10000, 8000}));
 
-TEST(HelpBrowserGeometry, StaysInsideTheClientAreaUnderATallTitleBar) {
-  // 96 dpi: 15 twips a pixel. A frame of 2 pixels a side and a title bar of
-  // 38 pixels: the rule's 400 twips (27 pixels) would reach 13 pixels below
-  // the client area.
-  const QSize outer(800, 600);
-  const QSize client(796, 558);
-  EXPECT_EQ(HelpWindow::BrowserGeometry(outer, client, 96, 96), QRect(7, 0, 787, 558));
-  // Without a frame the rule holds as it stands.
-  EXPECT_EQ(HelpWindow::BrowserGeometry(outer, outer, 96, 96), QRect(7, 0, 787, 573));
-  // At 192 dpi a twip counts twice as many pixels.
-  EXPECT_EQ(HelpWindow::BrowserGeometry(outer, outer, 192, 192), QRect(13, 0, 773, 547));
-}
-
-TEST(HelpWindow, StartsWithItsDesignSizeAndFollowsEveryResize) {
+TEST(HelpWindow, StartsWithItsDesignSizeAndTheBrowserGrowsWithTheWindow) {
   QTemporaryDir dir;
   HelpWindow window(dir.path(), QStringLiteral("quillon"));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   EXPECT_EQ(window.size(), QSize(Px(9405, window.logicalDpiX()), Px(8040, window.logicalDpiY())));
-  ExpectBrowserFollowsTheRule(window);
-  for (const QSize size : {QSize(300, 400), QSize(20, 500), QSize(700, 10), QSize(640, 480)}) {
-    window.resize(size);
-    QApplication::processEvents();
-    ExpectBrowserFollowsTheRule(window);
-  }
-  EXPECT_EQ(window.size(), QSize(640, 480)) << "a window above the minimum keeps its size";
+  ExpectBrowserFillsTheWindow(window);
+  window.resize(QSize(640, 480));
+  QApplication::processEvents();
+  ExpectBrowserFillsTheWindow(window);
+  const QSize before = window.browserHelp->size();
+  window.resize(QSize(700, 560));
+  QApplication::processEvents();
+  ExpectBrowserFillsTheWindow(window);
+  EXPECT_EQ(window.browserHelp->size(), before + QSize(60, 80)) << "the page did not take the room";
+  EXPECT_EQ(window.size(), QSize(700, 560)) << "a window above the minimum keeps its size";
 }
 
 TEST(HelpWindow, MaximisedWindowFillsTheScreenAndTheBrowserFollows) {
@@ -125,7 +123,7 @@ TEST(HelpWindow, MaximisedWindowFillsTheScreenAndTheBrowserFollows) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QApplication::processEvents();
   EXPECT_EQ(window.frameGeometry().size(), window.screen()->availableGeometry().size());
-  ExpectBrowserFollowsTheRule(window);
+  ExpectBrowserFillsTheWindow(window);
 }
 
 TEST(HelpWindow, MinimisedWindowKeepsItsBrowser) {
@@ -139,7 +137,42 @@ TEST(HelpWindow, MinimisedWindowKeepsItsBrowser) {
   EXPECT_EQ(window.browserHelp->geometry(), before);
   window.showNormal();
   QApplication::processEvents();
-  ExpectBrowserFollowsTheRule(window);
+  ExpectBrowserFillsTheWindow(window);
+}
+
+// Without a window manager there is no title bar to close a window with:
+// the window closes itself, by its button and by Esc.
+TEST(HelpWindow, CloseAndEscCloseTheWindow) {
+  QTemporaryDir dir;
+  for (const bool escape : {false, true}) {
+    HelpWindow* window = HelpWindow::ShowHelp(dir.path(), QStringLiteral("quillon"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QPointer<HelpWindow> alive(window);
+    EXPECT_EQ(window->close_button_->text(), QStringLiteral("&Close"));
+    if (escape) {
+      QTest::keyClick(window->browserHelp, Qt::Key_Escape);
+    } else {
+      QTest::keyClick(window->close_button_, Qt::Key_Return);  // Enter presses the focused button
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull()) << (escape ? "Esc" : "Close") << " left the window open";
+  }
+}
+
+TEST(HelpWindow, OpensBesideTheWindowItIsOpenedFrom) {
+  QTemporaryDir dir;
+  QWidget main;
+  main.setGeometry(20, 30, 300, 200);
+  main.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+  HelpWindow* help = HelpWindow::ShowHelp(dir.path(), QStringLiteral("quillon"), &main);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+  EXPECT_FALSE(help->frameGeometry().intersects(main.frameGeometry()))
+      << "the help window covers the main window";
+  EXPECT_EQ(help->frameGeometry().top(), main.frameGeometry().top());
+  EXPECT_TRUE(help->screen()->availableGeometry().contains(help->frameGeometry()));
+  help->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST(HelpWindow, OpeningTwiceShowsOneWindowThatLoadedOnce) {

@@ -5,9 +5,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
+#include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,11 +16,17 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QUrl>
+#include <QShortcut>
+#include <QVBoxLayout>
 
+#include "gui/common/keyboard.h"
+#include "gui/common/settings.h"
+#include "gui/common/twips.h"
+#include "gui/common/wav_player.h"
+#include "gui/common/window_place.h"
+#include "gui/synthesis/alphabet_window.h"
 #include "platform/priority.h"
 #include "platform/remote_session.h"
-#include "gui/common/twips.h"
-#include "gui/synthesis/alphabet_window.h"
 
 namespace quillon {
 namespace {
@@ -27,28 +34,19 @@ namespace {
 // Client area of the window, in twips.
 constexpr int kClientWidth = 9810;
 constexpr int kClientHeight = 4950;
-
-/// Where a control sits, in twips relative to its container.
-struct Place {
-  int left, top, width, height;
-};
-
-constexpr Place kFrameBackupGreetings{30, 180, 9735, 675};
-constexpr Place kTxtOutputFileName{180, 315, 8355, 285};
-constexpr Place kCmdBrowse{8580, 300, 1095, 315};
-constexpr Place kFrame1{60, 990, 9705, 1005};
-constexpr Place kTxtInputText{60, 240, 9585, 705};
-constexpr Place kFrame2{60, 2070, 9675, 2295};
-constexpr Place kTxtDiag{60, 270, 9585, 1965};
-constexpr Place kCmdConstructWavFromString{60, 4470, 1785, 435};
-constexpr Place kCmdExit{8460, 4470, 1305, 435};
+// The design heights of the text frame and the diagnostic frame, in twips:
+// extra room is shared between them in this ratio.
+constexpr int kTextFrameHeight = 1005;
+constexpr int kDiagFrameHeight = 2295;
+// Margins and spacing of the layouts, in twips.
+constexpr int kMargin = 60;
+constexpr int kSpacing = 75;
 
 const QString kBrowseTitle = QStringLiteral("Select file to store WAV output");
 
 template <typename W>
-W* Placed(W* widget, const char* name, const Place& place, const QWidget* reference) {
+W* Named(W* widget, const char* name) {
   widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(TwipsRect(place.left, place.top, place.width, place.height, reference));
   return widget;
 }
 
@@ -88,16 +86,17 @@ MainWindow::MainWindow(Options options, QWidget* parent)
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(kProgramTitle);
   ui_ = std::make_unique<GuiUserInterface>(*options_.dialogs, this);
+  player_ = new WavPlayer(this);
   BuildControls();
   pane_ = std::make_unique<TextEditPane>(diag_box_);
-  state_ = std::make_unique<MainState>(
-      options_.program_folder, *ui_,
-      MainState::Outputs{pane_.get(), &clipboard_, &dictionary_});
+  state_ = std::make_unique<MainState>(options_.program_folder, *ui_,
+                                       MainState::Outputs{pane_.get(), &clipboard_, &dictionary_});
+  if (options_.settings) state_->SetOutputPath(options_.settings->Value(Setting::OutputPath));
   BuildMenus();
   state_->OnTextsChanged([this] { ShowStateTexts(); });
   ShowStateTexts();
   SetWindowOpener(Entry::CreateAlphabet, [this] {
-    AlphabetWindow::ShowModal(this, options_.program_folder, *options_.dialogs);
+    AlphabetWindow::ShowModal(this, options_.program_folder, *options_.dialogs, options_.settings);
     ShowClipSet();
   });
   clip_set_label_ = new QLabel(this);
@@ -106,6 +105,14 @@ MainWindow::MainWindow(Options options, QWidget* parent)
   ShowClipSet();
   SetWindowOpener(Entry::EditDictionary, [this] { EditDictionary(); });
   SetWindowOpener(Entry::ReloadDictionary, [this] { LoadDictionary(); });
+
+  // The design's client area below the menu bar, unless the user's own
+  // size and place are remembered.
+  // The design's client area, between the menu bar and the status bar.
+  resize(Twips(kClientWidth, this), Twips(kClientHeight, this) + menuBar()->sizeHint().height() +
+                                        statusBar()->sizeHint().height());
+  place_ = KeepWindowPlace(this, options_.settings);
+  text_box_->setFocus();
 }
 
 MainWindow::~MainWindow() {
@@ -113,37 +120,77 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildControls() {
-  auto* client = new QWidget(this);
-  client->setObjectName(QStringLiteral("client"));
-  client->setFixedSize(Twips(kClientWidth, this), Twips(kClientHeight, this));
+  auto* client = Named(new QWidget(this), "client");
   setCentralWidget(client);
 
-  output_frame_ = Placed(new QGroupBox(QStringLiteral("Output file name"), client),
-                                "frameBackupGreetings", kFrameBackupGreetings, this);
-  output_path_box_ =
-      Placed(new QLineEdit(output_frame_), "txtOutputFileName", kTxtOutputFileName, this);
+  output_frame_ =
+      Named(new QGroupBox(QStringLiteral("&Output file name"), client), "frameBackupGreetings");
+  output_path_box_ = Named(new QLineEdit(output_frame_), "txtOutputFileName");
   output_path_box_->setReadOnly(true);
-  browse_button_ = Placed(new QPushButton(QStringLiteral("Browse..."), output_frame_),
-                     "cmdBrowse", kCmdBrowse, this);
+  browse_button_ = NewButton(QStringLiteral("&Browse..."), "cmdBrowse", output_frame_);
+  auto* output_row = new QHBoxLayout(output_frame_);
+  output_row->addWidget(output_path_box_, 1);
+  output_row->addWidget(browse_button_);
 
-  text_frame_ = Placed(new QGroupBox(QStringLiteral("Text to convert into TTY/TDD WAV file"), client),
-                  "Frame1", kFrame1, this);
-  text_box_ = Placed(MultiLineBox(text_frame_), "txtInputText", kTxtInputText, this);
+  text_frame_ = Named(
+      new QGroupBox(QStringLiteral("&Text to convert into TTY/TDD WAV file"), client), "Frame1");
+  text_box_ = Named(MultiLineBox(text_frame_), "txtInputText");
+  text_box_->setMinimumHeight(2 * text_box_->fontMetrics().lineSpacing() +
+                              2 * text_box_->frameWidth() + 8);
+  (new QVBoxLayout(text_frame_))->addWidget(text_box_);
 
-  diag_frame_ =
-      Placed(new QGroupBox(QStringLiteral("Diagnostic Output"), client), "Frame2", kFrame2, this);
-  diag_box_ = Placed(MultiLineBox(diag_frame_), "txtDiag", kTxtDiag, this);
+  diag_frame_ = Named(new QGroupBox(QStringLiteral("&Diagnostic Output"), client), "Frame2");
+  diag_box_ = Named(MultiLineBox(diag_frame_), "txtDiag");
   diag_box_->setReadOnly(true);
+  (new QVBoxLayout(diag_frame_))->addWidget(diag_box_);
 
-  build_button_ = Placed(new QPushButton(QStringLiteral("Create WAV File"), client),
-                                     "cmdConstructWavFromString", kCmdConstructWavFromString, this);
-  exit_button_ = Placed(new QPushButton(QStringLiteral("Exit"), client), "cmdExit", kCmdExit, this);
+  build_button_ =
+      NewButton(QStringLiteral("Create &WAV File"), "cmdConstructWavFromString", client);
+  play_button_ = NewButton(QStringLiteral("&Play"), "cmdPlay", client);
+  stop_button_ = NewButton(QStringLiteral("&Stop"), "cmdStop", client);
+  exit_button_ = NewButton(QStringLiteral("E&xit"), "cmdExit", client);
+  for (QPushButton* button : {build_button_, play_button_, stop_button_, exit_button_})
+    button->setMinimumHeight(Twips(435, this));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(build_button_);
+  buttons->addWidget(play_button_);
+  buttons->addWidget(stop_button_);
+  buttons->addStretch(1);
+  buttons->addWidget(exit_button_);
+
+  auto* layout = new QVBoxLayout(client);
+  const int margin = Twips(kMargin, this);
+  layout->setContentsMargins(margin, margin, margin, margin);
+  layout->setSpacing(Twips(kSpacing, this));
+  layout->addWidget(output_frame_);
+  layout->addWidget(text_frame_, kTextFrameHeight);
+  layout->addWidget(diag_frame_, kDiagFrameHeight);
+  layout->addLayout(buttons);
+
+  setTabOrder(text_box_, build_button_);
+  setTabOrder(build_button_, play_button_);
+  setTabOrder(play_button_, stop_button_);
+  setTabOrder(stop_button_, exit_button_);
+  setTabOrder(exit_button_, browse_button_);
+  setTabOrder(browse_button_, output_path_box_);
+  setTabOrder(output_path_box_, diag_box_);
 
   connect(browse_button_, &QPushButton::clicked, this, [this] { Browse(); });
-  connect(build_button_, &QPushButton::clicked, this,
-          [this] { BuildWav(); });
+  connect(build_button_, &QPushButton::clicked, this, [this] { BuildWav(); });
+  connect(play_button_, &QPushButton::clicked, this, [this] { Play(); });
+  connect(stop_button_, &QPushButton::clicked, this, [this] { StopPlaying(); });
   connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
   connect(text_box_, &QPlainTextEdit::textChanged, this, [this] { TakeInputText(); });
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+    auto* build = new QShortcut(keys, text_box_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(build, &QShortcut::activated, this, [this] { BuildWav(); });
+  }
+  auto* play = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+  connect(play, &QShortcut::activated, this, [this] { Play(); });
+  connect(player_, &WavPlayer::PlayingChanged, this, [this] { UpdatePlayButtons(); });
+  connect(player_, &WavPlayer::Failed, this,
+          [this](const QString& message) { ui_->MsgBox(message); });
 }
 
 QAction* MainWindow::AddEntry(QMenu* menu, const char* name, const QString& caption) {
@@ -166,13 +213,13 @@ void MainWindow::BuildMenus() {
     entries_[static_cast<size_t>(which)] = action;
     connect(action, &QAction::triggered, this, [this, which] { RunOpener(which); });
   };
-  entry(Entry::CreateAlphabet, file_menu_, "mnuCreateAlphabet", QStringLiteral("Create Alphabet"));
+  entry(Entry::CreateAlphabet, file_menu_, "mnuCreateAlphabet", QStringLiteral("Create &Alphabet"));
   AddSeparator(file_menu_, "seperator4");
-  entry(Entry::EditDictionary, file_menu_, "mnuEditDictionary", QStringLiteral("Edit Dictionary"));
+  entry(Entry::EditDictionary, file_menu_, "mnuEditDictionary", QStringLiteral("&Edit Dictionary"));
   entry(Entry::ReloadDictionary, file_menu_, "mnuReloadDictionary",
-        QStringLiteral("Reload Dictionary"));
+        QStringLiteral("&Reload Dictionary"));
   translate_action_ = AddEntry(file_menu_, "mnuApplyTranslationTable",
-                                      QStringLiteral("Apply Dictionary Translation to Input Text"));
+                               QStringLiteral("Apply Dictionary &Translation to Input Text"));
   translate_action_->setCheckable(true);
   translate_action_->setChecked(state_->translate());
   // A checkable action turns its own check mark over; the state follows it.
@@ -180,19 +227,21 @@ void MainWindow::BuildMenus() {
           [this](bool checked) { state_->SetTranslate(checked); });
   AddSeparator(file_menu_, "seperator6");
   entry(Entry::OrvanePrompts, file_menu_, "mnuOrvanePrompts",
-        QStringLiteral("Construct Orvane Prompts"));
+        QStringLiteral("Construct &Orvane Prompts"));
   prompt_set_separator_ = AddSeparator(file_menu_, "seperator3");
   entry(Entry::ImportPromptsFromCSV, file_menu_, "cmdImportPromptsFromCSV",
-        QStringLiteral("Import prompt text from CSV"));
+        QStringLiteral("&Import prompt text from CSV"));
   AddSeparator(file_menu_, "seperator2");
-  exit_action_ = AddEntry(file_menu_, "mnuExit", QStringLiteral("Exit"));
+  exit_action_ = AddEntry(file_menu_, "mnuExit", QStringLiteral("E&xit"));
+  exit_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(exit_action_, &QAction::triggered, this, [this] { ExitFromMenu(); });
 
   help_menu_ = menuBar()->addMenu(QStringLiteral("&Help"));
   help_menu_->setObjectName(QStringLiteral("mainHelp"));
-  entry(Entry::Help, help_menu_, "mnuHelp", QStringLiteral("Help"));
+  entry(Entry::Help, help_menu_, "mnuHelp", QStringLiteral("&Help"));
+  Action(Entry::Help)->setShortcut(QKeySequence(Qt::Key_F1));
   AddSeparator(help_menu_, "seperator");
-  entry(Entry::About, help_menu_, "mnuAbout", QStringLiteral("About"));
+  entry(Entry::About, help_menu_, "mnuAbout", QStringLiteral("&About"));
 
   // The prompt-set entry and its separator are hidden when the window loads.
   prompt_set_separator_->setVisible(false);
@@ -251,6 +300,7 @@ void MainWindow::ShowStateTexts() {
   if (WithCrLf(text_box_->toPlainText()) != state_->text())
     text_box_->setPlainText(WithoutCrLf(state_->text()));
   showing_state_ = false;
+  UpdatePlayButtons();
 }
 
 void MainWindow::TakeInputText() {
@@ -264,12 +314,41 @@ void MainWindow::Browse() {
   request.initial_path = remembered;
   request.default_suffix = QStringLiteral("wav");
   const std::optional<QString> chosen = options_.dialogs->SaveFileName(this, request);
-  state_->SetOutputPath(chosen && !chosen->isEmpty() ? *chosen : remembered);
+  if (chosen && !chosen->isEmpty()) {
+    state_->SetOutputPath(*chosen);
+    if (options_.settings) options_.settings->SetValue(Setting::OutputPath, *chosen);
+  } else {
+    state_->SetOutputPath(remembered);
+  }
   ShowStateTexts();
 }
 
+// The file about to be rebuilt stops playing first. A file built in a batch
+// is the batch's, not the user's: only a build of the user's own gives Play
+// something to play.
 void MainWindow::BuildWav() {
-  state_->BuildWav();
+  StopPlaying();
+  const bool batch = state_->batch_mode();
+  const ConstructionResult result = state_->BuildWav();
+  if (!batch && result.built()) built_path_ = state_->output_path();
+  UpdatePlayButtons();
+}
+
+bool MainWindow::CanPlay() const {
+  return !built_path_.isEmpty() && built_path_ == state_->output_path() && !state_->batch_mode();
+}
+
+void MainWindow::Play() {
+  if (CanPlay()) player_->Play(built_path_);
+}
+
+void MainWindow::StopPlaying() {
+  player_->Stop();
+}
+
+void MainWindow::UpdatePlayButtons() {
+  play_button_->setEnabled(CanPlay());
+  stop_button_->setEnabled(player_->playing());
 }
 
 void MainWindow::ToggleTranslation() {
@@ -280,11 +359,11 @@ void MainWindow::LoadDictionary() {
   dictionary_.LoadDictionary(*options_.registry, options_.program_folder, *ui_);
 }
 
-// The path goes to the desktop's opener as one file URL, blanks and all; no
-// shell sees it. A failure to start an editor gives no message of its own.
+// The path goes to the user's text editor as one argument, blanks and all;
+// no shell sees it. When no editor starts, the user learns where the file is.
 void MainWindow::EditDictionary() {
   const QString path = dictionary_.DictionaryPath();
-  if (!path.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  if (!path.isEmpty()) OpenOrSayWhere(*ui_, path, options_.open_in_editor);
 }
 
 void MainWindow::ShowClipSet() {
@@ -312,6 +391,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::EndProgram() {
+  player_->Stop();
+  place_->Remember();
   if (options_.end_program) {
     options_.end_program();
   } else {

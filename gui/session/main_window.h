@@ -5,13 +5,14 @@
 #include <functional>
 #include <memory>
 
+#include "core/registry/registry.h"
+#include "core/session/main_state.h"
+#include "core/translation/dictionary.h"
 #include "gui/common/clipboard.h"
 #include "gui/common/dialogs.h"
+#include "gui/common/file_opener.h"
 #include "gui/common/text_pane.h"
 #include "gui/common/user_interface.h"
-#include "core/session/main_state.h"
-#include "core/registry/registry.h"
-#include "core/translation/dictionary.h"
 
 class QAction;
 class QGroupBox;
@@ -22,6 +23,10 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace quillon {
+
+class UserSettings;
+class WavPlayer;
+class WindowPlaceKeeper;
 
 /// The main window: the text to convert, the output file, the diagnostic
 /// pane, "Create WAV File", and through its menus every other job. It exists
@@ -36,6 +41,15 @@ namespace quillon {
 /// decides how a user reaches it. "Create Alphabet", "Edit Dictionary" and
 /// "Reload Dictionary" are attached by the window itself. Ending the program (Exit, the Exit entry,
 /// closing the window) ends the event loop at once, without closing other windows first.
+///
+/// The window opens with the design's client area of 9810 x 4950 twips (or
+/// its remembered size and place) and grows with its layout: the text and
+/// the diagnostic pane take the extra room, the buttons keep to the edges.
+/// The keyboard reaches everything: focus starts in the text, Ctrl+Return
+/// there builds, Enter presses the focused button, every button and menu
+/// entry has an access key, F1 opens Help, Ctrl+Q ends the program and
+/// Ctrl+P plays the file built last. "Play" stays disabled until this window
+/// has built the file that the output path names.
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
@@ -57,6 +71,11 @@ class MainWindow : public QMainWindow {
     Dialogs* dialogs = nullptr;         ///< message boxes and file dialogs (required)
     Registry* registry = nullptr;       ///< keeps the dictionary path (required)
     std::function<void()> end_program;  ///< empty: QCoreApplication::exit(0)
+    /// What the user's windows remember; null: nothing is remembered, and
+    /// the window starts with the first-run output path.
+    UserSettings* settings = nullptr;
+    /// Opens the dictionary for editing.
+    FileOpener open_in_editor = OpenInUsersEditor;
   };
 
   /// The questions start-up asks of the system; tests inject the answers.
@@ -90,6 +109,8 @@ class MainWindow : public QMainWindow {
   Dialogs& GetDialogs() { return *options_.dialogs; }
   const DictionaryTables& Dictionary() const { return dictionary_; }
   const QString& ProgramFolder() const { return options_.program_folder; }
+  /// What the user's windows remember; null when nothing is.
+  UserSettings* Settings() const { return options_.settings; }
 
   // The handlers, as the buttons and menu entries run them.
   void Browse();
@@ -99,11 +120,18 @@ class MainWindow : public QMainWindow {
   void ToggleTranslation();
   /// Reads the dictionary and the character table again (also at start-up).
   void LoadDictionary();
-  /// Opens the dictionary file in the user's editor, without waiting.
+  /// Opens the dictionary file in the user's editor, without waiting; says
+  /// where the file is when no editor can be started.
   void EditDictionary();
   /// Shows the clip set in the status bar ("Clip set: 45.45 baud, 8 kHz
   /// 16-bit PCM"), or why it cannot be used.
   void ShowClipSet();
+  /// Plays the file this window built last, when the output path still names it.
+  void Play();
+  /// Stops playing.
+  void StopPlaying();
+  /// True when "Play" has a file to play.
+  bool CanPlay() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -117,6 +145,7 @@ class MainWindow : public QMainWindow {
   void UpdateMenuVisibility();
   void ShowStateTexts();
   void TakeInputText();
+  void UpdatePlayButtons();
   void EndProgram();
 
   Options options_;
@@ -126,6 +155,9 @@ class MainWindow : public QMainWindow {
   DictionaryTables dictionary_;
   QtWaveClipboard clipboard_;
   bool showing_state_ = false;  // widgets are being set from the state
+  WavPlayer* player_ = nullptr;
+  QString built_path_;  // the file this window built last; empty before the first
+  WindowPlaceKeeper* place_ = nullptr;
 
   QGroupBox* output_frame_ = nullptr;
   QLineEdit* output_path_box_ = nullptr;
@@ -135,6 +167,8 @@ class MainWindow : public QMainWindow {
   QGroupBox* diag_frame_ = nullptr;
   QPlainTextEdit* diag_box_ = nullptr;
   QPushButton* build_button_ = nullptr;
+  QPushButton* play_button_ = nullptr;
+  QPushButton* stop_button_ = nullptr;
   QPushButton* exit_button_ = nullptr;
   QLabel* clip_set_label_ = nullptr;
 

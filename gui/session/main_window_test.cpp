@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -23,24 +22,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/registry/registry_store.h"
 #include "gui/common/clipboard.h"
 #include "gui/common/scripted_dialogs.h"
-#include "core/registry/registry_store.h"
+#include "gui/common/settings.h"
+#include "gui/common/test_widgets.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
 namespace {
-
-/// Stands in for the desktop's file opener: remembers the URLs it was given.
-class UrlRecorder : public QObject {
-  Q_OBJECT
-
- public:
-  QList<QUrl> urls;
-
- public Q_SLOTS:
-  void Open(const QUrl& url) { urls.append(url); }
-};
 
 const QString kEmptyTextMessage =
     QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.");
@@ -61,6 +51,10 @@ class MainWindowTest : public ::testing::Test {
     options.dialogs = &dialogs_;
     options.registry = registry_.get();
     options.end_program = [this] { ++ends_; };
+    options.open_in_editor = [this](const QString& path) {
+      opened_ << path;
+      return editor_starts_;
+    };
     window_ = std::make_unique<MainWindow>(options);
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
   }
@@ -93,19 +87,29 @@ class MainWindowTest : public ::testing::Test {
   ScriptedDialogs dialogs_;
   std::unique_ptr<RegistryStore> registry_;
   int ends_ = 0;
+  QStringList opened_;         // files given to the editor
+  bool editor_starts_ = true;  // whether the editor "starts"
   std::unique_ptr<MainWindow> window_;
 };
 
+using test::VisibleCaption;
+
 TEST_F(MainWindowTest, ShowsEveryControlWithItsCaptionAndStartingText) {
   EXPECT_EQ(window_->windowTitle(), QStringLiteral("Quillon"));
-  EXPECT_EQ(Find<QGroupBox>("frameBackupGreetings")->title(), QStringLiteral("Output file name"));
-  EXPECT_EQ(Find<QGroupBox>("Frame1")->title(),
+  EXPECT_EQ(VisibleCaption(Find<QGroupBox>("frameBackupGreetings")->title()),
+            QStringLiteral("Output file name"));
+  EXPECT_EQ(VisibleCaption(Find<QGroupBox>("Frame1")->title()),
             QStringLiteral("Text to convert into TTY/TDD WAV file"));
-  EXPECT_EQ(Find<QGroupBox>("Frame2")->title(), QStringLiteral("Diagnostic Output"));
-  EXPECT_EQ(Find<QPushButton>("cmdBrowse")->text(), QStringLiteral("Browse..."));
-  EXPECT_EQ(Find<QPushButton>("cmdConstructWavFromString")->text(),
+  EXPECT_EQ(VisibleCaption(Find<QGroupBox>("Frame2")->title()),
+            QStringLiteral("Diagnostic Output"));
+  EXPECT_EQ(VisibleCaption(Find<QPushButton>("cmdBrowse")->text()), QStringLiteral("Browse..."));
+  EXPECT_EQ(VisibleCaption(Find<QPushButton>("cmdConstructWavFromString")->text()),
             QStringLiteral("Create WAV File"));
-  EXPECT_EQ(Find<QPushButton>("cmdExit")->text(), QStringLiteral("Exit"));
+  EXPECT_EQ(VisibleCaption(Find<QPushButton>("cmdPlay")->text()), QStringLiteral("Play"));
+  EXPECT_EQ(VisibleCaption(Find<QPushButton>("cmdStop")->text()), QStringLiteral("Stop"));
+  EXPECT_EQ(VisibleCaption(Find<QPushButton>("cmdExit")->text()), QStringLiteral("Exit"));
+  EXPECT_FALSE(Find<QPushButton>("cmdPlay")->isEnabled()) << "Play before anything was built";
+  EXPECT_FALSE(Find<QPushButton>("cmdStop")->isEnabled());
 
   auto* output = Find<QLineEdit>("txtOutputFileName");
   EXPECT_EQ(output->text(), QDir::homePath() + QStringLiteral("/TTYOutput.wav"));
@@ -189,7 +193,7 @@ TEST_F(MainWindowTest, MenusListEveryEntryInOrderWithThePromptSetEntryHidden) {
       EXPECT_EQ(action->isSeparator(), expected[i].second.isEmpty())
           << expected[i].first.toStdString();
       if (!action->isSeparator()) {
-        EXPECT_EQ(action->text(), expected[i].second);
+        EXPECT_EQ(VisibleCaption(action->text()), expected[i].second);
       }
     }
   }
@@ -416,7 +420,7 @@ TEST_F(MainWindowTest, StartUpLowersThePriorityClearsTheBatchFlagAndLoadsTheTabl
             dir_.filePath(QStringLiteral("dictionary.txt")));
   RuntimeError error;
   EXPECT_EQ(registry_->ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
-                                    QVariant(), &error),
+                                 QVariant(), &error),
             QVariant(dir_.filePath(QStringLiteral("dictionary.txt"))));
   EXPECT_TRUE(dialogs_.messages.isEmpty());
 }
@@ -457,13 +461,171 @@ TEST_F(MainWindowTest, ReloadDictionaryReadsTheEditedFileAndEditOpensIt) {
   Find<QAction>("mnuReloadDictionary")->trigger();
   EXPECT_EQ(window_->Dictionary().dict_from, (QStringList{"ST", "AVE"}));
 
-  UrlRecorder recorder;
-  QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
   Find<QAction>("mnuEditDictionary")->trigger();
-  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-  ASSERT_EQ(recorder.urls.size(), 1);
-  EXPECT_EQ(recorder.urls[0].toLocalFile(), dir_.filePath(QStringLiteral("dictionary.txt")));
+  EXPECT_EQ(opened_, QStringList{dir_.filePath(QStringLiteral("dictionary.txt"))});
   EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, EditDictionaryWithoutAnEditorSaysWhereTheFileIs) {
+  WriteDictionary("dr,doctor\r\n");
+  window_->LoadDictionary();
+  editor_starts_ = false;
+  Find<QAction>("mnuEditDictionary")->trigger();
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_TRUE(dialogs_.messages[0].contains(QStringLiteral("dictionary.txt")));
+  EXPECT_TRUE(dialogs_.messages[0].contains(QStringLiteral("folder ") + dir_.path()))
+      << dialogs_.messages[0].toStdString();
+}
+
+// ---- Keyboard -----------------------------------------------------------
+
+/// The main window shown and active, translation off, ready for keys.
+class MainWindowKeyboardTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    window_->ToggleTranslation();  // translation off: the text goes as typed
+    window_->State().SetTexts(QString(), output_);
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  }
+};
+
+TEST_F(MainWindowKeyboardTest, FocusStartsInTheTextAndCtrlReturnThereBuilds) {
+  ASSERT_EQ(QApplication::focusWidget(), Find<QWidget>("txtInputText"));
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ab"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("Done.")});
+  EXPECT_EQ(window_->State().text(), QStringLiteral("ab")) << "Ctrl+Return broke the line";
+  ASSERT_EQ(test::RecordedRuns(dir_.path()).size(), 1u);
+  EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=AB")));
+}
+
+TEST_F(MainWindowKeyboardTest, EnterPressesTheFocusedButton) {
+  QTest::keyClicks(Find<QWidget>("txtInputText"), QStringLiteral("c"));
+  auto* create = Find<QPushButton>("cmdConstructWavFromString");
+  create->setFocus();
+  QTest::keyClick(create, Qt::Key_Return);
+  EXPECT_EQ(test::RecordedRuns(dir_.path()).size(), 1u);
+  auto* browse = Find<QPushButton>("cmdBrowse");
+  browse->setFocus();
+  QTest::keyClick(browse, Qt::Key_Enter);
+  EXPECT_EQ(dialogs_.file_requests.size(), 1u);
+  auto* exit = Find<QPushButton>("cmdExit");
+  exit->setFocus();
+  QTest::keyClick(exit, Qt::Key_Return);
+  EXPECT_EQ(ends_, 1);
+}
+
+TEST_F(MainWindowKeyboardTest, CtrlQEndsTheProgramAndAltWBuilds) {
+  QTest::keyClicks(Find<QWidget>("txtInputText"), QStringLiteral("d"));
+  QTest::keyClick(window_.get(), Qt::Key_W, Qt::AltModifier);
+  // An access key presses its button the way a click shows it: a moment later.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return test::RecordedRuns(dir_.path()).size() == 1u; }, 5000));
+  QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_EQ(ends_, 1);
+}
+
+// ---- Play -----------------------------------------------------------------
+
+TEST_F(MainWindowTest, PlayIsOfferedOnlyForTheFileThisWindowBuiltAtThePathShown) {
+  auto* play = Find<QPushButton>("cmdPlay");
+  test::WriteAll(output_, "an older file");
+  window_->State().SetTexts(QString(), output_);
+  EXPECT_FALSE(play->isEnabled()) << "a file this window did not build";
+
+  TypeAndCreate(QStringLiteral("a"));
+  EXPECT_TRUE(play->isEnabled());
+  EXPECT_TRUE(window_->CanPlay());
+
+  const QString other = dir_.filePath(QStringLiteral("other.wav"));
+  dialogs_.file_names.push_back(other);
+  QTest::mouseClick(Find<QPushButton>("cmdBrowse"), Qt::LeftButton);
+  EXPECT_FALSE(play->isEnabled()) << "the path shown names a file not built yet";
+  dialogs_.file_names.push_back(output_);
+  QTest::mouseClick(Find<QPushButton>("cmdBrowse"), Qt::LeftButton);
+  EXPECT_TRUE(play->isEnabled());
+
+  // A batch row built through the window is the batch's file, not the user's.
+  BatchLog log;
+  QString err;
+  ASSERT_TRUE(log.Open(dir_.filePath(QStringLiteral("batch.log")), &err));
+  window_->State().BeginBatch(log);
+  window_->State().SetTexts(QStringLiteral("b"), dir_.filePath(QStringLiteral("row.wav")));
+  window_->BuildWav();
+  EXPECT_FALSE(play->isEnabled());
+  window_->State().EndBatch();
+  log.Close();
+  window_->State().SetTexts(QStringLiteral("a"), output_);
+  EXPECT_TRUE(play->isEnabled());
+
+  test::InstallRecordingWavcat(dir_.path(), 3, QStringLiteral("wavcat: cannot write"));
+  TypeAndCreate(QStringLiteral("x"));
+  EXPECT_TRUE(play->isEnabled()) << "the file built before is still there to play";
+}
+
+TEST_F(MainWindowTest, PlayingAFileThatIsGoneSaysSo) {
+  TypeAndCreate(QStringLiteral("a"));
+  ASSERT_TRUE(QFile::remove(output_));
+  dialogs_.messages.clear();
+  QTest::mouseClick(Find<QPushButton>("cmdPlay"), Qt::LeftButton);
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_TRUE(dialogs_.messages[0].contains(output_));
+  EXPECT_FALSE(Find<QPushButton>("cmdStop")->isEnabled());
+}
+
+// ---- Remembered between runs ---------------------------------------------
+
+/// Two runs of the program, one after the other, on one settings file.
+class MainWindowSettingsTest : public MainWindowTest {
+ protected:
+  std::unique_ptr<MainWindow> Launch(UserSettings& settings) {
+    MainWindow::Options options;
+    options.program_folder = dir_.path();
+    options.dialogs = &dialogs_;
+    options.registry = registry_.get();
+    options.end_program = [this] { ++ends_; };
+    options.settings = &settings;
+    return std::make_unique<MainWindow>(options);
+  }
+  QString SettingsPath() { return dir_.filePath(QStringLiteral("config/quillon/quillon.conf")); }
+};
+
+TEST_F(MainWindowSettingsTest, TheChosenOutputPathAndTheWindowPlaceComeBackAtTheNextStart) {
+  const QString chosen = dir_.filePath(QStringLiteral("prompts/greeting.wav"));
+  QRect place;
+  {
+    UserSettings settings(SettingsPath());
+    auto first = Launch(settings);
+    auto* path = first->findChild<QLineEdit*>(QStringLiteral("txtOutputFileName"));
+    EXPECT_EQ(path->text(), QDir::homePath() + QStringLiteral("/TTYOutput.wav"));
+    dialogs_.file_names.push_back(chosen);
+    QTest::mouseClick(first->findChild<QPushButton*>(QStringLiteral("cmdBrowse")), Qt::LeftButton);
+    first->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(first.get()));
+    first->setGeometry(40, 50, 700, 420);
+    QApplication::processEvents();
+    place = first->geometry();
+    first->Exit();
+  }
+  EXPECT_TRUE(QFile::exists(SettingsPath()));
+
+  UserSettings settings(SettingsPath());
+  auto second = Launch(settings);
+  EXPECT_EQ(second->findChild<QLineEdit*>(QStringLiteral("txtOutputFileName"))->text(), chosen);
+  EXPECT_EQ(second->State().output_path(), chosen);
+  second->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(second.get()));
+  EXPECT_EQ(second->geometry(), place);
+}
+
+TEST_F(MainWindowSettingsTest, ABatchPathIsNotRemembered) {
+  UserSettings settings(SettingsPath());
+  auto window = Launch(settings);
+  window->State().SetTexts(QStringLiteral("row"), dir_.filePath(QStringLiteral("row.wav")));
+  UserSettings again(SettingsPath());
+  EXPECT_EQ(again.Value(Setting::OutputPath), MainState::DefaultOutputPath());
 }
 
 TEST_F(MainWindowTest, AMissingDictionarySaysSoAndKeepsTheTables) {
@@ -487,5 +649,3 @@ TEST_F(MainWindowTest, ExitTheExitEntryAndClosingTheWindowEachEndTheProgram) {
 
 }  // namespace
 }  // namespace quillon
-
-#include "main_window_test.moc"

@@ -2,11 +2,19 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
+#include "core/synthesis/character_inventory.h"
+#include "gui/common/keyboard.h"
 #include "gui/common/twips.h"
+#include "gui/common/wav_player.h"
+#include "gui/common/window_place.h"
 #include "platform/file_system.h"
 
 namespace quillon {
@@ -20,21 +28,22 @@ constexpr int kClientHeight = 2910;
 constexpr std::array<const char*, kBaudRates.size()> kOptionNames = {"optBaudot45", "optBaudot50",
                                                                      "optBaudot75", "optBaudot110"};
 
-// Options are 300 twips apart, the first at 300 inside the frame.
-constexpr int kOptionLeft = 180;
-constexpr int kFirstOptionTop = 300;
-constexpr int kOptionSpacing = 300;
-constexpr int kOptionWidth = 2295;
-constexpr int kOptionHeight = 255;
-
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// "Baudot - 45.45 baud" with its access key on the first figure of the rate.
+QString OptionCaption(const BaudRateInfo& info) {
+  QString caption = Latin1(info.caption);
+  const qsizetype at = caption.indexOf(Latin1(info.name));
+  if (at >= 0) caption.insert(at, QLatin1Char('&'));
+  return caption;
+}
+
 }  // namespace
 
-AlphabetWindow::AlphabetWindow(QString program_folder, Dialogs& dialogs,
-                                           QWidget* parent)
+AlphabetWindow::AlphabetWindow(QString program_folder, Dialogs& dialogs, QWidget* parent,
+                               UserSettings* settings)
     : QDialog(parent), program_folder_(std::move(program_folder)) {
   ClipSet set;
   QString err;
@@ -43,8 +52,12 @@ AlphabetWindow::AlphabetWindow(QString program_folder, Dialogs& dialogs,
   setObjectName(QStringLiteral("frmConstructAlphabet"));
   setWindowTitle(QStringLiteral("Construct Alphabet"));
   ui_ = std::make_unique<GuiUserInterface>(dialogs, this);
+  player_ = new WavPlayer(this);
+  connect(player_, &WavPlayer::Failed, this,
+          [this](const QString& message) { ui_->MsgBox(message); });
   BuildControls();
-  setFixedSize(Twips(kClientWidth, this), Twips(kClientHeight, this));
+  resize(Twips(kClientWidth, this), Twips(kClientHeight, this));
+  KeepWindowPlace(this, settings);
 }
 
 AlphabetWindow::~AlphabetWindow() = default;
@@ -52,24 +65,23 @@ AlphabetWindow::~AlphabetWindow() = default;
 void AlphabetWindow::BuildControls() {
   options_frame_ = new QGroupBox(QStringLiteral("Options"), this);
   options_frame_->setObjectName(QStringLiteral("Frame1"));
-  options_frame_->setGeometry(TwipsRect(60, 240, 3345, 1575, this));
+  auto* options = new QVBoxLayout(options_frame_);
   for (size_t i = 0; i < kBaudRates.size(); ++i) {
-    auto* option = new QRadioButton(Latin1(kBaudRates[i].caption), options_frame_);
+    auto* option = new QRadioButton(OptionCaption(kBaudRates[i]), options_frame_);
     option->setObjectName(QString::fromLatin1(kOptionNames[i]));
-    const int top = kFirstOptionTop + static_cast<int>(i) * kOptionSpacing;
-    option->setGeometry(TwipsRect(kOptionLeft, top, kOptionWidth, kOptionHeight, this));
+    options->addWidget(option);
     options_[i] = option;
   }
+  options->addStretch(1);
   options_[current_set_ ? static_cast<size_t>(current_set_->rate) : 0]->setChecked(true);
 
-  // The format row sits between the options and the buttons.
-  format_label_ = new QLabel(QStringLiteral("Format:"), this);
-  format_label_->setObjectName(QStringLiteral("lblFormat"));
-  format_label_->setGeometry(TwipsRect(60, 1935, 735, 255, this));
+  // The format of the set: another format than the set's own has the whole
+  // set generated anew.
+  auto* format_label = new QLabel(QStringLiteral("&Format:"), this);
+  format_label->setObjectName(QStringLiteral("lblFormat"));
   format_box_ = new QComboBox(this);
   format_box_->setObjectName(QStringLiteral("cmbFormat"));
-  format_box_->setGeometry(TwipsRect(840, 1890, 2565, 315, this));
-  format_label_->setBuddy(format_box_);
+  format_label->setBuddy(format_box_);
   for (SampleFormat format : {SampleFormat::Pcm16, SampleFormat::MuLaw, SampleFormat::ALaw}) {
     ClipSet example;
     example.format = format;
@@ -77,23 +89,64 @@ void AlphabetWindow::BuildControls() {
   }
   if (current_set_)
     format_box_->setCurrentIndex(format_box_->findData(static_cast<int>(current_set_->format)));
+  auto* format_row = new QHBoxLayout;
+  format_row->addWidget(format_label);
+  format_row->addWidget(format_box_, 1);
 
-  create_button_ = new QPushButton(QStringLiteral("Create Alphabet"), this);
-  create_button_->setObjectName(QStringLiteral("cmdCreateAlphabet"));
-  create_button_->setGeometry(TwipsRect(60, 2370, 1815, 495, this));
-  exit_button_ = new QPushButton(QStringLiteral("Exit"), this);
-  exit_button_->setObjectName(QStringLiteral("cmdExit"));
-  exit_button_->setGeometry(TwipsRect(2370, 2370, 1035, 495, this));
-  create_button_->setAutoDefault(false);
-  exit_button_->setAutoDefault(false);
+  auto* character_label = new QLabel(QStringLiteral("C&haracter:"), this);
+  character_label->setObjectName(QStringLiteral("lblCharacter"));
+  character_box_ = new QLineEdit(this);
+  character_box_->setObjectName(QStringLiteral("txtCharacter"));
+  character_box_->setMaxLength(1);
+  character_box_->setMaximumWidth(Twips(600, this));
+  character_label->setBuddy(character_box_);
+  play_button_ = NewButton(QStringLiteral("&Play"), "cmdPlayCharacter", this);
+  auto* play_row = new QHBoxLayout;
+  play_row->addWidget(character_label);
+  play_row->addWidget(character_box_);
+  play_row->addWidget(play_button_);
+  play_row->addStretch(1);
+
+  create_button_ = NewButton(QStringLiteral("Create &Alphabet"), "cmdCreateAlphabet", this);
+  exit_button_ = NewButton(QStringLiteral("E&xit"), "cmdExit", this);
+  create_button_->setMinimumHeight(Twips(495, this));
+  exit_button_->setMinimumHeight(Twips(495, this));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(create_button_);
+  buttons->addStretch(1);
+  buttons->addWidget(exit_button_);
+
+  auto* layout = new QVBoxLayout(this);
+  const int margin = Twips(60, this);
+  layout->setContentsMargins(margin, margin, margin, margin);
+  layout->addWidget(options_frame_, 1);
+  layout->addLayout(format_row);
+  layout->addLayout(play_row);
+  layout->addLayout(buttons);
 
   connect(create_button_, &QPushButton::clicked, this, [this] { CreateAlphabet(); });
   connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
+  connect(play_button_, &QPushButton::clicked, this, [this] { PlayCharacter(); });
+  // The dialog has no default button: Enter presses the focused button (see
+  // keyPressEvent), plays in the character box and does nothing on an option.
+  connect(character_box_, &QLineEdit::returnPressed, this, [this] { PlayCharacter(); });
+  for (QPushButton* button : {play_button_, create_button_, exit_button_})
+    button->setAutoDefault(false);
 }
 
-void AlphabetWindow::ShowModal(QWidget* parent, const QString& program_folder,
-                                     Dialogs& dialogs) {
-  AlphabetWindow window(program_folder, dialogs, parent);
+void AlphabetWindow::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
+  event->accept();
+}
+
+void AlphabetWindow::ShowModal(QWidget* parent, const QString& program_folder, Dialogs& dialogs,
+                               UserSettings* settings) {
+  AlphabetWindow window(program_folder, dialogs, parent, settings);
   window.exec();
 }
 
@@ -110,6 +163,7 @@ SampleFormat AlphabetWindow::SelectedFormat() const {
 // Another format than the set's own has the whole set generated anew;
 // the same format keeps the tic and silence clips as they are.
 void AlphabetWindow::CreateAlphabet() {
+  player_->Stop();  // the clips are about to be rewritten
   AlphabetRequest request;
   request.rate = SelectedRate();
   const SampleFormat current = current_set_ ? current_set_->format : SampleFormat::Pcm16;
@@ -120,6 +174,30 @@ void AlphabetWindow::CreateAlphabet() {
 
 void AlphabetWindow::Exit() {
   reject();
+}
+
+QString AlphabetWindow::ClipPath(const QString& character, QString* err) const {
+  const QList<uint> code_points = character.toUcs4();
+  if (code_points.size() != 1) {
+    *err = QStringLiteral("Type one character to hear its clip.");
+    return QString();
+  }
+  const CharOutcome outcome = LookupCharClip(code_points.first());
+  if (outcome.kind != CharOutcome::Kind::Clip) {
+    *err = outcome.message.trimmed();
+    return QString();
+  }
+  return ResolveCaseInsensitive(JoinPath(program_folder_, outcome.clip));
+}
+
+void AlphabetWindow::PlayCharacter() {
+  QString err;
+  const QString clip = ClipPath(character_box_->text(), &err);
+  if (clip.isEmpty()) {
+    ui_->MsgBox(err);
+    return;
+  }
+  player_->Play(clip);
 }
 
 }  // namespace quillon

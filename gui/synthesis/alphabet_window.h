@@ -5,17 +5,21 @@
 #include <memory>
 #include <optional>
 
+#include "core/synthesis/alphabet.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/user_interface.h"
-#include "core/synthesis/alphabet.h"
 
 class QComboBox;
 class QGroupBox;
-class QLabel;
+class QComboBox;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace quillon {
+
+class UserSettings;
+class WavPlayer;
 
 /// The "Construct Alphabet" window: rebuilds the clip set at one of the four
 /// rates, and in one of the three sample formats. It is made afresh for every
@@ -24,15 +28,23 @@ namespace quillon {
 /// main window waits while it is open. A build ends with "Done." or with one
 /// message that lists what failed (the build shows it through the window's
 /// dialogs).
+///
+/// A character typed into the "Character" box can be heard: "Play" plays
+/// the clip that sends it, as the clip set on disk holds it now. The window
+/// opens with the design's client area (3465 x 2910 twips) and may grow; Esc
+/// closes it and Enter presses the focused button.
 class AlphabetWindow : public QDialog {
   Q_OBJECT
 
  public:
-  AlphabetWindow(QString program_folder, Dialogs& dialogs, QWidget* parent = nullptr);
+  /// `settings`, when given, keeps the window's size and place.
+  AlphabetWindow(QString program_folder, Dialogs& dialogs, QWidget* parent = nullptr,
+                 UserSettings* settings = nullptr);
   ~AlphabetWindow() override;
 
   /// Opens a fresh window modally over `parent` and returns when it closes.
-  static void ShowModal(QWidget* parent, const QString& program_folder, Dialogs& dialogs);
+  static void ShowModal(QWidget* parent, const QString& program_folder, Dialogs& dialogs,
+                        UserSettings* settings = nullptr);
 
   /// The rate of the first selected option, in the order shown; none when no
   /// option is selected (the working tic clips on disk are used then).
@@ -44,6 +56,15 @@ class AlphabetWindow : public QDialog {
   void CreateAlphabet();
   /// Closes the window.
   void Exit();
+  /// Plays the clip of the character in the "Character" box; a character
+  /// without a clip is named in a message.
+  void PlayCharacter();
+  /// The clip that sends `character`, in the program folder; empty, with
+  /// `err` saying why, when Baudot has none for it.
+  QString ClipPath(const QString& character, QString* err) const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildControls();
@@ -55,10 +76,12 @@ class AlphabetWindow : public QDialog {
 
   QGroupBox* options_frame_ = nullptr;
   std::array<QRadioButton*, kBaudRates.size()> options_{};  // rate45_button_ .. rate110_button_
-  QLabel* format_label_ = nullptr;
   QComboBox* format_box_ = nullptr;
+  QLineEdit* character_box_ = nullptr;
+  QPushButton* play_button_ = nullptr;
   QPushButton* create_button_ = nullptr;
   QPushButton* exit_button_ = nullptr;
+  WavPlayer* player_ = nullptr;
 };
 
 }  // namespace quillon

@@ -11,16 +11,19 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include "gui/session/main_window.h"
-#include "gui/common/scripted_dialogs.h"
-#include "gui/common/twips.h"
 #include "core/registry/registry_store.h"
+#include "gui/common/scripted_dialogs.h"
+#include "gui/common/test_widgets.h"
+#include "gui/common/twips.h"
+#include "gui/session/main_window.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -67,24 +70,110 @@ TEST_F(AlphabetWindowTest, OpensWithItsCaptionsAndTheSetsOwnRateAndFormat) {
   for (const auto& [name, caption] : options) {
     auto* option = window.findChild<QRadioButton*>(name);
     ASSERT_NE(option, nullptr) << name.toStdString();
-    EXPECT_EQ(option->text(), caption);
+    EXPECT_EQ(test::VisibleCaption(option->text()), caption);
     EXPECT_EQ(option->isChecked(), name == QStringLiteral("optBaudot45")) << name.toStdString();
     EXPECT_EQ(option->parentWidget()->objectName(), QStringLiteral("Frame1"));
   }
-  EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdCreateAlphabet"))->text(),
+  EXPECT_EQ(test::VisibleCaption(
+                window.findChild<QPushButton*>(QStringLiteral("cmdCreateAlphabet"))->text()),
             QStringLiteral("Create Alphabet"));
-  EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdExit"))->text(),
+  EXPECT_EQ(test::VisibleCaption(window.findChild<QPushButton*>(QStringLiteral("cmdExit"))->text()),
             QStringLiteral("Exit"));
+  EXPECT_EQ(test::VisibleCaption(
+                window.findChild<QPushButton*>(QStringLiteral("cmdPlayCharacter"))->text()),
+            QStringLiteral("Play"));
   EXPECT_EQ(window.SelectedRate(), BaudRate::Baud45);
   auto* format = window.findChild<QComboBox*>(QStringLiteral("cmbFormat"));
   ASSERT_NE(format, nullptr);
   EXPECT_EQ(format->count(), 3);
   EXPECT_EQ(format->currentText(), QStringLiteral("8 kHz 16-bit PCM"));
   EXPECT_EQ(window.SelectedFormat(), SampleFormat::Pcm16);
+  EXPECT_EQ(window.size(), QSize(Twips(3465, &window), Twips(2910, &window)));
+}
 
-  const QSize size(Twips(3465, &window), Twips(2910, &window));
-  EXPECT_EQ(window.minimumSize(), size);
-  EXPECT_EQ(window.maximumSize(), size) << "the window can be resized";
+TEST_F(AlphabetWindowTest, GrowsWithItsOptionsOnTopAndTheButtonsAtTheEdges) {
+  AlphabetWindow window(dir_.path(), dialogs_);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* frame = window.findChild<QGroupBox*>(QStringLiteral("Frame1"));
+  auto* create = window.findChild<QPushButton*>(QStringLiteral("cmdCreateAlphabet"));
+  auto* exit = window.findChild<QPushButton*>(QStringLiteral("cmdExit"));
+  const QSize frame_before = frame->size();
+  window.resize(window.size() + QSize(200, 150));
+  QApplication::processEvents();
+  EXPECT_EQ(frame->size(), frame_before + QSize(200, 150));
+  EXPECT_LT(window.height() - create->geometry().bottom(), Twips(300, &window));
+  EXPECT_EQ(create->geometry().bottom(), exit->geometry().bottom());
+  EXPECT_LT(window.width() - exit->geometry().right(), Twips(300, &window));
+  EXPECT_LT(create->x(), Twips(300, &window));
+}
+
+/// A typed character and the clip that sends it, or the message that says
+/// it has none.
+struct CharacterCase {
+  const char* name;
+  QString typed;
+  QString clip;     // in the program folder; empty: none
+  QString message;  // empty: none
+};
+void PrintTo(const CharacterCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CharacterClipTest : public AlphabetWindowTest,
+                          public ::testing::WithParamInterface<CharacterCase> {};
+
+TEST_P(CharacterClipTest, FindsTheClipOfTheCharacterOrSaysWhyNot) {
+  // Clips as the file system holds them, in the spelling the alphabet writes.
+  for (const char* clip : {"a.wav", "5.wav", "dollar.wav", "LTRS.wav"})
+    test::WriteAll(dir_.filePath(QString::fromLatin1(clip)), "RIFF");
+  AlphabetWindow window(dir_.path(), dialogs_);
+  QString err;
+  const QString clip = window.ClipPath(GetParam().typed, &err);
+  EXPECT_EQ(clip, GetParam().clip.isEmpty() ? QString() : dir_.filePath(GetParam().clip));
+  EXPECT_EQ(err, GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Characters, CharacterClipTest,
+    ::testing::Values(CharacterCase{"Letter", "a", "a.wav", ""},
+                      CharacterCase{"CapitalLetter", "A", "a.wav", ""},
+                      CharacterCase{"Figure", "5", "5.wav", ""},
+                      CharacterCase{"Sign", "$", "dollar.wav", ""},
+                      CharacterCase{"Refused", "*", "",
+                                    "'*' character not supported by Boudot protocol!  Skipped."},
+                      CharacterCase{"Unknown", QStringLiteral("\u00e9"), "",
+                                    QStringLiteral("(error) unknown character encountered:\u00e9")},
+                      CharacterCase{"Nothing", "", "", "Type one character to hear its clip."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AlphabetWindowTest, PlayWithoutAClipSaysWhyAndEnterInTheBoxBuildsNothing) {
+  AlphabetWindow window(dir_.path(), dialogs_);
+  window.show();
+  auto* box = window.findChild<QLineEdit*>(QStringLiteral("txtCharacter"));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->maxLength(), 1);
+  QTest::keyClicks(box, QStringLiteral("*"));
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(
+      dialogs_.messages,
+      QStringList{QStringLiteral("'*' character not supported by Boudot protocol!  Skipped.")});
+  EXPECT_TRUE(test::RecordedRuns(dir_.path()).empty()) << "Enter built the alphabet";
+  EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(AlphabetWindowTest, EnterPressesTheFocusedButtonAndEscCloses) {
+  AlphabetWindow window(dir_.path(), dialogs_);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  auto* create = window.findChild<QPushButton*>(QStringLiteral("cmdCreateAlphabet"));
+  create->setFocus();
+  QTest::keyClick(create, Qt::Key_Return);
+  EXPECT_EQ(test::RecordedRuns(dir_.path()).size(), 29u);
+  EXPECT_TRUE(window.isVisible());
+  QTest::keyClick(&window, Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace

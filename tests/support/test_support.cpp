@@ -10,12 +10,12 @@
 
 namespace quillon::test {
 
-ScopedEnvironment::ScopedEnvironment(const char* name, const QByteArray& value)
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::optional<QByteArray>& value)
     : name_(name), was_set_(qEnvironmentVariableIsSet(name)), old_value_(qgetenv(name)) {
-  if (value.isNull())
-    qunsetenv(name);
+  if (value)
+    qputenv(name, *value);
   else
-    qputenv(name, value);
+    qunsetenv(name);
 }
 
 ScopedEnvironment::~ScopedEnvironment() {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <optional>
 #include <vector>
 
 #include "core/common/user_interface.h"
@@ -11,11 +12,11 @@
 
 namespace quillon::test {
 
-/// Sets (or, with a null value, unsets) one environment variable for as
-/// long as it lives, and gives it back exactly as it was afterwards.
+/// Sets (or, with nullopt, removes) one environment variable for as long as
+/// it lives, and gives it back exactly as it was (or its absence) afterwards.
 class ScopedEnvironment {
  public:
-  ScopedEnvironment(const char* name, const QByteArray& value);
+  ScopedEnvironment(const char* name, const std::optional<QByteArray>& value);
   ~ScopedEnvironment();
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;

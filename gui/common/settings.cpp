@@ -1,0 +1,81 @@
+#include "gui/common/settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <algorithm>
+
+#include "core/session/main_state.h"
+
+namespace quillon {
+namespace {
+
+QString Nothing() {
+  return QString();
+}
+
+const SettingEntry& EntryOf(Setting setting) {
+  const auto* entry =
+      std::find_if(kSettingEntries.begin(), kSettingEntries.end(),
+                   [setting](const SettingEntry& e) { return e.setting == setting; });
+  Q_ASSERT(entry != kSettingEntries.end());
+  return *entry;
+}
+
+QString WindowKey(const QString& window_name) {
+  return QStringLiteral("windows/") + window_name;
+}
+
+}  // namespace
+
+const std::array<SettingEntry, 3> kSettingEntries = {{
+    {Setting::OutputPath, "paths/output", &MainState::DefaultOutputPath},
+    {Setting::CsvPath, "paths/csv", &Nothing},
+    {Setting::PromptFolder, "paths/prompt_folder", &Nothing},
+}};
+
+UserSettings::UserSettings(const QString& path)
+    : path_(path), settings_(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
+
+UserSettings::~UserSettings() = default;
+
+QString UserSettings::DefaultPath() {
+  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (config.isEmpty() || !QDir::isAbsolutePath(config))
+    config = QDir::homePath() + QStringLiteral("/.config");
+  return config + QStringLiteral("/quillon/quillon.conf");
+}
+
+QString UserSettings::Value(Setting setting) const {
+  const SettingEntry& entry = EntryOf(setting);
+  const QString value = settings_->value(QLatin1String(entry.key)).toString();
+  return value.isEmpty() ? entry.first_run_value() : value;
+}
+
+void UserSettings::SetValue(Setting setting, const QString& value) {
+  settings_->setValue(QLatin1String(EntryOf(setting).key), value);
+  Write();
+}
+
+QByteArray UserSettings::WindowGeometry(const QString& window_name) const {
+  return settings_->value(WindowKey(window_name)).toByteArray();
+}
+
+void UserSettings::SetWindowGeometry(const QString& window_name, const QByteArray& geometry) {
+  settings_->setValue(WindowKey(window_name), geometry);
+  Write();
+}
+
+void UserSettings::Write() {
+  // QSettings writes its file through a temporary file and a rename.
+  QDir().mkpath(QFileInfo(path_).absolutePath());
+  settings_->sync();
+}
+
+bool UserSettings::Saved(QString* err) const {
+  if (settings_->status() == QSettings::NoError) return true;
+  if (err) *err = QStringLiteral("The settings file %1 cannot be written.").arg(path_);
+  return false;
+}
+
+}  // namespace quillon
