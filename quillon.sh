@@ -2,7 +2,9 @@
 # Sets up, builds, runs and tests Quillon on Debian 12.
 #
 #   ./quillon.sh run     install what is needed, build, start the Quillon window
-#   ./quillon.sh test    install what is needed, build (warnings are errors), run every test
+#   ./quillon.sh test    install what is needed, check the formatting, build (warnings are
+#                        errors), run every test, run clang-tidy on the core, then build
+#                        with clang and AddressSanitizer/UBSan and run every test again
 #   ./quillon.sh build   install what is needed and build
 #   ./quillon.sh bench   build and run the benchmarks
 #
@@ -21,6 +23,8 @@ packages=(
   xvfb xauth xclip x11-utils imagemagick fonts-dejavu-core
   xdg-utils
   pulseaudio pulseaudio-utils openbox xdotool
+  libspandsp-dev
+  clang clang-format clang-tidy libclang-rt-14-dev
 )
 
 as_root() {
@@ -39,33 +43,65 @@ install_packages() {
   fi
 }
 
+# configure_and_build FOLDER [CMAKE OPTIONS...]
 configure_and_build() {
-  local werror="$1"
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_WERROR="$werror"
-  cmake --build "$build" -j"$(nproc)"
+  local folder="$1"
+  shift
+  cmake -S "$here" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$folder" -j"$(nproc)"
+}
+
+sources() {
+  (cd "$here" && { git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h' \
+    | grep -v '^./build'; })
+}
+
+check_format() {
+  echo "== clang-format: every source file as .clang-format says"
+  (cd "$here" && sources | xargs clang-format --dry-run --Werror)
+}
+
+# The core and the platform adapters under the committed .clang-tidy.
+run_tidy() {
+  echo "== clang-tidy: core/ and platform/"
+  run-clang-tidy -quiet -p "$build" -j"$(nproc)" "$here/(core|platform)/(?!.*_test\.cpp$).*\.cpp$"
+}
+
+run_tests() {
+  (cd "$1" && ctest --output-on-failure -j"$(nproc)" --timeout 900)
 }
 
 case "${1:-run}" in
   run)
     install_packages
-    configure_and_build OFF
+    configure_and_build "$build"
     exec "$build/bin/quillon" "${@:2}"
     ;;
   build)
     install_packages
-    configure_and_build OFF
+    configure_and_build "$build"
     ;;
   test)
     install_packages
-    configure_and_build ON
-    # Tests that need a real X server (the clipboard) start their own under
-    # xvfb-run; everything else uses Qt's offscreen platform.
-    cd "$build"
-    ctest --output-on-failure -j"$(nproc)" --timeout 900
+    started=$SECONDS
+    check_format
+    configure_and_build "$build" -DQUILLON_WERROR=ON
+    # Tests that need a real X server start their own under xvfb-run;
+    # everything else uses Qt's offscreen platform.
+    run_tests "$build"
+    run_tidy
+    echo "== The whole suite again, built with clang, AddressSanitizer and UBSan"
+    configure_and_build "$build-sanitize" -DCMAKE_CXX_COMPILER=clang++ -DQUILLON_WERROR=ON \
+      -DQUILLON_SANITIZE=ON
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+      LSAN_OPTIONS=suppressions="$here/.ci/lsan.supp":print_suppressions=0 \
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      run_tests "$build-sanitize"
+    echo "== All checks passed in $((SECONDS - started)) s"
     ;;
   bench)
     install_packages
-    configure_and_build OFF
+    configure_and_build "$build"
     bash "$here/bench/bench_wavcat.sh" "$build/bin/wavcat"
     bash "$here/bench/bench_text.sh" "$build/bin"
     bash "$here/bench/bench_csv_batch.sh" "$build/bin"
@@ -74,7 +110,7 @@ case "${1:-run}" in
     done
     ;;
   *)
-    sed -n '2,10p' "$0"
+    sed -n '2,11p' "$0"
     exit 2
     ;;
 esac
