@@ -52,6 +52,7 @@ std::vector<std::string> SplitPath(const std::string& path) {
 
 std::vector<char*> ArgvPointers(std::vector<std::string>& argv) {
   std::vector<char*> pointers;
+  pointers.reserve(argv.size() + 1);
   for (auto& arg : argv) pointers.push_back(arg.data());
   pointers.push_back(nullptr);
   return pointers;
@@ -151,6 +152,12 @@ class ChildWatch {
   /// Reaps the child if it has ended, without waiting.
   ChildState TryReap(int* status);
   int PollTimeout(Clock::time_point now) const;
+  /// One poll: wakes when the child ends, writes to standard error, or the
+  /// next deadline comes; then tries to reap it.
+  ChildState PollOnce(StderrReader* reader, int* status);
+  /// Between polls: runs the idle work when it is due; false once the
+  /// timeout has passed.
+  bool KeepWaiting();
 
   pid_t pid_;
   int timeout_ms_;
@@ -184,6 +191,34 @@ int ChildWatch::PollTimeout(Clock::time_point now) const {
   return wait;
 }
 
+ChildWatch::ChildState ChildWatch::PollOnce(StderrReader* reader, int* status) {
+  pollfd fds[2];
+  nfds_t count = 0;
+  if (pidfd_ >= 0) fds[count++] = {pidfd_, POLLIN, 0};
+  if (reader && reader->fd() >= 0) fds[count++] = {reader->fd(), POLLIN, 0};
+  const int ready = poll(fds, count, PollTimeout(Clock::now()));
+  if (ready < 0 && errno != EINTR && pidfd_ >= 0) {
+    close(pidfd_);  // out of kernel memory, say: go on with short timeouts
+    pidfd_ = -1;
+  }
+  for (nfds_t i = 0; ready > 0 && i < count; ++i) {
+    if (fds[i].fd != pidfd_ && fds[i].revents != 0) reader->ReadSome();
+  }
+  return TryReap(status);
+}
+
+bool ChildWatch::KeepWaiting() {
+  if (pidfd_ < 0) fallback_ms_ = std::min(fallback_ms_ * 2, 10);
+  const Clock::time_point now = Clock::now();
+  if (timeout_ms_ >= 0 && now >= deadline_) return false;
+  if (idle_ && now >= next_idle_) {
+    idle_();
+    next_idle_ = std::max(next_idle_ + std::chrono::milliseconds(kIdleIntervalMs),
+                          Clock::now() + std::chrono::milliseconds(kIdleIntervalMs / 2));
+  }
+  return true;
+}
+
 WaitOutcome ChildWatch::Run(StderrReader* reader, int* wait_status) {
   if (pid_ <= 0) return WaitOutcome::kNotAChild;
   int status = 0;
@@ -197,28 +232,8 @@ WaitOutcome ChildWatch::Run(StderrReader* reader, int* wait_status) {
     next_idle_ = start + std::chrono::milliseconds(kIdleIntervalMs);
   }
   while (state == ChildState::kRunning) {
-    pollfd fds[2];
-    nfds_t count = 0;
-    if (pidfd_ >= 0) fds[count++] = {pidfd_, POLLIN, 0};
-    if (reader && reader->fd() >= 0) fds[count++] = {reader->fd(), POLLIN, 0};
-    const int ready = poll(fds, count, PollTimeout(Clock::now()));
-    if (ready < 0 && errno != EINTR && pidfd_ >= 0) {
-      close(pidfd_);  // out of kernel memory, say: go on with short timeouts
-      pidfd_ = -1;
-    }
-    for (nfds_t i = 0; ready > 0 && i < count; ++i) {
-      if (fds[i].fd != pidfd_ && fds[i].revents != 0) reader->ReadSome();
-    }
-    state = TryReap(&status);
-    if (state != ChildState::kRunning) break;
-    if (pidfd_ < 0) fallback_ms_ = std::min(fallback_ms_ * 2, 10);
-    const Clock::time_point now = Clock::now();
-    if (timeout_ms_ >= 0 && now >= deadline_) return WaitOutcome::kTimedOut;
-    if (idle_ && now >= next_idle_) {
-      idle_();
-      next_idle_ = std::max(next_idle_ + std::chrono::milliseconds(kIdleIntervalMs),
-                            Clock::now() + std::chrono::milliseconds(kIdleIntervalMs / 2));
-    }
+    state = PollOnce(reader, &status);
+    if (state == ChildState::kRunning && !KeepWaiting()) return WaitOutcome::kTimedOut;
   }
   if (state == ChildState::kNotOurs) return WaitOutcome::kNotAChild;
   if (reader) reader->Drain();

@@ -157,8 +157,10 @@ RegistryExport RegistryExport::Parse(const QByteArray& bytes) {
   return doc;
 }
 
-bool RegistryExport::ParseLines(const QString& text) {
-  // Physical lines, each with its own line end.
+namespace {
+
+// The physical lines of a text, each with its own line end.
+QStringList PhysicalLines(const QString& text) {
   QStringList physical;
   qsizetype start = 0;
   for (qsizetype i = 0; i < text.size(); ++i) {
@@ -167,6 +169,13 @@ bool RegistryExport::ParseLines(const QString& text) {
     start = i + 1;
   }
   if (start < text.size()) physical.append(text.mid(start));
+  return physical;
+}
+
+}  // namespace
+
+bool RegistryExport::ParseLines(const QString& text) {
+  const QStringList physical = PhysicalLines(text);
   if (!physical.isEmpty() && physical.first().endsWith(QLatin1Char('\n')))
     line_end_ = physical.first().endsWith(QStringLiteral("\r\n")) ? QStringLiteral("\r\n")
                                                                   : QStringLiteral("\n");

@@ -47,7 +47,7 @@ QString FullKeyPath(quint32 root, const QString& subkey) {
 RegistryStore::RegistryStore(QString path) : path_(std::move(path)) {}
 
 QString RegistryStore::DefaultPath() {
-  const QString configured = qEnvironmentVariable("QUILLON_REGISTRY");
+  QString configured = qEnvironmentVariable("QUILLON_REGISTRY");
   if (!configured.isEmpty()) return configured;
   QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (config.isEmpty() || !QDir::isAbsolutePath(config))
@@ -120,20 +120,25 @@ QVariant RegistryStore::ReadValue(quint32 root, const QString& subkey, const QSt
     if (error) *error = RuntimeError{error_number::kRegistry, kUnsupportedType};
     return default_value;
   }
-  const RegistryExport::Value value = document.ReadValue(key, value_name);
+  const QVariant read = AsType(document.ReadValue(key, value_name), type, document.version5());
+  return read.isValid() ? read : default_value;
+}
+
+// The stored value as `type` holds it; invalid when it cannot be read so.
+QVariant RegistryStore::AsType(const RegistryExport::Value& value, int type, bool version5) {
   using Kind = RegistryExport::Value::Kind;
   if (type == REG_SZ) {
     QString text = value.text;
     if (value.kind == Kind::Hex && (value.hex_type == 1 || value.hex_type == 2)) {
-      text = document.version5() ? DecodeUtf16Le(value.bytes) : DecodeText(value.bytes);
+      text = version5 ? DecodeUtf16Le(value.bytes) : DecodeText(value.bytes);
       while (text.endsWith(QChar(0))) text.chop(1);
     } else if (value.kind != Kind::String) {
-      return default_value;
+      return QVariant();
     }
-    return text.size() <= kMaxStringLength ? QVariant(text) : default_value;
+    return text.size() <= kMaxStringLength ? QVariant(text) : QVariant();
   }
   if (type == REG_BINARY) {
-    if (value.kind != Kind::Hex || value.bytes.size() > kMaxBinaryLength) return default_value;
+    if (value.kind != Kind::Hex || value.bytes.size() > kMaxBinaryLength) return QVariant();
     return QVariant(value.bytes);
   }
   if (value.kind == Kind::Dword) return QVariant(value.dword);
@@ -142,7 +147,7 @@ QVariant RegistryStore::ReadValue(quint32 root, const QString& subkey, const QSt
     for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<uchar>(value.bytes[i]);
     return QVariant(static_cast<qint32>(n));
   }
-  return default_value;
+  return QVariant();
 }
 
 namespace {

@@ -43,6 +43,7 @@ class RegistryStore : public Registry {
   static constexpr int kMaxBinaryLength = 4096;
 
  private:
+  static QVariant AsType(const RegistryExport::Value& value, int type, bool version5);
   bool Load(RegistryExport* document);
   bool Save(const RegistryExport& document);
 
