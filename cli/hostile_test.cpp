@@ -135,9 +135,12 @@ TEST_F(HostileTest, BuildsBesideAnAlphabetRebuildUseOneWholeSet) {
     ++builds;
     rebuilds.waitForFinished(0);
   }
-  ASSERT_TRUE(rebuilds.waitForFinished(600000));
+  if (rebuilds.state() != QProcess::NotRunning) {
+    ASSERT_TRUE(rebuilds.waitForFinished(600000));
+  }
   EXPECT_EQ(rebuilds.exitCode(), 0) << rebuilds.readAllStandardOutput().toStdString();
   EXPECT_GE(builds, 2);
+  EXPECT_EQ(rates.size(), 2u) << "the builds never met the other rate";
 }
 
 /// A CSV of `rows` rows of prompts written into `folder` (relative to the
@@ -153,7 +156,7 @@ QByteArray CsvOfRows(const QString& folder, int rows) {
 }
 
 TEST_F(HostileTest, ASecondCsvBatchIsRefusedWhileTheFirstRuns) {
-  constexpr int kRows = 60;
+  constexpr int kRows = 300;
   ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("one"))));
   ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("two"))));
   test::WriteAll(Path(QStringLiteral("one.csv")), CsvOfRows(QStringLiteral("one"), kRows));
@@ -161,6 +164,7 @@ TEST_F(HostileTest, ASecondCsvBatchIsRefusedWhileTheFirstRuns) {
   const QString log = JoinPath(program_, QStringLiteral("CSVPromptConstruction.log"));
   auto first = Start({QStringLiteral("csv"), QStringLiteral("--no-translate"),
                       Path(QStringLiteral("one.csv"))});
+  ASSERT_TRUE(first->waitForStarted());
   // The second starts once the first has its log (and its lock).
   for (int i = 0; i < 2000 && !QFileInfo::exists(Path(QStringLiteral("one/p1.wav"))); ++i)
     QThread::msleep(5);
@@ -178,8 +182,8 @@ TEST_F(HostileTest, ASecondCsvBatchIsRefusedWhileTheFirstRuns) {
     EXPECT_TRUE(text.contains(("NUMBER " + QByteArray::number(i) + "\r\n")))
         << "row " << i << " is missing from the log";
   EXPECT_FALSE(text.contains("two/"));
-  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one/p59.wav"))),
-            QStringLiteral("PLEASE HOLD THE LINE NUMBER 59"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one/p299.wav"))),
+            QStringLiteral("PLEASE HOLD THE LINE NUMBER 299"));
 }
 
 TEST_F(HostileTest, CsvRowsNamingTheProgramsOwnFilesAreRefused) {
@@ -266,8 +270,8 @@ TEST_F(HostileTest, ACsvNameHoldingANulByteIsRefused) {
   const CliRun run =
       Run({QStringLiteral("csv"), QStringLiteral("--no-translate"), QStringLiteral("nul.csv")});
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_TRUE(test::ReadAll(JoinPath(program_, QStringLiteral("CSVPromptConstruction.log")))
-                  .contains("(error) Invalid File name"));
+  EXPECT_TRUE(QString::fromUtf8(test::ReadAll(JoinPath(program_, QStringLiteral("CSVPromptConstruction.log"))))
+                  .contains(QStringLiteral("Invalid file name"), Qt::CaseInsensitive));
   for (const std::string& name : RawNames(scratch_.path()))
     EXPECT_NE(name.rfind("abc", 0), 0u) << "written: " << name;
 }
