@@ -16,6 +16,7 @@ bin=${1:-build/bin}
 rows=${2:-1000}
 runs=${3:-5}
 need_programs "$bin"
+bin=$(cd "$bin" && pwd)
 cli=$bin/quillon-cli
 
 work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/bench-csv.XXXXXX")

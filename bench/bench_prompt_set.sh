@@ -40,7 +40,7 @@ if ! grep -q "^$prompts prompts processed" "$work/prompts.out" || grep -q "not b
   exit 1
 fi
 last=$(find "$work/vm/localize/prompts/DEU" -iname "Prompt${prompts}DEU.wav" | head -1)
-heard=$(minimodem --rx tdd -q -f "$last" | tr -d '\n')
+heard=$(minimodem --rx tdd -q -f "$last" | tr -d '\n' | sed 's/[[:space:]]*$//')
 if [[ $heard != "BITTE WARTEN SIE, ANSAGE $prompts WIRD GLEICH GESPIELT." ]]; then
   echo "bench_prompt_set: the last prompt decodes as '$heard'" >&2
   exit 1
