@@ -46,7 +46,8 @@ class HostileTest : public ::testing::Test {
   std::unique_ptr<QProcess> Start(const QStringList& args, const QString& program_folder = {}) {
     auto cli = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUILLON_HOME"), program_folder.isEmpty() ? program_ : program_folder);
+    env.insert(QStringLiteral("QUILLON_HOME"),
+               program_folder.isEmpty() ? program_ : program_folder);
     env.insert(QStringLiteral("QUILLON_REGISTRY"), Path(QStringLiteral("registry.reg")));
     cli->setProcessEnvironment(env);
     cli->setWorkingDirectory(scratch_.path());
@@ -86,9 +87,9 @@ QString WordsText(const QStringList& vocabulary, int words) {
 }
 
 TEST_F(HostileTest, TwoLongTextsBuiltAtOnceEachDecodeToTheirOwnText) {
-  const QString first = WordsText({QStringLiteral("RED"), QStringLiteral("FOX"),
-                                   QStringLiteral("RUNS"), QStringLiteral("FAR")},
-                                  600);
+  const QString first = WordsText(
+      {QStringLiteral("RED"), QStringLiteral("FOX"), QStringLiteral("RUNS"), QStringLiteral("FAR")},
+      600);
   const QString second = WordsText({QStringLiteral("BLUE"), QStringLiteral("OWL"),
                                     QStringLiteral("SITS"), QStringLiteral("STILL")},
                                    600);
@@ -124,7 +125,8 @@ TEST_F(HostileTest, BuildsBesideAnAlphabetRebuildUseOneWholeSet) {
   int builds = 0;
   while (rebuilds.state() != QProcess::NotRunning || builds < 2) {
     const QString text = QStringLiteral("BUILD ") + QString::number(builds) + QStringLiteral(" OK");
-    const QString output = Path(QStringLiteral("b") + QString::number(builds) + QStringLiteral(".wav"));
+    const QString output =
+        Path(QStringLiteral("b") + QString::number(builds) + QStringLiteral(".wav"));
     const CliRun run = BuildText(text, output);
     ASSERT_EQ(run.exit_code, 0) << run.out.toStdString();
     const QRegularExpressionMatch match = clip_set.match(run.out);
@@ -162,15 +164,15 @@ TEST_F(HostileTest, ASecondCsvBatchIsRefusedWhileTheFirstRuns) {
   test::WriteAll(Path(QStringLiteral("one.csv")), CsvOfRows(QStringLiteral("one"), kRows));
   test::WriteAll(Path(QStringLiteral("two.csv")), CsvOfRows(QStringLiteral("two"), 3));
   const QString log = JoinPath(program_, QStringLiteral("CSVPromptConstruction.log"));
-  auto first = Start({QStringLiteral("csv"), QStringLiteral("--no-translate"),
-                      Path(QStringLiteral("one.csv"))});
+  auto first = Start(
+      {QStringLiteral("csv"), QStringLiteral("--no-translate"), Path(QStringLiteral("one.csv"))});
   ASSERT_TRUE(first->waitForStarted());
   // The second starts once the first has its log (and its lock).
   for (int i = 0; i < 2000 && !QFileInfo::exists(Path(QStringLiteral("one/p1.wav"))); ++i)
     QThread::msleep(5);
   ASSERT_EQ(first->state(), QProcess::Running) << "the first batch ended too soon to overlap";
-  const CliRun second =
-      Run({QStringLiteral("csv"), QStringLiteral("--no-translate"), Path(QStringLiteral("two.csv"))});
+  const CliRun second = Run(
+      {QStringLiteral("csv"), QStringLiteral("--no-translate"), Path(QStringLiteral("two.csv"))});
   const CliRun one = Finish(*first);
   EXPECT_EQ(second.exit_code, 1);
   EXPECT_TRUE((second.out + second.err).contains(QStringLiteral("Another batch")))
@@ -235,9 +237,11 @@ TEST_F(HostileTest, ATextThatDoesNotFitIsRefusedBeforeTheBuild) {
   const QString text = WordsText({QStringLiteral("NO"), QStringLiteral("ROOM")}, 700);
   const CliRun run = BuildText(text, JoinPath(small, QStringLiteral("big.wav")));
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("\\(error\\).*Not enough disk space"))))
+  EXPECT_TRUE(
+      run.out.contains(QRegularExpression(QStringLiteral("\\(error\\).*Not enough disk space"))))
       << run.out.toStdString();
-  EXPECT_TRUE(QDir(small).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+  EXPECT_TRUE(
+      QDir(small).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
 TEST_F(HostileTest, ADictionaryThatDoublesTheTextEndsAtTheTranslationBound) {
@@ -247,9 +251,11 @@ TEST_F(HostileTest, ADictionaryThatDoublesTheTextEndsAtTheTranslationBound) {
                   QByteArray::number(i + 1) + "\r\n";
   test::WriteAll(JoinPath(program_, QStringLiteral("dictionary.txt")), dictionary);
   const QString output = Path(QStringLiteral("doubled.wav"));
-  const CliRun run = Run({QStringLiteral("text"), QStringLiteral("-o"), output, QStringLiteral("W0")});
+  const CliRun run =
+      Run({QStringLiteral("text"), QStringLiteral("-o"), output, QStringLiteral("W0")});
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("\\(error\\).*too long|\\(error\\).*over the limit"))))
+  EXPECT_TRUE(run.out.contains(
+      QRegularExpression(QStringLiteral("\\(error\\).*too long|\\(error\\).*over the limit"))))
       << run.out.left(2000).toStdString();
   EXPECT_FALSE(QFileInfo::exists(output));
 }
@@ -270,7 +276,8 @@ TEST_F(HostileTest, ACsvNameHoldingANulByteIsRefused) {
   const CliRun run =
       Run({QStringLiteral("csv"), QStringLiteral("--no-translate"), QStringLiteral("nul.csv")});
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_TRUE(QString::fromUtf8(test::ReadAll(JoinPath(program_, QStringLiteral("CSVPromptConstruction.log"))))
+  EXPECT_TRUE(QString::fromUtf8(
+                  test::ReadAll(JoinPath(program_, QStringLiteral("CSVPromptConstruction.log"))))
                   .contains(QStringLiteral("Invalid file name"), Qt::CaseInsensitive));
   for (const std::string& name : RawNames(scratch_.path()))
     EXPECT_NE(name.rfind("abc", 0), 0u) << "written: " << name;
@@ -289,7 +296,8 @@ TEST_F(HostileTest, AnOutputNameThatIsNotUtf8IsWrittenAsGivenOrRefused) {
                QStringLiteral("exec \"$0\" text --no-translate -o \"$(printf 'lat\\351.wav')\" Hi"),
                QStringLiteral(QUILLON_CLI_PATH)});
   ASSERT_TRUE(shell.waitForFinished(60000));
-  const QString out = QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError());
+  const QString out =
+      QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError());
   const std::set<std::string> names = RawNames(scratch_.path());
   EXPECT_EQ(names.count("lat\xEF\xBF\xBD.wav"), 0u) << "the byte was replaced";
   if (shell.exitCode() == 0) {
@@ -308,7 +316,9 @@ TEST_F(HostileTest, AUtf16PromptFileIsLogged) {
                             "\"TUI Languages Loaded\"=\"DEU\"\r\n\r\n"
                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Hubrix\\1.0]\r\n"
                             "\"Root Path\"=\"") +
-                     QDir::toNativeSeparators(Path(QStringLiteral("vm/"))).replace('/', QStringLiteral("\\\\")).toUtf8() +
+                     QDir::toNativeSeparators(Path(QStringLiteral("vm/")))
+                         .replace('/', QStringLiteral("\\\\"))
+                         .toUtf8() +
                      "\"\r\n");
   const QString folder = Path(QStringLiteral("vm/localize/prompts/DEU"));
   ASSERT_TRUE(QDir().mkpath(folder));
@@ -316,11 +326,11 @@ TEST_F(HostileTest, AUtf16PromptFileIsLogged) {
   QByteArray utf16("\xFF\xFE", 2);
   for (QChar c : ini) utf16 += QByteArray(1, static_cast<char>(c.unicode())) + QByteArray(1, '\0');
   test::WriteAll(JoinPath(folder, QStringLiteral("prompt.ini")), utf16);
-  const CliRun run = Run({QStringLiteral("prompts"), QStringLiteral("--language"),
-                          QStringLiteral("DEU"), QStringLiteral("--no-translate"),
-                          QStringLiteral("--yes")});
-  const QString log =
-      QString::fromUtf8(test::ReadAll(JoinPath(program_, QStringLiteral("OrvanePromptConstruction.log"))));
+  const CliRun run =
+      Run({QStringLiteral("prompts"), QStringLiteral("--language"), QStringLiteral("DEU"),
+           QStringLiteral("--no-translate"), QStringLiteral("--yes")});
+  const QString log = QString::fromUtf8(
+      test::ReadAll(JoinPath(program_, QStringLiteral("OrvanePromptConstruction.log"))));
   EXPECT_TRUE(log.contains(QStringLiteral("UTF-16"))) << log.toStdString() << run.out.toStdString();
 }
 
@@ -356,9 +366,10 @@ TEST_F(HostileTest, AProgramFolderWithADoubleQuoteIsRefusedAtStart) {
   const QString quoted = Path(QStringLiteral("pro\"gram"));
   ASSERT_TRUE(QDir().mkpath(quoted));
   test::CopyBuiltProgramFolder(quoted);
-  const CliRun refused = Run({QStringLiteral("text"), QStringLiteral("--no-translate"),
-                              QStringLiteral("-o"), Path(QStringLiteral("r.wav")), QStringLiteral("HI")},
-                             quoted);
+  const CliRun refused =
+      Run({QStringLiteral("text"), QStringLiteral("--no-translate"), QStringLiteral("-o"),
+           Path(QStringLiteral("r.wav")), QStringLiteral("HI")},
+          quoted);
   EXPECT_EQ(refused.exit_code, 1);
   EXPECT_TRUE(refused.err.contains(QStringLiteral("double quote"))) << refused.err.toStdString();
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("r.wav"))));
@@ -371,21 +382,22 @@ TEST_F(HostileTest, AWavcatKilledMidRunLeavesThePreviousOutputAndFails) {
   // (SIGKILL) as soon as the real joining program is running.
   const QString wavcat = JoinPath(program_, QStringLiteral("wavcat"));
   ASSERT_TRUE(QFile::rename(wavcat, wavcat + QStringLiteral(".real")));
-  test::WriteAll(wavcat,
-                 (QStringLiteral("#!/bin/sh\n"
-                                 "for last; do :; done\n"
-                                 "case \"$last\" in *long.wav) ;; *) exec '") +
-                  wavcat + QStringLiteral(".real' \"$@\";; esac\n'") + wavcat +
-                  QStringLiteral(".real' \"$@\" &\n"
-                                 "pid=$!\n"
-                                 "while [ \"$(readlink /proc/$pid/exe)\" != '") +
-                  wavcat + QStringLiteral(".real' ]; do :; done\n"
-                                          "kill -KILL $pid\n"
-                                          "wait $pid\n"))
-                     .toUtf8());
-  ASSERT_TRUE(QFile::setPermissions(wavcat, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-  const CliRun run = BuildText(WordsText({QStringLiteral("KILLED"), QStringLiteral("MIDWAY")}, 3000),
-                               output);
+  test::WriteAll(wavcat, (QStringLiteral("#!/bin/sh\n"
+                                         "for last; do :; done\n"
+                                         "case \"$last\" in *long.wav) ;; *) exec '") +
+                          wavcat + QStringLiteral(".real' \"$@\";; esac\n'") + wavcat +
+                          QStringLiteral(".real' \"$@\" &\n"
+                                         "pid=$!\n"
+                                         "while [ \"$(readlink /proc/$pid/exe)\" != '") +
+                          wavcat +
+                          QStringLiteral(".real' ]; do :; done\n"
+                                         "kill -KILL $pid\n"
+                                         "wait $pid\n"))
+                             .toUtf8());
+  ASSERT_TRUE(
+      QFile::setPermissions(wavcat, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  const CliRun run =
+      BuildText(WordsText({QStringLiteral("KILLED"), QStringLiteral("MIDWAY")}, 3000), output);
   EXPECT_EQ(run.exit_code, 1) << run.out.left(500).toStdString();
   EXPECT_TRUE(run.out.contains(QStringLiteral("(error)"))) << run.out.left(500).toStdString();
   EXPECT_FALSE(run.out.contains(QStringLiteral("Done.")));
