@@ -1,32 +1,30 @@
 #!/usr/bin/env bash
-# Benchmark: a CSV batch of 1,000 rows through `quillon-cli csv` (the real wavcat and clip
-# set), against running `minimodem --tx tdd` once per row on the same texts. Prints prompts per
-# second for both, best of RUNS (default 3):
-#   csv batch 1000 rows: quillon-cli 21.4 s (46.7 prompts/s), minimodem --tx tdd 6.9 s (145 prompts/s), ratio 3.1
+# Benchmark: a CSV batch of ROWS rows (default 1,000, about 60 characters each) through
+# `quillon-cli csv` (the real wavcat and clip set), against `minimodem --tx tdd -R 8000` run
+# once per row on the same texts, both at 8 kHz, both writing into the same output folder.
+# RUNS runs per side (default 5), interleaved; median and spread (min..max). The goal:
+# quillon-cli at most 0.5x minimodem's time.
 # wavcat flushes every prompt to disk (fsync) before renaming it into place; minimodem does
 # not, so the comparison is tilted against Quillon.
-# Usage: bench/bench_csv_batch.sh [BIN_DIR] [ROWS] [RUNS]   (default build/bin 1000 3)
+# Usage: bench/bench_csv_batch.sh [BIN_DIR] [ROWS] [RUNS]   (default build/bin 1000 5)
 # BENCH_DIR names the folder for the scratch files (default: a new folder under TMPDIR).
 set -euo pipefail
-
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=bench/bench_lib.sh
+source "$here/bench_lib.sh"
 bin=${1:-build/bin}
 rows=${2:-1000}
-runs=${3:-3}
+runs=${3:-5}
+need_programs "$bin"
+bin=$(cd "$bin" && pwd)
 cli=$bin/quillon-cli
-for need in "$cli" "$bin/wavcat" "$bin/a.wav"; do
-  if [[ ! -e $need ]]; then
-    echo "bench_csv_batch: $need is missing (build the project, or pass its bin folder)" >&2
-    exit 2
-  fi
-done
-command -v minimodem >/dev/null || { echo "bench_csv_batch: minimodem is not installed" >&2; exit 2; }
 
 work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/bench-csv.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 # A program folder of its own (wavcat and the clips), so that the log lands there.
-mkdir -p "$work/program" "$work/quillon" "$work/minimodem"
-cp "$bin/wavcat" "$bin"/*.wav "$work/program/"
+mkdir -p "$work/program" "$work/out"
+cp "$bin/wavcat" "$bin"/*.wav "$bin/clipset.ini" "$work/program/"
 
 texts=()
 {
@@ -34,50 +32,41 @@ texts=()
   for ((i = 0; i < rows; i++)); do
     text="Prompt $i: please hold, an agent will be with you shortly."
     texts+=("$text")
-    echo "quillon/p$i.wav,\"$text\""
+    echo "$work/out/p$i.wav,\"$text\""
   done
 } >"$work/list.csv"
 
-now() { date +%s.%N; }
-
 run_quillon() {
-  QUILLON_HOME="$work/program" QUILLON_REGISTRY="$work/registry.reg" \
-    "$cli" csv --no-translate "$work/list.csv" >"$work/quillon.out"
+  (cd "$work" && QUILLON_HOME="$work/program" QUILLON_REGISTRY="$work/registry.reg" \
+    "$cli" csv --no-translate "$work/list.csv" >"$work/quillon.out")
 }
-
 run_minimodem() {
   for ((i = 0; i < rows; i++)); do
-    printf '%s' "${texts[$i]}" | minimodem --tx tdd -f "$work/minimodem/p$i.wav"
+    printf '%s' "${texts[$i]}" | minimodem --tx tdd -R 8000 -f "$work/out/p$i.wav"
   done
 }
 
-# best_of COMMAND: the shortest wall time of `runs` runs, in seconds.
-best_of() {
-  local best="" start end t
-  for ((r = 0; r < runs; r++)); do
-    start=$(now)
-    "$@"
-    end=$(now)
-    t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }')
-    if [[ -z $best ]] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
-  done
-  echo "$best"
-}
-
-t_quillon=$(best_of run_quillon)
+run_quillon  # check that it works, and warm up
 if ! grep -q "Done. $rows rows processed, $rows of them were good." "$work/quillon.out"; then
   echo "bench_csv_batch: the batch did not build every row:" >&2
   cat "$work/quillon.out" >&2
   exit 1
 fi
-heard=$(minimodem --rx tdd -q -f "$work/quillon/p$((rows - 1)).wav" | tr -d '\n')
+heard=$(minimodem --rx tdd -q -f "$work/out/p$((rows - 1)).wav" | tr -d '\n')
 expected=$(printf '%s' "${texts[$((rows - 1))]}" | tr '[:lower:]' '[:upper:]')
 if [[ $heard != "$expected" ]]; then
   echo "bench_csv_batch: the last prompt decodes as '$heard', expected '$expected'" >&2
   exit 1
 fi
-t_minimodem=$(best_of run_minimodem)
 
-awk -v q="$t_quillon" -v m="$t_minimodem" -v n="$rows" 'BEGIN {
-  printf "csv batch %d rows: quillon-cli %.1f s (%.1f prompts/s), minimodem --tx tdd %.1f s (%.1f prompts/s), ratio %.1f\n",
-         n, q, n / q, m, n / m, (m > 0 ? q / m : 0) }'
+q=() m=()
+for ((r = 0; r < runs; r++)); do
+  rm -f "$work/out/"*
+  start=$(now); run_quillon; q+=("$(elapsed "$start")")
+  rm -f "$work/out/"*
+  start=$(now); run_minimodem; m+=("$(elapsed "$start")")
+done
+echo "csv batch of $rows rows, median of $runs runs (min..max):"
+report "quillon-cli csv" "${q[@]}"
+report "minimodem --tx tdd -R 8000 per row" "${m[@]}"
+verdict "quillon/minimodem" "$(median "${q[@]}")" "$(median "${m[@]}")" 0.5

@@ -1,38 +1,43 @@
 #!/usr/bin/env bash
-# Times `quillon-cli text` against `minimodem --tx tdd` on the same texts,
-# a 200-character and a 5,000-character one, and prints the ratios.
-#   bench/bench_text.sh [BIN_DIR]     (default: build/bin)
+# Benchmark: `quillon-cli text` against `minimodem --tx tdd -R 8000` on the same texts (a
+# 200-character and a 5,000-character one), both at 8 kHz, both writing a file (-f) into the
+# same output folder. Each side runs RUNS times (default 5), interleaved; the median is printed
+# with the spread (min..max), so the machine's noise shows. The goal: quillon-cli at most 0.5x
+# minimodem's time.
+# Usage: bench/bench_text.sh [BIN_DIR] [RUNS]   (default build/bin 5)
+# BENCH_DIR names the folder for the scratch files (default: a new folder under TMPDIR).
 set -euo pipefail
-bin="${1:-build/bin}"
-cli="$bin/quillon-cli"
-work="$(mktemp -d)"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=bench/bench_lib.sh
+source "$here/bench_lib.sh"
+bin=${1:-build/bin}
+runs=${2:-5}
+need_programs "$bin"
+cli=$bin/quillon-cli
+
+work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/bench-text.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+mkdir "$work/out"
 
-make_text() {  # make_text LENGTH
-  local sentence="CALL THE HELP DESK AT 555-0100, EXT. 42, BETWEEN 8 AND 5. "
-  local text=""
-  while ((${#text} < $1)); do text+="$sentence"; done
-  printf '%s' "${text:0:$1}"
-}
-
-best_of() {  # best_of RUNS command...: the fastest wall time in seconds
-  local runs="$1" best="" t
-  shift
-  for ((i = 0; i < runs; i++)); do
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }')
-    if [[ -z $best ]] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
-  done
-  printf '%.3f' "$best"
-}
-
+echo "quillon-cli text against minimodem --tx tdd -R 8000, median of $runs runs (min..max):"
 for length in 200 5000; do
   make_text "$length" >"$work/text.txt"
-  q=$(best_of 3 sh -c "\"$cli\" text --no-translate -o \"$work/q.wav\" - < \"$work/text.txt\"")
-  m=$(best_of 3 sh -c "minimodem --tx tdd -f \"$work/m.wav\" < \"$work/text.txt\"")
-  ratio=$(awk -v q="$q" -v m="$m" 'BEGIN { print q / m }')
-  printf 'text %5d chars: quillon-cli %s s, minimodem --tx tdd %s s, ratio %.2f\n' "$length" "$q" "$m" "$ratio"
+  run_quillon() { "$cli" text --no-translate -o "$work/out/q.wav" - <"$work/text.txt" >/dev/null; }
+  run_minimodem() { minimodem --tx tdd -R 8000 -f "$work/out/m.wav" <"$work/text.txt"; }
+  run_quillon  # check that it works, and warm up
+  heard=$(minimodem --rx tdd -q -f "$work/out/q.wav" | tr -d '\n')
+  if [[ $heard != "$(cat "$work/text.txt")" ]]; then
+    echo "bench_text: the $length-character WAV does not decode to its text" >&2
+    exit 1
+  fi
+  q=() m=()
+  for ((r = 0; r < runs; r++)); do
+    rm -f "$work/out/"*
+    start=$(now); run_quillon; q+=("$(elapsed "$start")")
+    start=$(now); run_minimodem; m+=("$(elapsed "$start")")
+  done
+  echo " text of $length characters:"
+  report "quillon-cli text" "${q[@]}"
+  report "minimodem --tx tdd -R 8000" "${m[@]}"
+  verdict "quillon/minimodem" "$(median "${q[@]}")" "$(median "${m[@]}")" 0.5
 done

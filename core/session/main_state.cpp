@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 
 namespace quillon {
@@ -50,7 +51,15 @@ ConstructionResult MainState::BuildWav() {
   context.clipboard = outputs_.clipboard;
   if (outputs_.pane) context.clear_pane = [pane = outputs_.pane] { pane->Clear(); };
   // An empty text is refused by the construction itself, before anything else.
+  // Held shared from the check of the clip set to the end of the build, so
+  // that an alphabet rebuild (which holds the folder exclusively) cannot
+  // swap the set between the check and the joining.
+  FileLock clip_set_lock;
   if (!text_.isEmpty()) {
+    QString lock_err;
+    if (FolderExists(program_folder_) &&
+        !clip_set_lock.Acquire(program_folder_, FileLock::Mode::Shared, true, &lock_err))
+      return RefuseBuild(lock_err);
     std::optional<ClipSet> set = batch_mode() ? batch_clip_set_ : std::nullopt;
     if (!set) {
       const ClipSetCheck check = CheckClipSet();

@@ -7,6 +7,7 @@
 
 #include "core/common/report.h"
 #include "core/synthesis/wavcat_command.h"
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 
 namespace quillon {
@@ -248,6 +249,16 @@ void AlphabetConstruction::Build::Report() {
 
 AlphabetResult AlphabetConstruction::Build::Run() {
   ui_.SetBusy(true);
+  // Held from the first clip to the check of the set in place: builds hold
+  // the folder shared, so none of them reads a set that is half old, half new.
+  FileLock lock;
+  QString lock_err;
+  if (!lock.Acquire(folder_, FileLock::Mode::Exclusive, true, &lock_err)) {
+    Fail(error_number::kPathFileAccess, lock_err);
+    ui_.SetBusy(false);
+    Report();
+    return result_;
+  }
   stage_ = std::make_unique<QTemporaryDir>(JoinPath(folder_, QStringLiteral(".alphabet-XXXXXX")));
   if (!stage_->isValid()) {
     Fail(error_number::kPathFileAccess, QStringLiteral("Cannot write to the program folder ") +
@@ -256,6 +267,7 @@ AlphabetResult AlphabetConstruction::Build::Run() {
     MoveIntoPlace();
   }
   stage_.reset();
+  lock.Release();
   ui_.SetBusy(false);
   Report();
   return result_;

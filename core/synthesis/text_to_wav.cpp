@@ -1,5 +1,7 @@
 #include "core/synthesis/text_to_wav.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -268,15 +270,17 @@ void TextToWav::Pass::FinalRun() {
   final_command.Add(Quoted(output_));
   command_ = final_command;
   const QString existing = ResolveCaseInsensitive(output_);
-  const bool existed = FileExists(existing);
-  const QFileDevice::Permissions mode = QFile::permissions(existing);
+  // The mode bits themselves: Qt's permissions fold in what the running
+  // user may do, so for root a 0444 file would come back as 0644.
+  const QByteArray existing_name = QFile::encodeName(existing);
+  struct stat before {};
+  const bool existed = FileExists(existing) && ::stat(existing_name.constData(), &before) == 0;
   QString err;
   if (IsReadOnly(existing) && !ClearReadOnly(existing, &err)) {
     ReportError({error_number::kPermissionDenied, err});
     return;
   }
-  if (!RunCommand(output_) && existed && QFile::permissions(existing) != mode)
-    QFile::setPermissions(existing, mode);
+  if (!RunCommand(output_) && existed) ::chmod(existing_name.constData(), before.st_mode & 07777);
 }
 
 // The chunk files go once the output is built; after a failure they stay,
