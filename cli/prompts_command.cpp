@@ -10,7 +10,7 @@ namespace quillon::cli {
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--yes]");
+    "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--no-verify] [--yes]");
 
 // The language code as the window would use it: the code must be one of the
 // active languages, and goes through its LCID as the window's list does (a
@@ -36,6 +36,7 @@ int RunPromptsCommand(QStringList args) {
   if (!TakeOption(args, QStringLiteral("--language"), &wanted, &has_language)) return 2;
   const bool force_enx = TakeFlag(args, QStringLiteral("--force-enx"));
   const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
+  const bool verify = !TakeFlag(args, QStringLiteral("--no-verify"));
   const bool yes = TakeFlag(args, QStringLiteral("--yes"));
   if (!has_language || !args.isEmpty()) {
     PrintErr(kUsage);
@@ -60,6 +61,7 @@ int RunPromptsCommand(QStringList args) {
   TranslationSetup translation(ProgramFolder(), ui, translate);
   MainState state(ProgramFolder(), ui, {nullptr, nullptr, translation.stage()});
   state.SetTranslate(translate);
+  state.SetVerify(verify);
   PromptSetConstruction run(state, ui, registry);
   run.force_enx = force_enx;
   if (run.Run(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done)

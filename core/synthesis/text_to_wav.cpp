@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "platform/file_system.h"
 #include "core/synthesis/character_inventory.h"
@@ -73,6 +75,7 @@ class TextToWav::Pass {
   void CutChunkIfDue();
   bool RunCommand(const QString& output);
   void FinalRun();
+  void Verify(const QString& sent);
   void CleanUp();
   void Finish();
 
@@ -86,6 +89,9 @@ class TextToWav::Pass {
   std::unique_ptr<QTemporaryDir> scratch_;
   FileLock clip_set_lock_;
   bool failed_ = false;
+  QString unverified_;        // the last run's file while the check reads it
+  QString verification_line_;  // "Verified: ...", reported after "New Text="
+  std::optional<RuntimeError> verification_error_;
 };
 
 void TextToWav::Pass::ReportError(const RuntimeError& error) {
@@ -260,11 +266,35 @@ bool TextToWav::Pass::RunCommand(const QString& output) {
 
 // Steps 17-18: the last run joins the chunk files, the rest of the clips and
 // the output. A read-only output is made writable so that it can be
-// replaced, and gets its old mode back when the run fails.
+// replaced, and gets its old mode back when the run fails. With a check,
+// the run writes a file of its own beside the output instead (see Verify).
 void TextToWav::Pass::FinalRun() {
   WavcatCommandLine final_command;
   for (const QString& chunk : chunks_) final_command.Add(Quoted(chunk));
   for (const QString& name : command_.names()) final_command.Add(name);
+  if (ctx_.check) {
+    // A name no other file has, in the output's folder, so that the rename
+    // that puts it in place stays on one file system.
+    QTemporaryFile unverified(JoinPath(QFileInfo(output_).absolutePath(),
+                                       QStringLiteral(".quillon-unverified-XXXXXX.wav")));
+    unverified.setAutoRemove(false);
+    if (!unverified.open() || unverified.fileName().contains(QLatin1Char('"'))) {
+      ReportError({error_number::kPathFileAccess,
+                   QStringLiteral("Cannot create a file in ") + QFileInfo(output_).absolutePath() +
+                       QStringLiteral(": ") + unverified.errorString()});
+      if (!unverified.fileName().isEmpty()) QFile::remove(unverified.fileName());
+      return;
+    }
+    // The name is kept and the file let go, so that wavcat creates it with
+    // the mode any new output gets rather than a temporary file's.
+    unverified_ = unverified.fileName();
+    unverified.close();
+    QFile::remove(unverified_);
+    final_command.Add(Quoted(unverified_));
+    command_ = final_command;
+    if (!RunCommand(unverified_)) QFile::remove(unverified_);
+    return;
+  }
   final_command.Add(Quoted(output_));
   command_ = final_command;
   const QString existing = ResolveCaseInsensitive(output_);
@@ -277,6 +307,30 @@ void TextToWav::Pass::FinalRun() {
   }
   if (!RunCommand(output_) && existed && QFile::permissions(existing) != mode)
     QFile::setPermissions(existing, mode);
+}
+
+// Reads the file the last run wrote back with the check. A file that passes
+// replaces the output (an output of another case is replaced under its own
+// name); one that fails is deleted, and whatever was at the output stays: a
+// prompt a TTY would misread never takes a good one's place. The report line
+// waits for "New Text=", which it follows.
+void TextToWav::Pass::Verify(const QString& sent) {
+  if (!ctx_.check || failed_ || unverified_.isEmpty()) return;
+  QString problem;
+  if (!ctx_.check->Check(unverified_, sent, &verification_line_, &problem)) {
+    verification_error_ = {error_number::kVerificationFailed, problem};
+    QFile::remove(unverified_);
+    return;
+  }
+  const QString existing = ResolveCaseInsensitive(output_);
+  QString err;
+  if (!RenameReplacing(unverified_, FileExists(existing) ? existing : output_, &err)) {
+    QFile::remove(unverified_);
+    ReportError({error_number::kPermissionDenied, err});
+    verification_line_.clear();
+    return;
+  }
+  result_.verified = verification_line_.startsWith(QStringLiteral("Verified: "));
 }
 
 // The chunk files go once the output is built; after a failure they stay,
@@ -328,13 +382,16 @@ ConstructionResult TextToWav::Pass::Run() {
   if (!EndsInLettersSet(text)) command_.Add(QString::fromLatin1(kClosingLtrsClip));
   for (int i = 0; i < silences; ++i) command_.Add(QString::fromLatin1(kTrailingSilenceClip));
   if (!failed_) FinalRun();
+  Verify(text);
   clip_set_lock_.Release();
   CleanUp();
-  result_.status = failed_ ? ConstructionResult::Status::Failed : ConstructionResult::Status::Built;
   result_.new_text = text;
 
-  // 19: what was sent.
+  // 19: what was sent, and whether the receiver read it back.
   Report(QStringLiteral("New Text=") + text);
+  if (!verification_line_.isEmpty()) Report(verification_line_);
+  if (verification_error_) ReportError(*verification_error_);
+  result_.status = failed_ ? ConstructionResult::Status::Failed : ConstructionResult::Status::Built;
   Finish();
   return result_;
 }
