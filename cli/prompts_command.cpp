@@ -69,6 +69,9 @@ int RunPromptsCommand(QStringList args) {
   PrintOut(QString::number(run.prompt_count) + QStringLiteral(" prompts processed"));
   if (run.not_built > 0)
     PrintOut(QString::number(run.not_built) + QStringLiteral(" of them were not built"));
+  if (verify)
+    PrintOut(QString::number(run.verified) +
+             QStringLiteral(" of them were verified by the receiver"));
   PrintOut(QStringLiteral("Log file: ") + run.LogPath());
   return run.not_built == 0 ? 0 : 1;
 }

@@ -117,6 +117,7 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(
   BatchModeScope batch(state_, log_);
   prompt_count = 0;
   not_built = 0;
+  verified = 0;
   visited_.clear();
   progress_ = &progress;
   progress.Started();
@@ -126,6 +127,10 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(
   if (error.number != 0)
     ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + error.description);
   ProcessPromptFolder(DefaultConfigurationFolder(root, code));
+  if (state_.verify())
+    log_.WriteLine(QString::number(prompt_count) + QStringLiteral(" prompts processed, ") +
+                   QString::number(verified) +
+                   QStringLiteral(" of them were verified by the receiver."));
   log_.Close();
   progress_ = nullptr;
   progress.Finished();
@@ -204,6 +209,7 @@ void PromptSetConstruction::BuildSection(const QString& folder, const QString& h
   const ConstructionResult result =
       BuildPrompt(state_, PromptTextFromLine(text_line), target.output);
   const QString not_built_line = NotBuiltLine(result.status);
+  if (result.verified) ++verified;
   if (not_built_line.isEmpty()) return;
   ++not_built;
   Report(not_built_line + QStringLiteral(": ") + target.output);
