@@ -113,7 +113,9 @@ bool CsvPromptImport::ProcessCSVFile(const QString& csv_path, const BatchProgres
   if (state_.verify()) {
     verified = QStringLiteral(" ") + QString::number(verified_) +
                QStringLiteral(" of them were verified by the receiver.");
-    log_.WriteLine(QString::number(rows_) + QStringLiteral(" rows processed,") + verified);
+    // A file with no rows keeps its empty log.
+    if (rows_ > 0)
+      log_.WriteLine(QString::number(rows_) + QStringLiteral(" rows processed,") + verified);
   }
   ui_.MsgBox(QStringLiteral("Done. ") + QString::number(rows_) +
              QStringLiteral(" rows processed, ") + QString::number(good_) +

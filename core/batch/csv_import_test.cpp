@@ -343,3 +343,31 @@ TEST_F(CsvImportTest, AThousandRowsBuildThroughTheRealWavcatAndEveryOneDecodes) 
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// A clip set whose t.wav sends E, let past the batch's check of the set (no receiver
+// step): the row that holds a T is read back wrong and is a failed row.
+TEST_F(CsvImportTest, ARowThatDoesNotReadBackIsAFailedRow) {
+  state_->SetClipDecodeStep([](const ClipSet&, const ClipUnderCheck&, QString*) { return true; });
+  ASSERT_TRUE(QFile::remove(JoinPath(program_folder_, QStringLiteral("t.wav"))));
+  ASSERT_TRUE(QFile::copy(JoinPath(program_folder_, QStringLiteral("e.wav")),
+                          JoinPath(program_folder_, QStringLiteral("t.wav"))));
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\ngood.wav,ab\nbad.wav,tea\n")),
+            CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 1 of them were good. 1 of them "
+                                      "were verified by the receiver."));
+  const QStringList log = Log();
+  EXPECT_TRUE(log.contains(QStringLiteral(
+      "    (error):1004 (Verification failed: character 1: sent \"T\", received \"E\") in "
+      "procedure cmdConstructWavFromString_Click of Form frmMain")))
+      << log.join('\n').toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("(error) Prompt not built")));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("bad.wav"))));
+  EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("good.wav"))));
+  EXPECT_FALSE(import_->all_rows_good());
+}
+
+}  // namespace
+}  // namespace quillon
