@@ -1,9 +1,9 @@
 #include <QFileInfo>
 
-#include "core/batch/csv_import.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/translation_setup.h"
+#include "core/batch/csv_import.h"
 #include "platform/file_system.h"
 
 namespace quillon::cli {

@@ -1,16 +1,17 @@
-#include "core/batch/prompt_set.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/translation_setup.h"
+#include "core/batch/prompt_set.h"
 #include "core/localisation/language_table.h"
-#include "platform/file_system.h"
 #include "core/registry/registry_store.h"
+#include "platform/file_system.h"
 
 namespace quillon::cli {
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--no-verify] [--yes]");
+    "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--no-verify] "
+    "[--yes]");
 
 // The language code as the window would use it: the code must be one of the
 // active languages, and goes through its LCID as the window's list does (a
@@ -64,8 +65,7 @@ int RunPromptsCommand(QStringList args) {
   state.SetVerify(verify);
   PromptSetConstruction run(state, ui, registry);
   run.force_enx = force_enx;
-  if (run.Run(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done)
-    return 1;
+  if (run.Run(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done) return 1;
   PrintOut(QString::number(run.prompt_count) + QStringLiteral(" prompts processed"));
   if (run.not_built > 0)
     PrintOut(QString::number(run.not_built) + QStringLiteral(" of them were not built"));

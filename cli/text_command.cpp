@@ -46,7 +46,9 @@ int RunTextCommand(QStringList args) {
     }
   }
   if (output.isEmpty() || words.isEmpty()) {
-    PrintErr(QStringLiteral("usage: quillon-cli text [--no-translate] [--no-verify] -o OUTPUT TEXT... (- reads standard input)"));
+    PrintErr(
+        QStringLiteral("usage: quillon-cli text [--no-translate] [--no-verify] -o OUTPUT TEXT... "
+                       "(- reads standard input)"));
     return 2;
   }
   QString text = words.join(QLatin1Char(' '));

@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/translation/tokenizer.h"
 #include "platform/file_system.h"
 #include "platform/text_file.h"
-#include "core/translation/tokenizer.h"
 
 namespace quillon {
 namespace {
@@ -57,7 +57,7 @@ QString CsvPromptImport::LogPath() const {
 }
 
 CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path,
-                                                           const BatchProgress& progress) {
+                                              const BatchProgress& progress) {
   if (csv_path.isEmpty()) {
     ui_.MsgBox(kNoFileMessage);
     return Outcome::NoFile;

@@ -19,8 +19,7 @@ const QString kDefaultConfigurationFolder = QStringLiteral("localize/DefaultConf
 
 QString ReadString(Registry& registry, const QString& key, const QString& value,
                    RuntimeError* error) {
-  return registry.ReadValue(HKEY_LOCAL_MACHINE, key, value, REG_SZ, QVariant(), error)
-      .toString();
+  return registry.ReadValue(HKEY_LOCAL_MACHINE, key, value, REG_SZ, QVariant(), error).toString();
 }
 
 // Names as the voicemail server's file system lists them: by name without
@@ -95,8 +94,9 @@ QString PromptSetConstruction::LogPath() const {
 
 // The log is replaced before anything else changes, so that a run that
 // cannot have its log leaves everything as it was.
-PromptSetConstruction::Outcome PromptSetConstruction::Run(
-    const QString& prompt_folder, const QString& code, const BatchProgress& progress) {
+PromptSetConstruction::Outcome PromptSetConstruction::Run(const QString& prompt_folder,
+                                                          const QString& code,
+                                                          const BatchProgress& progress) {
   if (!FolderExists(prompt_folder)) {
     ui_.MsgBox(kPromptFolderMissingMessage);
     return Outcome::FolderMissing;

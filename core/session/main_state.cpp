@@ -30,8 +30,9 @@ bool MainState::CheckClipSetForBatch(QString* refusal) {
   // A batch builds many prompts from one check, so with verification on the
   // receiver hears every clip first.
   const ClipSetCheck check =
-      decode_ || !verify_ ? CheckClipSet()
-                          : quillon::CheckClipSet(program_folder_, ReceiverDecodeStep(program_folder_));
+      decode_ || !verify_
+          ? CheckClipSet()
+          : quillon::CheckClipSet(program_folder_, ReceiverDecodeStep(program_folder_));
   if (!check.usable()) {
     *refusal = ClipSetRefusal(program_folder_, check);
     return false;

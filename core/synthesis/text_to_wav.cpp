@@ -9,11 +9,11 @@
 #include <memory>
 #include <optional>
 
-#include "platform/file_system.h"
 #include "core/synthesis/character_inventory.h"
 #include "core/synthesis/clipboard_export.h"
 #include "core/synthesis/output_guard.h"
 #include "platform/file_lock.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 namespace {
@@ -27,7 +27,9 @@ const QString kEmptyTextMessage =
 const QString kSkippedMessage = QStringLiteral(
     "The text was skipped per dictionary translation rules; no WAV file was written.");
 
-QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
+QString Quoted(const QString& path) {
+  return QLatin1Char('"') + path + QLatin1Char('"');
+}
 
 // Counts "<silence>" markers without regard to case, searching on from one
 // character after each hit.
@@ -83,13 +85,13 @@ class TextToWav::Pass {
   Shift shift_ = Shift::Unknown;
   WavcatCommandLine command_;
   ConstructionResult result_;
-  QString output_;          // the output path as the tool sees it
+  QString output_;  // the output path as the tool sees it
   int characters_since_chunk_ = 0;
-  QStringList chunks_;      // the chunk files written so far, in order
+  QStringList chunks_;  // the chunk files written so far, in order
   std::unique_ptr<QTemporaryDir> scratch_;
   FileLock clip_set_lock_;
   bool failed_ = false;
-  QString unverified_;        // the last run's file while the check reads it
+  QString unverified_;         // the last run's file while the check reads it
   QString verification_line_;  // "Verified: ...", reported after "New Text="
   std::optional<RuntimeError> verification_error_;
 };
@@ -181,8 +183,8 @@ bool TextToWav::Pass::CheckRoom(const QString& text, int silences) {
     ++clips;
   }
   SpaceNeed need;
-  need.output_bytes = clips * frame + size_of(kLeadingSilenceClip) +
-                      silences * size_of(kTrailingSilenceClip);
+  need.output_bytes =
+      clips * frame + size_of(kLeadingSilenceClip) + silences * size_of(kTrailingSilenceClip);
   if (text.size() > kCharactersPerChunk) need.scratch_bytes = need.output_bytes;
   QString err;
   if (HasRoomFor(need, QFileInfo(output_).absolutePath(), QDir::tempPath(), &err)) return true;
@@ -224,7 +226,8 @@ void TextToWav::Pass::CutChunkIfDue() {
     return;
   }
   if (!scratch_) {
-    scratch_ = std::make_unique<QTemporaryDir>(JoinPath(QDir::tempPath(), QStringLiteral("quillon-build-XXXXXX")));
+    scratch_ = std::make_unique<QTemporaryDir>(
+        JoinPath(QDir::tempPath(), QStringLiteral("quillon-build-XXXXXX")));
     if (!scratch_->isValid() || scratch_->path().contains(QLatin1Char('"'))) {
       ReportError({error_number::kPathFileAccess,
                    QStringLiteral("Cannot create a folder for the chunk files in ") +
@@ -233,7 +236,8 @@ void TextToWav::Pass::CutChunkIfDue() {
       return;
     }
   }
-  const QString chunk = JoinPath(scratch_->path(), ChunkFileName(static_cast<int>(chunks_.size()) + 1));
+  const QString chunk =
+      JoinPath(scratch_->path(), ChunkFileName(static_cast<int>(chunks_.size()) + 1));
   command_.Add(Quoted(chunk));
   if (RunCommand(chunk)) chunks_.append(chunk);
   command_.Reset();
@@ -258,7 +262,8 @@ bool TextToWav::Pass::RunCommand(const QString& output) {
     return false;
   }
   if (!FileExists(ResolveCaseInsensitive(output))) {
-    ReportError({error_number::kToolFailed, QStringLiteral("wavcat wrote no output file: ") + output});
+    ReportError(
+        {error_number::kToolFailed, QStringLiteral("wavcat wrote no output file: ") + output});
     return false;
   }
   return true;

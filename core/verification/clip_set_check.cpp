@@ -101,8 +101,8 @@ bool ReceiveClip(std::span<const std::int16_t> lead_in, std::span<const std::int
   receiver->Receive(lead_in);
   receiver->Receive(clip);
   if (receiver->codes() == std::vector<BaudotCode>{expected}) return true;
-  *problem = "sends " + name + " as " + FormatCode(expected) + ", received " +
-             Codes(receiver->codes());
+  *problem =
+      "sends " + name + " as " + FormatCode(expected) + ", received " + Codes(receiver->codes());
   return false;
 }
 

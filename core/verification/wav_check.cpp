@@ -17,7 +17,9 @@ namespace {
 constexpr qint64 kShortestCut = 16000;
 constexpr double kBlankClipBaud = 45.45;
 
-QString Latin1(const char* text) { return QString::fromLatin1(text); }
+QString Latin1(const char* text) {
+  return QString::fromLatin1(text);
+}
 
 // The lead-in, by the same name the construction joins it under, from the first
 // folder that holds it.
@@ -95,8 +97,7 @@ qint64 FindCut(const QString& sent, qint64 total_samples,
     const char32_t c = text[i];
     // A cut next to a blank would leave a receiver a frame without stop bits to find
     // the next start bit after; the cut goes before the next character instead.
-    if (cut == 0 && at >= total_samples / 2 && c != U'~' && i > 0 && text[i - 1] != U'~')
-      cut = at;
+    if (cut == 0 && at >= total_samples / 2 && c != U'~' && i > 0 && text[i - 1] != U'~') cut = at;
     if (IsLettersSetChar(c)) {
       if (shift != Shift::Letters) at += clip_samples(Latin1(kLtrsClip));
       shift = Shift::Letters;
@@ -109,7 +110,8 @@ qint64 FindCut(const QString& sent, qint64 total_samples,
     const CharOutcome outcome = LookupCharClip(c);
     if (outcome.kind == CharOutcome::Kind::Clip) at += clip_samples(outcome.clip);
   }
-  if (!text.isEmpty() && !IsLettersSetChar(text.last())) at += clip_samples(Latin1(kClosingLtrsClip));
+  if (!text.isEmpty() && !IsLettersSetChar(text.last()))
+    at += clip_samples(Latin1(kClosingLtrsClip));
   // What follows is whole silences; anything else means the file is not what this walk
   // thinks it is, and it is received in one piece.
   const qint64 silence = clip_samples(Latin1(kTrailingSilenceClip));
@@ -166,7 +168,8 @@ bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, 
     // so that the frame before the cut ends with the line still in mark.
     const qint64 first_end = std::min(total, cut + std::max(1, set_.bit_samples / 2));
     std::vector<BaudotCode> second;
-    std::thread later([&] { second = Receive(signal, lead_in, all.subspan(static_cast<size_t>(cut))); });
+    std::thread later(
+        [&] { second = Receive(signal, lead_in, all.subspan(static_cast<size_t>(cut))); });
     codes = Receive(signal, {}, all.first(static_cast<size_t>(first_end)));
     later.join();
     codes.insert(codes.end(), second.begin(), second.end());

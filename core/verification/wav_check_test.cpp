@@ -1,10 +1,10 @@
 #include "core/verification/wav_check.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "core/verification/verification_test_util.h"
 
@@ -84,7 +84,8 @@ TEST_P(ReceiverWavCheckTest, APromptOfAPoisonedSetNamesTheFirstCharacterThatDiff
   QString line;
   QString problem;
   EXPECT_FALSE(check.Check(Path("bad.wav"), QStringLiteral("AB TEA"), &line, &problem));
-  EXPECT_EQ(problem, QStringLiteral("Verification failed: character 4: sent \"T\", received \"E\""));
+  EXPECT_EQ(problem,
+            QStringLiteral("Verification failed: character 4: sent \"T\", received \"E\""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, ReceiverWavCheckTest,
@@ -100,8 +101,9 @@ class VerifiedCliTest : public ::testing::Test {
   }
   QString Path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
   CliRun Text(const QStringList& options, const QString& text) {
-    return RunCli(dir_.path(), QStringList{QStringLiteral("text"), QStringLiteral("--no-translate")} +
-                                   options + QStringList{QStringLiteral("-o"), Path("out.wav"), text});
+    return RunCli(dir_.path(),
+                  QStringList{QStringLiteral("text"), QStringLiteral("--no-translate")} + options +
+                      QStringList{QStringLiteral("-o"), Path("out.wav"), text});
   }
 
   QTemporaryDir dir_;
@@ -133,8 +135,8 @@ TEST_F(VerifiedCliTest, APoisonedSetFailsTheBuildAndTheOldOutputStays) {
   ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
   EXPECT_EQ(kept.readAll(), QByteArray("a good prompt"));
   // Nothing of the rejected build is left beside it.
-  EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".quillon-unverified-*")},
-                                         QDir::Files | QDir::Hidden),
+  EXPECT_EQ(QDir(dir_.path())
+                .entryList({QStringLiteral(".quillon-unverified-*")}, QDir::Files | QDir::Hidden),
             QStringList());
 
   const CliRun unchecked = Text({QStringLiteral("--no-verify")}, QStringLiteral("AB TEA"));
@@ -143,13 +145,15 @@ TEST_F(VerifiedCliTest, APoisonedSetFailsTheBuildAndTheOldOutputStays) {
 }
 
 TEST_F(VerifiedCliTest, TheAlphabetCheckRefusesAPoisonedSet) {
-  ASSERT_EQ(RunCli(dir_.path(), {QStringLiteral("alphabet"), QStringLiteral("--check")}).exit_code, 0);
+  ASSERT_EQ(RunCli(dir_.path(), {QStringLiteral("alphabet"), QStringLiteral("--check")}).exit_code,
+            0);
   PoisonT(dir_.path());
   const CliRun run = RunCli(dir_.path(), {QStringLiteral("alphabet"), QStringLiteral("--check")});
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_TRUE(run.out.contains(QStringLiteral(
-      "t.wav: the receiver heard it wrong: it sends \"t.wav\" as 10000, received 10000")) ||
-              run.out.contains(QStringLiteral("t.wav: the receiver heard it wrong")))
+  EXPECT_TRUE(
+      run.out.contains(QStringLiteral(
+          "t.wav: the receiver heard it wrong: it sends \"t.wav\" as 10000, received 10000")) ||
+      run.out.contains(QStringLiteral("t.wav: the receiver heard it wrong")))
       << run.out.toStdString();
 }
 
@@ -161,7 +165,8 @@ TEST_F(VerifiedCliTest, AMuLawSetIsVerified) {
   const CliRun run = Text({}, QStringLiteral("MU LAW 1-2-3"));
   ASSERT_EQ(run.exit_code, 0) << run.out.toStdString();
   EXPECT_TRUE(run.out.contains(QStringLiteral("Clip set=45.45 baud, 8 kHz 8-bit mu-law\n")));
-  EXPECT_TRUE(run.out.contains(QStringLiteral("\nVerified: the receiver read back the 12 characters sent\n")))
+  EXPECT_TRUE(run.out.contains(
+      QStringLiteral("\nVerified: the receiver read back the 12 characters sent\n")))
       << run.out.toStdString();
 }
 

@@ -6,17 +6,17 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
-#include <QLabel>
 #include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QUrl>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "gui/common/keyboard.h"
@@ -228,7 +228,8 @@ void MainWindow::BuildMenus() {
   // A checkable action turns its own check mark over; the state follows it.
   connect(translate_action_, &QAction::toggled, this,
           [this](bool checked) { state_->SetTranslate(checked); });
-  verify_action_ = AddEntry(file_menu_, "mnuVerify", QStringLiteral("&Verify Each WAV with a Receiver"));
+  verify_action_ =
+      AddEntry(file_menu_, "mnuVerify", QStringLiteral("&Verify Each WAV with a Receiver"));
   verify_action_->setCheckable(true);
   verify_action_->setChecked(state_->verify());
   connect(verify_action_, &QAction::toggled, this, [this](bool checked) {
