@@ -1,6 +1,7 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "core/synthesis/alphabet.h"
+#include "core/verification/wav_check.h"
 #include "platform/file_system.h"
 
 namespace quillon::cli {
@@ -10,9 +11,10 @@ const QString kUsage = QStringLiteral(
     "usage: quillon-cli alphabet [--baud 45.45|50|75|110] [--format pcm16|mulaw|alaw]\n"
     "       quillon-cli alphabet --check");
 
-// Checks the set in the program folder: its description and every clip.
+// Checks the set in the program folder: its description and every clip, each
+// clip also heard by the receiver.
 int CheckCommand() {
-  const ClipSetCheck check = CheckClipSet(ProgramFolder());
+  const ClipSetCheck check = CheckClipSet(ProgramFolder(), ReceiverDecodeStep(ProgramFolder()));
   if (check.set) PrintOut(QStringLiteral("Clip set: ") + check.set->Describe());
   if (check.usable()) {
     PrintOut(QStringLiteral("The clip set in ") + ProgramFolder() +
@@ -60,6 +62,7 @@ int RunAlphabetCommand(QStringList args) {
     return 2;
   }
   AlphabetRequest request;
+  request.decode = ReceiverDecodeStep(ProgramFolder());
   request.rate = BaudRateFromName(rate_name.toStdString());
   if (!request.rate) {
     PrintErr(QStringLiteral("quillon-cli alphabet: unknown rate ") + rate_name +

@@ -1,15 +1,15 @@
 #include <QFileInfo>
 
-#include "core/batch/csv_import.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/translation_setup.h"
+#include "core/batch/csv_import.h"
 #include "platform/file_system.h"
 
 namespace quillon::cli {
 namespace {
 
-const QString kUsage = QStringLiteral("usage: quillon-cli csv [--no-translate] FILE");
+const QString kUsage = QStringLiteral("usage: quillon-cli csv [--no-translate] [--no-verify] FILE");
 
 }  // namespace
 
@@ -17,6 +17,7 @@ const QString kUsage = QStringLiteral("usage: quillon-cli csv [--no-translate] F
 // the window's Browse, then every row, the summary and the log's path.
 int RunCsvCommand(QStringList args) {
   const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
+  const bool verify = !TakeFlag(args, QStringLiteral("--no-verify"));
   if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
     PrintErr(kUsage);
     return 2;
@@ -38,6 +39,7 @@ int RunCsvCommand(QStringList args) {
   TranslationSetup translation(ProgramFolder(), ui, translate);
   MainState state(ProgramFolder(), ui, {nullptr, nullptr, translation.stage()});
   state.SetTranslate(translate);
+  state.SetVerify(verify);
   CsvPromptImport import(state, ui);
   const CsvPromptImport::Outcome outcome = import.Run(csv, BatchProgress());
   if (outcome == CsvPromptImport::Outcome::Completed ||

@@ -11,17 +11,20 @@ namespace quillon::cli {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
-      {"text", "text [--no-translate] -o OUTPUT TEXT...   build one TTY WAV (TEXT '-' reads stdin)",
+      {"text",
+       "text [--no-translate] [--no-verify] -o OUTPUT TEXT...\n"
+       "                                           build one TTY WAV (TEXT '-' reads stdin)",
        RunTextCommand},
       {"alphabet",
        "alphabet [--baud 45.45|50|75|110] [--format pcm16|mulaw|alaw]\n"
        "                                           rebuild the clip set (and its format)\n"
        "  alphabet --check                         check the clip set in the program folder",
        RunAlphabetCommand},
-      {"csv", "csv [--no-translate] FILE               build the prompts a CSV file lists",
+      {"csv",
+       "csv [--no-translate] [--no-verify] FILE  build the prompts a CSV file lists",
        RunCsvCommand},
       {"prompts",
-       "prompts --language CODE [--force-enx] [--no-translate] [--yes]"
+       "prompts --language CODE [--force-enx] [--no-translate] [--no-verify] [--yes]"
        "  build a voicemail prompt set",
        RunPromptsCommand},
   };
@@ -38,12 +41,19 @@ void PrintHelp() {
   PrintOut(QStringLiteral("\nOptions:\n  --help      show this help\n  --version   show the version\n\n"
                           "The program folder (clips, tables, logs) is the folder of the executable,\n"
                           "or QUILLON_HOME when that is set. Currently: ") + ProgramFolder());
+  PrintOut(QStringLiteral(
+      "\nEvery WAV built is read back by a TTY receiver and compared with the text sent;\n"
+      "one that reads back differently is not built (the old file stays) and the report\n"
+      "names the first character that differs. --no-verify skips this. A batch also\n"
+      "receives every clip of the set before its first prompt, as alphabet does after\n"
+      "a build and with --check."));
   PrintOut(
       QStringLiteral("\nExit status:\n"
                      "  0  done: the WAV was built; every data row (csv) or prompt (prompts) was\n"
                      "     built or skipped by the dictionary; the clip set was built or checked\n"
-                     "  1  failed: something was not built (a csv row or a prompt included), the\n"
-                     "     clip set failed its check, or nothing could start\n"
+                     "  1  failed: something was not built or did not read back as sent (a csv row\n"
+                     "     or a prompt included), the clip set failed its check, or nothing\n"
+                     "     could start\n"
                      "  2  wrong usage\n"
                      "  3  text: the dictionary marked the text as one not to build"));
 }

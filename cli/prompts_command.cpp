@@ -1,16 +1,17 @@
-#include "core/batch/prompt_set.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/translation_setup.h"
+#include "core/batch/prompt_set.h"
 #include "core/localisation/language_table.h"
-#include "platform/file_system.h"
 #include "core/registry/registry_store.h"
+#include "platform/file_system.h"
 
 namespace quillon::cli {
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--yes]");
+    "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--no-verify] "
+    "[--yes]");
 
 // The language code as the window would use it: the code must be one of the
 // active languages, and goes through its LCID as the window's list does (a
@@ -36,6 +37,7 @@ int RunPromptsCommand(QStringList args) {
   if (!TakeOption(args, QStringLiteral("--language"), &wanted, &has_language)) return 2;
   const bool force_enx = TakeFlag(args, QStringLiteral("--force-enx"));
   const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
+  const bool verify = !TakeFlag(args, QStringLiteral("--no-verify"));
   const bool yes = TakeFlag(args, QStringLiteral("--yes"));
   if (!has_language || !args.isEmpty()) {
     PrintErr(kUsage);
@@ -60,13 +62,16 @@ int RunPromptsCommand(QStringList args) {
   TranslationSetup translation(ProgramFolder(), ui, translate);
   MainState state(ProgramFolder(), ui, {nullptr, nullptr, translation.stage()});
   state.SetTranslate(translate);
+  state.SetVerify(verify);
   PromptSetConstruction run(state, ui, registry);
   run.force_enx = force_enx;
-  if (run.Run(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done)
-    return 1;
+  if (run.Run(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done) return 1;
   PrintOut(QString::number(run.prompt_count) + QStringLiteral(" prompts processed"));
   if (run.not_built > 0)
     PrintOut(QString::number(run.not_built) + QStringLiteral(" of them were not built"));
+  if (verify)
+    PrintOut(QString::number(run.verified) +
+             QStringLiteral(" of them were verified by the receiver"));
   PrintOut(QStringLiteral("Log file: ") + run.LogPath());
   return run.not_built == 0 ? 0 : 1;
 }

@@ -22,6 +22,7 @@ bool ReadStandardInput(QString* text) {
 
 int RunTextCommand(QStringList args) {
   bool translate = true;
+  bool verify = true;
   QString output;
   QStringList words;
   for (qsizetype i = 0; i < args.size(); ++i) {
@@ -34,6 +35,8 @@ int RunTextCommand(QStringList args) {
       break;
     } else if (arg == QStringLiteral("--no-translate")) {
       translate = false;
+    } else if (arg == QStringLiteral("--no-verify")) {
+      verify = false;
     } else if ((arg == QStringLiteral("-o") || arg == QStringLiteral("--output")) &&
                i + 1 < args.size()) {
       output = args.at(++i);
@@ -43,7 +46,9 @@ int RunTextCommand(QStringList args) {
     }
   }
   if (output.isEmpty() || words.isEmpty()) {
-    PrintErr(QStringLiteral("usage: quillon-cli text [--no-translate] -o OUTPUT TEXT... (- reads standard input)"));
+    PrintErr(
+        QStringLiteral("usage: quillon-cli text [--no-translate] [--no-verify] -o OUTPUT TEXT... "
+                       "(- reads standard input)"));
     return 2;
   }
   QString text = words.join(QLatin1Char(' '));
@@ -57,6 +62,7 @@ int RunTextCommand(QStringList args) {
   TranslationSetup translation(ProgramFolder(), ui, translate);
   MainState state(ProgramFolder(), ui, {&pane, nullptr, translation.stage()});
   state.SetTranslate(translate);
+  state.SetVerify(verify);
   state.SetTexts(text, QFileInfo(output).absoluteFilePath());
   const ConstructionResult result = state.BuildWav();
   switch (result.status) {

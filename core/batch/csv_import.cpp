@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/translation/tokenizer.h"
 #include "platform/file_system.h"
 #include "platform/text_file.h"
-#include "core/translation/tokenizer.h"
 
 namespace quillon {
 namespace {
@@ -57,7 +57,7 @@ QString CsvPromptImport::LogPath() const {
 }
 
 CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path,
-                                                           const BatchProgress& progress) {
+                                              const BatchProgress& progress) {
   if (csv_path.isEmpty()) {
     ui_.MsgBox(kNoFileMessage);
     return Outcome::NoFile;
@@ -86,6 +86,7 @@ bool CsvPromptImport::ProcessCSVFile(const QString& csv_path, const BatchProgres
   BatchModeScope batch(state_, log_, {csv_path});
   rows_ = 0;
   good_ = 0;
+  verified_ = 0;
   const TextFile file = ReadTextFile(csv_path);
   if (!file.ok) {
     const int number =
@@ -106,9 +107,19 @@ bool CsvPromptImport::ProcessCSVFile(const QString& csv_path, const BatchProgres
     }
     progress.Counted(++rows_);
   }
+  // With verification on, a sentence says how many of the good rows the
+  // receiver read back as sent, in the summary and at the end of the log.
+  QString verified;
+  if (state_.verify()) {
+    verified = QStringLiteral(" ") + QString::number(verified_) +
+               QStringLiteral(" of them were verified by the receiver.");
+    // A file with no rows keeps its empty log.
+    if (rows_ > 0)
+      log_.WriteLine(QString::number(rows_) + QStringLiteral(" rows processed,") + verified);
+  }
   ui_.MsgBox(QStringLiteral("Done. ") + QString::number(rows_) +
              QStringLiteral(" rows processed, ") + QString::number(good_) +
-             QStringLiteral(" of them were good."));
+             QStringLiteral(" of them were good.") + verified);
   return true;
 }
 
@@ -132,6 +143,7 @@ bool CsvPromptImport::ProcessRow(const QString& line, const QString& csv_folder)
   const QString not_built = NotBuiltLine(result.status);
   if (not_built.isEmpty()) {
     ++good_;
+    if (result.verified) ++verified_;
   } else {
     log_.WriteLine(not_built);
     log_.WriteLine(QString());

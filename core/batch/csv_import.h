@@ -74,6 +74,8 @@ class CsvPromptImport {
   QString LogPath() const;
   qint64 rows() const { return rows_; }
   qint64 good_rows() const { return good_; }
+  /// Rows whose WAV the receiver read back as sent (none with verification off).
+  qint64 verified_rows() const { return verified_; }
   /// True when the run read every row and each was built or skipped by the
   /// dictionary: what the command line reports as success.
   bool all_rows_good() const { return completed_ && good_ == rows_; }
@@ -87,6 +89,7 @@ class CsvPromptImport {
   BatchLog log_;
   qint64 rows_ = 0;
   qint64 good_ = 0;
+  qint64 verified_ = 0;
   bool completed_ = false;
 };
 

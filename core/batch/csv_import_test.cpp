@@ -109,7 +109,10 @@ class CsvImportTest : public BatchTest {
     return {QStringLiteral("    File path=") + path,
             QStringLiteral("    Original String=") + upper_text,
             QStringLiteral("    Clip set=45.45 baud, 8 kHz 16-bit PCM"),
-            QStringLiteral("    New Text=") + upper_text, QStringLiteral("    ")};
+            QStringLiteral("    New Text=") + upper_text,
+            QStringLiteral("    Verified: the receiver read back the ") +
+                QString::number(upper_text.size()) + QStringLiteral(" characters sent"),
+            QStringLiteral("    ")};
   }
 
   std::unique_ptr<CsvPromptImport> import_;
@@ -128,12 +131,13 @@ class CsvImportTest : public BatchTest {
 TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
   const QString csv = QStringLiteral("FILE, TEXT\r\nhello.wav,Hello\r\na.wav,b,c\r\n\r\n");
   EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 3 rows processed, 1 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 3 rows processed, 1 of them were good. 1 of them were verified by the receiver."));
   const QString wav = Path(QStringLiteral("hello.wav"));
   QStringList expected{QStringLiteral("hello.wav,Hello")};
   expected << Built(wav, QStringLiteral("HELLO"));
   expected << QStringLiteral("a.wav,b,c") << QStringLiteral("(error) Invalid row") << QString();
   expected << QString() << QStringLiteral("(error) Invalid row") << QString();
+  expected << QStringLiteral("3 rows processed, 1 of them were verified by the receiver.");
   EXPECT_EQ(Log(), expected);
   EXPECT_EQ(test::DecodeWithMinimodem(wav), QStringLiteral("HELLO"));
   EXPECT_EQ(counts_, (std::vector<qint64>{1, 2, 3}));
@@ -146,9 +150,11 @@ TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
 TEST_F(CsvImportTest, ARowNamingAMissingFolderIsAnInvalidFileName) {
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nnowhere/x.wav,Hi\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   EXPECT_EQ(Log(), (QStringList{QStringLiteral("nowhere/x.wav,Hi"),
-                                QStringLiteral("(error) Invalid File name"), QString()}));
+                                QStringLiteral("(error) Invalid File name"), QString(),
+                                QStringLiteral("1 rows processed, 0 of them were verified by the "
+                                               "receiver.")}));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("nowhere"))));
 }
 
@@ -158,7 +164,7 @@ TEST_F(CsvImportTest, QuotedTextsKeepTheirCommasAndOuterBlanksGo) {
                                "  old.wav  ,  \"Yes, no, maybe\"  \r\n"
                                "\"quoted name.wav\",plain\r\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good. 2 of them were verified by the receiver."));
   const QStringList log = Log();
   ASSERT_GE(log.size(), 3);
   EXPECT_EQ(log.at(1), QStringLiteral("    File path=") + Path(QStringLiteral("old.wav")));
@@ -179,7 +185,7 @@ TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
   import_ = std::make_unique<CsvPromptImport>(*state_, ui_);
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nskip.wav,a secret text\nkeep.wav,open\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good. 1 of them were verified by the receiver."));
   EXPECT_TRUE(Log().contains(QStringLiteral("    File skipped per dictionary translation rules")));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("skip.wav"))));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("keep.wav"))), QStringLiteral("OPEN"));
@@ -188,7 +194,7 @@ TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
 
 TEST_F(CsvImportTest, AHeadingOnlyFileProcessesNothing) {
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\r\n")), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 0 rows processed, 0 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 0 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   EXPECT_TRUE(QFileInfo::exists(import_->LogPath()));
   EXPECT_EQ(test::ReadAll(import_->LogPath()), QByteArray());
   EXPECT_TRUE(counts_.empty());
@@ -199,11 +205,13 @@ TEST_F(CsvImportTest, AFailedConstructionIsLoggedAsNotBuiltAndIsNotGood) {
   WriteRecording(QStringLiteral("keep.wav"), "old recording");
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nkeep.wav,new text\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   const QStringList log = Log();
   ASSERT_GE(log.size(), 3);
-  EXPECT_EQ(log.mid(log.size() - 2),
-            (QStringList{QStringLiteral("(error) Prompt not built"), QString()}));
+  EXPECT_EQ(log.mid(log.size() - 3),
+            (QStringList{QStringLiteral("(error) Prompt not built"), QString(),
+                         QStringLiteral("1 rows processed, 0 of them were verified by the "
+                                        "receiver.")}));
   EXPECT_TRUE(log.filter(QStringLiteral("    (error):"))
                   .join('\n')
                   .contains(QStringLiteral("wavcat: disk full")));
@@ -227,12 +235,14 @@ TEST_F(CsvImportTest, ASpoiledClipSetRefusesTheRunBeforeAnyRow) {
 
 TEST_F(CsvImportTest, AnEmptyTextBuildsNothingAndIsNotGood) {
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nempty.wav,\n")), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   EXPECT_TRUE(ui_.messages.contains(
       QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.")));
   EXPECT_EQ(Log(),
             (QStringList{QStringLiteral("empty.wav,"),
-                         QStringLiteral("(error) Prompt not built (empty text)"), QString()}));
+                         QStringLiteral("(error) Prompt not built (empty text)"), QString(),
+                         QStringLiteral("1 rows processed, 0 of them were verified by the "
+                                        "receiver.")}));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("empty.wav"))));
 }
 
@@ -242,7 +252,7 @@ TEST_F(CsvImportTest, RowsPastThe32767thAreCountedAndBuilt) {
   for (int i = 0; i < invalid_rows; ++i) csv += QStringLiteral("one field\n");
   csv += QStringLiteral("last.wav,the end\n");
   EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 32771 rows processed, 1 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 32771 rows processed, 1 of them were good. 1 of them were verified by the receiver."));
   EXPECT_EQ(counts_.size(), 32771u);
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("last.wav"))), QStringLiteral("THE END"));
 }
@@ -312,7 +322,7 @@ TEST_F(CsvImportTest, AThousandRowsBuildThroughTheRealWavcatAndEveryOneDecodes) 
   for (int i = 0; i < kRows; ++i)
     csv += QStringLiteral("out/p%1.wav,Prompt %1 is ready\r\n").arg(i);
   EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 1000 rows processed, 1000 of them were good."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1000 rows processed, 1000 of them were good. 1000 of them were verified by the receiver."));
   ASSERT_EQ(counts_.size(), static_cast<size_t>(kRows));
   EXPECT_EQ(counts_.back(), kRows);
   // Two decoders at a time: minimodem's start-up dominates each decode.
@@ -329,6 +339,34 @@ TEST_F(CsvImportTest, AThousandRowsBuildThroughTheRealWavcatAndEveryOneDecodes) 
   QStringList wrong = decode_half(0);
   wrong += odd.get();
   EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QLatin1Char('\n')).toStdString();
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// A clip set whose t.wav sends E, let past the batch's check of the set (no receiver
+// step): the row that holds a T is read back wrong and is a failed row.
+TEST_F(CsvImportTest, ARowThatDoesNotReadBackIsAFailedRow) {
+  state_->SetClipDecodeStep([](const ClipSet&, const ClipUnderCheck&, QString*) { return true; });
+  ASSERT_TRUE(QFile::remove(JoinPath(program_folder_, QStringLiteral("t.wav"))));
+  ASSERT_TRUE(QFile::copy(JoinPath(program_folder_, QStringLiteral("e.wav")),
+                          JoinPath(program_folder_, QStringLiteral("t.wav"))));
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\ngood.wav,ab\nbad.wav,tea\n")),
+            CsvPromptImport::Outcome::Completed);
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 1 of them were good. 1 of them "
+                                      "were verified by the receiver."));
+  const QStringList log = Log();
+  EXPECT_TRUE(log.contains(QStringLiteral(
+      "    (error):1004 (Verification failed: character 1: sent \"T\", received \"E\") in "
+      "procedure cmdConstructWavFromString_Click of Form frmMain")))
+      << log.join('\n').toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("(error) Prompt not built")));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("bad.wav"))));
+  EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("good.wav"))));
+  EXPECT_FALSE(import_->all_rows_good());
 }
 
 }  // namespace

@@ -19,8 +19,7 @@ const QString kDefaultConfigurationFolder = QStringLiteral("localize/DefaultConf
 
 QString ReadString(Registry& registry, const QString& key, const QString& value,
                    RuntimeError* error) {
-  return registry.ReadValue(HKEY_LOCAL_MACHINE, key, value, REG_SZ, QVariant(), error)
-      .toString();
+  return registry.ReadValue(HKEY_LOCAL_MACHINE, key, value, REG_SZ, QVariant(), error).toString();
 }
 
 // Names as the voicemail server's file system lists them: by name without
@@ -95,8 +94,9 @@ QString PromptSetConstruction::LogPath() const {
 
 // The log is replaced before anything else changes, so that a run that
 // cannot have its log leaves everything as it was.
-PromptSetConstruction::Outcome PromptSetConstruction::Run(
-    const QString& prompt_folder, const QString& code, const BatchProgress& progress) {
+PromptSetConstruction::Outcome PromptSetConstruction::Run(const QString& prompt_folder,
+                                                          const QString& code,
+                                                          const BatchProgress& progress) {
   if (!FolderExists(prompt_folder)) {
     ui_.MsgBox(kPromptFolderMissingMessage);
     return Outcome::FolderMissing;
@@ -117,6 +117,7 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(
   BatchModeScope batch(state_, log_);
   prompt_count = 0;
   not_built = 0;
+  verified = 0;
   visited_.clear();
   progress_ = &progress;
   progress.Started();
@@ -126,6 +127,10 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(
   if (error.number != 0)
     ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + error.description);
   ProcessPromptFolder(DefaultConfigurationFolder(root, code));
+  if (state_.verify())
+    log_.WriteLine(QString::number(prompt_count) + QStringLiteral(" prompts processed, ") +
+                   QString::number(verified) +
+                   QStringLiteral(" of them were verified by the receiver."));
   log_.Close();
   progress_ = nullptr;
   progress.Finished();
@@ -204,6 +209,7 @@ void PromptSetConstruction::BuildSection(const QString& folder, const QString& h
   const ConstructionResult result =
       BuildPrompt(state_, PromptTextFromLine(text_line), target.output);
   const QString not_built_line = NotBuiltLine(result.status);
+  if (result.verified) ++verified;
   if (not_built_line.isEmpty()) return;
   ++not_built;
   Report(not_built_line + QStringLiteral(": ") + target.output);

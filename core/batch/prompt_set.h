@@ -88,6 +88,7 @@ class PromptSetConstruction {
   QString LogPath() const;
   qint64 prompt_count = 0;  ///< prompt sections met in this run
   qint64 not_built = 0;     ///< sections that were neither built nor skipped by the dictionary
+  qint64 verified = 0;      ///< prompts the receiver read back as sent
   bool force_enx = false;
 
  private:

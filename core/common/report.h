@@ -45,6 +45,8 @@ inline constexpr int kRegistry = 1001;
 inline constexpr int kToolFailed = 1002;
 /// Translation grew the text past the bound a build accepts.
 inline constexpr int kTextTooLong = 1003;
+/// A built WAV did not read back as the text sent, or could not be read back.
+inline constexpr int kVerificationFailed = 1004;
 }  // namespace error_number
 
 /// "(error):<number> (<description>) in procedure <procedure> of Form <form>"

@@ -37,6 +37,8 @@ class ConstructionTest : public ::testing::Test {
     state_ = std::make_unique<MainState>(folder_, ui_,
                                          MainState::Outputs{&pane_, &clipboard_, translation});
     state_->SetTranslate(on);
+    // The recording stand-in writes no audio for a receiver to hear.
+    state_->SetVerify(false);
   }
 
   ConstructionResult Build(const QString& text) {

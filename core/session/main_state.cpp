@@ -28,7 +28,12 @@ ClipSetCheck MainState::CheckClipSet() const {
 
 bool MainState::CheckClipSetForBatch(QString* refusal) {
   batch_clip_set_.reset();
-  const ClipSetCheck check = CheckClipSet();
+  // A batch builds many prompts from one check, so with verification on the
+  // receiver hears every clip first.
+  const ClipSetCheck check =
+      decode_ || !verify_
+          ? CheckClipSet()
+          : quillon::CheckClipSet(program_folder_, ReceiverDecodeStep(program_folder_));
   if (!check.usable()) {
     *refusal = ClipSetRefusal(program_folder_, check);
     return false;
@@ -50,6 +55,7 @@ ConstructionResult MainState::BuildWav() {
   context.translation = outputs_.translation;
   context.clipboard = outputs_.clipboard;
   if (outputs_.pane) context.clear_pane = [pane = outputs_.pane] { pane->Clear(); };
+  std::unique_ptr<ReceiverWavCheck> check;
   // An empty text is refused by the construction itself, before anything else.
   // Held shared from the check of the clip set to the end of the build, so
   // that an alphabet rebuild (which holds the folder exclusively) cannot
@@ -67,6 +73,10 @@ ConstructionResult MainState::BuildWav() {
       set = check.set;
     }
     context.clip_set = set->Describe();
+    if (verify_) {
+      check = std::make_unique<ReceiverWavCheck>(*set, program_folder_);
+      context.check = check.get();
+    }
   }
   return construction_.Build(context);
 }

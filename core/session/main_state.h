@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "core/common/report.h"
@@ -10,6 +11,7 @@
 #include "core/session/batch_log.h"
 #include "core/synthesis/clip_set.h"
 #include "core/synthesis/text_to_wav.h"
+#include "core/verification/wav_check.h"
 
 namespace quillon {
 
@@ -34,6 +36,11 @@ struct MainStateOutputs {
 /// construction outside a batch checks the set first and refuses with a
 /// message; a batch checks it once before it starts (CheckClipSetForBatch)
 /// and its constructions build from the set that passed.
+///
+/// With verification on (the default), every WAV built is read back by the
+/// receiver (ReceiverWavCheck) before it takes the output's place, and a
+/// batch's check of the set also receives every clip (ReceiverDecodeStep), so
+/// that a clip copied over another's is refused before the first prompt.
 class MainState : public DiagnosticOutput {
  public:
   using Outputs = MainStateOutputs;
@@ -60,6 +67,9 @@ class MainState : public DiagnosticOutput {
   bool CheckClipSetForBatch(QString* refusal);
   /// A further check of every clip (a receiver); empty: none.
   void SetClipDecodeStep(ClipDecodeStep step) { decode_ = std::move(step); }
+  /// Turns the reading back of every built WAV on or off.
+  void SetVerify(bool verify) { verify_ = verify; }
+  bool verify() const { return verify_; }
 
   const QString& text() const { return text_; }
   const QString& output_path() const { return output_path_; }
@@ -107,6 +117,7 @@ class MainState : public DiagnosticOutput {
   QStringList batch_inputs_;
   std::function<void()> texts_changed_;
   ClipDecodeStep decode_;
+  bool verify_ = true;
   std::optional<ClipSet> batch_clip_set_;  // checked before the running batch began
   TextToWav construction_;
 };

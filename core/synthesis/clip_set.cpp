@@ -217,6 +217,7 @@ bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, Wav
     return false;
   }
   samples->clear();
+  samples->reserve(static_cast<size_t>(layout->Samples()));
   if (*format == SampleFormat::Pcm16) {
     for (qsizetype i = 0; i + 1 < data.size(); i += 2)
       samples->push_back(static_cast<std::int16_t>(Le16(data.constData() + i)));

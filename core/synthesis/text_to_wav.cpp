@@ -6,14 +6,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
-#include "platform/file_system.h"
 #include "core/synthesis/character_inventory.h"
 #include "core/synthesis/clipboard_export.h"
 #include "core/synthesis/output_guard.h"
 #include "platform/file_lock.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 namespace {
@@ -27,7 +29,9 @@ const QString kEmptyTextMessage =
 const QString kSkippedMessage = QStringLiteral(
     "The text was skipped per dictionary translation rules; no WAV file was written.");
 
-QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
+QString Quoted(const QString& path) {
+  return QLatin1Char('"') + path + QLatin1Char('"');
+}
 
 // Counts "<silence>" markers without regard to case, searching on from one
 // character after each hit.
@@ -75,6 +79,7 @@ class TextToWav::Pass {
   void CutChunkIfDue();
   bool RunCommand(const QString& output);
   void FinalRun();
+  void Verify(const QString& sent);
   void CleanUp();
   void Finish();
 
@@ -82,12 +87,15 @@ class TextToWav::Pass {
   Shift shift_ = Shift::Unknown;
   WavcatCommandLine command_;
   ConstructionResult result_;
-  QString output_;          // the output path as the tool sees it
+  QString output_;  // the output path as the tool sees it
   int characters_since_chunk_ = 0;
-  QStringList chunks_;      // the chunk files written so far, in order
+  QStringList chunks_;  // the chunk files written so far, in order
   std::unique_ptr<QTemporaryDir> scratch_;
   FileLock clip_set_lock_;
   bool failed_ = false;
+  QString unverified_;         // the last run's file while the check reads it
+  QString verification_line_;  // "Verified: ...", reported after "New Text="
+  std::optional<RuntimeError> verification_error_;
 };
 
 void TextToWav::Pass::ReportError(const RuntimeError& error) {
@@ -177,8 +185,8 @@ bool TextToWav::Pass::CheckRoom(const QString& text, int silences) {
     ++clips;
   }
   SpaceNeed need;
-  need.output_bytes = clips * frame + size_of(kLeadingSilenceClip) +
-                      silences * size_of(kTrailingSilenceClip);
+  need.output_bytes =
+      clips * frame + size_of(kLeadingSilenceClip) + silences * size_of(kTrailingSilenceClip);
   if (text.size() > kCharactersPerChunk) need.scratch_bytes = need.output_bytes;
   QString err;
   if (HasRoomFor(need, QFileInfo(output_).absolutePath(), QDir::tempPath(), &err)) return true;
@@ -220,7 +228,8 @@ void TextToWav::Pass::CutChunkIfDue() {
     return;
   }
   if (!scratch_) {
-    scratch_ = std::make_unique<QTemporaryDir>(JoinPath(QDir::tempPath(), QStringLiteral("quillon-build-XXXXXX")));
+    scratch_ = std::make_unique<QTemporaryDir>(
+        JoinPath(QDir::tempPath(), QStringLiteral("quillon-build-XXXXXX")));
     if (!scratch_->isValid() || scratch_->path().contains(QLatin1Char('"'))) {
       ReportError({error_number::kPathFileAccess,
                    QStringLiteral("Cannot create a folder for the chunk files in ") +
@@ -229,7 +238,8 @@ void TextToWav::Pass::CutChunkIfDue() {
       return;
     }
   }
-  const QString chunk = JoinPath(scratch_->path(), ChunkFileName(static_cast<int>(chunks_.size()) + 1));
+  const QString chunk =
+      JoinPath(scratch_->path(), ChunkFileName(static_cast<int>(chunks_.size()) + 1));
   command_.Add(Quoted(chunk));
   if (RunCommand(chunk)) chunks_.append(chunk);
   command_.Reset();
@@ -254,7 +264,8 @@ bool TextToWav::Pass::RunCommand(const QString& output) {
     return false;
   }
   if (!FileExists(ResolveCaseInsensitive(output))) {
-    ReportError({error_number::kToolFailed, QStringLiteral("wavcat wrote no output file: ") + output});
+    ReportError(
+        {error_number::kToolFailed, QStringLiteral("wavcat wrote no output file: ") + output});
     return false;
   }
   return true;
@@ -262,11 +273,35 @@ bool TextToWav::Pass::RunCommand(const QString& output) {
 
 // Steps 17-18: the last run joins the chunk files, the rest of the clips and
 // the output. A read-only output is made writable so that it can be
-// replaced, and gets its old mode back when the run fails.
+// replaced, and gets its old mode back when the run fails. With a check,
+// the run writes a file of its own beside the output instead (see Verify).
 void TextToWav::Pass::FinalRun() {
   WavcatCommandLine final_command;
   for (const QString& chunk : chunks_) final_command.Add(Quoted(chunk));
   for (const QString& name : command_.names()) final_command.Add(name);
+  if (ctx_.check) {
+    // A name no other file has, in the output's folder, so that the rename
+    // that puts it in place stays on one file system.
+    QTemporaryFile unverified(JoinPath(QFileInfo(output_).absolutePath(),
+                                       QStringLiteral(".quillon-unverified-XXXXXX.wav")));
+    unverified.setAutoRemove(false);
+    if (!unverified.open() || unverified.fileName().contains(QLatin1Char('"'))) {
+      ReportError({error_number::kPathFileAccess,
+                   QStringLiteral("Cannot create a file in ") + QFileInfo(output_).absolutePath() +
+                       QStringLiteral(": ") + unverified.errorString()});
+      if (!unverified.fileName().isEmpty()) QFile::remove(unverified.fileName());
+      return;
+    }
+    // The name is kept and the file let go, so that wavcat creates it with
+    // the mode any new output gets rather than a temporary file's.
+    unverified_ = unverified.fileName();
+    unverified.close();
+    QFile::remove(unverified_);
+    final_command.Add(Quoted(unverified_));
+    command_ = final_command;
+    if (!RunCommand(unverified_)) QFile::remove(unverified_);
+    return;
+  }
   final_command.Add(Quoted(output_));
   command_ = final_command;
   const QString existing = ResolveCaseInsensitive(output_);
@@ -281,6 +316,30 @@ void TextToWav::Pass::FinalRun() {
     return;
   }
   if (!RunCommand(output_) && existed) ::chmod(existing_name.constData(), before.st_mode & 07777);
+}
+
+// Reads the file the last run wrote back with the check. A file that passes
+// replaces the output (an output of another case is replaced under its own
+// name); one that fails is deleted, and whatever was at the output stays: a
+// prompt a TTY would misread never takes a good one's place. The report line
+// waits for "New Text=", which it follows.
+void TextToWav::Pass::Verify(const QString& sent) {
+  if (!ctx_.check || failed_ || unverified_.isEmpty()) return;
+  QString problem;
+  if (!ctx_.check->Check(unverified_, sent, &verification_line_, &problem)) {
+    verification_error_ = {error_number::kVerificationFailed, problem};
+    QFile::remove(unverified_);
+    return;
+  }
+  const QString existing = ResolveCaseInsensitive(output_);
+  QString err;
+  if (!RenameReplacing(unverified_, FileExists(existing) ? existing : output_, &err)) {
+    QFile::remove(unverified_);
+    ReportError({error_number::kPermissionDenied, err});
+    verification_line_.clear();
+    return;
+  }
+  result_.verified = verification_line_.startsWith(QStringLiteral("Verified: "));
 }
 
 // The chunk files go once the output is built; after a failure they stay,
@@ -332,13 +391,16 @@ ConstructionResult TextToWav::Pass::Run() {
   if (!EndsInLettersSet(text)) command_.Add(QString::fromLatin1(kClosingLtrsClip));
   for (int i = 0; i < silences; ++i) command_.Add(QString::fromLatin1(kTrailingSilenceClip));
   if (!failed_) FinalRun();
+  Verify(text);
   clip_set_lock_.Release();
   CleanUp();
-  result_.status = failed_ ? ConstructionResult::Status::Failed : ConstructionResult::Status::Built;
   result_.new_text = text;
 
-  // 19: what was sent.
+  // 19: what was sent, and whether the receiver read it back.
   Report(QStringLiteral("New Text=") + text);
+  if (!verification_line_.isEmpty()) Report(verification_line_);
+  if (verification_error_) ReportError(*verification_error_);
+  result_.status = failed_ ? ConstructionResult::Status::Failed : ConstructionResult::Status::Built;
   Finish();
   return result_;
 }

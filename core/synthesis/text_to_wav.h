@@ -11,6 +11,21 @@
 
 namespace quillon {
 
+/// A check of a built WAV file against the text it was built from: a receiver that
+/// hears the file as a TTY would and compares what it prints with the text sent. The
+/// construction runs it on every WAV it builds before the file takes the output's place.
+class BuiltWavCheck {
+ public:
+  virtual ~BuiltWavCheck() = default;
+  /// True when `wav_path` reads back as `sent_text` (ConstructionResult::new_text), with
+  /// the report line ("Verified: ...") in `line`. False when it does not, or cannot be
+  /// read, with the reason in `problem` ("Verification failed: character 12: sent "P",
+  /// received "Q""). A check that cannot listen to the set at all passes with a line that
+  /// says so ("Not verified: ..."), and the result is not counted as verified.
+  virtual bool Check(const QString& wav_path, const QString& sent_text, QString* line,
+                     QString* problem) = 0;
+};
+
 /// The receiver of the construction's report lines, the pane it clears and
 /// the places its results go. MainState provides all of them.
 struct ConstructionContext {
@@ -26,6 +41,7 @@ struct ConstructionContext {
   TranslationStage* translation = nullptr;   ///< null: no tables, text unchanged
   WaveClipboard* clipboard = nullptr;        ///< null: no clipboard export
   std::function<void()> clear_pane;          ///< clears the diagnostic pane
+  BuiltWavCheck* check = nullptr;            ///< null: the WAV is not read back
 };
 
 /// How a construction ended.
@@ -39,6 +55,7 @@ struct ConstructionResult {
   Status status = Status::EmptyText;
   QString new_text;       ///< the text as sent, after translation and markers
   int wavcat_runs = 0;    ///< how many joining runs took place
+  bool verified = false;  ///< the check read the WAV back as sent
   QStringList errors;     ///< the "(error):" lines reported
 
   bool built() const { return status == Status::Built; }
@@ -55,7 +72,10 @@ struct ConstructionResult {
 /// joins the chunks and the rest into the output: the bytes written grow
 /// with the text, not with its square. The folder is removed once the
 /// output is built and kept when a run fails, so that the report can name
-/// it. While it runs, a build holds the clip set's folder shared, so that an
+/// it. With a check in the context, the last run writes a file of its own
+/// beside the output, the check reads it back, and only a file that passes
+/// replaces the output; one that fails is deleted and the output is left as
+/// it was. While it runs, a build holds the clip set's folder shared, so that an
 /// alphabet rebuild (which holds it exclusively) never changes the set under
 /// it.
 class TextToWav {

@@ -81,17 +81,29 @@ bool CheckClipSet(const ClipReader& read, const TtySignal& signal, std::vector<C
       faults->push_back({expected.clip, "cannot be read: " + read_err});
       continue;
     }
-    const std::unique_ptr<BaudotReceiver> receiver =
-        BaudotReceiver::Create(expected.at_blank_rate ? blank_signal : signal, err);
-    receiver->Receive(lead_in);
-    receiver->Receive(samples);
-    if (receiver->codes() != std::vector<BaudotCode>{expected.code}) {
-      faults->push_back({expected.clip, "sends " + expected.name + " as " +
-                                            FormatCode(expected.code) + ", received " +
-                                            Codes(receiver->codes())});
-    }
+    std::string problem;
+    if (!ReceiveClip(lead_in, samples, expected.at_blank_rate ? blank_signal : signal,
+                     expected.code, expected.name, &problem))
+      faults->push_back({expected.clip, problem});
   }
   return true;
+}
+
+bool ReceiveClip(std::span<const std::int16_t> lead_in, std::span<const std::int16_t> clip,
+                 const TtySignal& signal, BaudotCode expected, const std::string& name,
+                 std::string* problem) {
+  std::string err;
+  const std::unique_ptr<BaudotReceiver> receiver = BaudotReceiver::Create(signal, &err);
+  if (!receiver) {
+    *problem = err;
+    return false;
+  }
+  receiver->Receive(lead_in);
+  receiver->Receive(clip);
+  if (receiver->codes() == std::vector<BaudotCode>{expected}) return true;
+  *problem =
+      "sends " + name + " as " + FormatCode(expected) + ", received " + Codes(receiver->codes());
+  return false;
 }
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,14 @@ namespace quillon {
 /// ("a.wav", "LTRS.wav", "BlankChar.wav").
 using ClipReader = std::function<bool(const std::string& clip, std::vector<std::int16_t>* samples,
                                       std::string* err)>;
+
+/// Receives `clip` after `lead_in` with `signal` and compares the codes heard with the
+/// one code `expected`; false with a problem such as `sends "Q" as 11101, received 01101`
+/// (`name` says what the code stands for) when they differ. `signal` must have passed
+/// CheckSignal.
+bool ReceiveClip(std::span<const std::int16_t> lead_in, std::span<const std::int16_t> clip,
+                 const TtySignal& signal, BaudotCode expected, const std::string& name,
+                 std::string* problem);
 
 /// A clip that does not send what the inventory says it sends.
 struct ClipFault {

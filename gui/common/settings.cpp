@@ -28,10 +28,11 @@ QString WindowKey(const QString& window_name) {
 
 }  // namespace
 
-const std::array<SettingEntry, 3> kSettingEntries = {{
+const std::array<SettingEntry, 4> kSettingEntries = {{
     {Setting::OutputPath, "paths/output", &MainState::DefaultOutputPath},
     {Setting::CsvPath, "paths/csv", &Nothing},
     {Setting::PromptFolder, "paths/prompt_folder", &Nothing},
+    {Setting::Verify, "build/verify", [] { return QStringLiteral("true"); }},
 }};
 
 UserSettings::UserSettings(const QString& path)

@@ -15,6 +15,7 @@ enum class Setting {
   OutputPath,    ///< the main window's output file, as last chosen with "Browse..."
   CsvPath,       ///< the CSV file of the last CSV batch
   PromptFolder,  ///< the prompt folder of the last prompt-set batch
+  Verify,        ///< "true" or "false": every built WAV is read back by the receiver
 };
 
 /// One remembered value: its key in the settings file and what it is before
@@ -28,7 +29,7 @@ struct SettingEntry {
 /// Every remembered value, in one table. Window sizes and places are kept
 /// beside them under "windows/" followed by the window's object name (see
 /// kRememberedWindows); a window without an entry opens at its design size.
-extern const std::array<SettingEntry, 3> kSettingEntries;
+extern const std::array<SettingEntry, 4> kSettingEntries;
 
 /// The windows whose size and place are remembered, by object name.
 inline constexpr std::array<const char*, 6> kRememberedWindows = {

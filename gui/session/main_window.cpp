@@ -6,17 +6,17 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
-#include <QLabel>
 #include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QUrl>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "gui/common/keyboard.h"
@@ -91,7 +91,10 @@ MainWindow::MainWindow(Options options, QWidget* parent)
   pane_ = std::make_unique<TextEditPane>(diag_box_);
   state_ = std::make_unique<MainState>(options_.program_folder, *ui_,
                                        MainState::Outputs{pane_.get(), &clipboard_, &dictionary_});
-  if (options_.settings) state_->SetOutputPath(options_.settings->Value(Setting::OutputPath));
+  if (options_.settings) {
+    state_->SetOutputPath(options_.settings->Value(Setting::OutputPath));
+    state_->SetVerify(options_.settings->Value(Setting::Verify) != QStringLiteral("false"));
+  }
   BuildMenus();
   state_->OnTextsChanged([this] { ShowStateTexts(); });
   ShowStateTexts();
@@ -225,6 +228,16 @@ void MainWindow::BuildMenus() {
   // A checkable action turns its own check mark over; the state follows it.
   connect(translate_action_, &QAction::toggled, this,
           [this](bool checked) { state_->SetTranslate(checked); });
+  verify_action_ =
+      AddEntry(file_menu_, "mnuVerify", QStringLiteral("&Verify Each WAV with a Receiver"));
+  verify_action_->setCheckable(true);
+  verify_action_->setChecked(state_->verify());
+  connect(verify_action_, &QAction::toggled, this, [this](bool checked) {
+    state_->SetVerify(checked);
+    if (options_.settings)
+      options_.settings->SetValue(Setting::Verify,
+                                  checked ? QStringLiteral("true") : QStringLiteral("false"));
+  });
   AddSeparator(file_menu_, "seperator6");
   entry(Entry::OrvanePrompts, file_menu_, "mnuOrvanePrompts",
         QStringLiteral("Construct &Orvane Prompts"));

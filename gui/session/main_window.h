@@ -175,6 +175,7 @@ class MainWindow : public QMainWindow {
   QMenu* file_menu_ = nullptr;
   QMenu* help_menu_ = nullptr;
   QAction* translate_action_ = nullptr;
+  QAction* verify_action_ = nullptr;
   QAction* exit_action_ = nullptr;
   QAction* prompt_set_separator_ = nullptr;
   static constexpr int kEntryCount = 7;

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "core/verification/wav_check.h"
 #include "core/synthesis/character_inventory.h"
 #include "gui/common/keyboard.h"
 #include "gui/common/twips.h"
@@ -166,6 +167,8 @@ void AlphabetWindow::CreateAlphabet() {
   player_->Stop();  // the clips are about to be rewritten
   AlphabetRequest request;
   request.rate = SelectedRate();
+  // The new set is only put in place once the receiver hears every clip right.
+  request.decode = ReceiverDecodeStep(program_folder_);
   const SampleFormat current = current_set_ ? current_set_->format : SampleFormat::Pcm16;
   if (SelectedFormat() != current) request.format = SelectedFormat();
   const AlphabetResult result = construction_.Run(request, program_folder_, *ui_);

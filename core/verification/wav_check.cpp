@@ -1,0 +1,191 @@
+#include "core/verification/wav_check.h"
+
+#include <QFileInfo>
+#include <memory>
+#include <thread>
+
+#include "core/synthesis/character_inventory.h"
+#include "core/verification/clip_set_check.h"
+#include "core/verification/verification.h"
+#include "platform/file_system.h"
+
+namespace quillon {
+namespace {
+
+// Below this many samples (two seconds) a prompt is received in one piece: a second
+// thread would save less than it costs to start.
+constexpr qint64 kShortestCut = 16000;
+constexpr double kBlankClipBaud = 45.45;
+
+QString Latin1(const char* text) {
+  return QString::fromLatin1(text);
+}
+
+// The lead-in, by the same name the construction joins it under, from the first
+// folder that holds it.
+bool ReadLeadIn(const QStringList& folders, std::vector<std::int16_t>* samples, QString* err) {
+  for (const QString& folder : folders) {
+    const QString path = ResolveCaseInsensitive(JoinPath(folder, Latin1(kLeadingSilenceClip)));
+    WavLayout layout;
+    if (FileExists(path)) return ReadWavSamples(path, samples, &layout, err);
+  }
+  *err = Latin1(kLeadingSilenceClip) + QStringLiteral(" is missing");
+  return false;
+}
+
+std::vector<BaudotCode> Receive(const TtySignal& signal, std::span<const std::int16_t> lead_in,
+                                std::span<const std::int16_t> samples) {
+  std::string err;
+  const std::unique_ptr<BaudotReceiver> receiver = BaudotReceiver::Create(signal, &err);
+  receiver->Receive(lead_in);
+  receiver->Receive(samples);
+  return receiver->codes();
+}
+
+}  // namespace
+
+TtySignal SignalForClipSet(const ClipSet& set) {
+  TtySignal signal = NominalSignal(set.rate);
+  if (set.mark_hz > 0) signal.mark_hz = set.mark_hz;
+  if (set.space_hz > 0) signal.space_hz = set.space_hz;
+  signal.sample_rate = set.sample_rate;
+  return signal;
+}
+
+ClipDecodeStep ReceiverDecodeStep(const QString& lead_in_folder) {
+  return [lead_in_folder](const ClipSet& set, const ClipUnderCheck& clip, QString* problem) {
+    if (clip.code.empty()) return true;
+    const std::optional<BaudotCode> code = ParseCode(clip.code);
+    TtySignal signal = SignalForClipSet(set);
+    if (!clip.at_set_rate) signal.baud = kBlankClipBaud;
+    std::string err;
+    QString read_err;
+    std::vector<std::int16_t> lead_in;
+    std::vector<std::int16_t> samples;
+    WavLayout layout;
+    if (!code || !CheckSignal(signal, &err)) {
+      *problem = clip.name + QStringLiteral(" cannot be received: ") +
+                 (code ? QString::fromStdString(err) : QStringLiteral("it has no code"));
+      return false;
+    }
+    if (!ReadLeadIn({QFileInfo(clip.path).absolutePath(), lead_in_folder}, &lead_in, &read_err) ||
+        !ReadWavSamples(clip.path, &samples, &layout, &read_err)) {
+      *problem = clip.name + QStringLiteral(" cannot be received: ") + read_err;
+      return false;
+    }
+    std::string name = "\"" + clip.name.toStdString() + "\"";
+    if (*code == kBlankCode) name = "the blank";
+    if (*code == kLtrsCode) name = "LTRS";
+    if (*code == kFigsCode) name = "FIGS";
+    if (ReceiveClip(lead_in, samples, signal, *code, name, &err)) return true;
+    *problem = clip.name + QStringLiteral(": the receiver heard it wrong: it ") +
+               QString::fromStdString(err);
+    return false;
+  };
+}
+
+qint64 FindCut(const QString& sent, qint64 total_samples,
+               const std::function<qint64(const QString& clip)>& clip_samples) {
+  if (total_samples < kShortestCut) return 0;
+  // The same walk as the construction's: a shift clip at each change of table, the
+  // character's clip, nothing for the characters it drops.
+  const QList<uint> text = sent.toUcs4();
+  qint64 at = clip_samples(Latin1(kLeadingSilenceClip));
+  qint64 cut = 0;
+  Shift shift = Shift::Unknown;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char32_t c = text[i];
+    // A cut next to a blank would leave a receiver a frame without stop bits to find
+    // the next start bit after; the cut goes before the next character instead.
+    if (cut == 0 && at >= total_samples / 2 && c != U'~' && i > 0 && text[i - 1] != U'~') cut = at;
+    if (IsLettersSetChar(c)) {
+      if (shift != Shift::Letters) at += clip_samples(Latin1(kLtrsClip));
+      shift = Shift::Letters;
+    } else if (c == U'~') {
+      shift = Shift::Unknown;
+    } else {
+      if (shift != Shift::Figures) at += clip_samples(Latin1(kFigsClip));
+      shift = Shift::Figures;
+    }
+    const CharOutcome outcome = LookupCharClip(c);
+    if (outcome.kind == CharOutcome::Kind::Clip) at += clip_samples(outcome.clip);
+  }
+  if (!text.isEmpty() && !IsLettersSetChar(text.last()))
+    at += clip_samples(Latin1(kClosingLtrsClip));
+  // What follows is whole silences; anything else means the file is not what this walk
+  // thinks it is, and it is received in one piece.
+  const qint64 silence = clip_samples(Latin1(kTrailingSilenceClip));
+  const qint64 rest = total_samples - at;
+  if (rest < 0 || (rest > 0 && (silence <= 0 || rest % silence != 0))) return 0;
+  return cut;
+}
+
+ReceiverWavCheck::ReceiverWavCheck(ClipSet set, QString program_folder)
+    : set_(set), program_folder_(std::move(program_folder)) {}
+
+qint64 ReceiverWavCheck::ClipSamples(const QString& clip) {
+  const QString key = clip.toLower();
+  const auto known = clip_samples_.constFind(key);
+  if (known != clip_samples_.constEnd()) return *known;
+  WavLayout layout;
+  QString err;
+  const qint64 samples =
+      ReadWavLayout(ResolveCaseInsensitive(JoinPath(program_folder_, clip)), &layout, &err)
+          ? layout.Samples()
+          : -1;
+  clip_samples_.insert(key, samples);
+  return samples;
+}
+
+bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, QString* line,
+                             QString* problem) {
+  last_reception_.clear();
+  last_cut_ = false;
+  const TtySignal signal = SignalForClipSet(set_);
+  std::string err;
+  if (!CheckSignal(signal, &err)) {
+    // Not a fault of the prompt: the receiver cannot hear this set at all.
+    *line = QStringLiteral("Not verified: the receiver cannot hear this clip set: ") +
+            QString::fromStdString(err);
+    return true;
+  }
+  std::vector<std::int16_t> samples;
+  WavLayout layout;
+  QString read_err;
+  if (!ReadWavSamples(wav_path, &samples, &layout, &read_err)) {
+    *problem = QStringLiteral("Verification failed: the WAV file cannot be read back: ") + read_err;
+    return false;
+  }
+  const auto total = static_cast<qint64>(samples.size());
+  qint64 cut = FindCut(sent_text, total, [this](const QString& clip) { return ClipSamples(clip); });
+  std::vector<std::int16_t> lead_in;
+  if (cut > 0 && !ReadLeadIn({program_folder_}, &lead_in, &read_err)) cut = 0;
+
+  std::vector<BaudotCode> codes;
+  const std::span<const std::int16_t> all(samples);
+  if (cut > 0) {
+    // The first receiver hears half a bit past the cut, too little to complete a frame,
+    // so that the frame before the cut ends with the line still in mark.
+    const qint64 first_end = std::min(total, cut + std::max(1, set_.bit_samples / 2));
+    std::vector<BaudotCode> second;
+    std::thread later(
+        [&] { second = Receive(signal, lead_in, all.subspan(static_cast<size_t>(cut))); });
+    codes = Receive(signal, {}, all.first(static_cast<size_t>(first_end)));
+    later.join();
+    codes.insert(codes.end(), second.begin(), second.end());
+    last_cut_ = true;
+  } else {
+    codes = Receive(signal, {}, all);
+  }
+  last_reception_ = PrintBaudot(codes);
+  const Verification verification = CompareReception(sent_text, last_reception_);
+  if (!verification.ok()) {
+    *problem = QStringLiteral("Verification failed: ") + DescribeDifference(verification);
+    return false;
+  }
+  *line = QStringLiteral("Verified: the receiver read back the ") +
+          QString::number(verification.expected.size()) + QStringLiteral(" characters sent");
+  return true;
+}
+
+}  // namespace quillon
