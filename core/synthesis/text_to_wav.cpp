@@ -1,6 +1,8 @@
 #include "core/synthesis/text_to_wav.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -318,6 +320,21 @@ void TextToWav::Pass::FinalRun() {
   if (!RunCommand(output_) && existed) ::chmod(existing_name.constData(), before.st_mode & 07777);
 }
 
+// The checked file is about to replace `existing`, as wavcat itself would
+// replace it: it takes the old file's mode bits with the owner's write bit
+// added, and reaches the disk before the rename, so that a crash never
+// leaves a truncated prompt where the user's old one was.
+static void KeepModeAndFlush(const QString& existing, const QString& replacement) {
+  struct stat old_file {};
+  const QByteArray replacement_name = QFile::encodeName(replacement);
+  if (::stat(QFile::encodeName(existing).constData(), &old_file) == 0)
+    ::chmod(replacement_name.constData(), (old_file.st_mode & 07777) | S_IWUSR);
+  const int fd = ::open(replacement_name.constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 // Reads the file the last run wrote back with the check. A file that passes
 // replaces the output (an output of another case is replaced under its own
 // name); one that fails is deleted, and whatever was at the output stays: a
@@ -333,6 +350,7 @@ void TextToWav::Pass::Verify(const QString& sent) {
   }
   const QString existing = ResolveCaseInsensitive(output_);
   QString err;
+  if (FileExists(existing)) KeepModeAndFlush(existing, unverified_);
   if (!RenameReplacing(unverified_, FileExists(existing) ? existing : output_, &err)) {
     QFile::remove(unverified_);
     ReportError({error_number::kPermissionDenied, err});

@@ -199,7 +199,7 @@ TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowAndLeavesTheMainWindowA
   EXPECT_TRUE(checked_during_run);
   EXPECT_EQ(
       dialogs_.messages,
-      (QStringList{QStringLiteral("Done. 3 rows processed, 2 of them were good."), kViewLog}));
+      (QStringList{QStringLiteral("Done. 3 rows processed, 2 of them were good. 2 of them were verified by the receiver."), kViewLog}));
   EXPECT_EQ(dialogs_.titles,
             (QStringList{QStringLiteral("Quillon"), QStringLiteral("Construction Complete")}));
   EXPECT_EQ(opened_logs_,
@@ -385,7 +385,7 @@ TEST_P(TypedPathTest, IsCheckedBeforeTheRunAsAChosenOneIs) {
   if (refusal.isEmpty()) {
     EXPECT_EQ(
         dialogs_.messages,
-        (QStringList{QStringLiteral("Done. 1 rows processed, 1 of them were good."), kViewLog}));
+        (QStringList{QStringLiteral("Done. 1 rows processed, 1 of them were good. 1 of them were verified by the receiver."), kViewLog}));
     EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one.wav"))), QStringLiteral("ONE"));
     return;
   }

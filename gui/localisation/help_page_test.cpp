@@ -164,7 +164,7 @@ TEST_F(HelpPageRunTest, TheCsvExampleBuildsEveryRow) {
   CsvPromptImport import(*state_, ui_);
   ASSERT_EQ(import.Run(csv, BatchProgress()), CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(ui_.messages,
-            QStringList{QStringLiteral("Done. 3 rows processed, 3 of them were good.")});
+            QStringList{QStringLiteral("Done. 3 rows processed, 3 of them were good. 3 of them were verified by the receiver.")});
   EXPECT_EQ(test::DecodeWithMinimodem(tty + QStringLiteral("/welcome.wav")),
             QStringLiteral("THANK YOU FOR CALLING."));
   EXPECT_EQ(test::DecodeWithMinimodem(tty + QStringLiteral("/menu.wav")),

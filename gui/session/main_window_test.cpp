@@ -56,6 +56,9 @@ class MainWindowTest : public ::testing::Test {
       return editor_starts_;
     };
     window_ = std::make_unique<MainWindow>(options);
+    // The recording stand-in for wavcat writes no audio for the receiver to
+    // hear: these tests build without the check (its own tests use the real one).
+    Find<QAction>("mnuVerify")->setChecked(false);
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
   }
 
@@ -174,6 +177,7 @@ TEST_F(MainWindowTest, MenusListEveryEntryInOrderWithThePromptSetEntryHidden) {
       {"mnuEditDictionary", "Edit Dictionary"},
       {"mnuReloadDictionary", "Reload Dictionary"},
       {"mnuApplyTranslationTable", "Apply Dictionary Translation to Input Text"},
+      {"mnuVerify", "Verify Each WAV with a Receiver"},
       {"seperator6", ""},
       {"mnuOrvanePrompts", "Construct Orvane Prompts"},
       {"seperator3", ""},
