@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include "tests/support/batch_test_util.h"
-#include "platform/file_system.h"
 #include "gui/common/test_printers.h"
+#include "platform/file_system.h"
+#include "tests/support/batch_test_util.h"
 
 namespace quillon {
 namespace {
@@ -46,8 +46,9 @@ TEST_F(BatchCliTest, CsvRunsEveryRowAndPrintsTheSummaryAndTheLog) {
   ASSERT_EQ(
       Run({QStringLiteral("csv"), QStringLiteral("--no-translate"), QStringLiteral("list.csv")}), 1)
       << err_.toStdString();
-  EXPECT_TRUE(out_.contains(QStringLiteral("Done. 2 rows processed, 1 of them were good. 1 of them were verified by "
-                                            "the receiver.\n")))
+  EXPECT_TRUE(out_.contains(
+      QStringLiteral("Done. 2 rows processed, 1 of them were good. 1 of them were verified by "
+                     "the receiver.\n")))
       << out_.toStdString();
   EXPECT_TRUE(out_.endsWith(QStringLiteral("Log file: ") + Log("CSVPromptConstruction.log") +
                             QLatin1Char('\n')));
@@ -63,8 +64,9 @@ TEST_F(BatchCliTest, CsvSucceedsOnlyWhenEveryRowWasBuiltOrSkipped) {
   WriteText(QStringLiteral("good.csv"),
             QStringLiteral("FILE, TEXT\r\none.wav,One\r\ntwo.wav,a draft\r\n"));
   EXPECT_EQ(Run({QStringLiteral("csv"), QStringLiteral("good.csv")}), 0) << out_.toStdString();
-  EXPECT_TRUE(out_.contains(QStringLiteral("Done. 2 rows processed, 2 of them were good. 1 of them were verified by "
-                                            "the receiver.\n")));
+  EXPECT_TRUE(out_.contains(
+      QStringLiteral("Done. 2 rows processed, 2 of them were good. 1 of them were verified by "
+                     "the receiver.\n")));
 
   // One row whose construction fails: wavcat refuses the clip of "W".
   WriteText(QStringLiteral("mixed.csv"),
@@ -77,8 +79,9 @@ TEST_F(BatchCliTest, CsvSucceedsOnlyWhenEveryRowWasBuiltOrSkipped) {
                   .toUtf8());
   QFile::setPermissions(wavcat, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   EXPECT_EQ(Run({QStringLiteral("csv"), QStringLiteral("mixed.csv")}), 1);
-  EXPECT_TRUE(out_.contains(QStringLiteral("Done. 2 rows processed, 1 of them were good. 1 of them were verified by "
-                                            "the receiver.\n")));
+  EXPECT_TRUE(out_.contains(
+      QStringLiteral("Done. 2 rows processed, 1 of them were good. 1 of them were verified by "
+                     "the receiver.\n")));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("four.wav"))), QStringLiteral("FOUR"));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("win.wav"))));
 }

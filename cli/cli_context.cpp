@@ -22,12 +22,14 @@ void TerminalUi::MsgBox(const QString& text, const QString& title) {
 
 UserInterface::Answer TerminalUi::Ask(const QString& text, const QString& title) {
   messages.append(text);
-  PrintOut(title + QStringLiteral(": ") + text + (answer_yes_ ? QStringLiteral(" [yes]")
-                                                              : QStringLiteral(" [no]")));
+  PrintOut(title + QStringLiteral(": ") + text +
+           (answer_yes_ ? QStringLiteral(" [yes]") : QStringLiteral(" [no]")));
   return answer_yes_ ? Answer::Yes : Answer::No;
 }
 
-void TerminalPane::AppendLine(const QString& line) { PrintOut(line); }
+void TerminalPane::AppendLine(const QString& line) {
+  PrintOut(line);
+}
 
 bool TakeOption(QStringList& args, const QString& name, QString* value, bool* present) {
   const qsizetype at = args.indexOf(name);
@@ -42,6 +44,8 @@ bool TakeOption(QStringList& args, const QString& name, QString* value, bool* pr
   return true;
 }
 
-bool TakeFlag(QStringList& args, const QString& name) { return args.removeAll(name) > 0; }
+bool TakeFlag(QStringList& args, const QString& name) {
+  return args.removeAll(name) > 0;
+}
 
 }  // namespace quillon::cli

@@ -73,8 +73,11 @@ TEST_F(CliTest, DashReadsTheTextFromStandardInput) {
 
 TEST_F(CliTest, FailureGivesANonZeroStatus) {
   test::InstallRecordingWavcat(dir_.path(), 1, QStringLiteral("broken"));
-  EXPECT_EQ(Run({QStringLiteral("text"), QStringLiteral("-o"), QStringLiteral("out.wav"), QStringLiteral("A")}), 1);
-  EXPECT_TRUE(out_.contains(QStringLiteral("(error):1002 (wavcat failed with exit status 1: broken)")));
+  EXPECT_EQ(Run({QStringLiteral("text"), QStringLiteral("-o"), QStringLiteral("out.wav"),
+                 QStringLiteral("A")}),
+            1);
+  EXPECT_TRUE(
+      out_.contains(QStringLiteral("(error):1002 (wavcat failed with exit status 1: broken)")));
   EXPECT_FALSE(out_.contains(QStringLiteral("Done.")));
 }
 

@@ -382,18 +382,20 @@ TEST_F(HostileTest, AWavcatKilledMidRunLeavesThePreviousOutputAndFails) {
   // (SIGKILL) as soon as the real joining program is running.
   const QString wavcat = JoinPath(program_, QStringLiteral("wavcat"));
   ASSERT_TRUE(QFile::rename(wavcat, wavcat + QStringLiteral(".real")));
-  test::WriteAll(wavcat, (QStringLiteral("#!/bin/sh\n"
-                                         "for last; do :; done\n"
-                                         "case \"$last\" in *long.wav|*/.quillon-unverified-*.wav) ;; *) exec '") +
-                          wavcat + QStringLiteral(".real' \"$@\";; esac\n'") + wavcat +
-                          QStringLiteral(".real' \"$@\" &\n"
-                                         "pid=$!\n"
-                                         "while [ \"$(readlink /proc/$pid/exe)\" != '") +
-                          wavcat +
-                          QStringLiteral(".real' ]; do :; done\n"
-                                         "kill -KILL $pid\n"
-                                         "wait $pid\n"))
-                             .toUtf8());
+  test::WriteAll(
+      wavcat,
+      (QStringLiteral("#!/bin/sh\n"
+                      "for last; do :; done\n"
+                      "case \"$last\" in *long.wav|*/.quillon-unverified-*.wav) ;; *) exec '") +
+       wavcat + QStringLiteral(".real' \"$@\";; esac\n'") + wavcat +
+       QStringLiteral(".real' \"$@\" &\n"
+                      "pid=$!\n"
+                      "while [ \"$(readlink /proc/$pid/exe)\" != '") +
+       wavcat +
+       QStringLiteral(".real' ]; do :; done\n"
+                      "kill -KILL $pid\n"
+                      "wait $pid\n"))
+          .toUtf8());
   ASSERT_TRUE(
       QFile::setPermissions(wavcat, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
   const CliRun run =

@@ -219,7 +219,8 @@ TEST_F(Installed, LongTextsLeaveNoChunkFilesBehind) {
                                     scratch_->path(), scratch_->path());
   ASSERT_EQ(run.exit_code, 0) << run.output.toStdString();
   EXPECT_FALSE(QFileInfo::exists(InProgramFolder(QStringLiteral("MultiWAVChunk1.wav"))));
-  EXPECT_TRUE(QDir(scratch_->path()).entryList({QStringLiteral("quillon-build-*")}, QDir::Dirs).isEmpty());
+  EXPECT_TRUE(
+      QDir(scratch_->path()).entryList({QStringLiteral("quillon-build-*")}, QDir::Dirs).isEmpty());
   // 1,700 frames of 8 tics of 176 samples, after the lead-in.
   EXPECT_GT(QFileInfo(output).size(), 1700LL * 8 * 176 * 2);
 }

@@ -17,9 +17,11 @@ bool FileLock::Acquire(const QString& path, Mode mode, bool wait, QString* err) 
   const QByteArray name = QFile::encodeName(path);
   // A folder opens read-only; a file read-only too, created when missing.
   int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) fd = ::open(name.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0 && errno == ENOENT)
+    fd = ::open(name.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
-    *err = QStringLiteral("cannot open ") + path + QStringLiteral(" to lock it: ") + ErrnoText(errno);
+    *err =
+        QStringLiteral("cannot open ") + path + QStringLiteral(" to lock it: ") + ErrnoText(errno);
     return false;
   }
   const int operation = (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | (wait ? 0 : LOCK_NB);

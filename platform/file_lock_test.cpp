@@ -16,14 +16,17 @@ TEST(FileLockTest, SharedHoldersCoexistAndKeepAnExclusiveOneOut) {
   ASSERT_TRUE(dir.isValid());
   QString err;
   FileLock reader1, reader2, writer;
-  ASSERT_TRUE(reader1.Acquire(dir.path(), FileLock::Mode::Shared, false, &err)) << err.toStdString();
-  ASSERT_TRUE(reader2.Acquire(dir.path(), FileLock::Mode::Shared, false, &err)) << err.toStdString();
+  ASSERT_TRUE(reader1.Acquire(dir.path(), FileLock::Mode::Shared, false, &err))
+      << err.toStdString();
+  ASSERT_TRUE(reader2.Acquire(dir.path(), FileLock::Mode::Shared, false, &err))
+      << err.toStdString();
   EXPECT_FALSE(writer.Acquire(dir.path(), FileLock::Mode::Exclusive, false, &err));
   EXPECT_TRUE(writer.busy());
   reader1.Release();
   EXPECT_FALSE(writer.Acquire(dir.path(), FileLock::Mode::Exclusive, false, &err));
   reader2.Release();
-  EXPECT_TRUE(writer.Acquire(dir.path(), FileLock::Mode::Exclusive, false, &err)) << err.toStdString();
+  EXPECT_TRUE(writer.Acquire(dir.path(), FileLock::Mode::Exclusive, false, &err))
+      << err.toStdString();
   EXPECT_FALSE(reader1.Acquire(dir.path(), FileLock::Mode::Shared, false, &err));
   EXPECT_TRUE(reader1.busy());
 }

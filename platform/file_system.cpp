@@ -43,8 +43,8 @@ QString ResolveCaseInsensitive(const QString& path) {
     found = entry;
   }
   if (found.isEmpty()) return path;
-  const QString parent = path.contains(QLatin1Char('/')) ? path.left(path.lastIndexOf('/') + 1)
-                                                        : QString();
+  const QString parent =
+      path.contains(QLatin1Char('/')) ? path.left(path.lastIndexOf('/') + 1) : QString();
   return parent + found;
 }
 
@@ -132,6 +132,8 @@ bool DeleteFile(const QString& path, bool force, QString* err) {
   return true;
 }
 
-QString ErrnoText(int error_number) { return QString::fromLocal8Bit(std::strerror(error_number)); }
+QString ErrnoText(int error_number) {
+  return QString::fromLocal8Bit(std::strerror(error_number));
+}
 
 }  // namespace quillon

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "tests/support/test_support.h"
@@ -70,7 +70,8 @@ TEST_F(FileSystemTest, ProgramFolderFollowsQuillonHome) {
     EXPECT_EQ(ProgramFolder(), QDir::current().filePath(QStringLiteral("some/folder")));
   }
   test::ScopedEnvironment home("QUILLON_HOME", std::nullopt);
-  EXPECT_EQ(ProgramFolder(), QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath());
+  EXPECT_EQ(ProgramFolder(),
+            QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath());
 }
 
 }  // namespace

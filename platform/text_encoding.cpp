@@ -44,7 +44,6 @@ QString DecodeCp1252(const QByteArray& bytes) {
   return text;
 }
 
-
 bool EncodeCp1252(const QString& text, QByteArray* out) {
   out->reserve(out->size() + text.size());
   for (QChar c : text) {

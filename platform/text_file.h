@@ -17,9 +17,9 @@ QStringList SplitLines(const QString& text);
 
 /// A text file read whole, line by line.
 struct TextFile {
-  bool ok = false;      ///< false: the file could not be opened or read
-  QString error;        ///< why, when not ok
-  QStringList lines;    ///< the lines, without their line ends
+  bool ok = false;    ///< false: the file could not be opened or read
+  QString error;      ///< why, when not ok
+  QStringList lines;  ///< the lines, without their line ends
 };
 
 /// True for the bytes of UTF-16 text: a UTF-16 byte-order mark, or a zero

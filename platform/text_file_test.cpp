@@ -13,14 +13,17 @@ TEST(TextFileTest, Utf8IsReadAsUtf8AndAnythingElseAsWindows1252) {
   EXPECT_EQ(DecodeText("caf\xC3\xA9"), QStringLiteral("caf\u00e9"));
   EXPECT_EQ(DecodeText("\xEF\xBB\xBFhi"), QStringLiteral("hi"));
   // Bytes from the voicemail server: é, curly quotes and the euro sign.
-  EXPECT_EQ(DecodeText("caf\xE9 \x93quoted\x94 \x80"), QStringLiteral("caf\u00e9 \u201cquoted\u201d \u20ac"));
+  EXPECT_EQ(DecodeText("caf\xE9 \x93quoted\x94 \x80"),
+            QStringLiteral("caf\u00e9 \u201cquoted\u201d \u20ac"));
 }
 
 TEST(TextFileTest, LinesEndAtCrLfLfOrCr) {
   EXPECT_EQ(SplitLines(QStringLiteral("a\r\nb\nc\rd")),
-            (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+            (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                         QStringLiteral("d")}));
   EXPECT_EQ(SplitLines(QStringLiteral("a\r\n")), QStringList{QStringLiteral("a")});
-  EXPECT_EQ(SplitLines(QStringLiteral("a\r\n\r\nb")), (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
+  EXPECT_EQ(SplitLines(QStringLiteral("a\r\n\r\nb")),
+            (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
   EXPECT_TRUE(SplitLines(QString()).isEmpty());
   EXPECT_EQ(SplitLines(QStringLiteral("\r\n")), QStringList{QString()});
 }

@@ -10,10 +10,12 @@ bool StartBatchLog(const QString& path, BatchLog* log, QString* err) {
   bool busy = false;
   QString why_locked;
   if (!log->Lock(path, &busy, &why_locked)) {
-    *err = busy ? QStringLiteral("Another batch of this kind is running and writing its log ") + path +
-                      QStringLiteral(". Wait until it has finished, then try again. Nothing was built.")
-                : QStringLiteral("The log file cannot be locked (") + why_locked +
-                      QStringLiteral("): ") + path + QStringLiteral(". Nothing was built.");
+    *err =
+        busy
+            ? QStringLiteral("Another batch of this kind is running and writing its log ") + path +
+                  QStringLiteral(". Wait until it has finished, then try again. Nothing was built.")
+            : QStringLiteral("The log file cannot be locked (") + why_locked +
+                  QStringLiteral("): ") + path + QStringLiteral(". Nothing was built.");
     return false;
   }
   if (QFileInfo(path).isFile()) {
@@ -41,7 +43,9 @@ BatchModeScope::BatchModeScope(MainState& state, BatchLog& log, const QStringLis
   state_.BeginBatch(log, inputs);
 }
 
-BatchModeScope::~BatchModeScope() { state_.EndBatch(); }
+BatchModeScope::~BatchModeScope() {
+  state_.EndBatch();
+}
 
 ConstructionResult BuildPrompt(MainState& state, const QString& text, const QString& output_path) {
   if (BatchLog* log = state.batch_log()) log->Flush();  // the lines of the prompts before this one

@@ -8,9 +8,9 @@
 #include <future>
 #include <vector>
 
-#include "tests/support/batch_test_util.h"
-#include "platform/file_system.h"
 #include "core/translation/dictionary.h"
+#include "platform/file_system.h"
+#include "tests/support/batch_test_util.h"
 
 namespace quillon {
 namespace {
@@ -131,7 +131,10 @@ class CsvImportTest : public BatchTest {
 TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
   const QString csv = QStringLiteral("FILE, TEXT\r\nhello.wav,Hello\r\na.wav,b,c\r\n\r\n");
   EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 3 rows processed, 1 of them were good. 1 of them were verified by the receiver."));
+  EXPECT_EQ(
+      Summary(),
+      QStringLiteral(
+          "Done. 3 rows processed, 1 of them were good. 1 of them were verified by the receiver."));
   const QString wav = Path(QStringLiteral("hello.wav"));
   QStringList expected{QStringLiteral("hello.wav,Hello")};
   expected << Built(wav, QStringLiteral("HELLO"));
@@ -150,7 +153,10 @@ TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
 TEST_F(CsvImportTest, ARowNamingAMissingFolderIsAnInvalidFileName) {
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nnowhere/x.wav,Hi\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
+  EXPECT_EQ(
+      Summary(),
+      QStringLiteral(
+          "Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   EXPECT_EQ(Log(), (QStringList{QStringLiteral("nowhere/x.wav,Hi"),
                                 QStringLiteral("(error) Invalid File name"), QString(),
                                 QStringLiteral("1 rows processed, 0 of them were verified by the "
@@ -164,7 +170,10 @@ TEST_F(CsvImportTest, QuotedTextsKeepTheirCommasAndOuterBlanksGo) {
                                "  old.wav  ,  \"Yes, no, maybe\"  \r\n"
                                "\"quoted name.wav\",plain\r\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good. 2 of them were verified by the receiver."));
+  EXPECT_EQ(
+      Summary(),
+      QStringLiteral(
+          "Done. 2 rows processed, 2 of them were good. 2 of them were verified by the receiver."));
   const QStringList log = Log();
   ASSERT_GE(log.size(), 3);
   EXPECT_EQ(log.at(1), QStringLiteral("    File path=") + Path(QStringLiteral("old.wav")));
@@ -181,11 +190,15 @@ TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
   DictionaryTables tables;
   tables.dict_from = {QStringLiteral("SECRET")};
   tables.dict_to = {QStringLiteral("<SKIP>")};
-  state_ = std::make_unique<MainState>(program_folder_, ui_, MainState::Outputs{nullptr, nullptr, &tables});
+  state_ = std::make_unique<MainState>(program_folder_, ui_,
+                                       MainState::Outputs{nullptr, nullptr, &tables});
   import_ = std::make_unique<CsvPromptImport>(*state_, ui_);
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nskip.wav,a secret text\nkeep.wav,open\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 2 rows processed, 2 of them were good. 1 of them were verified by the receiver."));
+  EXPECT_EQ(
+      Summary(),
+      QStringLiteral(
+          "Done. 2 rows processed, 2 of them were good. 1 of them were verified by the receiver."));
   EXPECT_TRUE(Log().contains(QStringLiteral("    File skipped per dictionary translation rules")));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("skip.wav"))));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("keep.wav"))), QStringLiteral("OPEN"));
@@ -194,7 +207,10 @@ TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
 
 TEST_F(CsvImportTest, AHeadingOnlyFileProcessesNothing) {
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\r\n")), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 0 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
+  EXPECT_EQ(
+      Summary(),
+      QStringLiteral(
+          "Done. 0 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   EXPECT_TRUE(QFileInfo::exists(import_->LogPath()));
   EXPECT_EQ(test::ReadAll(import_->LogPath()), QByteArray());
   EXPECT_TRUE(counts_.empty());
@@ -205,7 +221,10 @@ TEST_F(CsvImportTest, AFailedConstructionIsLoggedAsNotBuiltAndIsNotGood) {
   WriteRecording(QStringLiteral("keep.wav"), "old recording");
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nkeep.wav,new text\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
+  EXPECT_EQ(
+      Summary(),
+      QStringLiteral(
+          "Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   const QStringList log = Log();
   ASSERT_GE(log.size(), 3);
   EXPECT_EQ(log.mid(log.size() - 3),
@@ -235,14 +254,16 @@ TEST_F(CsvImportTest, ASpoiledClipSetRefusesTheRunBeforeAnyRow) {
 
 TEST_F(CsvImportTest, AnEmptyTextBuildsNothingAndIsNotGood) {
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nempty.wav,\n")), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
+  EXPECT_EQ(
+      Summary(),
+      QStringLiteral(
+          "Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   EXPECT_TRUE(ui_.messages.contains(
       QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.")));
-  EXPECT_EQ(Log(),
-            (QStringList{QStringLiteral("empty.wav,"),
-                         QStringLiteral("(error) Prompt not built (empty text)"), QString(),
-                         QStringLiteral("1 rows processed, 0 of them were verified by the "
-                                        "receiver.")}));
+  EXPECT_EQ(Log(), (QStringList{QStringLiteral("empty.wav,"),
+                                QStringLiteral("(error) Prompt not built (empty text)"), QString(),
+                                QStringLiteral("1 rows processed, 0 of them were verified by the "
+                                               "receiver.")}));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("empty.wav"))));
 }
 
@@ -252,7 +273,8 @@ TEST_F(CsvImportTest, RowsPastThe32767thAreCountedAndBuilt) {
   for (int i = 0; i < invalid_rows; ++i) csv += QStringLiteral("one field\n");
   csv += QStringLiteral("last.wav,the end\n");
   EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 32771 rows processed, 1 of them were good. 1 of them were verified by the receiver."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 32771 rows processed, 1 of them were good. 1 of them "
+                                      "were verified by the receiver."));
   EXPECT_EQ(counts_.size(), 32771u);
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("last.wav"))), QStringLiteral("THE END"));
 }
@@ -322,7 +344,8 @@ TEST_F(CsvImportTest, AThousandRowsBuildThroughTheRealWavcatAndEveryOneDecodes) 
   for (int i = 0; i < kRows; ++i)
     csv += QStringLiteral("out/p%1.wav,Prompt %1 is ready\r\n").arg(i);
   EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(Summary(), QStringLiteral("Done. 1000 rows processed, 1000 of them were good. 1000 of them were verified by the receiver."));
+  EXPECT_EQ(Summary(), QStringLiteral("Done. 1000 rows processed, 1000 of them were good. 1000 of "
+                                      "them were verified by the receiver."));
   ASSERT_EQ(counts_.size(), static_cast<size_t>(kRows));
   EXPECT_EQ(counts_.back(), kRows);
   // Two decoders at a time: minimodem's start-up dominates each decode.

@@ -8,9 +8,9 @@
 
 #include "core/batch/batch_session.h"
 #include "core/common/user_interface.h"
+#include "core/registry/registry.h"
 #include "core/session/batch_log.h"
 #include "core/session/main_state.h"
-#include "core/registry/registry.h"
 
 namespace quillon {
 
@@ -77,8 +77,7 @@ class PromptSetConstruction {
 
   /// "Create Prompts" for the language whose prompt folder is
   /// `prompt_folder` and whose code is `code`.
-  Outcome Run(const QString& prompt_folder, const QString& code,
-                           const BatchProgress& progress);
+  Outcome Run(const QString& prompt_folder, const QString& code, const BatchProgress& progress);
 
   /// Walks one folder tree (see the class comment).
   void ProcessPromptFolder(const QString& folder);

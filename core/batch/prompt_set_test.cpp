@@ -8,10 +8,10 @@
 #include <QRegularExpression>
 #include <vector>
 
-#include "tests/support/batch_test_util.h"
 #include "core/localisation/language_table.h"
-#include "platform/file_system.h"
 #include "core/registry/registry_store.h"
+#include "platform/file_system.h"
+#include "tests/support/batch_test_util.h"
 
 namespace quillon {
 namespace {

@@ -23,7 +23,9 @@ class DiagnosticPane {
 };
 
 /// Modules and other windows report through the main window's routine.
-inline void WriteReportLine(DiagnosticOutput& diag, const QString& line) { diag.WriteLine(line); }
+inline void WriteReportLine(DiagnosticOutput& diag, const QString& line) {
+  diag.WriteLine(line);
+}
 
 /// A run-time failure as the reports show it: a number and a description.
 struct RuntimeError {

@@ -6,9 +6,9 @@
 #include <functional>
 #include <optional>
 
+#include "core/common/user_interface.h"
 #include "core/localisation/language_library.h"
 #include "core/localisation/user_language.h"
-#include "core/common/user_interface.h"
 
 namespace quillon {
 

@@ -21,7 +21,8 @@ inline const QString kQuillonKey =
 inline const QString kDictionaryPathValue = QStringLiteral("Dictionary Path");
 inline const QString kHubrixKey = QStringLiteral("SOFTWARE\\Corvala\\Hubrix\\1.0");
 inline const QString kRootPathValue = QStringLiteral("Root Path");
-inline const QString kSystemParametersKey = QStringLiteral("SOFTWARE\\Corvala\\SystemParameters\\1.0");
+inline const QString kSystemParametersKey =
+    QStringLiteral("SOFTWARE\\Corvala\\SystemParameters\\1.0");
 inline const QString kTuiLanguagesValue = QStringLiteral("TUI Languages Loaded");
 
 /// The registry: keys holding typed values (string, binary, 32-bit), kept in
@@ -46,12 +47,12 @@ class Registry {
   /// too long (over 1023 characters, over 4096 bytes). An unsupported type
   /// code on a key that exists fills `error` with 1001 "Unsupported value type".
   virtual QVariant ReadValue(quint32 root, const QString& subkey, const QString& value_name,
-                                int type, const QVariant& default_value, RuntimeError* error) = 0;
+                             int type, const QVariant& default_value, RuntimeError* error) = 0;
 
   /// Stores a value. A missing key, a store that cannot be written or an
   /// unsupported type code drop the write silently.
-  virtual void WriteValue(quint32 root, const QString& subkey, const QString& value_name,
-                          int type, const QVariant& value) = 0;
+  virtual void WriteValue(quint32 root, const QString& subkey, const QString& value_name, int type,
+                          const QVariant& value) = 0;
 
   /// What went wrong with the store at the last operation (it could not be
   /// parsed, read or written), for a message to the user; empty when the

@@ -112,7 +112,7 @@ bool RegistryStore::EnsureKey(quint32 root, const QString& subkey, RuntimeError*
 }
 
 QVariant RegistryStore::ReadValue(quint32 root, const QString& subkey, const QString& value_name,
-                                     int type, const QVariant& default_value, RuntimeError* error) {
+                                  int type, const QVariant& default_value, RuntimeError* error) {
   const QString key = FullKeyPath(root, subkey);
   RegistryExport document;
   if (key.isEmpty() || !Load(&document) || !document.KeyExists(key)) return default_value;
@@ -183,7 +183,7 @@ bool SameData(const RegistryExport::Value& a, const RegistryExport::Value& b) {
 }  // namespace
 
 void RegistryStore::WriteValue(quint32 root, const QString& subkey, const QString& value_name,
-                                  int type, const QVariant& value) {
+                               int type, const QVariant& value) {
   RegistryExport::Value stored;
   if (!ToStoredValue(type, value, &stored)) return;
   const QString key = FullKeyPath(root, subkey);

@@ -33,9 +33,9 @@ class RegistryStore : public Registry {
   bool KeyExists(quint32 root, const QString& subkey) override;
   bool EnsureKey(quint32 root, const QString& subkey, RuntimeError* error) override;
   QVariant ReadValue(quint32 root, const QString& subkey, const QString& value_name, int type,
-                        const QVariant& default_value, RuntimeError* error) override;
+                     const QVariant& default_value, RuntimeError* error) override;
   void WriteValue(quint32 root, const QString& subkey, const QString& value_name, int type,
-                     const QVariant& value) override;
+                  const QVariant& value) override;
 
   /// Longest string value that can be read, in characters.
   static constexpr int kMaxStringLength = 1023;

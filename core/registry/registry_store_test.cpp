@@ -84,7 +84,7 @@ TEST_F(RegistryStoreTest, EnsureKeyReportsWhetherTheKeyExisted) {
 TEST_F(RegistryStoreTest, NewFileIsWrittenAsRegeditWritesIt) {
   EnsureQuillonKey();
   store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
-                       QStringLiteral("/opt/quillon/dictionary.txt"));
+                    QStringLiteral("/opt/quillon/dictionary.txt"));
   EXPECT_EQ(
       Bytes(),
       Utf16File(QStringLiteral(
@@ -113,15 +113,14 @@ TEST_F(RegistryStoreTest, ReadsEveryValueFormOfARegeditExport) {
       QVariant(QStringLiteral("ENU,ENX")));
   EXPECT_EQ(Read(kSystemParametersKey, QStringLiteral("Gr\u00fc\u00dfe"), REG_SZ),
             QVariant(QStringLiteral("\u20ac \u4e2d\u6587")));
-  EXPECT_FALSE(
-      store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corvala\\Retired")));
+  EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corvala\\Retired")));
 }
 
 TEST_F(RegistryStoreTest, WritingBackKeepsEverythingElseByteForByte) {
   test::WriteAll(StorePath(), Utf16File(kServerExport));
   EnsureQuillonKey();
   store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
-                       QStringLiteral("D:\\dict\\words.txt"));
+                    QStringLiteral("D:\\dict\\words.txt"));
   EXPECT_EQ(Bytes(),
             Utf16File(kServerExport +
                       QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Kitwell\\"
@@ -132,7 +131,7 @@ TEST_F(RegistryStoreTest, WritingBackKeepsEverythingElseByteForByte) {
 
   // Changing a value rewrites its own line and nothing else.
   store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, kRootPathValue, REG_SZ,
-                       QStringLiteral("E:\\New \"x\""));
+                    QStringLiteral("E:\\New \"x\""));
   QString expected = kServerExport;
   expected.replace(QStringLiteral("\"Root Path\"=\"C:\\\\Corvala\\\\Hubrix\""),
                    QStringLiteral("\"Root Path\"=\"E:\\\\New \\\"x\\\"\""));
@@ -156,7 +155,7 @@ TEST_F(RegistryStoreTest, Regedit4FilesKeepTheirCodePage) {
   // A character the code page lacks turns the file into UTF-8 rather than
   // losing it.
   store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, QStringLiteral("Name"), REG_SZ,
-                       QStringLiteral("\u4e2d"));
+                    QStringLiteral("\u4e2d"));
   EXPECT_TRUE(Bytes().startsWith("REGEDIT4\r\n"));
   EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Name"), REG_SZ), QVariant(QStringLiteral("\u4e2d")));
   EXPECT_EQ(Read(kHubrixKey, kRootPathValue, REG_SZ), QVariant(QStringLiteral("C:\\Caf\u00e9")));
@@ -166,8 +165,8 @@ TEST_F(RegistryStoreTest, LfOnlyUtf8FilesStayThatWay) {
   const QByteArray utf8 =
       "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\n\"A\"=\"\xC3\xA9\"";  // no final line end
   test::WriteAll(StorePath(), utf8);
-  store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\X"), QStringLiteral("B"),
-                       REG_SZ, QStringLiteral("b"));
+  store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\X"), QStringLiteral("B"), REG_SZ,
+                    QStringLiteral("b"));
   EXPECT_EQ(Bytes(), utf8 + "\n\"B\"=\"b\"\n");
 }
 
@@ -184,7 +183,7 @@ TEST_P(StringLimitTest, LongStringsReadAsTheDefault) {
   const QString text(GetParam().length, QLatin1Char('x'));
   store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ, text);
   const QVariant read = store_.ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue,
-                                            REG_SZ, QStringLiteral("default"), nullptr);
+                                         REG_SZ, QStringLiteral("default"), nullptr);
   EXPECT_EQ(read.toString(), GetParam().readable ? text : QStringLiteral("default"));
 }
 
@@ -226,12 +225,11 @@ TEST_F(RegistryStoreTest, StringsWithLineBreaksSurviveAsHexData) {
 TEST_F(RegistryStoreTest, UnsupportedTypesAndMissingKeysChangeNothing) {
   EnsureQuillonKey();
   const QByteArray before = Bytes();
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, 2,
-                       QStringLiteral("x"));
+  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, 2, QStringLiteral("x"));
   store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"),
-                       REG_SZ, QStringLiteral("x"));
+                    REG_SZ, QStringLiteral("x"));
   store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("D"), REG_DWORD,
-                       QStringLiteral("many"));
+                    QStringLiteral("many"));
   EXPECT_EQ(Bytes(), before);
 
   RuntimeError error;
@@ -239,8 +237,8 @@ TEST_F(RegistryStoreTest, UnsupportedTypesAndMissingKeysChangeNothing) {
   EXPECT_EQ(error.number, 1001);
   EXPECT_EQ(error.description, QStringLiteral("Unsupported value type"));
   RuntimeError none;
-  store_.ReadValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"),
-                      2, QVariant(), &none);
+  store_.ReadValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"), 2,
+                   QVariant(), &none);
   EXPECT_EQ(none.number, 0);
 }
 
@@ -252,7 +250,7 @@ TEST_F(RegistryStoreTest, ReadOnlyStoreRefusesWritesAndKeepsItsBytes) {
   EXPECT_EQ(error.number, 1001);
   EXPECT_EQ(error.description, QStringLiteral("Unable to create the registry key"));
   store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, kRootPathValue, REG_SZ,
-                       QStringLiteral("changed"));
+                    QStringLiteral("changed"));
   EXPECT_EQ(Bytes(), Utf16File(kServerExport));
   EXPECT_TRUE(store_.LastProblem().contains(QStringLiteral("read-only")));
   // An existing key still opens.
@@ -273,7 +271,7 @@ TEST_F(RegistryStoreTest, RewritingKeepsTheFilesPermissions) {
   EnsureQuillonKey();
   ASSERT_EQ(::chmod(QFile::encodeName(StorePath()).constData(), 0640), 0);
   store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("V"), REG_SZ,
-                       QStringLiteral("v"));
+                    QStringLiteral("v"));
   struct stat info {};
   ASSERT_EQ(::stat(QFile::encodeName(StorePath()).constData(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
@@ -302,7 +300,7 @@ TEST_F(RegistryStoreTest, DamagedFilesAreNeverWrittenOver) {
     EXPECT_TRUE(store_.LastProblem().contains(QStringLiteral("damaged")))
         << store_.LastProblem().toStdString();
     store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("A"), QStringLiteral("V"), REG_SZ,
-                         QStringLiteral("x"));
+                      QStringLiteral("x"));
     EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A")));
     EXPECT_EQ(Bytes(), bytes);
   }
@@ -324,7 +322,7 @@ TEST_F(RegistryStoreTest, LaterDeletionsWinAndLaterSectionsComeBack) {
   RuntimeError error;
   EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B"), &error));
   store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B"), QStringLiteral("V"), REG_SZ,
-                       QStringLiteral("3"));
+                    QStringLiteral("3"));
   EXPECT_EQ(Read(QStringLiteral("a\\b"), QStringLiteral("v"), REG_SZ),
             QVariant(QStringLiteral("3")));
 }

@@ -8,7 +8,8 @@ namespace quillon {
 bool BatchLog::Lock(const QString& path, bool* busy, QString* err) {
   const QFileInfo info(path);
   const QString lock_path =
-      QDir(info.absolutePath()).filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".lock"));
+      QDir(info.absolutePath())
+          .filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".lock"));
   const bool locked = lock_.Acquire(lock_path, FileLock::Mode::Exclusive, false, err);
   *busy = !locked && lock_.busy();
   return locked;
@@ -30,7 +31,9 @@ bool BatchLog::WriteLine(const QString& line) {
   return file_.write(bytes) == bytes.size();
 }
 
-bool BatchLog::Flush() { return file_.isOpen() && file_.flush(); }
+bool BatchLog::Flush() {
+  return file_.isOpen() && file_.flush();
+}
 
 void BatchLog::Close() {
   if (file_.isOpen()) file_.close();

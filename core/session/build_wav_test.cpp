@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "platform/file_system.h"
 #include "core/session/main_state.h"
+#include "platform/file_system.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -96,43 +96,54 @@ TEST_P(ShiftLogicTest, SendsTheExpectedClipsInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, ShiftLogicTest,
     ::testing::Values(
-        ShiftCase{"LettersBlankDigits", u"ab 12",
-                  {"smallsilence.wav", "LTRS.wav", "a.wav", "b.wav", "space.wav", "FIGS.WAV", "1.wav",
-                   "2.wav", "LTRS.WAV"},
+        ShiftCase{"LettersBlankDigits",
+                  u"ab 12",
+                  {"smallsilence.wav", "LTRS.wav", "a.wav", "b.wav", "space.wav", "FIGS.WAV",
+                   "1.wav", "2.wav", "LTRS.WAV"},
                   {}},
-        ShiftCase{"DigitBlankLetterNeedsNoClosingShift", u"1 A",
+        ShiftCase{"DigitBlankLetterNeedsNoClosingShift",
+                  u"1 A",
                   {"smallsilence.wav", "FIGS.WAV", "1.wav", "LTRS.wav", "space.wav", "a.wav"},
                   {}},
-        ShiftCase{"TildeForgetsTheShift", u"A~B",
+        ShiftCase{"TildeForgetsTheShift",
+                  u"A~B",
                   {"smallsilence.wav", "LTRS.wav", "a.wav", "BlankChar.wav", "LTRS.wav", "b.wav"},
                   {}},
-        ShiftCase{"TextEndingInTildeGetsClosingShift", u"A~",
+        ShiftCase{"TextEndingInTildeGetsClosingShift",
+                  u"A~",
                   {"smallsilence.wav", "LTRS.wav", "a.wav", "BlankChar.wav", "LTRS.WAV"},
                   {}},
-        ShiftCase{"RefusedCharacterStillShifts", u"A*B",
+        ShiftCase{"RefusedCharacterStillShifts",
+                  u"A*B",
                   {"smallsilence.wav", "LTRS.wav", "a.wav", "FIGS.WAV", "LTRS.wav", "b.wav"},
                   {"    '*' character not supported by Boudot protocol!  Skipped."}},
         ShiftCase{"SingleDigit", u"5", {"smallsilence.wav", "FIGS.WAV", "5.wav", "LTRS.WAV"}, {}},
-        ShiftCase{"SilenceMarkerGoesToTheEnd", u"HELLO <Silence> WORLD",
-                  {"smallsilence.wav", "LTRS.wav", "h.wav", "e.wav", "l.wav", "l.wav", "o.wav",
-                   "space.wav", "space.wav", "w.wav", "o.wav", "r.wav", "l.wav", "d.wav",
-                   "silence.wav"},
-                  {}},
-        ShiftCase{"CrLfBecomesABlank", u"AB\r\nCD",
+        ShiftCase{
+            "SilenceMarkerGoesToTheEnd",
+            u"HELLO <Silence> WORLD",
+            {"smallsilence.wav", "LTRS.wav", "h.wav", "e.wav", "l.wav", "l.wav", "o.wav",
+             "space.wav", "space.wav", "w.wav", "o.wav", "r.wav", "l.wav", "d.wav", "silence.wav"},
+            {}},
+        ShiftCase{"CrLfBecomesABlank",
+                  u"AB\r\nCD",
                   {"smallsilence.wav", "LTRS.wav", "a.wav", "b.wav", "space.wav", "c.wav", "d.wav"},
                   {}},
-        ShiftCase{"LoneLineFeedIsUnknown", u"A\nB",
+        ShiftCase{"LoneLineFeedIsUnknown",
+                  u"A\nB",
                   {"smallsilence.wav", "LTRS.wav", "a.wav", "FIGS.WAV", "LTRS.wav", "b.wav"},
                   {"(error) unknown character encountered:\n"}},
-        ShiftCase{"AccentedLetterReportedInUpperCase", u"\u00e9",
+        ShiftCase{"AccentedLetterReportedInUpperCase",
+                  u"\u00e9",
                   {"smallsilence.wav", "FIGS.WAV", "LTRS.WAV"},
                   {"(error) unknown character encountered:\u00c9"}},
-        ShiftCase{"FiguresStayShifted", u"3-4 (5)?",
-                  {"smallsilence.wav", "FIGS.WAV", "3.wav", "dash.wav", "4.wav", "LTRS.wav",
-                   "space.wav", "FIGS.WAV", "leftparen.wav", "5.wav", "rightparen.wav",
-                   "question.wav", "LTRS.WAV"},
-                  {}},
-        ShiftCase{"EmojiIsOneUnknownCharacter", u"A\U0001F600",
+        ShiftCase{
+            "FiguresStayShifted",
+            u"3-4 (5)?",
+            {"smallsilence.wav", "FIGS.WAV", "3.wav", "dash.wav", "4.wav", "LTRS.wav", "space.wav",
+             "FIGS.WAV", "leftparen.wav", "5.wav", "rightparen.wav", "question.wav", "LTRS.WAV"},
+            {}},
+        ShiftCase{"EmojiIsOneUnknownCharacter",
+                  u"A\U0001F600",
                   {"smallsilence.wav", "LTRS.wav", "a.wav", "FIGS.WAV", "LTRS.WAV"},
                   {"(error) unknown character encountered:\U0001F600"}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -152,8 +163,9 @@ TEST_F(ConstructionTest, EmptyTextTouchesNothing) {
   pane_.lines = QStringList{QStringLiteral("earlier line")};
   const ConstructionResult result = Build(QString());
   EXPECT_EQ(result.status, ConstructionResult::Status::EmptyText);
-  EXPECT_EQ(ui_.messages, QStringList{QStringLiteral(
-                              "You must first enter some text to convert into TTY/TDD WAV format.")});
+  EXPECT_EQ(ui_.messages,
+            QStringList{QStringLiteral(
+                "You must first enter some text to convert into TTY/TDD WAV format.")});
   EXPECT_EQ(pane_.lines, QStringList{QStringLiteral("earlier line")});
   EXPECT_TRUE(ui_.busy_changes.empty());
   EXPECT_TRUE(RecordedRuns(folder_).empty());
@@ -162,10 +174,10 @@ TEST_F(ConstructionTest, EmptyTextTouchesNothing) {
 
 TEST_F(ConstructionTest, BlanksAreNotAnEmptyText) {
   ASSERT_TRUE(Build(QStringLiteral("  ")).built());
-  EXPECT_EQ(ClipsOfOnlyRun(), (QStringList{QStringLiteral("smallsilence.wav"), QStringLiteral("LTRS.wav"),
-                                QStringLiteral("space.wav"), QStringLiteral("space.wav")}));
+  EXPECT_EQ(ClipsOfOnlyRun(),
+            (QStringList{QStringLiteral("smallsilence.wav"), QStringLiteral("LTRS.wav"),
+                         QStringLiteral("space.wav"), QStringLiteral("space.wav")}));
 }
-
 
 // --- Long texts are cut into chunk files after every 801 characters. ---
 
@@ -221,9 +233,9 @@ TEST_F(ChunkTest, ShiftStateRunsOnAcrossAChunkCut) {
   ASSERT_TRUE(Build(QString(801, QLatin1Char('A')) + QStringLiteral("B1")).built());
   const auto runs = RecordedRuns(folder_);
   ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1].mid(1), (QStringList{QStringLiteral("b.wav"), QStringLiteral("FIGS.WAV"),
-                                         QStringLiteral("1.wav"), QStringLiteral("LTRS.WAV"),
-                                         output_}));
+  EXPECT_EQ(runs[1].mid(1),
+            (QStringList{QStringLiteral("b.wav"), QStringLiteral("FIGS.WAV"),
+                         QStringLiteral("1.wav"), QStringLiteral("LTRS.WAV"), output_}));
 }
 
 TEST_F(ChunkTest, AFailedRunKeepsTheChunkFolderAndSaysWhere) {
@@ -290,9 +302,10 @@ TEST_F(ConstructionTest, TranslationRewritesTheTextBeforeMarkersAreCounted) {
   UseTranslation(&translation, true);
   ASSERT_TRUE(Build(QStringLiteral("a\r\nb")).built());
   EXPECT_EQ(translation.seen, QStringLiteral("A B"));
-  EXPECT_EQ(ClipsOfOnlyRun(), (QStringList{QStringLiteral("smallsilence.wav"), QStringLiteral("LTRS.wav"),
-                                           QStringLiteral("o.wav"), QStringLiteral("k.wav"),
-                                           QStringLiteral("silence.wav")}));
+  EXPECT_EQ(ClipsOfOnlyRun(),
+            (QStringList{QStringLiteral("smallsilence.wav"), QStringLiteral("LTRS.wav"),
+                         QStringLiteral("o.wav"), QStringLiteral("k.wav"),
+                         QStringLiteral("silence.wav")}));
   EXPECT_EQ(pane_.lines.at(3), QStringLiteral("New Text=OK"));
 }
 
@@ -368,7 +381,8 @@ TEST_F(ConstructionTest, MissingWavcatIsReportedAsAFailure) {
   }();
   EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
   const QString line = QStringLiteral(
-      "(error):53 (File not found: wavcat) in procedure cmdConstructWavFromString_Click of Form frmMain");
+      "(error):53 (File not found: wavcat) in procedure cmdConstructWavFromString_Click of Form "
+      "frmMain");
   EXPECT_EQ(result.errors, QStringList{line});
   EXPECT_TRUE(pane_.lines.contains(line));
   ASSERT_EQ(ui_.messages.size(), 1);
@@ -383,8 +397,9 @@ TEST_F(ConstructionTest, FailingWavcatStopsTheChainAndSaysWhy) {
   EXPECT_EQ(RecordedRuns(folder_).size(), 1u);  // later chunks would only fail again
   ASSERT_EQ(result.errors.size(), 1);
   EXPECT_EQ(result.errors.first(),
-            QStringLiteral("(error):1002 (wavcat failed with exit status 3: wavcat: a.wav: not a "
-                           "RIFF/WAVE file) in procedure cmdConstructWavFromString_Click of Form frmMain"));
+            QStringLiteral(
+                "(error):1002 (wavcat failed with exit status 3: wavcat: a.wav: not a "
+                "RIFF/WAVE file) in procedure cmdConstructWavFromString_Click of Form frmMain"));
 }
 
 TEST_F(ConstructionTest, RunThatLeavesNoOutputIsAFailure) {
@@ -413,8 +428,9 @@ TEST_F(ConstructionTest, ReadOnlyOutputIsReplacedAndWritableAfterwards) {
 }
 
 TEST_F(ConstructionTest, HostileOutputPathsAreJustNames) {
-  const QStringList names = {QStringLiteral("a $(touch pwned1) b.wav"), QStringLiteral("x;touch pwned2;.wav"),
-                             QStringLiteral("`touch pwned3`.wav"), QStringLiteral("it's & <this> | that.wav")};
+  const QStringList names = {
+      QStringLiteral("a $(touch pwned1) b.wav"), QStringLiteral("x;touch pwned2;.wav"),
+      QStringLiteral("`touch pwned3`.wav"), QStringLiteral("it's & <this> | that.wav")};
   for (const QString& name : names) {
     output_ = QDir(folder_).filePath(name);
     ASSERT_TRUE(Build(QStringLiteral("A")).built()) << name.toStdString();

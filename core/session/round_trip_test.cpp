@@ -49,9 +49,10 @@ INSTANTIATE_TEST_SUITE_P(Rates, RoundTripTest,
                                            BaudRate::Baud110),
                          [](const auto& info) {
                            return std::string("Baud") +
-                                  std::string(kBaudRates[static_cast<size_t>(info.param)].name == "45.45"
-                                                  ? "45"
-                                                  : kBaudRates[static_cast<size_t>(info.param)].name);
+                                  std::string(
+                                      kBaudRates[static_cast<size_t>(info.param)].name == "45.45"
+                                          ? "45"
+                                          : kBaudRates[static_cast<size_t>(info.param)].name);
                          });
 
 TEST(RoundTripFormatTest, AMuLawSetJoinsIntoAMuLawPromptThatDecodes) {
@@ -83,7 +84,8 @@ TEST(RoundTripLongTextTest, ChunkedTextDecodesWhole) {
   MainState state(dir.path(), ui);
   state.SetTranslate(false);
   QString text;
-  for (int i = 0; text.size() < 1700; ++i) text += QStringLiteral("LINE %1 OF THE LONG PROMPT. ").arg(i);
+  for (int i = 0; text.size() < 1700; ++i)
+    text += QStringLiteral("LINE %1 OF THE LONG PROMPT. ").arg(i);
   const QString output = dir.filePath(QStringLiteral("long.wav"));
   state.SetTexts(text, output);
   const ConstructionResult result = state.BuildWav();

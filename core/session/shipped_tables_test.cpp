@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/session/main_state.h"
 #include "core/registry/registry_store.h"
-#include "tests/support/test_support.h"
+#include "core/session/main_state.h"
 #include "core/translation/dictionary.h"
 #include "core/translation/test_printing.h"
+#include "tests/support/test_support.h"
 
 namespace quillon {
 namespace {

@@ -254,9 +254,8 @@ AlphabetResult AlphabetConstruction::Build::Run() {
   FileLock lock;
   QString lock_err;
   if (!lock.Acquire(folder_, FileLock::Mode::Exclusive, true, &lock_err)) {
-    Fail(error_number::kPathFileAccess,
-         QStringLiteral("Cannot write to the program folder ") + folder_ + QStringLiteral(": ") +
-             lock_err);
+    Fail(error_number::kPathFileAccess, QStringLiteral("Cannot write to the program folder ") +
+                                            folder_ + QStringLiteral(": ") + lock_err);
     ui_.SetBusy(false);
     Report();
     return result_;

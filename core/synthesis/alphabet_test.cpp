@@ -62,8 +62,9 @@ TEST_F(AlphabetTest, BuildsEveryFrameFromEightTicsInOrder) {
 
   const auto runs = test::RecordedRuns(dir_.path());
   ASSERT_EQ(runs.size(), 29u);
-  EXPECT_EQ(runs[0].join(' '), QStringLiteral("spacetic.wav marktic.wav marktic.wav spacetic.wav spacetic.wav "
-                                               "spacetic.wav marktic.wav marktic.wav a.wav"));
+  EXPECT_EQ(runs[0].join(' '),
+            QStringLiteral("spacetic.wav marktic.wav marktic.wav spacetic.wav spacetic.wav "
+                           "spacetic.wav marktic.wav marktic.wav a.wav"));
   for (size_t i = 0; i < runs.size(); ++i) {
     const AlphabetRow& row = kAlphabet[i];
     ASSERT_EQ(runs[i].size(), 9);

@@ -21,7 +21,9 @@ constexpr std::array<ClipName, 2> kOtherClips = {{
 // Characters a TTY cannot send at all; they are reported and skipped.
 constexpr std::u32string_view kRefused = U"*@+=%";
 
-QString FromChar(char32_t c) { return QString::fromUcs4(&c, 1); }
+QString FromChar(char32_t c) {
+  return QString::fromUcs4(&c, 1);
+}
 
 }  // namespace
 

@@ -42,7 +42,7 @@ inline constexpr char kTrailingSilenceClip[] = "silence.wav";
 /// The clips of the set besides the character clips: the tics of every rate
 /// and the working pair the alphabet is joined from, and the silences.
 inline constexpr std::array<std::string_view, 13> kSetClips = {
-    "spacetic45baud.wav", "marktic45baud.wav", "spacetic50baud.wav", "marktic50baud.wav",
+    "spacetic45baud.wav", "marktic45baud.wav", "spacetic50baud.wav",  "marktic50baud.wav",
     "spacetic75baud.wav", "marktic75baud.wav", "spacetic110baud.wav", "marktic110baud.wav",
     "spacetic.wav",       "marktic.wav",       "BlankChar.wav",       "smallsilence.wav",
     "silence.wav"};

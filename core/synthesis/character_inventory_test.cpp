@@ -13,7 +13,8 @@ using Kind = CharOutcome::Kind;
 
 TEST(CharacterInventoryTest, LettersInEitherCaseAreLettersWithTheirClip) {
   for (char32_t c = U'A'; c <= U'Z'; ++c) {
-    const QString expected = QString(QChar(static_cast<char16_t>(c - U'A' + U'a'))) + QStringLiteral(".wav");
+    const QString expected =
+        QString(QChar(static_cast<char16_t>(c - U'A' + U'a'))) + QStringLiteral(".wav");
     EXPECT_TRUE(IsLettersSetChar(c));
     EXPECT_TRUE(IsLettersSetChar(c - U'A' + U'a'));
     EXPECT_EQ(LookupCharClip(c).clip, expected);
@@ -39,8 +40,9 @@ TEST(CharacterInventoryTest, RefusedCharactersHaveTheirFixedLine) {
     EXPECT_EQ(outcome.kind, Kind::Refused);
     EXPECT_TRUE(outcome.clip.isEmpty());
     EXPECT_EQ(outcome.message.size(), 61);
-    EXPECT_EQ(outcome.message, QStringLiteral("    '") + QChar(static_cast<char16_t>(c)) +
-                                   QStringLiteral("' character not supported by Boudot protocol!  Skipped."));
+    EXPECT_EQ(outcome.message,
+              QStringLiteral("    '") + QChar(static_cast<char16_t>(c)) +
+                  QStringLiteral("' character not supported by Boudot protocol!  Skipped."));
   }
 }
 
@@ -48,8 +50,8 @@ TEST(CharacterInventoryTest, EverythingElseIsUnknown) {
   for (char32_t c : std::u32string_view(U"\t\n\r\u00c9[]<>_\\^`{}|\u20ac")) {
     const CharOutcome outcome = LookupCharClip(c);
     EXPECT_EQ(outcome.kind, Kind::Unknown) << static_cast<int>(c);
-    EXPECT_EQ(outcome.message, QStringLiteral("(error) unknown character encountered:") +
-                                   QString::fromUcs4(&c, 1));
+    EXPECT_EQ(outcome.message,
+              QStringLiteral("(error) unknown character encountered:") + QString::fromUcs4(&c, 1));
   }
 }
 
@@ -60,7 +62,8 @@ TEST(CharacterInventoryTest, EveryClipIsBuiltByTheAlphabetOrPrepared) {
   QStringList built = {QString::fromLatin1(kBlankClip)};
   for (const AlphabetRow& row : kAlphabet) {
     built << QString::fromLatin1(row.clip.data(), row.clip.size());
-    if (!row.figure_copy.empty()) built << QString::fromLatin1(row.figure_copy.data(), row.figure_copy.size());
+    if (!row.figure_copy.empty())
+      built << QString::fromLatin1(row.figure_copy.data(), row.figure_copy.size());
   }
   for (char32_t c = 0x20; c < 0x7f; ++c) {
     const CharOutcome outcome = LookupCharClip(c);

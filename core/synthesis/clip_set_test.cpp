@@ -125,15 +125,12 @@ TEST_P(ToneMeasureTest, FindsTheToneOfEveryTicInEveryFormat) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tics, ToneMeasureTest,
-                         ::testing::Values(TicCase{"marktic45baud.wav", 1400},
-                                           TicCase{"spacetic45baud.wav", 1800},
-                                           TicCase{"marktic50baud.wav", 1400},
-                                           TicCase{"spacetic50baud.wav", 1800},
-                                           TicCase{"marktic75baud.wav", 1400},
-                                           TicCase{"spacetic75baud.wav", 1800},
-                                           TicCase{"marktic110baud.wav", 1400},
-                                           TicCase{"spacetic110baud.wav", 1800}));
+INSTANTIATE_TEST_SUITE_P(
+    Tics, ToneMeasureTest,
+    ::testing::Values(TicCase{"marktic45baud.wav", 1400}, TicCase{"spacetic45baud.wav", 1800},
+                      TicCase{"marktic50baud.wav", 1400}, TicCase{"spacetic50baud.wav", 1800},
+                      TicCase{"marktic75baud.wav", 1400}, TicCase{"spacetic75baud.wav", 1800},
+                      TicCase{"marktic110baud.wav", 1400}, TicCase{"spacetic110baud.wav", 1800}));
 
 TEST(ToneMeasureTest, SilenceHasNoTone) {
   EXPECT_FALSE(MeasureToneHz(std::vector<std::int16_t>(800, 0), 8000).has_value());

@@ -2,15 +2,15 @@
 
 #include <QFile>
 
-#include "platform/file_system.h"
 #include "core/common/report.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 
 bool CopyWavToClipboard(const QString& file_name, WaveClipboard& clipboard, UserInterface& ui) {
   const auto report = [&ui](const RuntimeError& error) {
-    ui.MsgBox(FormatErrorLine(error, QStringLiteral("myCopyWavToClipboard"),
-                              QStringLiteral("frmMain")));
+    ui.MsgBox(
+        FormatErrorLine(error, QStringLiteral("myCopyWavToClipboard"), QStringLiteral("frmMain")));
   };
   const QString path = ResolveCaseInsensitive(file_name);
   if (!FileExists(path)) {

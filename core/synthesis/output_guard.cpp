@@ -49,8 +49,8 @@ QString OutputRefusal(const QString& output, const QString& program_folder,
   const QString target = Canonical(output);
   for (const QString& input : protected_inputs) {
     if (!input.isEmpty() && Canonical(input) == target)
-      return Refusal(output, QStringLiteral("one of this run's own files (") + input +
-                                 QLatin1Char(')'));
+      return Refusal(output,
+                     QStringLiteral("one of this run's own files (") + input + QLatin1Char(')'));
   }
   const QString folder = QFileInfo(program_folder).canonicalFilePath();
   const QFileInfo info(target);
@@ -82,10 +82,10 @@ bool HasRoomFor(const SpaceNeed& need, const QString& output_folder, const QStri
   const auto check = [&](const QStorageInfo& volume, qint64 bytes, const QString& folder) {
     if (bytes == 0 || !volume.isValid()) return true;
     if (volume.bytesAvailable() >= with_margin(bytes)) return true;
-    *err = QStringLiteral("Not enough disk space in ") + folder + QStringLiteral(": the build needs about ") +
-           QString::number((with_margin(bytes) + (1 << 20) - 1) >> 20) +
-           QStringLiteral(" MB, ") + QString::number(volume.bytesAvailable() >> 20) +
-           QStringLiteral(" MB are free");
+    *err = QStringLiteral("Not enough disk space in ") + folder +
+           QStringLiteral(": the build needs about ") +
+           QString::number((with_margin(bytes) + (1 << 20) - 1) >> 20) + QStringLiteral(" MB, ") +
+           QString::number(volume.bytesAvailable() >> 20) + QStringLiteral(" MB are free");
     return false;
   };
   return check(output_volume, on_output, output_folder) &&

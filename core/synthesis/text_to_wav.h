@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <functional>
 
-#include "core/common/user_interface.h"
 #include "core/common/report.h"
+#include "core/common/user_interface.h"
 #include "core/synthesis/wavcat_command.h"
 #include "core/translation/translation_stage.h"
 
@@ -29,19 +29,19 @@ class BuiltWavCheck {
 /// The receiver of the construction's report lines, the pane it clears and
 /// the places its results go. MainState provides all of them.
 struct ConstructionContext {
-  QString text;                ///< the text to convert (txtInputText)
-  QString output_path;         ///< the WAV file to write (txtOutputFileName)
-  bool translate = true;       ///< the translation switch
-  bool batch_mode = false;     ///< bBatchMode: reports go to the batch log
-  QString program_folder;      ///< the clip set lives here
+  QString text;                  ///< the text to convert (txtInputText)
+  QString output_path;           ///< the WAV file to write (txtOutputFileName)
+  bool translate = true;         ///< the translation switch
+  bool batch_mode = false;       ///< bBatchMode: reports go to the batch log
+  QString program_folder;        ///< the clip set lives here
   QStringList protected_inputs;  ///< files of the running batch the output must not replace
   QString clip_set;  ///< the checked set, "45.45 baud, 8 kHz 16-bit PCM"; reported when set
-  DiagnosticOutput* diag = nullptr;          ///< WriteLine
-  UserInterface* ui = nullptr;               ///< messages and the busy pointer
-  TranslationStage* translation = nullptr;   ///< null: no tables, text unchanged
-  WaveClipboard* clipboard = nullptr;        ///< null: no clipboard export
-  std::function<void()> clear_pane;          ///< clears the diagnostic pane
-  BuiltWavCheck* check = nullptr;            ///< null: the WAV is not read back
+  DiagnosticOutput* diag = nullptr;         ///< WriteLine
+  UserInterface* ui = nullptr;              ///< messages and the busy pointer
+  TranslationStage* translation = nullptr;  ///< null: no tables, text unchanged
+  WaveClipboard* clipboard = nullptr;       ///< null: no clipboard export
+  std::function<void()> clear_pane;         ///< clears the diagnostic pane
+  BuiltWavCheck* check = nullptr;           ///< null: the WAV is not read back
 };
 
 /// How a construction ended.

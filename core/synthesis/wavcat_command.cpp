@@ -31,8 +31,9 @@ void WavcatCommandLine::Add(const QString& file_name) {
 
 QString ProgramFolderProblem(const QString& program_folder) {
   if (!program_folder.contains(QLatin1Char('"'))) return QString();
-  return QStringLiteral("The program folder's path holds a double quote (\"), which wavcat's "
-                        "command lines cannot name: ") +
+  return QStringLiteral(
+             "The program folder's path holds a double quote (\"), which wavcat's "
+             "command lines cannot name: ") +
          program_folder + QStringLiteral(". Move Quillon to a folder without one.");
 }
 
@@ -42,8 +43,8 @@ void WavcatCommandLine::Reset() {
   names_.clear();
 }
 
-bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
-                      UserInterface* ui, RuntimeError* error) {
+bool RunWavcatCommand(const QString& command_line, const QString& program_folder, UserInterface* ui,
+                      RuntimeError* error) {
   return RunToolCommand(command_line, program_folder, program_folder, ui, error);
 }
 
@@ -58,7 +59,8 @@ bool RunToolCommand(const QString& command_line, const QString& program_folder,
       RunProcess(argv, folder, QFile::encodeName(working_dir).toStdString(), idle);
   if (outcome.succeeded()) return true;
 
-  const QString program = argv.empty() ? QStringLiteral("wavcat") : QFile::decodeName(argv[0].c_str());
+  const QString program =
+      argv.empty() ? QStringLiteral("wavcat") : QFile::decodeName(argv[0].c_str());
   if (!outcome.started) {
     const bool missing = outcome.spawn_errno == ENOENT;
     error->number = missing ? error_number::kFileNotFound : error_number::kPathFileAccess;
@@ -72,8 +74,8 @@ bool RunToolCommand(const QString& command_line, const QString& program_folder,
     error->description = program + QStringLiteral(" failed with exit status ") +
                          QString::number(outcome.exit_status);
   } else {
-    error->description = program + QStringLiteral(" was ended by signal ") +
-                         QString::number(outcome.term_signal);
+    error->description =
+        program + QStringLiteral(" was ended by signal ") + QString::number(outcome.term_signal);
   }
   if (!said.isEmpty()) error->description += QStringLiteral(": ") + said;
   return false;

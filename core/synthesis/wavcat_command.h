@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/common/user_interface.h"
 #include "core/common/report.h"
+#include "core/common/user_interface.h"
 
 namespace quillon {
 
@@ -40,8 +40,8 @@ QString ProgramFolderProblem(const QString& program_folder);
 /// working directory, then `PATH`. Returns false with `error` filled when the
 /// tool could not start, was killed, or exited with a failure status.
 /// `ui`, when given, is kept alive (repainted) while the tool runs.
-bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
-                      UserInterface* ui, RuntimeError* error);
+bool RunWavcatCommand(const QString& command_line, const QString& program_folder, UserInterface* ui,
+                      RuntimeError* error);
 
 /// The same for any of Quillon's tools, run in `working_dir`: bare file
 /// names on the line are taken from there, the tool itself is still looked

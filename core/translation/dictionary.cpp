@@ -1,9 +1,9 @@
 #include "core/translation/dictionary.h"
 
-#include "platform/file_system.h"
-#include "platform/text_file.h"
 #include "core/translation/filters.h"
 #include "core/translation/tokenizer.h"
+#include "platform/file_system.h"
+#include "platform/text_file.h"
 
 namespace quillon {
 namespace {
@@ -60,8 +60,8 @@ void DictionaryTables::Loader::ResolvePath() {
   if (registry_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey)) {
     RuntimeError error;
     const QString configured = registry_
-                                   .ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey,
-                                                 kDictionaryPathValue, REG_SZ, QVariant(), &error)
+                                   .ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue,
+                                              REG_SZ, QVariant(), &error)
                                    .toString();
     if (error.number != 0) ShowError(error);
     if (!configured.isEmpty()) {
@@ -85,7 +85,7 @@ void DictionaryTables::Loader::RecordPath() {
     }
   }
   registry_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
-                          tables_.dictionary_path);
+                       tables_.dictionary_path);
 }
 
 // Line 1 is a heading; every later line that splits into exactly two fields

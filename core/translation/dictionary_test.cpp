@@ -8,8 +8,8 @@
 #include <QTemporaryFile>
 
 #include "core/registry/registry_store.h"
-#include "tests/support/test_support.h"
 #include "core/translation/test_printing.h"
+#include "tests/support/test_support.h"
 
 namespace quillon {
 namespace {
@@ -38,13 +38,13 @@ class LoadDictionaryTest : public ::testing::Test {
   QString RegisteredPath() {
     return registry_
         .ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ, QVariant(),
-                      nullptr)
+                   nullptr)
         .toString();
   }
   void Configure(const QString& dictionary_path) {
     registry_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, nullptr);
     registry_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
-                            dictionary_path);
+                         dictionary_path);
   }
 
   QTemporaryDir dir_;

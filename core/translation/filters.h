@@ -25,7 +25,6 @@ QString FilterDictionary(const QString& input, const QStringList& from, const QS
 /// Applies the character-replacement table: "<SPACE>" and "<REMOVE>" as in
 /// the word dictionary, every other entry replaces its find text wherever it
 /// occurs. "<SKIP>" has no meaning here. The result is upper case.
-QString FilterCharReplacement(const QString& input, const QStringList& from,
-                              const QStringList& to);
+QString FilterCharReplacement(const QString& input, const QStringList& from, const QStringList& to);
 
 }  // namespace quillon

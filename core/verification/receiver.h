@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/verification/baudot_table.h"
 #include "core/synthesis/alphabet.h"
+#include "core/verification/baudot_table.h"
 
 struct fsk_rx_state_s;
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/verification/clip_set_check.h"
 #include "core/synthesis/alphabet.h"
+#include "core/verification/clip_set_check.h"
 
 namespace quillon::test {
 

@@ -123,8 +123,7 @@ TEST_F(AttachedWindowsTest, EveryButtonAndMenuEntryHasItsOwnAccessKey) {
                    MenuCaptions(window_->menuBar()->actions()[0]->menu()),
                    {"Create Alphabet", "Edit Dictionary", "Reload Dictionary",
                     "Apply Dictionary Translation to Input Text", "Verify Each WAV with a Receiver",
-                    "Construct Orvane Prompts",
-                    "Import prompt text from CSV", "Exit"});
+                    "Construct Orvane Prompts", "Import prompt text from CSV", "Exit"});
   ExpectAccessKeys(QStringLiteral("Help menu"),
                    MenuCaptions(window_->menuBar()->actions()[1]->menu()), {"Help", "About"});
   QStringList main = ButtonCaptions(window_.get());

@@ -46,7 +46,8 @@ class X11ClipboardTest : public ::testing::TestWithParam<const char*> {
       GTEST_SKIP() << "needs an X server (run under xvfb-run with QT_QPA_PLATFORM=xcb)";
     ASSERT_TRUE(dir_.isValid());
     test::CopyBuiltProgramFolder(dir_.path());
-    home_ = std::make_unique<test::ScopedEnvironment>("QUILLON_HOME", QFile::encodeName(dir_.path()));
+    home_ =
+        std::make_unique<test::ScopedEnvironment>("QUILLON_HOME", QFile::encodeName(dir_.path()));
   }
   void TearDown() override { home_.reset(); }
   std::unique_ptr<test::ScopedEnvironment> home_;

@@ -197,9 +197,10 @@ TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowAndLeavesTheMainWindowA
   Click(window, "cmdCreatePrompts");
 
   EXPECT_TRUE(checked_during_run);
-  EXPECT_EQ(
-      dialogs_.messages,
-      (QStringList{QStringLiteral("Done. 3 rows processed, 2 of them were good. 2 of them were verified by the receiver."), kViewLog}));
+  EXPECT_EQ(dialogs_.messages,
+            (QStringList{QStringLiteral("Done. 3 rows processed, 2 of them were good. 2 of them "
+                                        "were verified by the receiver."),
+                         kViewLog}));
   EXPECT_EQ(dialogs_.titles,
             (QStringList{QStringLiteral("Quillon"), QStringLiteral("Construction Complete")}));
   EXPECT_EQ(opened_logs_,
@@ -383,9 +384,10 @@ TEST_P(TypedPathTest, IsCheckedBeforeTheRunAsAChosenOneIs) {
   const QString log = JoinPath(program_folder_, QStringLiteral("CSVPromptConstruction.log"));
   const QString refusal = QString::fromUtf8(GetParam().message);
   if (refusal.isEmpty()) {
-    EXPECT_EQ(
-        dialogs_.messages,
-        (QStringList{QStringLiteral("Done. 1 rows processed, 1 of them were good. 1 of them were verified by the receiver."), kViewLog}));
+    EXPECT_EQ(dialogs_.messages,
+              (QStringList{QStringLiteral("Done. 1 rows processed, 1 of them were good. 1 of them "
+                                          "were verified by the receiver."),
+                           kViewLog}));
     EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one.wav"))), QStringLiteral("ONE"));
     return;
   }

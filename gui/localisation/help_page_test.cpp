@@ -163,8 +163,8 @@ TEST_F(HelpPageRunTest, TheCsvExampleBuildsEveryRow) {
   state_->SetTranslate(false);  // the texts as written, with no tables in the folder
   CsvPromptImport import(*state_, ui_);
   ASSERT_EQ(import.Run(csv, BatchProgress()), CsvPromptImport::Outcome::Completed);
-  EXPECT_EQ(ui_.messages,
-            QStringList{QStringLiteral("Done. 3 rows processed, 3 of them were good. 3 of them were verified by the receiver.")});
+  EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Done. 3 rows processed, 3 of them were good. "
+                                                     "3 of them were verified by the receiver.")});
   EXPECT_EQ(test::DecodeWithMinimodem(tty + QStringLiteral("/welcome.wav")),
             QStringLiteral("THANK YOU FOR CALLING."));
   EXPECT_EQ(test::DecodeWithMinimodem(tty + QStringLiteral("/menu.wav")),
@@ -224,8 +224,9 @@ TEST_F(HelpPageRunTest, EveryCommandLineRuns) {
             QStringLiteral("[GreetDEU001]\r\nText=Hallo\r\n"));
 
   // "alphabet --format" runs the clip generator beside wavcat.
-  ASSERT_TRUE(QFile::copy(QDir(test::BuiltProgramFolder()).filePath(QStringLiteral("quillon-clipgen")),
-                          QDir(program_folder_).filePath(QStringLiteral("quillon-clipgen"))));
+  ASSERT_TRUE(
+      QFile::copy(QDir(test::BuiltProgramFolder()).filePath(QStringLiteral("quillon-clipgen")),
+                  QDir(program_folder_).filePath(QStringLiteral("quillon-clipgen"))));
   const QStringList lines = Block(page, QStringLiteral("cli-examples"));
   ASSERT_EQ(lines.size(), 7);
   for (const QString& line : lines) {
@@ -233,7 +234,8 @@ TEST_F(HelpPageRunTest, EveryCommandLineRuns) {
     ASSERT_EQ(args.takeFirst(), QStringLiteral("quillon-cli"));
     const ExampleRun run =
         RunExample(QStringLiteral(QUILLON_CLI_PATH), args, work, program_folder_, registry);
-    EXPECT_EQ(run.status, 0) << line.toStdString() << "\n" << run.out.toStdString() << run.err.toStdString();
+    EXPECT_EQ(run.status, 0) << line.toStdString() << "\n"
+                             << run.out.toStdString() << run.err.toStdString();
   }
   // The first line built at 45.45 baud; "alphabet --baud 50" made the batches 50 baud;
   // the last alphabet line turned the set into 45.45 baud mu-law.

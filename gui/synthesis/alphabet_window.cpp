@@ -10,8 +10,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "core/verification/wav_check.h"
 #include "core/synthesis/character_inventory.h"
+#include "core/verification/wav_check.h"
 #include "gui/common/keyboard.h"
 #include "gui/common/twips.h"
 #include "gui/common/wav_player.h"

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   store.KeyExists(HKEY_LOCAL_MACHINE, key);
   for (int type : {REG_SZ, REG_BINARY, REG_DWORD, 2})
     store.ReadValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("Root Path"), type, QVariant(),
-                       nullptr);
+                    nullptr);
   RuntimeError error;
   store.EnsureKey(HKEY_LOCAL_MACHINE, key, &error);
   const QString text = QStringLiteral("C:\\x \"y\"\r\nz\u00e9\u4e2d");
@@ -76,9 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(error.number == 0);
   Check(RegistryExport::Parse(after).ok());
   Check(store.ReadValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("root path"), REG_SZ, QVariant(),
-                           nullptr) == QVariant(text));
+                        nullptr) == QVariant(text));
   Check(store.ReadValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("N"), REG_DWORD, QVariant(),
-                           nullptr) == QVariant(qint32{-5}));
+                        nullptr) == QVariant(qint32{-5}));
   return 0;
 }
 

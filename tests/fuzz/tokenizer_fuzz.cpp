@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/fuzz/fuzz_target.h"
 #include "core/translation/tokenizer.h"
+#include "tests/fuzz/fuzz_target.h"
 
 namespace {
 

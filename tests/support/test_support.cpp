@@ -39,9 +39,13 @@ UserInterface::Answer RecordingUi::Ask(const QString& text, const QString& title
   return answer;
 }
 
-void RecordingUi::SetBusy(bool busy) { busy_changes.push_back(busy); }
+void RecordingUi::SetBusy(bool busy) {
+  busy_changes.push_back(busy);
+}
 
-QString BuiltProgramFolder() { return QStringLiteral(QUILLON_TEST_BIN_DIR); }
+QString BuiltProgramFolder() {
+  return QStringLiteral(QUILLON_TEST_BIN_DIR);
+}
 
 void InstallRecordingWavcat(const QString& folder, int exit_status, const QString& message) {
   QString script = QStringLiteral(
@@ -86,7 +90,8 @@ void InstallBuiltClipSet(const QString& folder) {
 std::vector<QStringList> RecordedRuns(const QString& folder) {
   std::vector<QStringList> runs;
   QStringList current;
-  const QString text = QString::fromUtf8(ReadAll(QDir(folder).filePath(QStringLiteral("wavcat.log"))));
+  const QString text =
+      QString::fromUtf8(ReadAll(QDir(folder).filePath(QStringLiteral("wavcat.log"))));
   for (const QString& line : text.split(QLatin1Char('\n'))) {
     if (line == QStringLiteral("--END--")) {
       runs.push_back(current);
@@ -131,9 +136,9 @@ QString DecodeWithMinimodem(const QString& wav_path, const QString& rate) {
   if (rate == QStringLiteral("45.45")) {
     args << QStringLiteral("--rx") << QStringLiteral("tdd");
   } else {
-    args << QStringLiteral("--rx") << rate << QStringLiteral("--baudot") << QStringLiteral("--stopbits")
-         << QStringLiteral("2.0") << QStringLiteral("-M") << QStringLiteral("1400") << QStringLiteral("-S")
-         << QStringLiteral("1800");
+    args << QStringLiteral("--rx") << rate << QStringLiteral("--baudot")
+         << QStringLiteral("--stopbits") << QStringLiteral("2.0") << QStringLiteral("-M")
+         << QStringLiteral("1400") << QStringLiteral("-S") << QStringLiteral("1800");
   }
   args << QStringLiteral("-q") << QStringLiteral("-f") << wav_path;
   QProcess minimodem;

@@ -44,7 +44,10 @@ class RecordingUi : public UserInterface {
 /// The diagnostic pane for tests: the lines it holds now.
 class RecordingPane : public DiagnosticPane {
  public:
-  void Clear() override { lines.clear(); ++clears; }
+  void Clear() override {
+    lines.clear();
+    ++clears;
+  }
   void AppendLine(const QString& line) override { lines.append(line); }
   QStringList lines;
   int clears = 0;
@@ -53,7 +56,10 @@ class RecordingPane : public DiagnosticPane {
 /// A clipboard that remembers what it was given.
 class RecordingClipboard : public WaveClipboard {
  public:
-  void SetWave(const QByteArray& bytes) override { wave = bytes; ++sets; }
+  void SetWave(const QByteArray& bytes) override {
+    wave = bytes;
+    ++sets;
+  }
   QByteArray wave;
   int sets = 0;
 };
