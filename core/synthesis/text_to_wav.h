@@ -32,7 +32,7 @@ struct ConstructionContext {
   QString text;                  ///< the text to convert (txtInputText)
   QString output_path;           ///< the WAV file to write (txtOutputFileName)
   bool translate = true;         ///< the translation switch
-  bool batch_mode = false;       ///< bBatchMode: reports go to the batch log
+  bool batch_mode = false;       ///< reports go to the batch log
   QString program_folder;        ///< the clip set lives here
   QStringList protected_inputs;  ///< files of the running batch the output must not replace
   QString clip_set;  ///< the checked set, "45.45 baud, 8 kHz 16-bit PCM"; reported when set
