@@ -35,8 +35,8 @@ QString ResolveCaseInsensitive(const QString& path) {
   if (!folder.exists()) return path;
   const QString wanted = info.fileName();
   QString found;
-  const QStringList entries =
-      folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  const QStringList entries = folder.entryList(
+      QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
   for (const QString& entry : entries) {
     if (entry.compare(wanted, Qt::CaseInsensitive) != 0) continue;
     if (!found.isEmpty()) return path;  // ambiguous: leave it to the caller
