@@ -109,6 +109,12 @@ std::string RandomLetters() {
   return letters;
 }
 
+/// Whether this run names its temporary file from the start (see OutputFile).
+bool NamedTemporaryWanted() {
+  const char* named = std::getenv("WAVCAT_NAMED_TEMPORARY");
+  return (named && *named && std::strcmp(named, "0") != 0) || access("/proc/self/fd", X_OK) != 0;
+}
+
 /// Creates a new temporary file in `folder`; its path goes to `path`.
 int CreateTemporary(const std::string& folder, std::string* path) {
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -170,30 +176,58 @@ OutputFile::~OutputFile() {
 bool OutputFile::Create(const std::string& target, std::string* err) {
   Discard();
   target_ = target;
-  const std::string folder = FolderOf(target);
-  if (folder.size() + 64 >= sizeof g_temp_path) {
+  folder_ = FolderOf(target);
+  if (folder_.size() + 64 >= sizeof g_temp_path) {
     *err = "the output path is too long";
     return false;
   }
-  RemoveStaleTemporaries(folder);
   struct stat st;
   replaces_ = stat(target.c_str(), &st) == 0;
   InstallSignalHandlers();
-  const CleanupSignalsBlocked blocked;
-  std::string name;
-  fd_ = CreateTemporary(folder, &name);
-  if (fd_ < 0) {
-    *err = ErrnoText("cannot create a temporary file in '" + folder + "'");
-    return false;
+  if (!NamedTemporaryWanted()) {
+    // A file without a name: a run killed by any signal leaves nothing behind, and no folder
+    // has to be searched for what earlier runs left.
+    fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   }
-  temp_ = name;
-  std::memcpy(g_temp_path, temp_.c_str(), temp_.size() + 1);
-  g_temp_live = 1;
+  if (fd_ < 0) {
+    // The file system cannot make one (or this run was asked not to): a named temporary,
+    // after the named ones of runs that were killed.
+    RemoveStaleTemporaries(folder_);
+    const CleanupSignalsBlocked blocked;
+    std::string name;
+    fd_ = CreateTemporary(folder_, &name);
+    if (fd_ < 0) {
+      *err = ErrnoText("cannot create a temporary file in '" + folder_ + "'");
+      return false;
+    }
+    NameTemporary(name);
+  }
   buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   buffered_ = 0;
   written_ = 0;
   writeback_start_ = 0;
   return true;
+}
+
+void OutputFile::NameTemporary(const std::string& name) {
+  temp_ = name;
+  std::memcpy(g_temp_path, temp_.c_str(), temp_.size() + 1);
+  g_temp_live = 1;
+}
+
+bool OutputFile::LinkTemporary(std::string* err) {
+  const std::string fd_path = "/proc/self/fd/" + std::to_string(fd_);
+  const CleanupSignalsBlocked blocked;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = folder_ + "/" + TemporaryName(getpid(), RandomLetters());
+    if (linkat(AT_FDCWD, fd_path.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      NameTemporary(name);
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  *err = ErrnoText("cannot give the new file a name in '" + folder_ + "'");
+  return false;
 }
 
 bool OutputFile::WriteAll(const char* data, size_t n, std::string* err) {
@@ -301,6 +335,9 @@ bool OutputFile::Commit(std::string* err) {
     *err = ErrnoText("cannot flush the new file to disk");
     return false;
   }
+  // A file without a name gets one beside the target first: rename then replaces the target
+  // in one step, as it does for a named temporary.
+  if (temp_.empty() && !LinkTemporary(err)) return false;
   const int fd = fd_;
   fd_ = -1;
   if (close(fd) != 0) {

@@ -11,9 +11,13 @@
 namespace quillon::wavcat {
 
 /// A new file that replaces `target` only when Commit succeeds. The bytes go to a temporary
-/// file beside the target, named `.wavcat-<pid>-<random>.tmp`, which Commit renames over the
-/// target; until then the target is untouched. Commit gives the new file its mode: that of
-/// the file it replaces plus the owner's write bit, or the mode of a new file (0666 less the
+/// file in the target's folder, made without a name (O_TMPFILE) where the file system can,
+/// so that even a run killed by SIGKILL leaves nothing behind; Commit links it under a name
+/// `.wavcat-<pid>-<random>.tmp` and renames that over the target; until then the target is
+/// untouched. Where the file system cannot (or WAVCAT_NAMED_TEMPORARY is set, or /proc is
+/// missing), the temporary file has that name from the start, and Create first removes the
+/// named temporaries that killed runs left in the folder. Commit gives the new file its mode: that
+/// of the file it replaces plus the owner's write bit, or the mode of a new file (0666 less the
 /// umask) when there is none. When it replaces a file, Commit first flushes it to disk, so a
 /// crash never leaves a truncated file where a complete one was; a new name gets no flush
 /// (a crash can lose it, but no earlier content). Destroying an uncommitted OutputFile
@@ -26,8 +30,7 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
   ~OutputFile();
 
-  /// Creates the temporary file for `target`, after removing the temporary files that runs
-  /// killed before they could clean up left in its folder.
+  /// Creates the temporary file for `target`.
   bool Create(const std::string& target, std::string* err);
   /// Appends bytes.
   bool Write(const void* data, size_t n, std::string* err);
@@ -38,7 +41,7 @@ class OutputFile {
   /// replaced, and renames the temporary file over the target.
   bool Commit(std::string* err);
 
-  /// The temporary file's path while one exists (for tests and messages).
+  /// The temporary file's path while it has one (for tests and messages).
   const std::string& temp_path() const { return temp_; }
 
  private:
@@ -49,8 +52,11 @@ class OutputFile {
                          std::string* err);
   void Written(uint64_t n);
   void Discard();
+  void NameTemporary(const std::string& name);
+  bool LinkTemporary(std::string* err);
 
   std::string target_;
+  std::string folder_;
   std::string temp_;
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;

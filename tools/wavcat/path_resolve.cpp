@@ -51,6 +51,8 @@ char32_t NextChar(std::string_view s, size_t* i) {
 }
 
 char32_t Fold(char32_t c) {
+  // Clip names are ASCII: those are folded here, without loading a locale for them.
+  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
   static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
   if (c >= kNotUtf8) return c;
   if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(towlower_l(c, utf8));

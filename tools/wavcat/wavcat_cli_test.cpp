@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 
 #include "tools/wavcat/wavcat_test_util.h"
 
@@ -448,6 +450,33 @@ void WriteLongInput(const std::string& path) {
   ASSERT_EQ(truncate(path.c_str(), 44 + 2000000000LL), 0);
 }
 
+/// Makes the wavcat runs started while it lives name their temporary file from the start, as
+/// they do on a file system without unnamed files.
+class NamedTemporaries {
+ public:
+  NamedTemporaries() { setenv("WAVCAT_NAMED_TEMPORARY", "1", 1); }
+  ~NamedTemporaries() { unsetenv("WAVCAT_NAMED_TEMPORARY"); }
+  NamedTemporaries(const NamedTemporaries&) = delete;
+  NamedTemporaries& operator=(const NamedTemporaries&) = delete;
+};
+
+/// Waits (up to 5 s) until process `pid` holds open a file of `dir` that has no name: the
+/// kernel shows it as `<dir>/#<inode> (deleted)`.
+bool AwaitUnnamedFile(pid_t pid, const TempDir& dir) {
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  const std::string prefix = dir.path() + "/#";
+  for (int i = 0; i < 5000; ++i) {
+    std::error_code ec;
+    for (const auto& fd : std::filesystem::directory_iterator(fds, ec)) {
+      std::error_code link_ec;
+      const std::string target = std::filesystem::read_symlink(fd.path(), link_ec).string();
+      if (!link_ec && target.rfind(prefix, 0) == 0) return true;
+    }
+    usleep(1000);
+  }
+  return false;
+}
+
 /// The temporary output files in `dir`.
 std::vector<std::string> Temporaries(const TempDir& dir) {
   std::vector<std::string> temps;
@@ -467,6 +496,7 @@ bool AwaitTemporary(const TempDir& dir) {
 }
 
 TEST_F(WavcatCliTest, TerminatedRunRemovesItsTemporaryFile) {
+  const NamedTemporaries named;
   WriteLongInput(dir_ / "long.wav");
   const Bytes before = Clip("out.wav", 4, 35);
   const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
@@ -484,6 +514,7 @@ TEST_F(WavcatCliTest, TerminatedRunRemovesItsTemporaryFile) {
 // SIGKILL leaves no chance to clean up: the temporary file stays, named after the killed
 // process, until the next run that writes into the folder finds that process gone.
 TEST_F(WavcatCliTest, KilledRunLeavesItsTemporaryForTheNextRunToRemove) {
+  const NamedTemporaries named;
   WriteLongInput(dir_ / "long.wav");
   const Bytes before = Clip("out.wav", 4, 71);
   const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
@@ -518,6 +549,7 @@ pid_t DeadPid() {
 // Only wavcat's own temporaries of processes that are gone are removed: not those of a living
 // process, not files of other names or of the older naming without a pid, not folders.
 TEST_F(WavcatCliTest, StaleTemporariesAreTheOnlyFilesRemoved) {
+  const NamedTemporaries named;
   const std::string dead = std::to_string(DeadPid());
   const std::string living = std::to_string(getpid());
   const std::vector<std::string> stale = {".wavcat-" + dead + "-a1B2c3.tmp"};
@@ -537,6 +569,49 @@ TEST_F(WavcatCliTest, StaleTemporariesAreTheOnlyFilesRemoved) {
   expected.insert(expected.end(), {folder, "a.wav", "out.wav"});
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(dir_.Names(), expected);
+}
+
+// Where the file system makes files without a name, the output is written to one: a run
+// killed by SIGTERM or even SIGKILL while it writes leaves no file behind at all, and the
+// old output stays as it was.
+TEST_F(WavcatCliTest, KilledRunWritingAnUnnamedFileLeavesNothingBehind) {
+  WriteLongInput(dir_ / "long.wav");
+  const Bytes before = Clip("out.wav", 4, 29);
+  for (const int sig : {SIGTERM, SIGKILL}) {
+    const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
+    ASSERT_GT(pid, 0);
+    const bool writing = AwaitUnnamedFile(pid, dir_);
+    kill(pid, sig);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(writing) << "no unnamed output file seen (signal " << sig << ")";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"long.wav", "out.wav"}));
+    EXPECT_EQ(Read("out.wav"), Pcm16(before));
+  }
+}
+
+// The unnamed file gets its name only to be renamed over the target: a finished run leaves
+// the output with the mode of the file it replaced (plus the owner's write bit), or that of
+// a new file, and no temporary of any kind.
+TEST_F(WavcatCliTest, UnnamedOutputIsLinkedInPlaceWithTheRightMode) {
+  const Bytes a = Clip("a.wav", 16, 31);
+  ASSERT_EQ(Run({"a.wav", "new.wav"}).status, kOk);
+  Clip("old.wav", 8, 32);
+  ASSERT_EQ(chmod((dir_ / "old.wav").c_str(), 0440), 0);
+  ASSERT_EQ(Run({"a.wav", "old.wav"}).status, kOk);
+  const mode_t mask = umask(0);
+  umask(mask);
+  struct stat st_new;
+  struct stat st_old;
+  ASSERT_EQ(stat((dir_ / "new.wav").c_str(), &st_new), 0);
+  ASSERT_EQ(stat((dir_ / "old.wav").c_str(), &st_old), 0);
+  EXPECT_EQ(st_new.st_mode & 0777, 0666 & ~mask);
+  EXPECT_EQ(st_old.st_mode & 0777, 0640u);
+  EXPECT_EQ(st_old.st_nlink, 1u);
+  EXPECT_EQ(Read("new.wav"), Pcm16(a));
+  EXPECT_EQ(Read("old.wav"), Pcm16(a));
+  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"a.wav", "new.wav", "old.wav"}));
 }
 
 }  // namespace

@@ -133,6 +133,9 @@ class InputSet {
  private:
   Failure Locate(const std::string& name, std::string* path, bool* other_case);
   std::map<std::string, std::unique_ptr<Input>> by_path_;
+  // The same argument names the same file all through a run: it is looked up once (a name
+  // in another case than the file's costs a read of its folder).
+  std::map<std::string, const Input*> by_name_;
 };
 
 Failure InputSet::Locate(const std::string& name, std::string* path, bool* other_case) {
@@ -160,18 +163,21 @@ const Input* InputSet::Open(const std::string& arg, Failure* failure) {
     *failure = Fail(kExitUsage, arg, "empty file name");
     return nullptr;
   }
+  if (auto known = by_name_.find(name); known != by_name_.end()) return known->second;
   std::string path;
   bool other_case = false;
   *failure = Locate(name, &path, &other_case);
   if (failure->code != kExitOk) return nullptr;
-  if (auto known = by_path_.find(path); known != by_path_.end()) return known->second.get();
+  if (auto known = by_path_.find(path); known != by_path_.end()) {
+    return by_name_[name] = known->second.get();
+  }
   auto input = std::make_unique<Input>();
   input->shown = other_case ? name + " (found as " + path + ")" : name;
   std::string reason;
   uint64_t size = 0;
   if (OpenRegularFile(path, &input->fd, &size, &reason) &&
       wav::Parse(FdSource(input->fd, size), &input->info, &reason)) {
-    return (by_path_[path] = std::move(input)).get();
+    return by_name_[name] = (by_path_[path] = std::move(input)).get();
   }
   *failure = Fail(kExitBadInput, input->shown, reason);
   return nullptr;
