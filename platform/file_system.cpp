@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -29,8 +30,9 @@ QString JoinPath(const QString& folder, const QString& name) {
 }
 
 QString ResolveCaseInsensitive(const QString& path) {
-  QFileInfo info(path);
-  if (info.exists() || path.isEmpty()) return path;
+  struct stat st;
+  if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &st) == 0) return path;
+  const QFileInfo info(path);
   QDir folder = info.dir();
   if (!folder.exists()) return path;
   const QString wanted = info.fileName();
@@ -46,6 +48,19 @@ QString ResolveCaseInsensitive(const QString& path) {
   const QString parent =
       path.contains(QLatin1Char('/')) ? path.left(path.lastIndexOf('/') + 1) : QString();
   return parent + found;
+}
+
+VolumeRoom RoomIn(const QString& folder) {
+  VolumeRoom room;
+  const QByteArray name = QFile::encodeName(folder);
+  struct stat st;
+  struct statvfs vfs;
+  if (name.isEmpty() || stat(name.constData(), &st) != 0 || statvfs(name.constData(), &vfs) != 0)
+    return room;
+  room.known = true;
+  room.available_bytes = static_cast<qint64>(vfs.f_bavail) * static_cast<qint64>(vfs.f_frsize);
+  room.device = static_cast<quint64>(st.st_dev);
+  return room;
 }
 
 bool FileExists(const QString& path) {

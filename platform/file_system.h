@@ -42,6 +42,15 @@ bool RenameReplacing(const QString& from, const QString& to, QString* err);
 /// Deletes a file; `force` first gives the owner write permission back.
 bool DeleteFile(const QString& path, bool force, QString* err);
 
+/// Room on the file system that holds `folder`: the bytes an unprivileged
+/// process may still write there, and which file system that is (its device).
+struct VolumeRoom {
+  bool known = false;  ///< false when the folder cannot be looked at
+  qint64 available_bytes = 0;
+  quint64 device = 0;
+};
+VolumeRoom RoomIn(const QString& folder);
+
 /// A short description of an errno value, for messages.
 QString ErrnoText(int error_number);
 

@@ -28,6 +28,7 @@ ClipSetCheck MainState::CheckClipSet() const {
 
 bool MainState::CheckClipSetForBatch(QString* refusal) {
   batch_clip_set_.reset();
+  batch_check_.reset();
   // A batch builds many prompts from one check, so with verification on the
   // receiver hears every clip first.
   const ClipSetCheck check =
@@ -73,7 +74,10 @@ ConstructionResult MainState::BuildWav() {
       set = check.set;
     }
     context.clip_set = set->Describe();
-    if (verify_) {
+    if (verify_ && batch_mode()) {
+      if (!batch_check_) batch_check_ = std::make_unique<ReceiverWavCheck>(*set, program_folder_);
+      context.check = batch_check_.get();
+    } else if (verify_) {
       check = std::make_unique<ReceiverWavCheck>(*set, program_folder_);
       context.check = check.get();
     }

@@ -102,6 +102,7 @@ class MainState : public DiagnosticOutput {
     batch_log_ = nullptr;
     batch_inputs_.clear();
     batch_clip_set_.reset();
+    batch_check_.reset();
   }
 
  private:
@@ -119,6 +120,9 @@ class MainState : public DiagnosticOutput {
   ClipDecodeStep decode_;
   bool verify_ = true;
   std::optional<ClipSet> batch_clip_set_;  // checked before the running batch began
+  // The running batch's receiver check: what it reads of the clip set (clip lengths, the
+  // lead-in) it reads once for every prompt of the batch.
+  std::unique_ptr<ReceiverWavCheck> batch_check_;
   TextToWav construction_;
 };
 

@@ -1,8 +1,14 @@
 #include "core/synthesis/clip_set.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -143,16 +149,61 @@ QString WavLayout::Describe() const {
          QStringLiteral("-bit, ") + QString::number(channels) + QStringLiteral(" channel(s)");
 }
 
+namespace {
+
+// A WAV file opened to read its header: the first block is read once, and the
+// chunk headers in it are taken from memory (a clip's whole header is there).
+class HeaderReader {
+ public:
+  explicit HeaderReader(const QString& path)
+      : fd_(open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {
+    struct stat st;
+    if (fd_ < 0 || fstat(fd_, &st) != 0) {
+      error_ = ErrnoText(errno);
+      return;
+    }
+    size_ = st.st_size;
+    const ssize_t got = pread(fd_, first_, sizeof first_, 0);
+    first_bytes_ = got > 0 ? got : 0;
+  }
+  ~HeaderReader() {
+    if (fd_ >= 0) close(fd_);
+  }
+  HeaderReader(const HeaderReader&) = delete;
+  HeaderReader& operator=(const HeaderReader&) = delete;
+
+  bool opened() const { return error_.isEmpty(); }
+  const QString& error() const { return error_; }
+  qint64 size() const { return size_; }
+  // `n` bytes at `offset` (at most 16); fewer where the file ends.
+  QByteArray Read(qint64 offset, int n) const {
+    if (offset + n <= first_bytes_) return QByteArray(first_ + offset, n);
+    QByteArray bytes(n, Qt::Uninitialized);
+    const ssize_t got = pread(fd_, bytes.data(), static_cast<size_t>(n), offset);
+    bytes.resize(got > 0 ? static_cast<qsizetype>(got) : 0);
+    return bytes;
+  }
+
+ private:
+  int fd_;
+  QString error_;
+  qint64 size_ = 0;
+  char first_[512];
+  qint64 first_bytes_ = 0;
+};
+
+}  // namespace
+
 // The chunks are walked from the start: "fmt " and "data" may be preceded
 // and separated by others, each padded to an even size.
 bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *err = file.errorString();
+  const HeaderReader file(path);
+  if (!file.opened()) {
+    *err = file.error();
     return false;
   }
   const qint64 size = file.size();
-  const QByteArray riff = file.read(12);
+  const QByteArray riff = file.Read(0, 12);
   if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE") {
     *err = QStringLiteral("not a RIFF/WAVE file");
     return false;
@@ -160,13 +211,12 @@ bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err) {
   bool have_format = false;
   qint64 at = 12;
   while (at + 8 <= size) {
-    file.seek(at);
-    const QByteArray header = file.read(8);
+    const QByteArray header = file.Read(at, 8);
     if (header.size() < 8) break;
     const qint64 length = Le32(header.constData() + 4);
     const qint64 body = at + 8;
     if (header.startsWith("fmt ")) {
-      const QByteArray fmt = file.read(16);
+      const QByteArray fmt = file.Read(body, 16);
       if (length < 16 || fmt.size() < 16) {
         *err = QStringLiteral("its format chunk is too short");
         return false;
@@ -207,26 +257,34 @@ bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, Wav
     return false;
   }
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || !file.seek(layout->data_offset)) {
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !file.seek(layout->data_offset)) {
     *err = file.errorString();
     return false;
   }
-  const QByteArray data = file.read(layout->data_bytes);
-  if (data.size() != layout->data_bytes) {
+  const auto read_fully = [&file](char* to, qint64 bytes) { return file.read(to, bytes) == bytes; };
+  if (*format == SampleFormat::Pcm16) {
+    // Little-endian samples are read straight into place.
+    samples->resize(static_cast<size_t>(layout->data_bytes / 2));
+    const auto bytes = static_cast<qint64>(samples->size() * 2);
+    if (!read_fully(reinterpret_cast<char*>(samples->data()), bytes)) {
+      *err = QStringLiteral("its sample data cannot be read");
+      return false;
+    }
+    if constexpr (std::endian::native != std::endian::little) {
+      for (std::int16_t& sample : *samples)
+        sample = static_cast<std::int16_t>(Le16(reinterpret_cast<const char*>(&sample)));
+    }
+    return true;
+  }
+  QByteArray data(static_cast<qsizetype>(layout->data_bytes), Qt::Uninitialized);
+  if (!read_fully(data.data(), data.size())) {
     *err = QStringLiteral("its sample data cannot be read");
     return false;
   }
-  samples->clear();
-  samples->reserve(static_cast<size_t>(layout->Samples()));
-  if (*format == SampleFormat::Pcm16) {
-    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
-      samples->push_back(static_cast<std::int16_t>(Le16(data.constData() + i)));
-    return true;
-  }
-  for (char byte : data) {
-    const auto code = static_cast<std::uint8_t>(byte);
-    samples->push_back(*format == SampleFormat::MuLaw ? ExpandMuLaw(code) : ExpandALaw(code));
-  }
+  samples->resize(static_cast<size_t>(data.size()));
+  const auto expand = *format == SampleFormat::MuLaw ? ExpandMuLaw : ExpandALaw;
+  std::transform(data.begin(), data.end(), samples->begin(),
+                 [expand](char byte) { return expand(static_cast<std::uint8_t>(byte)); });
   return true;
 }
 

@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStorageInfo>
 #include <set>
 
 #include "core/synthesis/character_inventory.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 namespace {
@@ -70,22 +70,22 @@ QString OutputRefusal(const QString& output, const QString& program_folder,
 bool HasRoomFor(const SpaceNeed& need, const QString& output_folder, const QString& scratch_folder,
                 QString* err) {
   const auto with_margin = [](qint64 bytes) { return bytes + bytes / 10 + (qint64{1} << 20); };
-  const QStorageInfo output_volume(output_folder);
-  const QStorageInfo scratch_volume(scratch_folder);
+  const VolumeRoom output_volume = RoomIn(output_folder);
+  const VolumeRoom scratch_volume = RoomIn(scratch_folder);
   qint64 on_output = need.output_bytes;
   qint64 on_scratch = need.scratch_bytes;
-  if (output_volume.isValid() && scratch_volume.isValid() &&
-      output_volume.rootPath() == scratch_volume.rootPath()) {
+  if (output_volume.known && scratch_volume.known &&
+      output_volume.device == scratch_volume.device) {
     on_output += on_scratch;
     on_scratch = 0;
   }
-  const auto check = [&](const QStorageInfo& volume, qint64 bytes, const QString& folder) {
-    if (bytes == 0 || !volume.isValid()) return true;
-    if (volume.bytesAvailable() >= with_margin(bytes)) return true;
+  const auto check = [&](const VolumeRoom& volume, qint64 bytes, const QString& folder) {
+    if (bytes == 0 || !volume.known) return true;
+    if (volume.available_bytes >= with_margin(bytes)) return true;
     *err = QStringLiteral("Not enough disk space in ") + folder +
            QStringLiteral(": the build needs about ") +
            QString::number((with_margin(bytes) + (1 << 20) - 1) >> 20) + QStringLiteral(" MB, ") +
-           QString::number(volume.bytesAvailable() >> 20) + QStringLiteral(" MB are free");
+           QString::number(volume.available_bytes >> 20) + QStringLiteral(" MB are free");
     return false;
   };
   return check(output_volume, on_output, output_folder) &&

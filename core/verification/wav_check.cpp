@@ -137,6 +137,15 @@ qint64 ReceiverWavCheck::ClipSamples(const QString& clip) {
   return samples;
 }
 
+const std::vector<std::int16_t>* ReceiverWavCheck::LeadIn() {
+  if (!lead_in_) {
+    QString err;
+    lead_in_.emplace();
+    if (!ReadLeadIn({program_folder_}, &*lead_in_, &err)) lead_in_->clear();
+  }
+  return lead_in_->empty() ? nullptr : &*lead_in_;
+}
+
 bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, QString* line,
                              QString* problem) {
   last_reception_.clear();
@@ -158,8 +167,8 @@ bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, 
   }
   const auto total = static_cast<qint64>(samples.size());
   qint64 cut = FindCut(sent_text, total, [this](const QString& clip) { return ClipSamples(clip); });
-  std::vector<std::int16_t> lead_in;
-  if (cut > 0 && !ReadLeadIn({program_folder_}, &lead_in, &read_err)) cut = 0;
+  const std::vector<std::int16_t>* lead_in = cut > 0 ? LeadIn() : nullptr;
+  if (!lead_in) cut = 0;
 
   std::vector<BaudotCode> codes;
   const std::span<const std::int16_t> all(samples);
@@ -169,7 +178,7 @@ bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, 
     const qint64 first_end = std::min(total, cut + std::max(1, set_.bit_samples / 2));
     std::vector<BaudotCode> second;
     std::thread later(
-        [&] { second = Receive(signal, lead_in, all.subspan(static_cast<size_t>(cut))); });
+        [&] { second = Receive(signal, *lead_in, all.subspan(static_cast<size_t>(cut))); });
     codes = Receive(signal, {}, all.first(static_cast<size_t>(first_end)));
     later.join();
     codes.insert(codes.end(), second.begin(), second.end());

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -50,10 +51,12 @@ class ReceiverWavCheck : public BuiltWavCheck {
 
  private:
   qint64 ClipSamples(const QString& clip);
+  const std::vector<std::int16_t>* LeadIn();
 
   ClipSet set_;
   QString program_folder_;
-  QHash<QString, qint64> clip_samples_;  // by clip name, read once
+  QHash<QString, qint64> clip_samples_;               // by clip name, read once
+  std::optional<std::vector<std::int16_t>> lead_in_;  // read once; empty when unreadable
   QString last_reception_;
   bool last_cut_ = false;
 };
