@@ -294,11 +294,15 @@ void TextToWav::Pass::FinalRun() {
       if (!unverified.fileName().isEmpty()) QFile::remove(unverified.fileName());
       return;
     }
-    // The name is kept and the file let go, so that wavcat creates it with
-    // the mode any new output gets rather than a temporary file's.
+    // The empty file stays, with the mode any new output gets rather than a
+    // temporary file's, for wavcat to replace: wavcat finds it under its exact
+    // name (a missing output would have it search the folder for the name in
+    // another case) and, the file being empty, has nothing to flush first.
     unverified_ = unverified.fileName();
     unverified.close();
-    QFile::remove(unverified_);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(unverified_).constData(), 0666 & ~mask);
     final_command.Add(Quoted(unverified_));
     command_ = final_command;
     if (!RunCommand(unverified_)) QFile::remove(unverified_);

@@ -182,7 +182,7 @@ bool OutputFile::Create(const std::string& target, std::string* err) {
     return false;
   }
   struct stat st;
-  replaces_ = stat(target.c_str(), &st) == 0;
+  replaces_ = stat(target.c_str(), &st) == 0 && st.st_size > 0;
   InstallSignalHandlers();
   if (!NamedTemporaryWanted()) {
     // A file without a name: a run killed by any signal leaves nothing behind, and no folder
@@ -331,7 +331,8 @@ bool OutputFile::Commit(std::string* err) {
     *err = ErrnoText("cannot set the permissions of the new file");
     return false;
   }
-  if (replaces && fsync(fd_) != 0) {
+  // An empty file has nothing a crash could lose: it is replaced without a flush.
+  if (replaces && old.st_size > 0 && fsync(fd_) != 0) {
     *err = ErrnoText("cannot flush the new file to disk");
     return false;
   }
