@@ -18,11 +18,11 @@ namespace quillon::wavcat {
 /// missing), the temporary file has that name from the start, and Create first removes the
 /// named temporaries that killed runs left in the folder. Commit gives the new file its mode: that
 /// of the file it replaces plus the owner's write bit, or the mode of a new file (0666 less the
-/// umask) when there is none. When it replaces a file that holds something, Commit first flushes it to
-/// disk, so a crash never leaves a truncated file where a complete one was; a new name or an
-/// empty file gets no flush (a crash can lose it, but no earlier content). Destroying an uncommitted OutputFile
-/// removes the temporary file; so does SIGINT, SIGTERM, SIGHUP or SIGQUIT arriving while it
-/// is open. Only one OutputFile may be open at a time in a process.
+/// umask) when there is none. When it replaces a file that holds something, Commit first flushes it
+/// to disk, so a crash never leaves a truncated file where a complete one was; a new name or an
+/// empty file gets no flush (a crash can lose it, but no earlier content). Destroying an
+/// uncommitted OutputFile removes the temporary file; so does SIGINT, SIGTERM, SIGHUP or SIGQUIT
+/// arriving while it is open. Only one OutputFile may be open at a time in a process.
 class OutputFile {
  public:
   OutputFile() = default;

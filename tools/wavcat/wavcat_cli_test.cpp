@@ -614,5 +614,26 @@ TEST_F(WavcatCliTest, UnnamedOutputIsLinkedInPlaceWithTheRightMode) {
   EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"a.wav", "new.wav", "old.wav"}));
 }
 
+// Short inputs are kept in memory once read, up to a budget; the inputs past it are copied
+// from their files. Either way the output holds every input's bytes in order, also the
+// ones named again after the budget ran out.
+TEST_F(WavcatCliTest, ManyShortInputsPastTheMemoryBudgetJoinByteForByte) {
+  std::vector<std::string> args;
+  std::vector<Bytes> parts;
+  for (unsigned i = 0; i < 300; ++i) {
+    const std::string name = "c" + std::to_string(i) + ".wav";
+    parts.push_back(Clip(name, 64 << 10, 100 + i));
+    args.push_back(name);
+  }
+  for (unsigned i : {0u, 299u, 150u}) {
+    parts.push_back(parts[i]);
+    args.push_back("c" + std::to_string(i) + ".wav");
+  }
+  args.push_back("out.wav");
+  const RunResult r = Run(args);
+  ASSERT_EQ(r.status, kOk) << r.err;
+  EXPECT_EQ(Read("out.wav"), Pcm16(testing::Concat(parts)));
+}
+
 }  // namespace
 }  // namespace quillon::wavcat

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "tools/wav/wav.h"
 #include "tools/wavcat/output_file.h"
@@ -27,6 +28,11 @@ using wav::BuildHeader;
 using wav::DescribeFormat;
 using wav::FitsRiffLimit;
 using wav::SameFormat;
+
+/// Inputs with at most this much sample data are kept in memory once read, up to a total of
+/// kKeptTotalBytes for a run.
+constexpr uint64_t kKeptInputBytes = uint64_t{64} << 10;
+constexpr uint64_t kKeptTotalBytes = uint64_t{16} << 20;
 
 /// An open file to parse, read with pread. Does not own the descriptor.
 class FdSource : public wav::ByteSource {
@@ -117,6 +123,10 @@ struct Input {
   std::string shown;
   int fd = -1;
   wav::Layout info;
+  /// The sample data of a short input (a clip), read at its first use and copied from memory
+  /// at every later one: a prompt names the same few clips thousands of times.
+  std::vector<char> data;
+  bool data_read = false;
   ~Input() {
     if (fd >= 0) close(fd);
   }
@@ -128,14 +138,14 @@ struct Input {
 class InputSet {
  public:
   /// Opens and parses the input named by argument `arg`; null with `failure` filled if unusable.
-  const Input* Open(const std::string& arg, Failure* failure);
+  Input* Open(const std::string& arg, Failure* failure);
 
  private:
   Failure Locate(const std::string& name, std::string* path, bool* other_case);
   std::map<std::string, std::unique_ptr<Input>> by_path_;
   // The same argument names the same file all through a run: it is looked up once (a name
   // in another case than the file's costs a read of its folder).
-  std::map<std::string, const Input*> by_name_;
+  std::map<std::string, Input*> by_name_;
 };
 
 Failure InputSet::Locate(const std::string& name, std::string* path, bool* other_case) {
@@ -157,7 +167,7 @@ Failure InputSet::Locate(const std::string& name, std::string* path, bool* other
   return Fail(kExitBadInput, name, found.error);
 }
 
-const Input* InputSet::Open(const std::string& arg, Failure* failure) {
+Input* InputSet::Open(const std::string& arg, Failure* failure) {
   const std::string name = UnquoteArgument(arg);
   if (name.empty()) {
     *failure = Fail(kExitUsage, arg, "empty file name");
@@ -220,10 +230,10 @@ void RaiseOpenFileLimit() {
 
 /// Opens every input in order and checks that all share the first one's format.
 Failure OpenInputs(const std::vector<std::string>& args, InputSet* set,
-                   std::vector<const Input*>* inputs) {
+                   std::vector<Input*>* inputs) {
   Failure failure;
   for (const std::string& arg : args) {
-    const Input* input = set->Open(arg, &failure);
+    Input* input = set->Open(arg, &failure);
     if (!input) return failure;
     const Input* first = inputs->empty() ? input : inputs->front();
     std::string diff;
@@ -238,8 +248,28 @@ Failure OpenInputs(const std::vector<std::string>& args, InputSet* set,
   return failure;
 }
 
+/// Reads a short input's sample data into memory, once.
+bool ReadData(Input* input, std::string* reason) {
+  if (input->data_read) return true;
+  input->data.resize(input->info.data_size);
+  size_t done = 0;
+  while (done < input->data.size()) {
+    const ssize_t got = pread(input->fd, input->data.data() + done, input->data.size() - done,
+                              static_cast<off_t>(input->info.data_offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      *reason = got < 0 ? std::string("read error: ") + std::strerror(errno)
+                        : "the file ended early (changed while joining?)";
+      return false;
+    }
+    done += static_cast<size_t>(got);
+  }
+  input->data_read = true;
+  return true;
+}
+
 /// Writes the joined file and renames it into place.
-Failure WriteOutput(const std::vector<const Input*>& inputs, uint64_t data_size,
+Failure WriteOutput(const std::vector<Input*>& inputs, uint64_t data_size,
                     const std::string& path) {
   OutputFile out;
   std::string reason;
@@ -247,8 +277,17 @@ Failure WriteOutput(const std::vector<const Input*>& inputs, uint64_t data_size,
   if (!out.Create(path, &reason) || !out.Write(header.data(), header.size(), &reason)) {
     return Fail(kExitOutput, path, reason);
   }
-  for (const Input* input : inputs) {
+  uint64_t kept = 0;
+  for (Input* input : inputs) {
     bool input_failed = false;
+    const uint64_t size = input->info.data_size;
+    if (input->data_read || (size <= kKeptInputBytes && kept + size <= kKeptTotalBytes)) {
+      if (!input->data_read) kept += size;
+      if (!ReadData(input, &reason)) return Fail(kExitBadInput, input->shown, reason);
+      if (!out.Write(input->data.data(), input->data.size(), &reason))
+        return Fail(kExitOutput, path, reason);
+      continue;
+    }
     if (!out.CopyFrom(input->fd, input->info.data_offset, input->info.data_size, &input_failed,
                       &reason)) {
       return input_failed ? Fail(kExitBadInput, input->shown, reason)
@@ -267,7 +306,7 @@ Failure Join(const std::vector<std::string>& files) {
   }
   RaiseOpenFileLimit();
   InputSet set;
-  std::vector<const Input*> inputs;
+  std::vector<Input*> inputs;
   const std::vector<std::string> input_args(files.begin(), files.end() - 1);
   if (Failure f = OpenInputs(input_args, &set, &inputs); f.code != kExitOk) return f;
   uint64_t data_size = 0;
@@ -327,7 +366,7 @@ Files
   read-only (the folder must be writable) and also when it is one of the
   inputs; it keeps its permissions and becomes writable by its owner. The
   new file is written beside OUTPUT under a temporary name and renamed over
-  it (flushed to disk first when it replaces a file), so OUTPUT is never
+  it (flushed to disk first when it replaces a non-empty file), so OUTPUT is never
   half-written and a failed run leaves it as it was. A symbolic link as
   OUTPUT is kept: the file it points to is replaced.
 
