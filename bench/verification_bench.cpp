@@ -58,12 +58,13 @@ QString BenchText(int characters) {
   return text.left(characters);
 }
 
-/// A scratch copy of the program folder, since long texts leave their chunk files in the
-/// folder. All benchmarks build in it.
+/// A scratch copy of the program folder (the clips, their description and wavcat), so that
+/// the prompts built stay out of the build's folder. All benchmarks build in it.
 class ScratchFolder {
  public:
   ScratchFolder() {
-    QDirIterator clips(QStringLiteral(QUILLON_BENCH_PROGRAM_DIR), {"*.wav", "wavcat"}, QDir::Files);
+    QDirIterator clips(QStringLiteral(QUILLON_BENCH_PROGRAM_DIR),
+                       {"*.wav", "wavcat", "clipset.ini"}, QDir::Files);
     while (clips.hasNext()) {
       const QFileInfo clip(clips.next());
       QFile::copy(clip.filePath(), dir_.filePath(clip.fileName()));

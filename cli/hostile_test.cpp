@@ -362,6 +362,24 @@ TEST_F(HostileTest, ARebuiltReadOnlyOutputGetsOwnerWriteAdded) {
   EXPECT_EQ(test::DecodeWithMinimodem(output), QStringLiteral("NEW"));
 }
 
+// A checked build is written beside the output under a hidden name and renamed over it: a
+// new output still gets the mode of a new file (0666 less the umask), not a temporary
+// file's 0600, and nothing hidden is left in the folder.
+TEST_F(HostileTest, ANewCheckedOutputGetsANewFilesModeAndLeavesNothingHidden) {
+  const QString folder = Path(QStringLiteral("fresh"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString output = JoinPath(folder, QStringLiteral("new.wav"));
+  const mode_t mask = ::umask(022);
+  const CliRun run = BuildText(QStringLiteral("FRESH"), output);
+  ::umask(mask);
+  ASSERT_EQ(run.exit_code, 0) << run.out.toStdString();
+  EXPECT_TRUE(run.out.contains(QStringLiteral("Verified: "))) << run.out.toStdString();
+  EXPECT_EQ(ModeOf(output), 0644u);
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("new.wav")});
+  EXPECT_EQ(test::DecodeWithMinimodem(output), QStringLiteral("FRESH"));
+}
+
 TEST_F(HostileTest, AProgramFolderWithADoubleQuoteIsRefusedAtStart) {
   const QString quoted = Path(QStringLiteral("pro\"gram"));
   ASSERT_TRUE(QDir().mkpath(quoted));

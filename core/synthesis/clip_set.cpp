@@ -288,6 +288,56 @@ bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, Wav
   return true;
 }
 
+WavSampleReader::~WavSampleReader() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool WavSampleReader::Open(const QString& path, QString* err) {
+  if (!ReadWavLayout(path, &layout_, err)) return false;
+  const std::optional<SampleFormat> format = layout_.Format();
+  if (!format) {
+    *err = QStringLiteral("its format is ") + layout_.Describe();
+    return false;
+  }
+  format_ = *format;
+  fd_ = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) {
+    *err = ErrnoText(errno);
+    return false;
+  }
+  return true;
+}
+
+bool WavSampleReader::Read(qint64 first, std::span<std::int16_t> out, QString* err) const {
+  const qint64 width = format_ == SampleFormat::Pcm16 ? 2 : 1;
+  const auto bytes = static_cast<size_t>(out.size()) * static_cast<size_t>(width);
+  // 16-bit samples are read into place; G.711 bytes into the back half of
+  // `out`, then expanded forwards, each byte before its sample is written.
+  char* const into = reinterpret_cast<char*>(out.data()) + (out.size() * 2 - bytes);
+  size_t done = 0;
+  while (done < bytes) {
+    const ssize_t got =
+        pread(fd_, into + done, bytes - done,
+              static_cast<off_t>(layout_.data_offset + first * width) + static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      *err = QStringLiteral("its sample data cannot be read");
+      return false;
+    }
+    done += static_cast<size_t>(got);
+  }
+  if (format_ == SampleFormat::Pcm16) {
+    if constexpr (std::endian::native != std::endian::little) {
+      for (std::int16_t& sample : out)
+        sample = static_cast<std::int16_t>(Le16(reinterpret_cast<const char*>(&sample)));
+    }
+    return true;
+  }
+  const auto expand = format_ == SampleFormat::MuLaw ? ExpandMuLaw : ExpandALaw;
+  for (size_t i = 0; i < out.size(); ++i) out[i] = expand(static_cast<std::uint8_t>(into[i]));
+  return true;
+}
+
 // The rising zero crossings, each placed between its two samples: by a
 // straight line at first, then, once the tone's step per sample is known, by
 // the sine through the two samples, which is exact for a pure tone.

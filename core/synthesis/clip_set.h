@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +48,30 @@ bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err);
 /// The samples of a clip as 16-bit linear values (G.711 expanded).
 bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, WavLayout* layout,
                     QString* err);
+
+/// The samples of a WAV file read a stretch at a time, as 16-bit linear values
+/// (G.711 expanded), so that a long prompt is never held in memory whole.
+class WavSampleReader {
+ public:
+  WavSampleReader() = default;
+  ~WavSampleReader();
+  WavSampleReader(const WavSampleReader&) = delete;
+  WavSampleReader& operator=(const WavSampleReader&) = delete;
+
+  /// Opens the file and reads its header. False with `err` as ReadWavLayout,
+  /// or for a sample format that cannot be expanded.
+  bool Open(const QString& path, QString* err);
+  const WavLayout& layout() const { return layout_; }
+  qint64 samples() const { return layout_.Samples(); }
+  /// Fills `out` with the samples from `first` on; false with `err` when they
+  /// cannot all be read (the file is shorter than its header says).
+  bool Read(qint64 first, std::span<std::int16_t> out, QString* err) const;
+
+ private:
+  int fd_ = -1;
+  WavLayout layout_;
+  SampleFormat format_ = SampleFormat::Pcm16;
+};
 
 /// The frequency of the tone in `samples`, from its rising zero crossings;
 /// nullopt when fewer than two cycles can be seen.

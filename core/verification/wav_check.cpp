@@ -1,6 +1,7 @@
 #include "core/verification/wav_check.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -33,13 +34,25 @@ bool ReadLeadIn(const QStringList& folders, std::vector<std::int16_t>* samples, 
   return false;
 }
 
-std::vector<BaudotCode> Receive(const TtySignal& signal, std::span<const std::int16_t> lead_in,
-                                std::span<const std::int16_t> samples) {
-  std::string err;
-  const std::unique_ptr<BaudotReceiver> receiver = BaudotReceiver::Create(signal, &err);
+// The receiver reads a prompt this many samples at a time.
+constexpr qint64 kReceiveBlock = 16384;
+
+// Receives samples [begin, end) of the file after `lead_in`, a block at a time.
+bool Receive(const TtySignal& signal, std::span<const std::int16_t> lead_in,
+             const WavSampleReader& file, qint64 begin, qint64 end, std::vector<BaudotCode>* codes,
+             QString* err) {
+  std::string receiver_err;
+  const std::unique_ptr<BaudotReceiver> receiver = BaudotReceiver::Create(signal, &receiver_err);
   receiver->Receive(lead_in);
-  receiver->Receive(samples);
-  return receiver->codes();
+  std::vector<std::int16_t> block(static_cast<size_t>(std::min(kReceiveBlock, end - begin)));
+  for (qint64 at = begin; at < end; at += kReceiveBlock) {
+    const std::span<std::int16_t> part =
+        std::span(block).first(static_cast<size_t>(std::min(kReceiveBlock, end - at)));
+    if (!file.Read(at, part, err)) return false;
+    receiver->Receive(part);
+  }
+  *codes = receiver->codes();
+  return true;
 }
 
 }  // namespace
@@ -158,33 +171,40 @@ bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, 
             QString::fromStdString(err);
     return true;
   }
-  std::vector<std::int16_t> samples;
-  WavLayout layout;
+  WavSampleReader file;
   QString read_err;
-  if (!ReadWavSamples(wav_path, &samples, &layout, &read_err)) {
+  if (!file.Open(wav_path, &read_err)) {
     *problem = QStringLiteral("Verification failed: the WAV file cannot be read back: ") + read_err;
     return false;
   }
-  const auto total = static_cast<qint64>(samples.size());
+  const qint64 total = file.samples();
   qint64 cut = FindCut(sent_text, total, [this](const QString& clip) { return ClipSamples(clip); });
   const std::vector<std::int16_t>* lead_in = cut > 0 ? LeadIn() : nullptr;
   if (!lead_in) cut = 0;
 
   std::vector<BaudotCode> codes;
-  const std::span<const std::int16_t> all(samples);
+  bool read = true;
   if (cut > 0) {
     // The first receiver hears half a bit past the cut, too little to complete a frame,
     // so that the frame before the cut ends with the line still in mark.
     const qint64 first_end = std::min(total, cut + std::max(1, set_.bit_samples / 2));
     std::vector<BaudotCode> second;
+    QString second_err;
+    bool second_read = true;
     std::thread later(
-        [&] { second = Receive(signal, *lead_in, all.subspan(static_cast<size_t>(cut))); });
-    codes = Receive(signal, {}, all.first(static_cast<size_t>(first_end)));
+        [&] { second_read = Receive(signal, *lead_in, file, cut, total, &second, &second_err); });
+    read = Receive(signal, {}, file, 0, first_end, &codes, &read_err);
     later.join();
+    if (read && !second_read) read_err = second_err;
+    read = read && second_read;
     codes.insert(codes.end(), second.begin(), second.end());
     last_cut_ = true;
   } else {
-    codes = Receive(signal, {}, all);
+    read = Receive(signal, {}, file, 0, total, &codes, &read_err);
+  }
+  if (!read) {
+    *problem = QStringLiteral("Verification failed: the WAV file cannot be read back: ") + read_err;
+    return false;
   }
   last_reception_ = PrintBaudot(codes);
   const Verification verification = CompareReception(sent_text, last_reception_);
