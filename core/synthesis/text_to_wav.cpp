@@ -80,7 +80,7 @@ class TextToWav::Pass {
   void AddCharacter(char32_t c);
   void CutChunkIfDue();
   bool RunCommand(const QString& output);
-  void FinalRun();
+  void FinalRun(const QString& sent);
   void Verify(const QString& sent);
   void CleanUp();
   void Finish();
@@ -277,7 +277,7 @@ bool TextToWav::Pass::RunCommand(const QString& output) {
 // the output. A read-only output is made writable so that it can be
 // replaced, and gets its old mode back when the run fails. With a check,
 // the run writes a file of its own beside the output instead (see Verify).
-void TextToWav::Pass::FinalRun() {
+void TextToWav::Pass::FinalRun(const QString& sent) {
   WavcatCommandLine final_command;
   for (const QString& chunk : chunks_) final_command.Add(Quoted(chunk));
   for (const QString& name : command_.names()) final_command.Add(name);
@@ -304,6 +304,8 @@ void TextToWav::Pass::FinalRun() {
     ::umask(mask);
     ::chmod(QFile::encodeName(unverified_).constData(), 0666 & ~mask);
     final_command.Add(Quoted(unverified_));
+    // A prompt of clips alone can be received while wavcat joins them.
+    if (chunks_.isEmpty()) ctx_.check->Expect(command_.names(), sent);
     command_ = final_command;
     if (!RunCommand(unverified_)) QFile::remove(unverified_);
     return;
@@ -412,7 +414,7 @@ ConstructionResult TextToWav::Pass::Run() {
   }
   if (!EndsInLettersSet(text)) command_.Add(QString::fromLatin1(kClosingLtrsClip));
   for (int i = 0; i < silences; ++i) command_.Add(QString::fromLatin1(kTrailingSilenceClip));
-  if (!failed_) FinalRun();
+  if (!failed_) FinalRun(text);
   Verify(text);
   clip_set_lock_.Release();
   CleanUp();

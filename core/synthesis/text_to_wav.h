@@ -24,6 +24,13 @@ class BuiltWavCheck {
   /// says so ("Not verified: ..."), and the result is not counted as verified.
   virtual bool Check(const QString& wav_path, const QString& sent_text, QString* line,
                      QString* problem) = 0;
+  /// Says, before the file is joined, which clips of the program folder it will hold, in
+  /// order, for `sent_text`. A check may start receiving them at once, while wavcat joins
+  /// them, and then, in Check, hold the file to exactly those samples.
+  virtual void Expect(const QStringList& clips, const QString& sent_text) {
+    (void)clips;
+    (void)sent_text;
+  }
 };
 
 /// The receiver of the construction's report lines, the pane it clears and

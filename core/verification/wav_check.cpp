@@ -34,6 +34,15 @@ bool ReadLeadIn(const QStringList& folders, std::vector<std::int16_t>* samples, 
   return false;
 }
 
+std::vector<BaudotCode> ReceiveAll(const TtySignal& signal, std::span<const std::int16_t> lead_in,
+                                   std::span<const std::int16_t> samples) {
+  std::string err;
+  const std::unique_ptr<BaudotReceiver> receiver = BaudotReceiver::Create(signal, &err);
+  receiver->Receive(lead_in);
+  receiver->Receive(samples);
+  return receiver->codes();
+}
+
 // The receiver reads a prompt this many samples at a time.
 constexpr qint64 kReceiveBlock = 16384;
 
@@ -136,6 +145,112 @@ qint64 FindCut(const QString& sent, qint64 total_samples,
 ReceiverWavCheck::ReceiverWavCheck(ClipSet set, QString program_folder)
     : set_(set), program_folder_(std::move(program_folder)) {}
 
+ReceiverWavCheck::~ReceiverWavCheck() {
+  FinishExpected();
+}
+
+const std::vector<std::int16_t>* ReceiverWavCheck::ClipData(const QString& clip) {
+  const QString key = clip.toLower();
+  const auto known = clip_data_.constFind(key);
+  if (known != clip_data_.constEnd()) return &*known;
+  std::vector<std::int16_t> samples;
+  WavLayout layout;
+  QString err;
+  if (!ReadWavSamples(ResolveCaseInsensitive(JoinPath(program_folder_, clip)), &samples, &layout,
+                      &err) ||
+      layout.Format() != set_.format || layout.sample_rate != set_.sample_rate)
+    return nullptr;
+  return &*clip_data_.insert(key, std::move(samples));
+}
+
+void ReceiverWavCheck::FinishExpected() {
+  if (!expected_) return;
+  for (std::thread& receiver : expected_->receivers) receiver.join();
+  expected_->receivers.clear();
+}
+
+void ReceiverWavCheck::Expect(const QStringList& clips, const QString& sent_text) {
+  FinishExpected();
+  expected_.reset();
+  const TtySignal signal = SignalForClipSet(set_);
+  std::string err;
+  if (!CheckSignal(signal, &err)) return;
+  auto expected = std::make_unique<Expected>();
+  expected->sent = sent_text;
+  for (const QString& clip : clips) {
+    // A clip that cannot be read as one of the set's leaves the check to the file alone.
+    const std::vector<std::int16_t>* data = ClipData(clip);
+    if (!data) return;
+    expected->samples.insert(expected->samples.end(), data->begin(), data->end());
+  }
+  const auto total = static_cast<qint64>(expected->samples.size());
+  qint64 cut = FindCut(sent_text, total, [this](const QString& clip) { return ClipSamples(clip); });
+  const std::vector<std::int16_t>* lead_in = cut > 0 ? LeadIn() : nullptr;
+  if (!lead_in) cut = 0;
+  Expected* pending = expected.get();
+  const std::span<const std::int16_t> all(pending->samples);
+  if (cut > 0) {
+    const qint64 first_end = std::min(total, cut + std::max(1, set_.bit_samples / 2));
+    pending->cut = true;
+    pending->receivers.emplace_back([pending, signal, all, first_end] {
+      pending->codes = ReceiveAll(signal, {}, all.first(static_cast<size_t>(first_end)));
+    });
+    pending->receivers.emplace_back([pending, signal, all, cut, lead_in] {
+      pending->second_codes = ReceiveAll(signal, *lead_in, all.subspan(static_cast<size_t>(cut)));
+    });
+  } else {
+    pending->receivers.emplace_back(
+        [pending, signal, all] { pending->codes = ReceiveAll(signal, {}, all); });
+  }
+  expected_ = std::move(expected);
+}
+
+// Holds the file to the samples the receivers heard: the set's format, the same
+// number of samples, each the same.
+bool ReceiverWavCheck::CheckExpected(const QString& wav_path, QString* problem) {
+  WavSampleReader file;
+  QString err;
+  const QString failed = QStringLiteral("Verification failed: ");
+  if (!file.Open(wav_path, &err)) {
+    *problem = failed + QStringLiteral("the WAV file cannot be read back: ") + err;
+    return false;
+  }
+  if (file.layout().Format() != set_.format || file.layout().sample_rate != set_.sample_rate) {
+    *problem = failed + QStringLiteral("the WAV file is ") + file.layout().Describe() +
+               QStringLiteral(", not ") + set_.DescribeFormat() +
+               QStringLiteral(" like the clips it was joined from");
+    return false;
+  }
+  const std::vector<std::int16_t>& samples = expected_->samples;
+  const auto total = static_cast<qint64>(samples.size());
+  if (file.samples() != total) {
+    *problem = failed + QStringLiteral("the WAV file holds ") + QString::number(file.samples()) +
+               QStringLiteral(" samples, not the ") + QString::number(total) +
+               QStringLiteral(" of the clips it was joined from");
+    return false;
+  }
+  std::vector<std::int16_t> block(static_cast<size_t>(std::min(kReceiveBlock, total)));
+  for (qint64 at = 0; at < total; at += kReceiveBlock) {
+    const auto n = static_cast<size_t>(std::min(kReceiveBlock, total - at));
+    const std::span<std::int16_t> part = std::span(block).first(n);
+    if (!file.Read(at, part, &err)) {
+      *problem = failed + QStringLiteral("the WAV file cannot be read back: ") + err;
+      return false;
+    }
+    const auto from = samples.begin() + at;
+    const auto differs = std::mismatch(part.begin(), part.end(), from).first;
+    if (differs != part.end()) {
+      *problem = failed +
+                 QStringLiteral(
+                     "the WAV file differs from the clips it was joined "
+                     "from at sample ") +
+                 QString::number(at + (differs - part.begin()));
+      return false;
+    }
+  }
+  return true;
+}
+
 qint64 ReceiverWavCheck::ClipSamples(const QString& clip) {
   const QString key = clip.toLower();
   const auto known = clip_samples_.constFind(key);
@@ -171,6 +286,18 @@ bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, 
             QString::fromStdString(err);
     return true;
   }
+  if (expected_ && expected_->sent == sent_text) {
+    FinishExpected();
+    const bool same = CheckExpected(wav_path, problem);
+    std::vector<BaudotCode> codes = std::move(expected_->codes);
+    codes.insert(codes.end(), expected_->second_codes.begin(), expected_->second_codes.end());
+    last_cut_ = expected_->cut;
+    expected_.reset();
+    if (!same) return false;
+    return Conclude(sent_text, codes, line, problem);
+  }
+  FinishExpected();
+  expected_.reset();
   WavSampleReader file;
   QString read_err;
   if (!file.Open(wav_path, &read_err)) {
@@ -206,6 +333,11 @@ bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, 
     *problem = QStringLiteral("Verification failed: the WAV file cannot be read back: ") + read_err;
     return false;
   }
+  return Conclude(sent_text, codes, line, problem);
+}
+
+bool ReceiverWavCheck::Conclude(const QString& sent_text, const std::vector<BaudotCode>& codes,
+                                QString* line, QString* problem) {
   last_reception_ = PrintBaudot(codes);
   const Verification verification = CompareReception(sent_text, last_reception_);
   if (!verification.ok()) {

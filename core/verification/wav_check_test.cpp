@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "core/synthesis/character_inventory.h"
 #include "core/verification/verification_test_util.h"
 
 namespace quillon {
@@ -86,6 +87,71 @@ TEST_P(ReceiverWavCheckTest, APromptOfAPoisonedSetNamesTheFirstCharacterThatDiff
   EXPECT_FALSE(check.Check(Path("bad.wav"), QStringLiteral("AB TEA"), &line, &problem));
   EXPECT_EQ(problem,
             QStringLiteral("Verification failed: character 4: sent \"T\", received \"E\""));
+}
+
+/// The clips the construction joins for a text of letters and spaces.
+QStringList LettersClips(const QString& text) {
+  QStringList clips{QString::fromLatin1(kLeadingSilenceClip), QString::fromLatin1(kLtrsClip)};
+  for (char32_t c : text.toUcs4()) clips << LookupCharClip(c).clip;
+  return clips;
+}
+
+// A prompt announced before it is joined is received from its clips; the file must then
+// hold exactly those samples. Short and long (cut) prompts pass; a file with one sample
+// changed, one of another length, or one of another text fails, saying how.
+TEST_P(ReceiverWavCheckTest, AnAnnouncedPromptIsHeldToTheSamplesOfItsClips) {
+  const QString long_text = QStringLiteral("HELLO WORLD ").repeated(30).trimmed();
+  for (const QString& text : {QStringLiteral("OK"), long_text}) {
+    ReceiverWavCheck check(ReadSet(dir_.path()), dir_.path());
+    const QString sent = test::BuildPrompt(dir_.path(), text, Path("prompt.wav"));
+    ASSERT_EQ(sent, text);
+    QString line;
+    QString problem;
+    check.Expect(LettersClips(text), sent);
+    EXPECT_TRUE(check.Check(Path("prompt.wav"), sent, &line, &problem)) << problem.toStdString();
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Verified: "))) << line.toStdString();
+    EXPECT_EQ(check.last_cut(), text == long_text);
+    EXPECT_EQ(check.last_reception(), text);
+  }
+
+  ReceiverWavCheck check(ReadSet(dir_.path()), dir_.path());
+  const QString sent = test::BuildPrompt(dir_.path(), long_text, Path("prompt.wav"));
+  QFile file(Path("prompt.wav"));
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  QByteArray bytes = file.readAll();
+  bytes[44 + 2 * 5000] = static_cast<char>(bytes[44 + 2 * 5000] ^ 0x40);
+  ASSERT_TRUE(file.seek(0));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+  file.close();
+  QString line;
+  QString problem;
+  check.Expect(LettersClips(long_text), sent);
+  EXPECT_FALSE(check.Check(Path("prompt.wav"), sent, &line, &problem));
+  EXPECT_EQ(problem, QStringLiteral("Verification failed: the WAV file differs from the clips it "
+                                    "was joined from at sample 5000"));
+
+  test::BuildPrompt(dir_.path(), QStringLiteral("OK"), Path("short.wav"));
+  check.Expect(LettersClips(QStringLiteral("OK")) << QString::fromLatin1(kLtrsClip),
+               QStringLiteral("OK"));
+  EXPECT_FALSE(check.Check(Path("short.wav"), QStringLiteral("OK"), &line, &problem));
+  EXPECT_TRUE(problem.contains(QStringLiteral(" samples, not the "))) << problem.toStdString();
+
+  test::BuildPrompt(dir_.path(), QStringLiteral("NO"), Path("other.wav"));
+  check.Expect(LettersClips(QStringLiteral("OK")), QStringLiteral("OK"));
+  EXPECT_FALSE(check.Check(Path("other.wav"), QStringLiteral("OK"), &line, &problem));
+  EXPECT_TRUE(problem.contains(QStringLiteral("differs from the clips"))) << problem.toStdString();
+}
+
+// An announcement for another text is set aside: the file is received itself.
+TEST_P(ReceiverWavCheckTest, AnAnnouncementForAnotherTextLeavesTheFileToBeReceived) {
+  ReceiverWavCheck check(ReadSet(dir_.path()), dir_.path());
+  test::BuildPrompt(dir_.path(), QStringLiteral("NO"), Path("no.wav"));
+  check.Expect(LettersClips(QStringLiteral("OK")), QStringLiteral("OK"));
+  QString line;
+  QString problem;
+  EXPECT_TRUE(check.Check(Path("no.wav"), QStringLiteral("NO"), &line, &problem))
+      << problem.toStdString();
+  EXPECT_EQ(check.last_reception(), QStringLiteral("NO"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, ReceiverWavCheckTest,
