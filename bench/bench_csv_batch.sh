@@ -40,6 +40,10 @@ run_quillon() {
   (cd "$work" && QUILLON_HOME="$work/program" QUILLON_REGISTRY="$work/registry.reg" \
     "$cli" csv --no-translate "$work/list.csv" >"$work/quillon.out")
 }
+run_unchecked() {
+  (cd "$work" && QUILLON_HOME="$work/program" QUILLON_REGISTRY="$work/registry.reg" \
+    "$cli" csv --no-translate --no-verify "$work/list.csv" >"$work/unchecked.out")
+}
 run_minimodem() {
   for ((i = 0; i < rows; i++)); do
     printf '%s' "${texts[$i]}" | minimodem --tx tdd -R 8000 -f "$work/out/p$i.wav"
@@ -59,14 +63,18 @@ if [[ $heard != "$expected" ]]; then
   exit 1
 fi
 
-q=() m=()
+q=() u=() m=()
 for ((r = 0; r < runs; r++)); do
   rm -f "$work/out/"*
   start=$(now); run_quillon; q+=("$(elapsed "$start")")
   rm -f "$work/out/"*
+  start=$(now); run_unchecked; u+=("$(elapsed "$start")")
+  rm -f "$work/out/"*
   start=$(now); run_minimodem; m+=("$(elapsed "$start")")
 done
 echo "csv batch of $rows rows, median of $runs runs (min..max):"
-report "quillon-cli csv" "${q[@]}"
+report "quillon-cli csv (checked)" "${q[@]}"
+report "quillon-cli csv --no-verify" "${u[@]}"
 report "minimodem --tx tdd -R 8000 per row" "${m[@]}"
 verdict "quillon/minimodem" "$(median "${q[@]}")" "$(median "${m[@]}")" 0.5
+verdict "quillon --no-verify/minimodem" "$(median "${u[@]}")" "$(median "${m[@]}")" 0.5
