@@ -27,6 +27,22 @@ TEST_F(FileSystemTest, ResolvesNamesWithoutRegardToCase) {
   EXPECT_EQ(ResolveCaseInsensitive(Path("FIGS.WAV")), Path("FIGS.WAV"));  // nothing to find
 }
 
+// Names beyond ASCII are compared as Qt compares them; a relative path keeps its folder part;
+// a name of another length, and a folder that cannot be read, find nothing.
+TEST_F(FileSystemTest, ResolvesAccentedAndRelativeNamesAndFindsNothingElse) {
+  test::WriteAll(Path("\xc3\xa9t\xc3\xa9.wav"), "x");  // "été.wav"
+  EXPECT_EQ(ResolveCaseInsensitive(Path("\xc3\x89T\xc3\x89.WAV")), Path("\xc3\xa9t\xc3\xa9.wav"));
+  test::WriteAll(Path("Hold.wav"), "x");
+  EXPECT_EQ(ResolveCaseInsensitive(Path("HOLD.WAV.")), Path("HOLD.WAV."));
+  EXPECT_EQ(ResolveCaseInsensitive(Path("HOL.WAV")), Path("HOL.WAV"));
+  EXPECT_EQ(ResolveCaseInsensitive(Path("missing/HOLD.WAV")), Path("missing/HOLD.WAV"));
+  const QString cwd = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+  EXPECT_EQ(ResolveCaseInsensitive(QStringLiteral("hold.WAV")), QStringLiteral("Hold.wav"));
+  EXPECT_EQ(ResolveCaseInsensitive(QStringLiteral("./HOLD.wav")), QStringLiteral("./Hold.wav"));
+  ASSERT_TRUE(QDir::setCurrent(cwd));
+}
+
 TEST_F(FileSystemTest, AmbiguousNamesAreLeftAlone) {
   test::WriteAll(Path("Prompt.ini"), "a");
   test::WriteAll(Path("PROMPT.INI"), "b");

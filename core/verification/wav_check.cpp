@@ -153,13 +153,13 @@ const std::vector<std::int16_t>* ReceiverWavCheck::ClipData(const QString& clip)
   const QString key = clip.toLower();
   const auto known = clip_data_.constFind(key);
   if (known != clip_data_.constEnd()) return &*known;
-  std::vector<std::int16_t> samples;
-  WavLayout layout;
+  WavSampleReader file;
   QString err;
-  if (!ReadWavSamples(ResolveCaseInsensitive(JoinPath(program_folder_, clip)), &samples, &layout,
-                      &err) ||
-      layout.Format() != set_.format || layout.sample_rate != set_.sample_rate)
+  if (!file.Open(ResolveCaseInsensitive(JoinPath(program_folder_, clip)), &err) ||
+      file.layout().Format() != set_.format || file.layout().sample_rate != set_.sample_rate)
     return nullptr;
+  std::vector<std::int16_t> samples(static_cast<size_t>(file.samples()));
+  if (!file.Read(0, samples, &err)) return nullptr;
   return &*clip_data_.insert(key, std::move(samples));
 }
 
@@ -184,7 +184,11 @@ void ReceiverWavCheck::Expect(const QStringList& clips, const QString& sent_text
     expected->samples.insert(expected->samples.end(), data->begin(), data->end());
   }
   const auto total = static_cast<qint64>(expected->samples.size());
-  qint64 cut = FindCut(sent_text, total, [this](const QString& clip) { return ClipSamples(clip); });
+  // The clips' lengths are those of the samples just read.
+  qint64 cut = FindCut(sent_text, total, [this](const QString& clip) {
+    const std::vector<std::int16_t>* data = ClipData(clip);
+    return data ? static_cast<qint64>(data->size()) : qint64{-1};
+  });
   const std::vector<std::int16_t>* lead_in = cut > 0 ? LeadIn() : nullptr;
   if (!lead_in) cut = 0;
   Expected* pending = expected.get();
