@@ -83,6 +83,39 @@ QString ResolveCaseInsensitive(const QString& path) {
   return parent + found;
 }
 
+QHash<QString, QStringList>& FolderNames::Folder(const QString& folder) {
+  const auto known = folders_.find(folder);
+  if (known != folders_.end()) return *known;
+  QHash<QString, QStringList> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(QFile::encodeName(folder).constData()), closedir);
+  while (dir) {
+    const dirent* entry = readdir(dir.get());
+    if (!entry) break;
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    const QString decoded = QFile::decodeName(entry->d_name);
+    names[decoded.toCaseFolded()].append(decoded);
+  }
+  return *folders_.insert(folder, std::move(names));
+}
+
+QString FolderNames::Resolve(const QString& path) {
+  struct stat st;
+  if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &st) == 0) return path;
+  const QFileInfo info(path);
+  const QStringList& found = Folder(info.absolutePath()).value(info.fileName().toCaseFolded());
+  if (found.size() != 1) return path;  // none, or ambiguous: leave it to the caller
+  const QString parent =
+      path.contains(QLatin1Char('/')) ? path.left(path.lastIndexOf('/') + 1) : QString();
+  return parent + found.first();
+}
+
+void FolderNames::Add(const QString& path) {
+  const QFileInfo info(path);
+  QStringList& names = Folder(info.absolutePath())[info.fileName().toCaseFolded()];
+  if (!names.contains(info.fileName())) names.append(info.fileName());
+}
+
 VolumeRoom RoomIn(const QString& folder) {
   VolumeRoom room;
   const QByteArray name = QFile::encodeName(folder);

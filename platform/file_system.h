@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 namespace quillon {
 
@@ -17,6 +19,24 @@ QString JoinPath(const QString& folder, const QString& name);
 /// folder whose name matches without regard to case. When there is none (or
 /// more than one) the path is returned unchanged.
 QString ResolveCaseInsensitive(const QString& path);
+
+/// ResolveCaseInsensitive for many files of a few folders: each folder is
+/// read once, when a name is first looked up in it, and the files this
+/// process makes there are added with Add. Changes that others make to the
+/// folders meanwhile are not seen, so one lives only as long as a batch: a
+/// batch of thousands of new prompts in one folder would otherwise read the
+/// whole folder again for each one.
+class FolderNames {
+ public:
+  QString Resolve(const QString& path);
+  /// Notes that `path` now exists.
+  void Add(const QString& path);
+
+ private:
+  // Names by their case-folded form, by folder.
+  QHash<QString, QHash<QString, QStringList>> folders_;
+  QHash<QString, QStringList>& Folder(const QString& folder);
+};
 
 /// True when a file (not a folder) exists at `path`.
 bool FileExists(const QString& path);

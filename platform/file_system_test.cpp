@@ -43,6 +43,26 @@ TEST_F(FileSystemTest, ResolvesAccentedAndRelativeNamesAndFindsNothingElse) {
   ASSERT_TRUE(QDir::setCurrent(cwd));
 }
 
+// A batch's FolderNames reads a folder once: it finds names in another case as
+// ResolveCaseInsensitive does, finds the files noted with Add, and leaves ambiguous names
+// alone; a file that another process makes later is not seen until the next batch.
+TEST_F(FileSystemTest, FolderNamesReadAFolderOnceAndLearnWhatIsAdded) {
+  test::WriteAll(Path("LTRS.wav"), "x");
+  test::WriteAll(Path("Prompt.ini"), "a");
+  test::WriteAll(Path("PROMPT.INI"), "b");
+  FolderNames names;
+  EXPECT_EQ(names.Resolve(Path("ltrs.WAV")), Path("LTRS.wav"));
+  EXPECT_EQ(names.Resolve(Path("prompt.ini")), Path("prompt.ini"));
+  EXPECT_EQ(names.Resolve(Path("New.wav")), Path("New.wav"));
+  test::WriteAll(Path("New.wav"), "made by this batch");
+  names.Add(Path("New.wav"));
+  EXPECT_EQ(names.Resolve(Path("NEW.WAV")), Path("New.wav"));
+  test::WriteAll(Path("Other.wav"), "made by someone else");
+  EXPECT_EQ(names.Resolve(Path("OTHER.WAV")), Path("OTHER.WAV"));
+  EXPECT_EQ(ResolveCaseInsensitive(Path("OTHER.WAV")), Path("Other.wav"));
+  EXPECT_EQ(FolderNames().Resolve(Path("OTHER.WAV")), Path("Other.wav"));
+}
+
 TEST_F(FileSystemTest, AmbiguousNamesAreLeftAlone) {
   test::WriteAll(Path("Prompt.ini"), "a");
   test::WriteAll(Path("PROMPT.INI"), "b");

@@ -205,6 +205,18 @@ TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
   EXPECT_TRUE(import_->all_rows_good());
 }
 
+// A batch reads an output folder once; the prompts it builds there are found by later rows
+// that name them in another case, which replace them rather than add a second file.
+TEST_F(CsvImportTest, ARowNamingAnEarlierRowsOutputInAnotherCaseReplacesIt) {
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nfirst.wav,one\nnew.wav,two\nNEW.WAV,three\n")),
+            CsvPromptImport::Outcome::Completed);
+  EXPECT_TRUE(Summary().startsWith(QStringLiteral("Done. 3 rows processed, 3 of them were good.")))
+      << Summary().toStdString();
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("NEW.WAV"))));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("new.wav"))), QStringLiteral("THREE"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("first.wav"))), QStringLiteral("ONE"));
+}
+
 TEST_F(CsvImportTest, AHeadingOnlyFileProcessesNothing) {
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\r\n")), CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(

@@ -199,11 +199,13 @@ void PromptSetConstruction::BuildSection(const QString& folder, const QString& h
   QString enx_file;
   std::optional<QByteArray> earlier;
   if (!target.copy_from.isEmpty()) {
-    enx_file = ResolveCaseInsensitive(target.copy_to);
+    enx_file = state_.ResolveBatchFile(target.copy_to);
     if (FileExists(enx_file)) earlier = ReadFileBytes(enx_file);
     // A failed copy leaves the ENX name in force; the construction goes on.
     QString ignored;
-    if (!CopyFileReplacing(ResolveCaseInsensitive(target.copy_from), enx_file, &ignored))
+    if (CopyFileReplacing(state_.ResolveBatchFile(target.copy_from), enx_file, &ignored))
+      state_.NoteBatchFile(enx_file);
+    else
       enx_file.clear();
   }
   const ConstructionResult result =

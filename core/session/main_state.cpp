@@ -52,6 +52,7 @@ ConstructionResult MainState::BuildWav() {
   context.program_folder = program_folder_;
   if (batch_log_) context.protected_inputs = QStringList{batch_log_->Path()} + batch_inputs_;
   context.diag = this;
+  context.output_names = batch_output_names_.get();
   context.ui = &ui_;
   context.translation = outputs_.translation;
   context.clipboard = outputs_.clipboard;

@@ -94,15 +94,28 @@ class MainState : public DiagnosticOutput {
   void BeginBatch(BatchLog& log, const QStringList& inputs = {}) {
     batch_log_ = &log;
     batch_inputs_ = inputs;
+    batch_output_names_ = std::make_unique<FolderNames>();
   }
   /// Replaces the files the running batch reads (a prompt set moves on from
   /// one prompt file to the next).
   void SetBatchInputs(const QStringList& inputs) { batch_inputs_ = inputs; }
+  /// A file of the running batch's output folders found without regard to
+  /// case, from the batch's reading of the folder (ResolveCaseInsensitive
+  /// outside a batch).
+  QString ResolveBatchFile(const QString& path) {
+    return batch_output_names_ ? batch_output_names_->Resolve(path) : ResolveCaseInsensitive(path);
+  }
+  /// Notes a file that the running batch made in one of its output folders
+  /// other than by building a prompt (a copy of a recording).
+  void NoteBatchFile(const QString& path) {
+    if (batch_output_names_) batch_output_names_->Add(path);
+  }
   void EndBatch() {
     batch_log_ = nullptr;
     batch_inputs_.clear();
     batch_clip_set_.reset();
     batch_check_.reset();
+    batch_output_names_.reset();
   }
 
  private:
@@ -123,6 +136,8 @@ class MainState : public DiagnosticOutput {
   // The running batch's receiver check: what it reads of the clip set (clip lengths, the
   // lead-in) it reads once for every prompt of the batch.
   std::unique_ptr<ReceiverWavCheck> batch_check_;
+  // The names in the running batch's output folders, read once for the batch.
+  std::unique_ptr<FolderNames> batch_output_names_;
   TextToWav construction_;
 };
 

@@ -76,6 +76,7 @@ class TextToWav::Pass {
   void ReportError(const RuntimeError& error);
   bool Translate(QString* text);
   bool CheckOutputPath();
+  QString ResolveOutput() const;
   bool CheckRoom(const QString& text, int silences);
   void AddCharacter(char32_t c);
   void CutChunkIfDue();
@@ -162,12 +163,17 @@ bool TextToWav::Pass::CheckOutputPath() {
     return false;
   }
   const QString refusal =
-      OutputRefusal(ResolveCaseInsensitive(output_), ctx_.program_folder, ctx_.protected_inputs);
+      OutputRefusal(ResolveOutput(), ctx_.program_folder, ctx_.protected_inputs);
   if (!refusal.isEmpty()) {
     ReportError({error_number::kPermissionDenied, refusal});
     return false;
   }
   return true;
+}
+
+// The output as it is found in its folder, without regard to case.
+QString TextToWav::Pass::ResolveOutput() const {
+  return ctx_.output_names ? ctx_.output_names->Resolve(output_) : ResolveCaseInsensitive(output_);
 }
 
 // Refuses a build that the disk has no room for: every character is one
@@ -312,7 +318,7 @@ void TextToWav::Pass::FinalRun(const QString& sent) {
   }
   final_command.Add(Quoted(output_));
   command_ = final_command;
-  const QString existing = ResolveCaseInsensitive(output_);
+  const QString existing = ResolveOutput();
   // The mode bits themselves: Qt's permissions fold in what the running
   // user may do, so for root a 0444 file would come back as 0644.
   const QByteArray existing_name = QFile::encodeName(existing);
@@ -323,7 +329,11 @@ void TextToWav::Pass::FinalRun(const QString& sent) {
     ReportError({error_number::kPermissionDenied, err});
     return;
   }
-  if (!RunCommand(output_) && existed) ::chmod(existing_name.constData(), before.st_mode & 07777);
+  if (!RunCommand(output_)) {
+    if (existed) ::chmod(existing_name.constData(), before.st_mode & 07777);
+  } else if (ctx_.output_names) {
+    ctx_.output_names->Add(FileExists(existing) ? existing : output_);
+  }
 }
 
 // The checked file is about to replace `existing`, as wavcat itself would
@@ -354,15 +364,17 @@ void TextToWav::Pass::Verify(const QString& sent) {
     QFile::remove(unverified_);
     return;
   }
-  const QString existing = ResolveCaseInsensitive(output_);
+  const QString existing = ResolveOutput();
   QString err;
   if (FileExists(existing)) KeepModeAndFlush(existing, unverified_);
-  if (!RenameReplacing(unverified_, FileExists(existing) ? existing : output_, &err)) {
+  const QString target = FileExists(existing) ? existing : output_;
+  if (!RenameReplacing(unverified_, target, &err)) {
     QFile::remove(unverified_);
     ReportError({error_number::kPermissionDenied, err});
     verification_line_.clear();
     return;
   }
+  if (ctx_.output_names) ctx_.output_names->Add(target);
   result_.verified = verification_line_.startsWith(QStringLiteral("Verified: "));
 }
 

@@ -8,6 +8,7 @@
 #include "core/common/user_interface.h"
 #include "core/synthesis/wavcat_command.h"
 #include "core/translation/translation_stage.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 
@@ -49,6 +50,9 @@ struct ConstructionContext {
   WaveClipboard* clipboard = nullptr;       ///< null: no clipboard export
   std::function<void()> clear_pane;         ///< clears the diagnostic pane
   BuiltWavCheck* check = nullptr;           ///< null: the WAV is not read back
+  /// A batch's names of its output folders; null: the output's folder is read
+  /// whenever its name must be found in another case.
+  FolderNames* output_names = nullptr;
 };
 
 /// How a construction ended.
