@@ -96,7 +96,7 @@ QHash<QString, QStringList>& FolderNames::Folder(const QString& folder) {
     const QString decoded = QFile::decodeName(entry->d_name);
     names[decoded.toCaseFolded()].append(decoded);
   }
-  return *folders_.insert(folder, std::move(names));
+  return *folders_.emplace(folder, std::move(names));
 }
 
 QString FolderNames::Resolve(const QString& path) {

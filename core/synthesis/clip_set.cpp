@@ -265,7 +265,7 @@ bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, Wav
   if (*format == SampleFormat::Pcm16) {
     // Little-endian samples are read straight into place.
     samples->resize(static_cast<size_t>(layout->data_bytes / 2));
-    const auto bytes = static_cast<qint64>(samples->size() * 2);
+    const auto bytes = static_cast<qint64>(samples->size()) * 2;
     if (!read_fully(reinterpret_cast<char*>(samples->data()), bytes)) {
       *err = QStringLiteral("its sample data cannot be read");
       return false;

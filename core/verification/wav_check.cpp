@@ -160,7 +160,7 @@ const std::vector<std::int16_t>* ReceiverWavCheck::ClipData(const QString& clip)
     return nullptr;
   std::vector<std::int16_t> samples(static_cast<size_t>(file.samples()));
   if (!file.Read(0, samples, &err)) return nullptr;
-  return &*clip_data_.insert(key, std::move(samples));
+  return &*clip_data_.emplace(key, std::move(samples));
 }
 
 void ReceiverWavCheck::FinishExpected() {
