@@ -175,12 +175,23 @@ void ReceiverWavCheck::Expect(const QStringList& clips, const QString& sent_text
   const TtySignal signal = SignalForClipSet(set_);
   std::string err;
   if (!CheckSignal(signal, &err)) return;
-  auto expected = std::make_unique<Expected>();
-  expected->sent = sent_text;
+  // Every clip is read (once for the check's life) before any is copied: a
+  // clip that cannot be read as one of the set's leaves the check to the file
+  // alone, and the prompt's samples are gathered in one buffer of the right
+  // size, the last prompt's when it is big enough.
+  size_t length = 0;
   for (const QString& clip : clips) {
-    // A clip that cannot be read as one of the set's leaves the check to the file alone.
     const std::vector<std::int16_t>* data = ClipData(clip);
     if (!data) return;
+    length += data->size();
+  }
+  auto expected = std::make_unique<Expected>();
+  expected->sent = sent_text;
+  expected->samples = std::move(spare_samples_);
+  expected->samples.clear();
+  expected->samples.reserve(length);
+  for (const QString& clip : clips) {
+    const std::vector<std::int16_t>* data = ClipData(clip);
     expected->samples.insert(expected->samples.end(), data->begin(), data->end());
   }
   const auto total = static_cast<qint64>(expected->samples.size());
@@ -296,6 +307,7 @@ bool ReceiverWavCheck::Check(const QString& wav_path, const QString& sent_text, 
     std::vector<BaudotCode> codes = std::move(expected_->codes);
     codes.insert(codes.end(), expected_->second_codes.begin(), expected_->second_codes.end());
     last_cut_ = expected_->cut;
+    spare_samples_ = std::move(expected_->samples);
     expected_.reset();
     if (!same) return false;
     return Conclude(sent_text, codes, line, problem);

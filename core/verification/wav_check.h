@@ -86,6 +86,7 @@ class ReceiverWavCheck : public BuiltWavCheck {
   std::optional<std::vector<std::int16_t>> lead_in_;     // read once; empty when unreadable
   QHash<QString, std::vector<std::int16_t>> clip_data_;  // by clip name, read once
   std::unique_ptr<Expected> expected_;
+  std::vector<std::int16_t> spare_samples_;  // the last prompt's buffer, for the next
   QString last_reception_;
   bool last_cut_ = false;
 };
