@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -35,52 +33,8 @@ QString JoinPath(const QString& folder, const QString& name) {
   return folder + QLatin1Char('/') + name;
 }
 
-namespace {
-
-bool IsAscii(std::string_view bytes) {
-  return std::all_of(bytes.begin(), bytes.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-}  // namespace
-
 QString ResolveCaseInsensitive(const QString& path) {
-  struct stat st;
-  if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &st) == 0) return path;
-  const QFileInfo info(path);
-  const QString wanted = info.fileName();
-  const std::string wanted_bytes = QFile::encodeName(wanted).toStdString();
-  const bool wanted_ascii = IsAscii(wanted_bytes);
-  // Read with readdir, not QDir, which would look at every entry: a prompt
-  // folder may hold thousands of files, and a batch asks once per prompt.
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(
-      opendir(QFile::encodeName(info.absolutePath()).constData()), closedir);
-  if (!dir) return path;
-  QString found;
-  while (const dirent* entry = readdir(dir.get())) {
-    const std::string_view name(entry->d_name);
-    if (name == "." || name == "..") continue;
-    // An ASCII name can only match one of its own length; others are decoded and
-    // compared as Qt compares them.
-    if (wanted_ascii && IsAscii(name)) {
-      if (!AsciiEqualIgnoringCase(name, wanted_bytes)) continue;
-    } else if (QFile::decodeName(entry->d_name).compare(wanted, Qt::CaseInsensitive) != 0) {
-      continue;
-    }
-    if (!found.isEmpty()) return path;  // ambiguous: leave it to the caller
-    found = QFile::decodeName(entry->d_name);
-  }
-  if (found.isEmpty()) return path;
-  const QString parent =
-      path.contains(QLatin1Char('/')) ? path.left(path.lastIndexOf('/') + 1) : QString();
-  return parent + found;
+  return FolderNames().Resolve(path);
 }
 
 QHash<QString, QStringList>& FolderNames::Folder(const QString& folder) {

@@ -250,42 +250,14 @@ bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err) {
 
 bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, WavLayout* layout,
                     QString* err) {
-  if (!ReadWavLayout(path, layout, err)) return false;
-  const std::optional<SampleFormat> format = layout->Format();
-  if (!format) {
-    *err = QStringLiteral("its format is ") + layout->Describe();
+  WavSampleReader file;
+  if (!file.Open(path, err)) {
+    *layout = file.layout();
     return false;
   }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !file.seek(layout->data_offset)) {
-    *err = file.errorString();
-    return false;
-  }
-  const auto read_fully = [&file](char* to, qint64 bytes) { return file.read(to, bytes) == bytes; };
-  if (*format == SampleFormat::Pcm16) {
-    // Little-endian samples are read straight into place.
-    samples->resize(static_cast<size_t>(layout->data_bytes / 2));
-    const auto bytes = static_cast<qint64>(samples->size()) * 2;
-    if (!read_fully(reinterpret_cast<char*>(samples->data()), bytes)) {
-      *err = QStringLiteral("its sample data cannot be read");
-      return false;
-    }
-    if constexpr (std::endian::native != std::endian::little) {
-      for (std::int16_t& sample : *samples)
-        sample = static_cast<std::int16_t>(Le16(reinterpret_cast<const char*>(&sample)));
-    }
-    return true;
-  }
-  QByteArray data(static_cast<qsizetype>(layout->data_bytes), Qt::Uninitialized);
-  if (!read_fully(data.data(), data.size())) {
-    *err = QStringLiteral("its sample data cannot be read");
-    return false;
-  }
-  samples->resize(static_cast<size_t>(data.size()));
-  const auto expand = *format == SampleFormat::MuLaw ? ExpandMuLaw : ExpandALaw;
-  std::transform(data.begin(), data.end(), samples->begin(),
-                 [expand](char byte) { return expand(static_cast<std::uint8_t>(byte)); });
-  return true;
+  *layout = file.layout();
+  samples->resize(static_cast<size_t>(file.samples()));
+  return file.Read(0, *samples, err);
 }
 
 WavSampleReader::~WavSampleReader() {
