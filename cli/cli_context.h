@@ -4,7 +4,8 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include "core/session/main_state.h"
+#include "core/common/report.h"
+#include "core/common/user_interface.h"
 
 namespace quillon::cli {
 
@@ -13,8 +14,8 @@ namespace quillon::cli {
 class TerminalUi : public UserInterface {
  public:
   explicit TerminalUi(bool answer_yes) : answer_yes_(answer_yes) {}
-  void MsgBox(const QString& text, const QString& title) override;
-  Answer Ask(const QString& text, const QString& title) override;
+  void MsgBox(const QString& text, const QString& title = kProgramTitle) override;
+  Answer Ask(const QString& text, const QString& title = kProgramTitle) override;
   QStringList messages;  ///< every message shown, in order
 
  private:

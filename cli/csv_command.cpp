@@ -2,14 +2,17 @@
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "cli/terminal_monitor.h"
 #include "cli/translation_setup.h"
 #include "core/batch/csv_import.h"
+#include "core/session/wav_builder.h"
 #include "platform/file_system.h"
 
 namespace quillon::cli {
 namespace {
 
-const QString kUsage = QStringLiteral("usage: quillon-cli csv [--no-translate] [--no-verify] FILE");
+const QString kUsage =
+    QStringLiteral("usage: quillon-cli csv [--no-translate] [--no-verify] [--quiet] FILE");
 
 }  // namespace
 
@@ -18,12 +21,14 @@ const QString kUsage = QStringLiteral("usage: quillon-cli csv [--no-translate] [
 int RunCsvCommand(QStringList args) {
   const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
   const bool verify = !TakeFlag(args, QStringLiteral("--no-verify"));
+  const bool quiet = TakeFlag(args, QStringLiteral("--quiet"));
   if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
     PrintErr(kUsage);
     return 2;
   }
   const QString csv = QFileInfo(args.first()).absoluteFilePath();
-  switch (CheckCsvHeading(csv)) {
+  QString problem;
+  switch (CheckCsvHeading(csv, &problem)) {
     case CsvHeadingCheck::Valid:
       break;
     case CsvHeadingCheck::WrongHeading:
@@ -31,20 +36,25 @@ int RunCsvCommand(QStringList args) {
       return 1;
     case CsvHeadingCheck::Unreadable:
       PrintErr(QStringLiteral("quillon-cli csv: cannot read ") + csv +
-               QStringLiteral(" (missing, unreadable or empty)"));
+               (problem.startsWith(QStringLiteral("it is not"))
+                    ? QStringLiteral(": ") + problem
+                    : QStringLiteral(" (missing, unreadable or empty)")));
       return 1;
   }
 
   TerminalUi ui(false);
   TranslationSetup translation(ProgramFolder(), ui, translate);
-  MainState state(ProgramFolder(), ui, {nullptr, nullptr, translation.stage()});
-  state.SetTranslate(translate);
-  state.SetVerify(verify);
-  CsvPromptImport import(state, ui);
-  const CsvPromptImport::Outcome outcome = import.Run(csv, BatchProgress());
+  WavBuilder builder(ProgramFolder(), translation.stage());
+  builder.SetVerify(verify);
+  CsvPromptImport import(builder, ui);
+  import.translate = translate;
+  TerminalMonitor monitor(QStringLiteral("rows"), quiet);
+  const CsvPromptImport::Outcome outcome = import.Run(csv, monitor);
   if (outcome == CsvPromptImport::Outcome::Completed ||
-      outcome == CsvPromptImport::Outcome::Stopped)
+      outcome == CsvPromptImport::Outcome::Stopped ||
+      outcome == CsvPromptImport::Outcome::Cancelled)
     PrintOut(QStringLiteral("Log file: ") + import.LogPath());
+  if (monitor.SignalExitStatus() != 0) return monitor.SignalExitStatus();
   // Success only when every data row was built or skipped by the dictionary.
   return import.all_rows_good() ? 0 : 1;
 }

@@ -309,7 +309,10 @@ TEST_F(HostileTest, AnOutputNameThatIsNotUtf8IsWrittenAsGivenOrRefused) {
   }
 }
 
-TEST_F(HostileTest, AUtf16PromptFileIsLogged) {
+// UTF-16 with its byte-order mark is read; without one it cannot be told
+// from binary data, and is refused in the log with the reason, the run going
+// on without it and ending in failure.
+TEST_F(HostileTest, AUtf16PromptFileIsReadWithItsMarkAndRefusedWithout) {
   test::WriteAll(Path(QStringLiteral("registry.reg")),
                  QByteArray("REGEDIT4\r\n\r\n"
                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\SystemParameters\\1.0]\r\n"
@@ -323,15 +326,25 @@ TEST_F(HostileTest, AUtf16PromptFileIsLogged) {
   const QString folder = Path(QStringLiteral("vm/localize/prompts/DEU"));
   ASSERT_TRUE(QDir().mkpath(folder));
   const QString ini = QStringLiteral("[GreetDEU001]\r\nText=Hallo\r\n");
-  QByteArray utf16("\xFF\xFE", 2);
+  QByteArray utf16;
   for (QChar c : ini) utf16 += QByteArray(1, static_cast<char>(c.unicode())) + QByteArray(1, '\0');
+  test::WriteAll(JoinPath(folder, QStringLiteral("prompt.ini")), QByteArray("\xFF\xFE", 2) + utf16);
+  const QStringList args = {QStringLiteral("prompts"), QStringLiteral("--language"),
+                            QStringLiteral("DEU"), QStringLiteral("--no-translate"),
+                            QStringLiteral("--yes")};
+  CliRun run = Run(args);
+  EXPECT_EQ(run.exit_code, 0) << run.out.toStdString();
+  EXPECT_EQ(test::DecodeWithMinimodem(JoinPath(folder, QStringLiteral("GreetDEU001.WAV"))),
+            QStringLiteral("HALLO"));
+
   test::WriteAll(JoinPath(folder, QStringLiteral("prompt.ini")), utf16);
-  const CliRun run =
-      Run({QStringLiteral("prompts"), QStringLiteral("--language"), QStringLiteral("DEU"),
-           QStringLiteral("--no-translate"), QStringLiteral("--yes")});
+  run = Run(args);
+  EXPECT_EQ(run.exit_code, 1) << run.out.toStdString();
+  EXPECT_TRUE(run.out.contains(QStringLiteral("1 prompt file(s) could not be read")));
   const QString log = QString::fromUtf8(
       test::ReadAll(JoinPath(program_, QStringLiteral("OrvanePromptConstruction.log"))));
-  EXPECT_TRUE(log.contains(QStringLiteral("UTF-16"))) << log.toStdString() << run.out.toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("UTF-16 without a byte-order mark")))
+      << log.toStdString() << run.out.toStdString();
 }
 
 /// The permission bits of a file.

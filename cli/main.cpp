@@ -20,11 +20,13 @@ const std::vector<Command>& Commands() {
        "                                           rebuild the clip set (and its format)\n"
        "  alphabet --check                         check the clip set in the program folder",
        RunAlphabetCommand},
-      {"csv", "csv [--no-translate] [--no-verify] FILE  build the prompts a CSV file lists",
+      {"csv",
+       "csv [--no-translate] [--no-verify] [--quiet] FILE\n"
+       "                                           build the prompts a CSV file lists",
        RunCsvCommand},
       {"prompts",
-       "prompts --language CODE [--force-enx] [--no-translate] [--no-verify] [--yes]"
-       "  build a voicemail prompt set",
+       "prompts --language CODE [--force-enx] [--no-translate] [--no-verify] [--yes] [--quiet]\n"
+       "                                           build a voicemail prompt set",
        RunPromptsCommand},
   };
   return commands;
@@ -51,6 +53,12 @@ void PrintHelp() {
       "receives every clip of the set before its first prompt, as alphabet does after\n"
       "a build and with --check."));
   PrintOut(QStringLiteral(
+      "\ncsv and prompts read the whole list first, so they know its size and refuse a\n"
+      "row or prompt aimed at a file that an earlier one names. On a terminal they keep\n"
+      "a progress line on standard error; --quiet prints only errors and the summary.\n"
+      "Ctrl+C (SIGINT) or SIGTERM stops them after the prompt in progress, with the\n"
+      "log closed properly; a second one ends them at once."));
+  PrintOut(QStringLiteral(
       "\nExit status:\n"
       "  0  done: the WAV was built; every data row (csv) or prompt (prompts) was\n"
       "     built or skipped by the dictionary; the clip set was built or checked\n"
@@ -58,7 +66,8 @@ void PrintHelp() {
       "     or a prompt included), the clip set failed its check, or nothing\n"
       "     could start\n"
       "  2  wrong usage\n"
-      "  3  text: the dictionary marked the text as one not to build"));
+      "  3  text: the dictionary marked the text as one not to build\n"
+      "  130, 143  csv, prompts: stopped by SIGINT or SIGTERM after the prompt in progress"));
 }
 
 }  // namespace

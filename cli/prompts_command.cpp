@@ -1,9 +1,11 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "cli/terminal_monitor.h"
 #include "cli/translation_setup.h"
 #include "core/batch/prompt_set.h"
 #include "core/localisation/language_table.h"
 #include "core/registry/registry_store.h"
+#include "core/session/wav_builder.h"
 #include "platform/file_system.h"
 
 namespace quillon::cli {
@@ -11,7 +13,7 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--no-verify] "
-    "[--yes]");
+    "[--yes] [--quiet]");
 
 // The language code as the window would use it: the code must be one of the
 // active languages, and goes through its LCID as the window's list does (a
@@ -39,6 +41,7 @@ int RunPromptsCommand(QStringList args) {
   const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
   const bool verify = !TakeFlag(args, QStringLiteral("--no-verify"));
   const bool yes = TakeFlag(args, QStringLiteral("--yes"));
+  const bool quiet = TakeFlag(args, QStringLiteral("--quiet"));
   if (!has_language || !args.isEmpty()) {
     PrintErr(kUsage);
     return 2;
@@ -57,23 +60,37 @@ int RunPromptsCommand(QStringList args) {
   QString code;
   if (!ChooseLanguage(languages, wanted, &code)) return 2;
   const QString folder = LanguagePromptFolder(ReadRootPath(registry, &error), code);
-  PrintOut(LangCodeToLanguageName(wanted) + QStringLiteral(": ") + folder);
+  if (!quiet) PrintOut(LangCodeToLanguageName(wanted) + QStringLiteral(": ") + folder);
 
   TranslationSetup translation(ProgramFolder(), ui, translate);
-  MainState state(ProgramFolder(), ui, {nullptr, nullptr, translation.stage()});
-  state.SetTranslate(translate);
-  state.SetVerify(verify);
-  PromptSetConstruction run(state, ui, registry);
+  WavBuilder builder(ProgramFolder(), translation.stage());
+  builder.SetVerify(verify);
+  PromptSetConstruction run(builder, ui, registry);
   run.force_enx = force_enx;
-  if (run.Run(folder, code, BatchProgress()) != PromptSetConstruction::Outcome::Done) return 1;
-  PrintOut(QString::number(run.prompt_count) + QStringLiteral(" prompts processed"));
-  if (run.not_built > 0)
-    PrintOut(QString::number(run.not_built) + QStringLiteral(" of them were not built"));
+  run.translate = translate;
+  TerminalMonitor monitor(QStringLiteral("prompts"), quiet);
+  const PromptSetConstruction::Outcome outcome = run.Run(folder, code, monitor);
+  if (outcome != PromptSetConstruction::Outcome::Done &&
+      outcome != PromptSetConstruction::Outcome::Cancelled)
+    return 1;
+  const JobTally& tally = run.tally();
+  if (tally.stopped) {
+    PrintOut(monitor.StopReason() + QStringLiteral(" after ") + QString::number(tally.done) +
+             QStringLiteral(" of ") + QString::number(tally.total) + QStringLiteral(" prompts"));
+  } else {
+    PrintOut(QString::number(tally.done) + QStringLiteral(" prompts processed"));
+  }
+  if (tally.not_good() > 0)
+    PrintOut(QString::number(tally.not_good()) + QStringLiteral(" of them were not built"));
+  if (tally.unreadable_files > 0)
+    PrintOut(QString::number(tally.unreadable_files) +
+             QStringLiteral(" prompt file(s) could not be read"));
   if (verify)
-    PrintOut(QString::number(run.verified) +
+    PrintOut(QString::number(tally.verified) +
              QStringLiteral(" of them were verified by the receiver"));
   PrintOut(QStringLiteral("Log file: ") + run.LogPath());
-  return run.not_built == 0 ? 0 : 1;
+  if (monitor.SignalExitStatus() != 0) return monitor.SignalExitStatus();
+  return tally.all_good() ? 0 : 1;
 }
 
 }  // namespace quillon::cli

@@ -4,6 +4,7 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/translation_setup.h"
+#include "core/session/wav_builder.h"
 #include "platform/file_system.h"
 
 namespace quillon::cli {
@@ -60,15 +61,15 @@ int RunTextCommand(QStringList args) {
   TerminalUi ui(false);
   TerminalPane pane;
   TranslationSetup translation(ProgramFolder(), ui, translate);
-  MainState state(ProgramFolder(), ui, {&pane, nullptr, translation.stage()});
-  state.SetTranslate(translate);
-  state.SetVerify(verify);
-  state.SetTexts(text, QFileInfo(output).absoluteFilePath());
-  const ConstructionResult result = state.BuildWav();
+  WavBuilder builder(ProgramFolder(), translation.stage());
+  builder.SetVerify(verify);
+  const BuildResult result =
+      builder.BuildOne({text, QFileInfo(output).absoluteFilePath(), translate}, pane);
+  ui.MsgBox(ClosingMessage(result));
   switch (result.status) {
-    case ConstructionResult::Status::Built:
+    case BuildResult::Status::Built:
       return 0;
-    case ConstructionResult::Status::Skipped:
+    case BuildResult::Status::Skipped:
       return 3;
     default:
       return 1;

@@ -27,10 +27,13 @@ std::string FindProgram(const std::string& name, const std::string& program_fold
 /// Starts `argv[0]` (resolved by FindProgram) with the given arguments and
 /// working directory, directly with posix_spawn: no shell ever sees the
 /// arguments. Standard input is /dev/null; standard error is captured into a
-/// pipe whose read end is returned in `stderr_fd` when it is not null.
+/// pipe whose read end is returned in `stderr_fd` when it is not null. With
+/// `own_group` the child leads a process group of its own, so that signals
+/// the terminal sends to Quillon's group (Ctrl+C) do not reach it.
 /// Returns the child's pid, or -1 with `err` filled.
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& program_folder,
-            const std::string& working_dir, int* stderr_fd, std::string* err);
+            const std::string& working_dir, int* stderr_fd, std::string* err,
+            bool own_group = false);
 
 /// How a wait for a child came out.
 enum class WaitOutcome {
@@ -69,7 +72,8 @@ struct ProcessOutcome {
   bool succeeded() const { return started && exited && exit_status == 0; }
 };
 
-/// Starts a program and waits for it to end (Spawn, then the wait), collecting
+/// Starts a program in a process group of its own and waits for it to end
+/// (Spawn, then the wait), collecting
 /// what it writes to standard error meanwhile. The run is over when the
 /// program ends, even if a process it left behind still holds its standard
 /// error open.

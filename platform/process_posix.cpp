@@ -287,7 +287,7 @@ std::string FindProgram(const std::string& name, const std::string& program_fold
 }
 
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& program_folder,
-            const std::string& working_dir, int* stderr_fd, std::string* err) {
+            const std::string& working_dir, int* stderr_fd, std::string* err, bool own_group) {
   if (argv.empty()) {
     *err = "empty command line";
     return -1;
@@ -311,8 +311,15 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& program_fol
 
   std::vector<std::string> args = argv;
   std::vector<char*> pointers = ArgvPointers(args);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  if (own_group) {
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+  }
   pid_t pid = -1;
-  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, pointers.data(), environ);
+  int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, pointers.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (stderr_fd) close(pipe_fds[1]);
   if (rc != 0) {
@@ -339,7 +346,10 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, const std::strin
                           const std::string& working_dir, const std::function<void()>& idle) {
   ProcessOutcome outcome;
   int err_fd = -1;
-  pid_t pid = Spawn(argv, program_folder, working_dir, &err_fd, &outcome.error);
+  // A process group of its own: a Ctrl+C on the terminal stops Quillon
+  // after the file in progress (it catches the signal) instead of killing
+  // the tool halfway through that file.
+  pid_t pid = Spawn(argv, program_folder, working_dir, &err_fd, &outcome.error, true);
   if (pid < 0) {
     outcome.spawn_errno = errno;
     return outcome;

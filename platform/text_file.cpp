@@ -7,7 +7,25 @@
 
 namespace quillon {
 
+namespace {
+
+// UTF-16 after its byte-order mark, big endian turned into little endian.
+QString DecodeUtf16WithMark(const QByteArray& bytes) {
+  QByteArray data = bytes.mid(2);
+  if (bytes.startsWith("\xFE\xFF")) {
+    for (qsizetype i = 0; i + 1 < data.size(); i += 2) std::swap(data[i], data[i + 1]);
+  }
+  return DecodeUtf16Le(data);
+}
+
+bool HasUtf16Mark(const QByteArray& bytes) {
+  return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
+
+}  // namespace
+
 QString DecodeText(const QByteArray& bytes) {
+  if (HasUtf16Mark(bytes)) return DecodeUtf16WithMark(bytes);
   QByteArray data = bytes;
   if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
   QString text;
@@ -41,6 +59,22 @@ bool LooksLikeUtf16(const QByteArray& bytes) {
   return zeros_even * 4 >= sample * 3 / 2 || zeros_odd * 4 >= sample * 3 / 2;
 }
 
+QString NotTextProblem(const QByteArray& bytes) {
+  if (HasUtf16Mark(bytes)) return QString();
+  if (LooksLikeUtf16(bytes))
+    return QStringLiteral(
+        "it is not text that can be read: UTF-16 without a byte-order mark; save it as UTF-8, "
+        "or as UTF-16 with a byte-order mark");
+  const qsizetype sample = std::min<qsizetype>(bytes.size(), 4096);
+  qsizetype control = 0;
+  for (qsizetype i = 0; i < sample; ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    control += c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1B;
+  }
+  if (control * 10 > sample) return QStringLiteral("it is not a text file (it holds binary data)");
+  return QString();
+}
+
 TextFile ReadTextFile(const QString& path) {
   TextFile result;
   QFile file(path);
@@ -53,10 +87,8 @@ TextFile ReadTextFile(const QString& path) {
     result.error = file.errorString();
     return result;
   }
-  if (LooksLikeUtf16(bytes)) {
-    result.error = QStringLiteral("it is UTF-16 text; save it as UTF-8 or Windows-1252");
-    return result;
-  }
+  result.error = NotTextProblem(bytes);
+  if (!result.error.isEmpty()) return result;
   result.ok = true;
   result.lines = SplitLines(DecodeText(bytes));
   return result;

@@ -6,7 +6,8 @@
 
 namespace quillon {
 
-/// Turns the bytes of a text file into text: UTF-8 when they are valid UTF-8
+/// Turns the bytes of a text file into text: UTF-16 (little or big endian)
+/// when they begin with its byte-order mark, UTF-8 when they are valid UTF-8
 /// (a leading byte-order mark is dropped), Windows-1252 otherwise, since
 /// files copied from the voicemail server are written in that code page.
 QString DecodeText(const QByteArray& bytes);
@@ -26,9 +27,15 @@ struct TextFile {
 /// in most of the even or the odd bytes of the first 64.
 bool LooksLikeUtf16(const QByteArray& bytes);
 
-/// Reads a whole text file (see DecodeText and SplitLines). UTF-16 text is
-/// not read: it fails with a message that says so, rather than turning into
-/// lines of stray zeros.
+/// Why `bytes` are no text file that DecodeText can read, or an empty string
+/// when they are one: UTF-16 without a byte-order mark (which cannot be told
+/// from binary reliably), or binary data (control bytes in more than a tenth
+/// of the first 4 KiB). A stray zero byte in a text is not enough.
+QString NotTextProblem(const QByteArray& bytes);
+
+/// Reads a whole text file (see DecodeText and SplitLines). A file that is
+/// not text (NotTextProblem) is not read: it fails with a message that says
+/// why, rather than turning into lines of stray zeros.
 TextFile ReadTextFile(const QString& path);
 
 /// Reads only the first line of a text file; false when the file cannot be

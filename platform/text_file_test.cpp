@@ -45,9 +45,10 @@ TEST(TextFileTest, ReadsWholeFilesAndFirstLines) {
   EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("missing"))).ok);
 }
 
-// A prompt file saved as UTF-16 would otherwise read as lines of stray zeros
-// that hold no section header: it is refused with a message instead.
-TEST(TextFileTest, Utf16IsRefusedWithAMessageButAStrayZeroIsNot) {
+// UTF-16 with a byte-order mark is read in either byte order. Without one it
+// would read as lines of stray zeros that hold no section header, and binary
+// data as garbage: both are refused with a message instead.
+TEST(TextFileTest, Utf16WithAMarkIsReadAndWhatIsNotTextIsRefused) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString path = dir.filePath(QStringLiteral("prompt.ini"));
@@ -58,12 +59,21 @@ TEST(TextFileTest, Utf16IsRefusedWithAMessageButAStrayZeroIsNot) {
     be.append(static_cast<char>(c.unicode() >> 8)).append(static_cast<char>(c.unicode() & 0xFF));
     bare.append(static_cast<char>(c.unicode() & 0xFF)).append('\0');
   }
-  for (const QByteArray& bytes : {le, be, bare}) {
+  for (const QByteArray& bytes : {le, be}) {
     test::WriteAll(path, bytes);
     const TextFile file = ReadTextFile(path);
-    EXPECT_FALSE(file.ok);
-    EXPECT_TRUE(file.error.contains(QStringLiteral("UTF-16"))) << file.error.toStdString();
+    ASSERT_TRUE(file.ok) << file.error.toStdString();
+    EXPECT_EQ(file.lines, (QStringList{QStringLiteral("[Prompt001]"), QStringLiteral("Welcome")}));
   }
+  test::WriteAll(path, bare);
+  EXPECT_FALSE(ReadTextFile(path).ok);
+  EXPECT_TRUE(
+      ReadTextFile(path).error.contains(QStringLiteral("UTF-16 without a byte-order mark")));
+  QByteArray binary("\x89PNG\r\n\x1A\n", 8);
+  for (int i = 0; i < 200; ++i) binary.append(static_cast<char>(i % 7));
+  test::WriteAll(path, binary);
+  EXPECT_FALSE(ReadTextFile(path).ok);
+  EXPECT_TRUE(ReadTextFile(path).error.contains(QStringLiteral("not a text file")));
   test::WriteAll(path, QByteArray("[Prompt\0001]\r\nWelcome\r\n", 21));
   const TextFile file = ReadTextFile(path);
   ASSERT_TRUE(file.ok) << file.error.toStdString();

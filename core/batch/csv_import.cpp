@@ -15,6 +15,7 @@ const QString kProcedure = QStringLiteral("ProcessCSVFile");
 const QString kForm = QStringLiteral("frmImportFromCSV");
 const QString kNoFileMessage =
     QStringLiteral("You must first select a text file to read the CSV information from");
+const QString kRows = QStringLiteral("rows");
 
 }  // namespace
 
@@ -26,11 +27,21 @@ bool IsCsvHeading(const QString& line) {
   return line.compare(kCsvHeading, Qt::CaseInsensitive) == 0;
 }
 
-CsvHeadingCheck CheckCsvHeading(const QString& path) {
+CsvHeadingCheck CheckCsvHeading(const QString& path, QString* problem) {
   QString line;
   QString err;
-  if (!ReadFirstLine(path, &line, &err)) return CsvHeadingCheck::Unreadable;
+  if (!ReadFirstLine(path, &line, &err)) {
+    if (problem) *problem = err;
+    return CsvHeadingCheck::Unreadable;
+  }
   return IsCsvHeading(line) ? CsvHeadingCheck::Valid : CsvHeadingCheck::WrongHeading;
+}
+
+QString UnreadableCsvMessage(const QString& path, const QString& problem) {
+  if (!QFileInfo::exists(path)) return QStringLiteral("The file %1 does not exist.").arg(path);
+  if (problem.startsWith(QStringLiteral("it is not")))
+    return QStringLiteral("The file %1 cannot be read: %2.").arg(path, problem);
+  return QStringLiteral("The file %1 cannot be read, or it is empty.").arg(path);
 }
 
 bool IsLegalFileName(const QString& file_name) {
@@ -50,100 +61,165 @@ QString RowOutputPath(const QString& field, const QString& csv_folder) {
   return QDir::cleanPath(QDir(csv_folder).absoluteFilePath(field));
 }
 
-CsvPromptImport::CsvPromptImport(MainState& state, UserInterface& ui) : state_(state), ui_(ui) {}
-
-QString CsvPromptImport::LogPath() const {
-  return JoinPath(state_.program_folder(), kCsvLogName);
+CsvPlan PlanCsvFile(const QString& csv_path) {
+  CsvPlan plan;
+  TextFile file = ReadTextFile(csv_path);
+  if (!file.ok) {
+    const int number =
+        FileExists(csv_path) ? error_number::kPathFileAccess : error_number::kFileNotFound;
+    plan.error = {number, file.error + QStringLiteral(": ") + csv_path};
+    return plan;
+  }
+  if (file.lines.isEmpty()) {
+    plan.error = {error_number::kInputPastEndOfFile, QStringLiteral("Input past end of file")};
+    return plan;
+  }
+  plan.ok = true;
+  plan.lines = std::move(file.lines);
+  const QString csv_folder = QFileInfo(csv_path).absolutePath();
+  OutputKeys keys;
+  QHash<QString, qsizetype> first_line_of;  // output key -> the first row naming it
+  plan.rows.reserve(static_cast<size_t>(plan.lines.size() - 1));
+  for (qsizetype i = 1; i < plan.lines.size(); ++i) {
+    CsvRow row;
+    row.line = i + 1;
+    QStringList fields = GetTokens(plan.lines.at(i), QStringLiteral(","), true);
+    row.valid = fields.size() == 2;
+    if (row.valid) {
+      row.output = RowOutputPath(fields.at(0), csv_folder);
+      row.text = std::move(fields[1]);
+      if (!row.output.isEmpty()) {
+        const QString key = keys.KeyOf(row.output);
+        const auto earlier = first_line_of.constFind(key);
+        if (earlier != first_line_of.cend())
+          row.same_output_as = earlier.value();
+        else
+          first_line_of.insert(key, row.line);
+      }
+    }
+    plan.rows.push_back(std::move(row));
+  }
+  return plan;
 }
 
-CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path,
-                                              const BatchProgress& progress) {
+CsvPromptImport::CsvPromptImport(const WavBuilder& builder, UserInterface& ui)
+    : builder_(builder), ui_(ui) {}
+
+QString CsvPromptImport::LogPath() const {
+  return JoinPath(builder_.program_folder(), kCsvLogName);
+}
+
+CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path, JobMonitor& monitor) {
   if (csv_path.isEmpty()) {
     ui_.MsgBox(kNoFileMessage);
     return Outcome::NoFile;
   }
   completed_ = false;
+  tally_ = JobTally();
   QString err;
-  if (!state_.CheckClipSetForBatch(&err)) {
+  session_ = builder_.Open(WavBuilder::Scope::Job, &err);
+  if (!session_) {
     ui_.MsgBox(err);
     return Outcome::ClipSetRefused;
   }
   if (!StartBatchLog(LogPath(), &log_, &err)) {
+    session_.reset();
     ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + err);
     return Outcome::LogRefused;
   }
-  progress.Started();
-  completed_ = ProcessCSVFile(csv_path, progress);
+  session_->SetProtectedFiles({LogPath(), csv_path});
+  session_->SetIdle([&monitor] { monitor.KeepAlive(); });
+  completed_ = ProcessCSVFile(csv_path, monitor);
   log_.Close();
-  progress.Finished();
+  session_.reset();
+  monitor.Finished();
+  if (completed_) Summarize();
+  if (tally_.stopped) return Outcome::Cancelled;
   return completed_ ? Outcome::Completed : Outcome::Stopped;
 }
 
 // The rows, each logged as read and followed by its outcome. A CSV file that
 // cannot be read, or a log that stops taking lines, ends the run at once
 // with a report in place of the summary.
-bool CsvPromptImport::ProcessCSVFile(const QString& csv_path, const BatchProgress& progress) {
-  BatchModeScope batch(state_, log_, {csv_path});
-  rows_ = 0;
-  good_ = 0;
-  verified_ = 0;
-  const TextFile file = ReadTextFile(csv_path);
-  if (!file.ok) {
-    const int number =
-        FileExists(csv_path) ? error_number::kPathFileAccess : error_number::kFileNotFound;
-    ReportFailure({number, file.error + QStringLiteral(": ") + csv_path});
+bool CsvPromptImport::ProcessCSVFile(const QString& csv_path, JobMonitor& monitor) {
+  const CsvPlan plan = PlanCsvFile(csv_path);
+  if (!plan.ok) {
+    tally_.aborted = true;
+    monitor.Started(0);
+    ReportFailure(plan.error);
     return false;
   }
-  if (file.lines.isEmpty()) {
-    ReportFailure({error_number::kInputPastEndOfFile, QStringLiteral("Input past end of file")});
-    return false;
-  }
-  const QString csv_folder = QFileInfo(csv_path).absolutePath();
-  for (qsizetype i = 1; i < file.lines.size(); ++i) {
-    if (!ProcessRow(file.lines.at(i), csv_folder)) {
+  tally_.total = static_cast<qint64>(plan.rows.size());
+  monitor.Started(tally_.total);
+  for (const CsvRow& row : plan.rows) {
+    if (monitor.StopRequested()) {
+      tally_.stopped = true;
+      log_.WriteLine(StoppedLine(monitor.StopReason(), tally_, kRows));
+      break;
+    }
+    if (!ProcessRow(plan, row)) {
+      tally_.aborted = true;
       ReportFailure({error_number::kPathFileAccess,
                      QStringLiteral("Cannot write to the log file ") + LogPath()});
       return false;
     }
-    progress.Counted(++rows_);
+    ++tally_.done;
+    monitor.Progressed(tally_.done, tally_.not_good());
   }
   // With verification on, a sentence says how many of the good rows the
-  // receiver read back as sent, in the summary and at the end of the log.
-  QString verified;
-  if (state_.verify()) {
-    verified = QStringLiteral(" ") + QString::number(verified_) +
-               QStringLiteral(" of them were verified by the receiver.");
-    // A file with no rows keeps its empty log.
-    if (rows_ > 0)
-      log_.WriteLine(QString::number(rows_) + QStringLiteral(" rows processed,") + verified);
-  }
-  ui_.MsgBox(QStringLiteral("Done. ") + QString::number(rows_) +
-             QStringLiteral(" rows processed, ") + QString::number(good_) +
-             QStringLiteral(" of them were good.") + verified);
+  // receiver read back as sent, at the end of the log (a file with no rows
+  // keeps its empty log).
+  if (builder_.verify() && tally_.done > 0)
+    log_.WriteLine(QString::number(tally_.done) + QStringLiteral(" rows processed, ") +
+                   QString::number(tally_.verified) +
+                   QStringLiteral(" of them were verified by the receiver."));
   return true;
 }
 
+// The summary: the rows processed and the good ones, and with verification
+// on how many of them the receiver read back as sent.
+void CsvPromptImport::Summarize() {
+  QString text = tally_.stopped ? QStringLiteral("Cancelled. ") + QString::number(tally_.done) +
+                                      QStringLiteral(" of ") + QString::number(tally_.total)
+                                : QStringLiteral("Done. ") + QString::number(tally_.done);
+  text += QStringLiteral(" rows processed, ") + QString::number(tally_.good) +
+          QStringLiteral(" of them were good.");
+  if (builder_.verify())
+    text += QStringLiteral(" ") + QString::number(tally_.verified) +
+            QStringLiteral(" of them were verified by the receiver.");
+  ui_.MsgBox(text);
+}
+
 // One data row: false only when the log refused the row itself.
-bool CsvPromptImport::ProcessRow(const QString& line, const QString& csv_folder) {
+bool CsvPromptImport::ProcessRow(const CsvPlan& plan, const CsvRow& row) {
   // The row's line reaches the file before its prompt is built.
-  if (!log_.WriteLine(line) || !log_.Flush()) return false;
-  const QStringList fields = GetTokens(line, QStringLiteral(","), true);
-  if (fields.size() != 2) {
+  if (!log_.WriteLine(plan.lines.at(row.line - 1)) || !log_.Flush()) return false;
+  if (!row.valid) {
     log_.WriteLine(QStringLiteral("(error) Invalid row"));
     log_.WriteLine(QString());
     return true;
   }
-  const QString output = RowOutputPath(fields.at(0), csv_folder);
-  if (!IsLegalFileName(output)) {
+  if (row.same_output_as != 0) {
+    log_.WriteLine(QStringLiteral("(error) Not built: line ") +
+                   QString::number(row.same_output_as) +
+                   QStringLiteral(" names the same file, whose prompt this row would replace: ") +
+                   session_->Resolve(row.output));
+    log_.WriteLine(QString());
+    return true;
+  }
+  if (!IsLegalFileName(row.output)) {
     log_.WriteLine(QStringLiteral("(error) Invalid File name"));
     log_.WriteLine(QString());
     return true;
   }
-  const ConstructionResult result = BuildPrompt(state_, fields.at(1), output);
+  BatchLogReport report(log_);
+  const BuildResult result = session_->Build({row.text, row.output, translate}, report);
+  if (result.status == BuildResult::Status::EmptyText) ui_.MsgBox(kEmptyTextMessage);
   const QString not_built = NotBuiltLine(result.status);
   if (not_built.isEmpty()) {
-    ++good_;
-    if (result.verified) ++verified_;
+    ++tally_.good;
+    if (result.built()) ++tally_.built;
+    if (result.verified) ++tally_.verified;
   } else {
     log_.WriteLine(not_built);
     log_.WriteLine(QString());

@@ -46,7 +46,20 @@ INSTANTIATE_TEST_SUITE_P(
         HeadingCase{"NoBlankAfterComma", "FILE,TEXT\r\n", CsvHeadingCheck::WrongHeading},
         HeadingCase{"TrailingBlank", "FILE, TEXT \r\n", CsvHeadingCheck::WrongHeading},
         HeadingCase{"DataFirst", "a.wav,hello\r\n", CsvHeadingCheck::WrongHeading},
-        HeadingCase{"EmptyFile", "", CsvHeadingCheck::Unreadable}),
+        HeadingCase{"EmptyFile", "", CsvHeadingCheck::Unreadable},
+        HeadingCase{"Utf16WithByteOrderMark",
+                    QByteArray("\xFF\xFE"
+                               "F\0I\0L\0E\0,\0 \0T\0E\0X\0T\0",
+                               22),
+                    CsvHeadingCheck::Valid},
+        HeadingCase{"Utf16BigEndianWithByteOrderMark",
+                    QByteArray("\xFE\xFF\0F\0I\0L\0E\0,\0 \0T\0E\0X\0T\0\r\0\n", 26),
+                    CsvHeadingCheck::Valid},
+        HeadingCase{"Utf16WithoutByteOrderMark",
+                    QByteArray("F\0I\0L\0E\0,\0 \0T\0E\0X\0T\0\r\0\n\0", 24),
+                    CsvHeadingCheck::Unreadable},
+        HeadingCase{"Binary", QByteArray("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\1\0\1\0", 24),
+                    CsvHeadingCheck::Unreadable}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CsvHeadingTest, AMissingFileIsUnreadable) {
@@ -95,12 +108,12 @@ class CsvImportTest : public BatchTest {
  protected:
   void SetUp() override {
     BatchTest::SetUp();
-    import_ = std::make_unique<CsvPromptImport>(*state_, ui_);
+    import_ = std::make_unique<CsvPromptImport>(*builder_, ui_);
   }
   // Writes the CSV file and runs "Create Prompts" on it.
   CsvPromptImport::Outcome Run(const QString& csv_text) {
     WriteText(QStringLiteral("prompts.csv"), csv_text);
-    return import_->Run(Path(QStringLiteral("prompts.csv")), progress_);
+    return import_->Run(Path(QStringLiteral("prompts.csv")), monitor_);
   }
   QStringList Log() const { return LogLines(import_->LogPath()); }
   QString Summary() const { return ui_.messages.isEmpty() ? QString() : ui_.messages.last(); }
@@ -116,16 +129,7 @@ class CsvImportTest : public BatchTest {
   }
 
   std::unique_ptr<CsvPromptImport> import_;
-  std::vector<qint64> counts_;
-  int started_ = 0;
-  int finished_ = 0;
-  BatchProgress progress_{[this] { ++started_; },
-                          [this](qint64 n) {
-                            counts_.push_back(n);
-                            EXPECT_EQ(started_, 1);
-                            EXPECT_TRUE(state_->batch_mode());
-                          },
-                          [this] { ++finished_; }};
+  test::RecordingMonitor monitor_;
 };
 
 TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
@@ -143,11 +147,10 @@ TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
   expected << QStringLiteral("3 rows processed, 1 of them were verified by the receiver.");
   EXPECT_EQ(Log(), expected);
   EXPECT_EQ(test::DecodeWithMinimodem(wav), QStringLiteral("HELLO"));
-  EXPECT_EQ(counts_, (std::vector<qint64>{1, 2, 3}));
+  EXPECT_EQ(monitor_.counts, (std::vector<qint64>{1, 2, 3}));
   EXPECT_FALSE(import_->all_rows_good());
-  EXPECT_EQ(finished_, 1);
-  EXPECT_FALSE(state_->batch_mode());
-  EXPECT_EQ(state_->batch_log(), nullptr);
+  EXPECT_EQ(monitor_.finished, 1);
+  EXPECT_EQ(monitor_.totals, std::vector<qint64>{3});
 }
 
 TEST_F(CsvImportTest, ARowNamingAMissingFolderIsAnInvalidFileName) {
@@ -182,17 +185,14 @@ TEST_F(CsvImportTest, QuotedTextsKeepTheirCommasAndOuterBlanksGo) {
             QStringLiteral("YES, NO, MAYBE"));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("quoted name.wav"))),
             QStringLiteral("PLAIN"));
-  EXPECT_EQ(state_->output_path(), Path(QStringLiteral("quoted name.wav")));
-  EXPECT_EQ(state_->text(), QStringLiteral("plain"));
 }
 
 TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
   DictionaryTables tables;
   tables.dict_from = {QStringLiteral("SECRET")};
   tables.dict_to = {QStringLiteral("<SKIP>")};
-  state_ = std::make_unique<MainState>(program_folder_, ui_,
-                                       MainState::Outputs{nullptr, nullptr, &tables});
-  import_ = std::make_unique<CsvPromptImport>(*state_, ui_);
+  builder_ = std::make_unique<WavBuilder>(program_folder_, &tables);
+  import_ = std::make_unique<CsvPromptImport>(*builder_, ui_);
   EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nskip.wav,a secret text\nkeep.wav,open\n")),
             CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(
@@ -205,16 +205,80 @@ TEST_F(CsvImportTest, RowsTheDictionarySkipsStillCountAsGood) {
   EXPECT_TRUE(import_->all_rows_good());
 }
 
-// A batch reads an output folder once; the prompts it builds there are found by later rows
-// that name them in another case, which replace them rather than add a second file.
-TEST_F(CsvImportTest, ARowNamingAnEarlierRowsOutputInAnotherCaseReplacesIt) {
-  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nfirst.wav,one\nnew.wav,two\nNEW.WAV,three\n")),
+// The run is planned first: a row aimed at a file that an earlier row names,
+// by the same name or in another case, would replace that row's prompt and
+// is not built. A file already on disk in another case is replaced under the
+// name it has, and the log names it so.
+TEST_F(CsvImportTest, RowsAimedAtAnEarlierRowsOutputAreNotBuilt) {
+  WriteRecording(QStringLiteral("OLD.wav"), "old recording");
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nfirst.wav,one\nnew.wav,two\nNEW.WAV,three\n"
+                               "first.wav,again\nold.wav,four\n")),
             CsvPromptImport::Outcome::Completed);
-  EXPECT_TRUE(Summary().startsWith(QStringLiteral("Done. 3 rows processed, 3 of them were good.")))
+  EXPECT_TRUE(Summary().startsWith(QStringLiteral("Done. 5 rows processed, 3 of them were good.")))
       << Summary().toStdString();
+  EXPECT_EQ(monitor_.totals, std::vector<qint64>{5});
+  EXPECT_EQ(monitor_.failures, (std::vector<qint64>{0, 0, 1, 2, 2}));
+  const QStringList log = Log();
+  EXPECT_TRUE(log.contains(QStringLiteral("(error) Not built: line 3 names the same file, whose "
+                                          "prompt this row would replace: ") +
+                           Path(QStringLiteral("new.wav"))))
+      << log.join('\n').toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("(error) Not built: line 2 names the same file, whose "
+                                          "prompt this row would replace: ") +
+                           Path(QStringLiteral("first.wav"))));
+  EXPECT_TRUE(log.contains(QStringLiteral("    File path=") + Path(QStringLiteral("OLD.wav"))));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("NEW.WAV"))));
-  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("new.wav"))), QStringLiteral("THREE"));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("old.wav"))));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("new.wav"))), QStringLiteral("TWO"));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("first.wav"))), QStringLiteral("ONE"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("OLD.wav"))), QStringLiteral("FOUR"));
+  EXPECT_FALSE(import_->all_rows_good());
+}
+
+// A stop asked between prompts ends the run after the prompt in progress:
+// the prompts built so far are whole, nothing half-built is left, and the
+// log and the summary say where the run stopped.
+TEST_F(CsvImportTest, AStoppedRunEndsAfterThePromptInProgressAndSaysWhere) {
+  monitor_.stop_after = 2;
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\none.wav,One\ntwo.wav,Two\nthree.wav,Three\n"
+                               "four.wav,Four\n")),
+            CsvPromptImport::Outcome::Cancelled);
+  EXPECT_EQ(Summary(), QStringLiteral("Cancelled. 2 of 4 rows processed, 2 of them were good. 2 "
+                                      "of them were verified by the receiver."));
+  const QStringList log = Log();
+  ASSERT_GE(log.size(), 2);
+  EXPECT_EQ(log.mid(log.size() - 2),
+            (QStringList{QStringLiteral("Cancelled after 2 of 4 rows; 2 prompts were built."),
+                         QStringLiteral("2 rows processed, 2 of them were verified by the "
+                                        "receiver.")}));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("two.wav"))), QStringLiteral("TWO"));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("three.wav"))));
+  EXPECT_EQ(QDir(Path(QString()))
+                .entryList(QDir::Hidden | QDir::Files)
+                .filter(QStringLiteral(".quillon")),
+            QStringList());
+  EXPECT_EQ(monitor_.finished, 1);
+  EXPECT_EQ(ViewLogQuestion(import_->tally(), QStringLiteral("rows")),
+            QStringLiteral("Cancelled after 2 of 4 rows.  View log file now?"));
+  EXPECT_FALSE(import_->all_rows_good());
+}
+
+// A text with no character a TTY can send builds nothing and is a failed
+// row; the unknown character is still reported.
+TEST_F(CsvImportTest, ATextWithNothingToSendIsAFailedRow) {
+  EXPECT_EQ(Run(QStringLiteral("FILE, TEXT\nemoji.wav,\U0001F600\nok.wav,ok\n")),
+            CsvPromptImport::Outcome::Completed);
+  EXPECT_TRUE(Summary().startsWith(QStringLiteral("Done. 2 rows processed, 1 of them were good.")));
+  const QStringList log = Log();
+  EXPECT_TRUE(log.contains(QStringLiteral("    (error) unknown character encountered:\U0001F600")));
+  EXPECT_TRUE(log.contains(QStringLiteral(
+      "    (error) Nothing to send: no character of the text is one a TTY can send, so no WAV file "
+      "was written")))
+      << log.join('\n').toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("(error) Prompt not built")));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("emoji.wav"))));
+  EXPECT_EQ(ViewLogQuestion(import_->tally(), QStringLiteral("rows")),
+            QStringLiteral("1 of 2 rows was not built.  View log file now?"));
 }
 
 TEST_F(CsvImportTest, AHeadingOnlyFileProcessesNothing) {
@@ -225,7 +289,7 @@ TEST_F(CsvImportTest, AHeadingOnlyFileProcessesNothing) {
           "Done. 0 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   EXPECT_TRUE(QFileInfo::exists(import_->LogPath()));
   EXPECT_EQ(test::ReadAll(import_->LogPath()), QByteArray());
-  EXPECT_TRUE(counts_.empty());
+  EXPECT_TRUE(monitor_.counts.empty());
 }
 
 TEST_F(CsvImportTest, AFailedConstructionIsLoggedAsNotBuiltAndIsNotGood) {
@@ -260,7 +324,7 @@ TEST_F(CsvImportTest, ASpoiledClipSetRefusesTheRunBeforeAnyRow) {
   EXPECT_TRUE(ui_.messages.first().contains(QStringLiteral("\nn.wav is missing")));
   EXPECT_FALSE(QFileInfo::exists(import_->LogPath()));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("yes.wav"))));
-  EXPECT_EQ(started_, 0);
+  EXPECT_EQ(monitor_.started(), 0);
   EXPECT_FALSE(import_->all_rows_good());
 }
 
@@ -287,7 +351,7 @@ TEST_F(CsvImportTest, RowsPastThe32767thAreCountedAndBuilt) {
   EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(Summary(), QStringLiteral("Done. 32771 rows processed, 1 of them were good. 1 of them "
                                       "were verified by the receiver."));
-  EXPECT_EQ(counts_.size(), 32771u);
+  EXPECT_EQ(monitor_.counts.size(), 32771u);
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("last.wav"))), QStringLiteral("THE END"));
 }
 
@@ -301,12 +365,11 @@ TEST_F(CsvImportTest, AReadOnlyOldLogRefusesTheRunAndLosesNothing) {
   EXPECT_TRUE(ui_.messages.first().contains(import_->LogPath()));
   EXPECT_EQ(test::ReadAll(import_->LogPath()), QByteArray("last run\r\n"));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("new.wav"))));
-  EXPECT_EQ(started_, 0);
-  EXPECT_FALSE(state_->batch_mode());
+  EXPECT_EQ(monitor_.started(), 0);
 }
 
 TEST_F(CsvImportTest, NoFileChosenShowsTheMessageAndCreatesNoLog) {
-  EXPECT_EQ(import_->Run(QString(), progress_), CsvPromptImport::Outcome::NoFile);
+  EXPECT_EQ(import_->Run(QString(), monitor_), CsvPromptImport::Outcome::NoFile);
   EXPECT_EQ(ui_.messages,
             QStringList{QStringLiteral(
                 "You must first select a text file to read the CSV information from")});
@@ -315,14 +378,13 @@ TEST_F(CsvImportTest, NoFileChosenShowsTheMessageAndCreatesNoLog) {
 
 TEST_F(CsvImportTest, ACsvFileThatCannotBeReadStopsTheRunWithAReport) {
   const QString missing = Path(QStringLiteral("gone.csv"));
-  EXPECT_EQ(import_->Run(missing, progress_), CsvPromptImport::Outcome::Stopped);
+  EXPECT_EQ(import_->Run(missing, monitor_), CsvPromptImport::Outcome::Stopped);
   ASSERT_EQ(ui_.messages.size(), 1);
   EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("(error):53 (")));
   EXPECT_TRUE(ui_.messages.first().endsWith(
       QStringLiteral(") in procedure ProcessCSVFile of Form frmImportFromCSV")));
   EXPECT_EQ(Log(), ui_.messages);
-  EXPECT_EQ(finished_, 1);
-  EXPECT_FALSE(state_->batch_mode());
+  EXPECT_EQ(monitor_.finished, 1);
 }
 
 TEST_F(CsvImportTest, ALogThatStopsTakingLinesEndsTheRun) {
@@ -333,7 +395,7 @@ TEST_F(CsvImportTest, ALogThatStopsTakingLinesEndsTheRun) {
   ASSERT_EQ(ui_.messages.size(), 1);
   EXPECT_TRUE(ui_.messages.first().contains(QStringLiteral("Cannot write to the log file")));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("first.wav"))));
-  EXPECT_TRUE(counts_.empty());
+  EXPECT_TRUE(monitor_.counts.empty());
 }
 
 TEST_F(CsvImportTest, RelativeNamesAreBuiltBesideTheCsvFileNotInTheWorkingFolder) {
@@ -341,7 +403,7 @@ TEST_F(CsvImportTest, RelativeNamesAreBuiltBesideTheCsvFileNotInTheWorkingFolder
   WriteText(QStringLiteral("csv/list.csv"), QStringLiteral("FILE, TEXT\nsub/rel.wav,near\n"));
   const QString before = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(program_folder_));
-  const auto outcome = import_->Run(Path(QStringLiteral("csv/list.csv")), progress_);
+  const auto outcome = import_->Run(Path(QStringLiteral("csv/list.csv")), monitor_);
   QDir::setCurrent(before);
   EXPECT_EQ(outcome, CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("csv/sub/rel.wav"))),
@@ -358,8 +420,8 @@ TEST_F(CsvImportTest, AThousandRowsBuildThroughTheRealWavcatAndEveryOneDecodes) 
   EXPECT_EQ(Run(csv), CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(Summary(), QStringLiteral("Done. 1000 rows processed, 1000 of them were good. 1000 of "
                                       "them were verified by the receiver."));
-  ASSERT_EQ(counts_.size(), static_cast<size_t>(kRows));
-  EXPECT_EQ(counts_.back(), kRows);
+  ASSERT_EQ(monitor_.counts.size(), static_cast<size_t>(kRows));
+  EXPECT_EQ(monitor_.counts.back(), kRows);
   // Two decoders at a time: minimodem's start-up dominates each decode.
   auto decode_half = [this](int first) {
     QStringList wrong;
@@ -385,7 +447,7 @@ namespace {
 // A clip set whose t.wav sends E, let past the batch's check of the set (no receiver
 // step): the row that holds a T is read back wrong and is a failed row.
 TEST_F(CsvImportTest, ARowThatDoesNotReadBackIsAFailedRow) {
-  state_->SetClipDecodeStep([](const ClipSet&, const ClipUnderCheck&, QString*) { return true; });
+  builder_->SetClipDecodeStep([](const ClipSet&, const ClipUnderCheck&, QString*) { return true; });
   ASSERT_TRUE(QFile::remove(JoinPath(program_folder_, QStringLiteral("t.wav"))));
   ASSERT_TRUE(QFile::copy(JoinPath(program_folder_, QStringLiteral("e.wav")),
                           JoinPath(program_folder_, QStringLiteral("t.wav"))));

@@ -84,60 +84,75 @@ QString DefaultConfigurationFolder(const QString& root, const QString& code) {
   return root + kDefaultConfigurationFolder + code;
 }
 
-PromptSetConstruction::PromptSetConstruction(MainState& state, UserInterface& ui,
+PromptSetConstruction::PromptSetConstruction(const WavBuilder& builder, UserInterface& ui,
                                              Registry& registry)
-    : state_(state), ui_(ui), registry_(registry) {}
+    : builder_(builder), ui_(ui), registry_(registry) {}
 
 QString PromptSetConstruction::LogPath() const {
-  return JoinPath(state_.program_folder(), kPromptSetLogName);
+  return JoinPath(builder_.program_folder(), kPromptSetLogName);
 }
 
 // The log is replaced before anything else changes, so that a run that
 // cannot have its log leaves everything as it was.
 PromptSetConstruction::Outcome PromptSetConstruction::Run(const QString& prompt_folder,
                                                           const QString& code,
-                                                          const BatchProgress& progress) {
+                                                          JobMonitor& monitor) {
   if (!FolderExists(prompt_folder)) {
     ui_.MsgBox(kPromptFolderMissingMessage);
     return Outcome::FolderMissing;
   }
   QString refusal;
-  if (!state_.CheckClipSetForBatch(&refusal)) {
+  session_ = builder_.Open(WavBuilder::Scope::Job, &refusal);
+  if (!session_) {
     ui_.MsgBox(refusal);
     return Outcome::ClipSetRefused;
   }
-  if (!state_.translate() &&
-      ui_.Ask(kTranslationOffWarning, QStringLiteral("WARNING!")) == UserInterface::Answer::No)
+  if (!translate &&
+      ui_.Ask(kTranslationOffWarning, QStringLiteral("WARNING!")) == UserInterface::Answer::No) {
+    session_.reset();
     return Outcome::Declined;
+  }
   QString err;
   if (!StartBatchLog(LogPath(), &log_, &err)) {
+    session_.reset();
     ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + err);
     return Outcome::LogRefused;
   }
-  BatchModeScope batch(state_, log_);
-  prompt_count = 0;
-  not_built = 0;
-  verified = 0;
+  session_->SetIdle([&monitor] { monitor.KeepAlive(); });
+  tally_ = JobTally();
+
+  // The plan: both trees walked and every prompt file read.
   visited_.clear();
-  progress_ = &progress;
-  progress.Started();
-  ProcessPromptFolder(prompt_folder);
+  std::vector<PlannedPromptFile> files;
+  PlanPromptFolder(prompt_folder, &files);
   RuntimeError error;
   const QString root = ReadRootPath(registry_, &error);
   if (error.number != 0)
     ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + error.description);
-  ProcessPromptFolder(DefaultConfigurationFolder(root, code));
-  if (state_.verify())
-    log_.WriteLine(QString::number(prompt_count) + QStringLiteral(" prompts processed, ") +
-                   QString::number(verified) +
+  PlanPromptFolder(DefaultConfigurationFolder(root, code), &files);
+  FindSameOutputs(&files);
+  for (const PlannedPromptFile& file : files)
+    tally_.total += static_cast<qint64>(file.prompts.size());
+
+  monitor.Started(tally_.total);
+  for (const PlannedPromptFile& file : files) {
+    if (tally_.stopped) break;
+    ProcessPromptIni(file, monitor);
+  }
+  if (tally_.stopped)
+    log_.WriteLine(StoppedLine(monitor.StopReason(), tally_, QStringLiteral("prompts")));
+  if (builder_.verify())
+    log_.WriteLine(QString::number(tally_.done) + QStringLiteral(" prompts processed, ") +
+                   QString::number(tally_.verified) +
                    QStringLiteral(" of them were verified by the receiver."));
   log_.Close();
-  progress_ = nullptr;
-  progress.Finished();
-  return Outcome::Done;
+  session_.reset();
+  monitor.Finished();
+  return tally_.stopped ? Outcome::Cancelled : Outcome::Done;
 }
 
-void PromptSetConstruction::ProcessPromptFolder(const QString& folder) {
+void PromptSetConstruction::PlanPromptFolder(const QString& folder,
+                                             std::vector<PlannedPromptFile>* files) {
   const QFileInfo info(folder);
   if (!info.isDir()) return;
   const QString canonical = info.canonicalFilePath();
@@ -145,79 +160,121 @@ void PromptSetConstruction::ProcessPromptFolder(const QString& folder) {
   visited_.insert(canonical);
   const QDir dir(folder);
   for (const QString& sub : SortedByName(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)))
-    ProcessPromptFolder(JoinPath(folder, sub));
+    PlanPromptFolder(JoinPath(folder, sub), files);
   for (const QString& file : SortedByName(dir.entryList(QDir::Files))) {
     if (file.compare(kPromptFileName, Qt::CaseInsensitive) == 0)
-      ProcessPromptIni(JoinPath(folder, file));
+      files->push_back(PlanPromptIni(JoinPath(folder, file)));
   }
 }
 
 // A line that starts with "[" opens a section; the line after it is the
 // section's text line. A header with no text line after it (the file ends,
-// or the next header follows at once) is logged and skipped.
-void PromptSetConstruction::ProcessPromptIni(const QString& prompt_file) {
-  log_.WriteLine(QStringLiteral("Crunching: ") + prompt_file);
-  state_.SetBatchInputs({prompt_file});
+// or the next header follows at once) cannot be built.
+PlannedPromptFile PromptSetConstruction::PlanPromptIni(const QString& prompt_file) {
+  PlannedPromptFile planned;
+  planned.path = prompt_file;
   const TextFile file = ReadTextFile(prompt_file);
   if (!file.ok) {
-    Report(QStringLiteral("(error) Prompt file cannot be read (") + file.error +
-           QStringLiteral("): ") + prompt_file);
-    return;
+    planned.read_problem = file.error;
+    return planned;
   }
   const QString folder = QFileInfo(prompt_file).path();
   const QStringList& lines = file.lines;
   for (qsizetype i = 0; i < lines.size(); ++i) {
     if (!lines.at(i).startsWith(QLatin1Char('['))) continue;
-    ++prompt_count;
-    if (progress_) progress_->Counted(prompt_count);
-    const bool has_text = i + 1 < lines.size() && !lines.at(i + 1).startsWith(QLatin1Char('['));
-    if (!has_text) {
-      Report(QStringLiteral("(error) No text line after section header: ") + lines.at(i));
-      ++not_built;
-      continue;
+    PlannedPrompt prompt;
+    prompt.header = lines.at(i);
+    prompt.has_text = i + 1 < lines.size() && !lines.at(i + 1).startsWith(QLatin1Char('['));
+    if (prompt.has_text) {
+      prompt.text_line = lines.at(++i);
+      if (PromptNameFromHeader(prompt.header, &prompt.name, &prompt.problem)) {
+        prompt.target = TargetForPrompt(folder, prompt.name, force_enx);
+        if (!prompt.target.ok) prompt.problem = prompt.target.problem;
+      }
     }
-    BuildSection(folder, lines.at(i), lines.at(i + 1));
-    ++i;
+    planned.prompts.push_back(std::move(prompt));
+  }
+  return planned;
+}
+
+// A prompt whose output an earlier prompt of the run already names would
+// replace that prompt's TTY prompt: it is marked, and not built.
+void PromptSetConstruction::FindSameOutputs(std::vector<PlannedPromptFile>* files) {
+  OutputKeys keys;
+  QHash<QString, QString> first;  // output key -> the prompt that names it first
+  for (PlannedPromptFile& file : *files) {
+    for (PlannedPrompt& prompt : file.prompts) {
+      if (!prompt.has_text || !prompt.problem.isEmpty()) continue;
+      const QString key = keys.KeyOf(prompt.target.output);
+      const auto earlier = first.constFind(key);
+      if (earlier != first.cend())
+        prompt.same_output_as = earlier.value();
+      else
+        first.insert(key, prompt.header + QStringLiteral(" in ") + file.path);
+    }
   }
 }
 
-void PromptSetConstruction::BuildSection(const QString& folder, const QString& header,
-                                         const QString& text_line) {
-  QString name;
-  QString problem;
-  if (!PromptNameFromHeader(header, &name, &problem)) {
-    Report(QStringLiteral("(error) ") + problem);
-    ++not_built;
+void PromptSetConstruction::ProcessPromptIni(const PlannedPromptFile& file, JobMonitor& monitor) {
+  log_.WriteLine(QStringLiteral("Crunching: ") + file.path);
+  session_->SetProtectedFiles({LogPath(), file.path});
+  if (!file.read_problem.isEmpty()) {
+    ++tally_.unreadable_files;
+    Report(QStringLiteral("(error) Prompt file cannot be read (") + file.read_problem +
+           QStringLiteral("): ") + file.path);
     return;
   }
-  const PromptTarget target = TargetForPrompt(folder, name, force_enx);
-  if (!target.ok) {
-    Report(QStringLiteral("(error) ") + target.problem);
-    ++not_built;
-    return;
+  for (const PlannedPrompt& prompt : file.prompts) {
+    if (monitor.StopRequested()) {
+      tally_.stopped = true;
+      return;
+    }
+    log_.Flush();  // the lines of the prompts before this one
+    bool good = false;
+    if (!prompt.has_text) {
+      Report(QStringLiteral("(error) No text line after section header: ") + prompt.header);
+    } else if (!prompt.problem.isEmpty()) {
+      Report(QStringLiteral("(error) ") + prompt.problem);
+    } else if (!prompt.same_output_as.isEmpty()) {
+      Report(QStringLiteral("(error) Not built: ") + prompt.same_output_as +
+             QStringLiteral(" names the same file, whose prompt this one would replace: ") +
+             session_->Resolve(prompt.target.output));
+    } else {
+      good = BuildSection(prompt);
+    }
+    ++tally_.done;
+    if (good) ++tally_.good;
+    monitor.Progressed(tally_.done, tally_.not_good());
   }
+}
+
+// True when the prompt was built or skipped by the dictionary.
+bool PromptSetConstruction::BuildSection(const PlannedPrompt& prompt) {
+  const PromptTarget& target = prompt.target;
   QString enx_file;
   std::optional<QByteArray> earlier;
   if (!target.copy_from.isEmpty()) {
-    enx_file = state_.ResolveBatchFile(target.copy_to);
+    enx_file = session_->Resolve(target.copy_to);
     if (FileExists(enx_file)) earlier = ReadFileBytes(enx_file);
     // A failed copy leaves the ENX name in force; the construction goes on.
     QString ignored;
-    if (CopyFileReplacing(state_.ResolveBatchFile(target.copy_from), enx_file, &ignored))
-      state_.NoteBatchFile(enx_file);
+    if (CopyFileReplacing(session_->Resolve(target.copy_from), enx_file, &ignored))
+      session_->NoteFile(enx_file);
     else
       enx_file.clear();
   }
-  const ConstructionResult result =
-      BuildPrompt(state_, PromptTextFromLine(text_line), target.output);
+  BatchLogReport report(log_);
+  const BuildResult result =
+      session_->Build({PromptTextFromLine(prompt.text_line), target.output, translate}, report);
+  if (result.status == BuildResult::Status::EmptyText) ui_.MsgBox(kEmptyTextMessage);
+  if (result.verified) ++tally_.verified;
+  if (result.built()) ++tally_.built;
   const QString not_built_line = NotBuiltLine(result.status);
-  if (result.verified) ++verified;
-  if (not_built_line.isEmpty()) return;
-  ++not_built;
-  Report(not_built_line + QStringLiteral(": ") + target.output);
+  if (not_built_line.isEmpty()) return true;
+  Report(not_built_line + QStringLiteral(": ") + session_->Resolve(target.output));
   if (!enx_file.isEmpty()) TakeBackEnxCopy(enx_file, earlier);
+  return false;
 }
-
 // The copy of the language's recording under the ENX name was only there to
 // be replaced by the TTY prompt; with no TTY prompt it would pass the
 // recording off as one. The ENX prompt of an earlier run is put back.

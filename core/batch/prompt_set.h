@@ -6,11 +6,12 @@
 #include <optional>
 #include <vector>
 
-#include "core/batch/batch_session.h"
+#include "core/batch/batch_job.h"
+#include "core/batch/prompt_naming.h"
 #include "core/common/user_interface.h"
 #include "core/registry/registry.h"
 #include "core/session/batch_log.h"
-#include "core/session/main_state.h"
+#include "core/session/wav_builder.h"
 
 namespace quillon {
 
@@ -48,23 +49,45 @@ QString ReadRootPath(Registry& registry, RuntimeError* error);
 QString LanguagePromptFolder(const QString& root, const QString& code);
 QString DefaultConfigurationFolder(const QString& root, const QString& code);
 
+/// One prompt section of a prompt file, as planned before the first prompt.
+struct PlannedPrompt {
+  QString header;          ///< the section's header line
+  QString text_line;       ///< the line after it
+  bool has_text = false;   ///< false: the file ends, or the next header follows at once
+  QString name;            ///< the prompt name; empty when the header holds none
+  QString problem;         ///< why the section cannot be built, when it cannot
+  PromptTarget target;     ///< where its TTY prompt goes
+  QString same_output_as;  ///< the header and file of an earlier prompt with the same output
+};
+
+/// One prompt file found by the walk, read whole.
+struct PlannedPromptFile {
+  QString path;
+  QString read_problem;  ///< why it cannot be read; empty when it was read
+  std::vector<PlannedPrompt> prompts;
+};
+
 /// Builds a TTY prompt for every prompt section of every prompt file below
 /// the language's prompt folder and its default-configuration folder, each
-/// through the main window's construction, with one log of the run.
+/// as the main window's construction would, with one log of the run.
 ///
-/// The walk is depth first: a folder's subfolders (sorted by name without
-/// regard to case, as the voicemail server lists them) before its own
-/// prompt file, the language tree before the default-configuration tree.
-/// The count runs across all prompt files. A section that cannot be built
-/// is logged and skipped; a construction that fails leaves the recording as
-/// it was and is logged; the walk always goes on. With the ENX name, a
-/// failed construction takes back the copy of the recording it made under
-/// that name (an ENX prompt that was there before is put back).
+/// The run is planned before its first prompt: both trees are walked and
+/// every prompt file read, so the total is known and a section aimed at an
+/// output that an earlier section of the run names (the same prompt twice,
+/// or two languages' prompts under one ENX name) is not built. The walk is
+/// depth first: a folder's subfolders (sorted by name without regard to
+/// case, as the voicemail server lists them) before its own prompt file, the
+/// language tree before the default-configuration tree. The count runs across
+/// all prompt files. A section that cannot be built is logged and skipped; a
+/// construction that fails leaves the recording as it was and is logged; the
+/// walk always goes on. With the ENX name, a failed construction takes back
+/// the copy of the recording it made under that name (an ENX prompt that was
+/// there before is put back). The run stops after any prompt when its monitor
+/// asks, and says so in its log.
 class PromptSetConstruction {
  public:
-  /// `ui` shows this batch's own messages and questions; the construction
-  /// speaks through the main window's.
-  PromptSetConstruction(MainState& state, UserInterface& ui, Registry& registry);
+  /// `ui` shows this job's own messages and questions.
+  PromptSetConstruction(const WavBuilder& builder, UserInterface& ui, Registry& registry);
 
   /// How a press of "Create Prompts" ended.
   enum class Outcome {
@@ -72,34 +95,41 @@ class PromptSetConstruction {
     ClipSetRefused,  ///< the clip set failed its check: nothing changed
     Declined,        ///< "No" to the dictionary warning: nothing changed
     LogRefused,      ///< the old log could not be replaced: nothing changed
-    Done             ///< both trees were walked; the log is ready to look at
+    Done,            ///< both trees were walked; the log is ready to look at
+    Cancelled        ///< the monitor stopped the run; the log says where
   };
 
   /// "Create Prompts" for the language whose prompt folder is
   /// `prompt_folder` and whose code is `code`.
-  Outcome Run(const QString& prompt_folder, const QString& code, const BatchProgress& progress);
+  Outcome Run(const QString& prompt_folder, const QString& code, JobMonitor& monitor);
 
-  /// Walks one folder tree (see the class comment).
-  void ProcessPromptFolder(const QString& folder);
-  /// Builds every prompt section of one prompt file.
-  void ProcessPromptIni(const QString& prompt_file);
+  /// The prompt files of one folder tree, in the order of the walk (see the
+  /// class comment), appended to `files`, each read and planned.
+  void PlanPromptFolder(const QString& folder, std::vector<PlannedPromptFile>* files);
 
   QString LogPath() const;
-  qint64 prompt_count = 0;  ///< prompt sections met in this run
-  qint64 not_built = 0;     ///< sections that were neither built nor skipped by the dictionary
-  qint64 verified = 0;      ///< prompts the receiver read back as sent
+  const JobTally& tally() const { return tally_; }
+  qint64 prompt_count() const { return tally_.done; }
+  qint64 not_built() const { return tally_.not_good(); }
+  qint64 verified() const { return tally_.verified; }
   bool force_enx = false;
+  /// Translate every text with the dictionary first (on by default; off asks first).
+  bool translate = true;
 
  private:
-  void BuildSection(const QString& folder, const QString& header, const QString& text_line);
+  PlannedPromptFile PlanPromptIni(const QString& prompt_file);
+  void FindSameOutputs(std::vector<PlannedPromptFile>* files);
+  void ProcessPromptIni(const PlannedPromptFile& file, JobMonitor& monitor);
+  bool BuildSection(const PlannedPrompt& prompt);
   void TakeBackEnxCopy(const QString& enx_file, const std::optional<QByteArray>& earlier);
-  void Report(const QString& line) { state_.WriteLine(line); }
+  void Report(const QString& line) { log_.WriteLine(QStringLiteral("    ") + line); }
 
-  MainState& state_;
+  const WavBuilder& builder_;
   UserInterface& ui_;
   Registry& registry_;
   BatchLog log_;
-  const BatchProgress* progress_ = nullptr;
+  std::unique_ptr<BuildSession> session_;
+  JobTally tally_;
   QSet<QString> visited_;  // folders walked in this run, by canonical path
 };
 

@@ -74,7 +74,7 @@ class PromptSetTest : public BatchTest {
     registry_path_ = Path(QStringLiteral("server.reg"));
     SetRegistry(QStringLiteral("ENU,DEU"), root_);
     store_ = std::make_unique<RegistryStore>(registry_path_);
-    run_ = std::make_unique<PromptSetConstruction>(*state_, ui_, *store_);
+    run_ = std::make_unique<PromptSetConstruction>(*builder_, ui_, *store_);
   }
   void SetRegistry(const QString& languages, const QString& root) {
     test::WriteAll(registry_path_, test::VoicemailRegistryExport(languages, root));
@@ -84,7 +84,7 @@ class PromptSetTest : public BatchTest {
   }
   QString DeuFolder() const { return root_ + QStringLiteral("localize/prompts/DEU"); }
   PromptSetConstruction::Outcome Run(const QString& folder, const QString& code) {
-    return run_->Run(folder, code, progress_);
+    return run_->Run(folder, code, monitor_);
   }
   // Replaces wavcat by one that fails every run joining `clip` and hands
   // all others to the real tool.
@@ -107,11 +107,7 @@ class PromptSetTest : public BatchTest {
   QString registry_path_;
   std::unique_ptr<RegistryStore> store_;
   std::unique_ptr<PromptSetConstruction> run_;
-  std::vector<qint64> counts_;
-  int started_ = 0;
-  int finished_ = 0;
-  BatchProgress progress_{[this] { ++started_; }, [this](qint64 n) { counts_.push_back(n); },
-                          [this] { ++finished_; }};
+  test::RecordingMonitor monitor_;
 };
 
 // Two languages, nested folders, prompt files named in several cases, names
@@ -170,10 +166,9 @@ TEST_F(PromptTreeTest, EnxRunWalksDepthFirstCountsAcrossFilesAndLeavesRecordings
                    QStringLiteral("Crunching: ") + deu + QStringLiteral("prompt.ini"),
                    QStringLiteral("Crunching: ") + root_ +
                        QStringLiteral("localize/DefaultConfiguration/DEU/prompt.ini")}));
-  EXPECT_EQ(counts_, (std::vector<qint64>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-  EXPECT_EQ(started_, 1);
-  EXPECT_EQ(finished_, 1);
-  EXPECT_FALSE(state_->batch_mode());
+  EXPECT_EQ(monitor_.counts, (std::vector<qint64>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  EXPECT_EQ(monitor_.totals, std::vector<qint64>{10});
+  EXPECT_EQ(monitor_.finished, 1);
 
   // The language's recordings are untouched; the ENX prompts sit beside them.
   EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GreetDEU001.wav")),
@@ -245,13 +240,14 @@ TEST_F(PromptTreeTest, AFailedConstructionLeavesTheRecordingAsItWasAndTheWalkGoe
   // wavcat refuses every prompt that needs the clip of "G".
   FailJoinsOf(QStringLiteral("g.wav"));
   ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
-  EXPECT_EQ(run_->not_built, 4);  // Guten Tag, the empty text, "[" and [Last]
+  EXPECT_EQ(run_->not_built(), 4);  // Guten Tag, the empty text, "[" and [Last]
   const QString deu = Lang(QString());
   EXPECT_EQ(test::ReadAll(deu + QStringLiteral("GreetDEU001.wav")),
             QByteArray("recording GreetDEU001.wav"));
   const QStringList log = LogLines(run_->LogPath());
+  // The log names the file as it is on disk.
   EXPECT_TRUE(log.contains(QStringLiteral("    (error) Prompt not built: ") + deu +
-                           QStringLiteral("GreetDEU001.WAV")));
+                           QStringLiteral("GreetDEU001.wav")));
   EXPECT_FALSE(log.filter(QStringLiteral("    (error):")).isEmpty());
   EXPECT_EQ(test::DecodeWithMinimodem(deu + QStringLiteral("welcome.wav")),
             QStringLiteral("WELCOME HOME"));
@@ -281,7 +277,7 @@ TEST_F(PromptTreeTest, AFolderLinkedBackIntoTheTreeIsWalkedOnce) {
   ASSERT_TRUE(QFile::link(DeuFolder(), Lang(QStringLiteral("sub_a/loop"))));
   ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
   EXPECT_EQ(Crunched().size(), 5);
-  EXPECT_EQ(counts_.size(), 10u);
+  EXPECT_EQ(monitor_.counts.size(), 10u);
 }
 
 TEST_F(PromptSetTest, APromptFileThatCannotBeReadIsLoggedAndTheWalkGoesOn) {
@@ -298,6 +294,68 @@ TEST_F(PromptSetTest, APromptFileThatCannotBeReadIsLoggedAndTheWalkGoesOn) {
   EXPECT_EQ(log.at(2), QStringLiteral("Crunching: ") + Lang(QStringLiteral("b/prompt.ini")));
   EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("b/OkDEU001.WAV"))),
             QStringLiteral("OK"));
+  // A file whose prompts are unknown is a failure, not "Done.".
+  EXPECT_FALSE(run_->tally().all_good());
+  EXPECT_EQ(ViewLogQuestion(run_->tally(), QStringLiteral("prompts")),
+            QStringLiteral("1 file could not be read.  View log file now?"));
+}
+
+// Planned before the first prompt: a prompt aimed at a file that an earlier
+// prompt of the run names (the same section twice, or two languages' prompts
+// under one ENX name) is not built, and the earlier prompt stays.
+TEST_F(PromptSetTest, PromptsAimedAtAnEarlierPromptsOutputAreNotBuilt) {
+  const QString ini = Lang(QStringLiteral("prompt.ini"));
+  WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[GreetDEU001]\nText=Hallo\n[GreetFRA001]\nText=Salut\n"
+                           "[ByeDEU002]\nText=Tschuess\n[ByeDEU002]\nText=Ciao\n"));
+  for (const char* name : {"GreetDEU001.wav", "GreetFRA001.wav", "ByeDEU002.wav"})
+    WriteRecording(QStringLiteral("orvane/localize/prompts/DEU/") + QString::fromLatin1(name),
+                   QByteArray("recording ") + name);
+  run_->force_enx = true;
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  EXPECT_EQ(monitor_.totals, std::vector<qint64>{4});
+  EXPECT_EQ(run_->not_built(), 2);
+  const QStringList log = LogLines(run_->LogPath());
+  EXPECT_TRUE(log.contains(QStringLiteral("    (error) Not built: [GreetDEU001] in ") + ini +
+                           QStringLiteral(" names the same file, whose prompt this one would "
+                                          "replace: ") +
+                           Lang(QStringLiteral("GreetENX001.wav"))))
+      << log.join('\n').toStdString();
+  EXPECT_TRUE(log.contains(QStringLiteral("    (error) Not built: [ByeDEU002] in ") + ini +
+                           QStringLiteral(" names the same file, whose prompt this one would "
+                                          "replace: ") +
+                           Lang(QStringLiteral("ByeENX002.wav"))));
+  EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("GreetENX001.wav"))),
+            QStringLiteral("HALLO"));
+  EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("ByeENX002.wav"))),
+            QStringLiteral("TSCHUESS"));
+  EXPECT_EQ(test::ReadAll(Lang(QStringLiteral("GreetFRA001.wav"))),
+            QByteArray("recording GreetFRA001.wav"));
+  EXPECT_EQ(ViewLogQuestion(run_->tally(), QStringLiteral("prompts")),
+            QStringLiteral("2 of 4 prompts were not built.  View log file now?"));
+}
+
+TEST_F(PromptSetTest, AStoppedRunEndsAfterThePromptInProgressAndSaysWhere) {
+  WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
+            QStringLiteral("[OneDEU001]\nText=one\n[TwoDEU002]\nText=two\n"));
+  WriteText(QStringLiteral("orvane/localize/prompts/DEU/sub/prompt.ini"),
+            QStringLiteral("[SubDEU003]\nText=sub\n"));
+  monitor_.stop_after = 1;
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Cancelled);
+  EXPECT_EQ(monitor_.totals, std::vector<qint64>{3});
+  const QStringList log = LogLines(run_->LogPath());
+  ASSERT_GE(log.size(), 2);
+  EXPECT_EQ(log.mid(log.size() - 2),
+            (QStringList{QStringLiteral("Cancelled after 1 of 3 prompts; 1 prompt was built."),
+                         QStringLiteral("1 prompts processed, 1 of them were verified by the "
+                                        "receiver.")}));
+  EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("sub/SubDEU003.WAV"))),
+            QStringLiteral("SUB"));
+  EXPECT_TRUE(QDir(DeuFolder())
+                  .entryList(QDir::Files | QDir::Hidden)
+                  .filter(QStringLiteral(".wav"), Qt::CaseInsensitive)
+                  .isEmpty());
+  EXPECT_EQ(monitor_.finished, 1);
 }
 
 TEST_F(PromptSetTest, ASpoiledClipSetRefusesTheRunBeforeAnythingChanges) {
@@ -312,7 +370,7 @@ TEST_F(PromptSetTest, ASpoiledClipSetRefusesTheRunBeforeAnythingChanges) {
       << ui_.messages.first().toStdString();
   EXPECT_FALSE(QFileInfo::exists(run_->LogPath()));
   EXPECT_EQ(test::ReadAll(Lang(QStringLiteral("HiDEU001.wav"))), QByteArray("recording"));
-  EXPECT_EQ(started_, 0);
+  EXPECT_EQ(monitor_.started(), 0);
 }
 
 // With the ENX name a prompt whose number has a sign or a blank still goes
@@ -324,7 +382,7 @@ TEST_F(PromptSetTest, EnxTakesNumbersAsTheNumericTestDoes) {
   WriteRecording(QStringLiteral("orvane/localize/prompts/DEU/PromptDEU 12.wav"), "recording 12");
   run_->force_enx = true;
   ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
-  EXPECT_EQ(run_->not_built, 0);
+  EXPECT_EQ(run_->not_built(), 0);
   EXPECT_EQ(test::ReadAll(Lang(QStringLiteral("PromptDEU-01.wav"))), QByteArray("recording -01"));
   EXPECT_EQ(test::ReadAll(Lang(QStringLiteral("PromptDEU 12.wav"))), QByteArray("recording 12"));
   EXPECT_EQ(test::DecodeWithMinimodem(Lang(QStringLiteral("PromptENX-01.wav"))),
@@ -343,7 +401,7 @@ TEST_F(PromptSetTest, AFailedEnxConstructionTakesBackItsCopyOfTheRecording) {
   test::InstallRecordingWavcat(program_folder_, 1, QStringLiteral("wavcat: disk full"));
   run_->force_enx = true;
   ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
-  EXPECT_EQ(run_->not_built, 2);
+  EXPECT_EQ(run_->not_built(), 2);
 
   const QString deu = Lang(QString());
   EXPECT_EQ(QDir(deu).entryList({QStringLiteral("*ENX*")}, QDir::Files),
@@ -352,7 +410,7 @@ TEST_F(PromptSetTest, AFailedEnxConstructionTakesBackItsCopyOfTheRecording) {
   EXPECT_EQ(test::ReadAll(deu + QStringLiteral("NewDEU001.wav")), QByteArray("recording new"));
   const QStringList log = LogLines(run_->LogPath());
   EXPECT_TRUE(log.contains(QStringLiteral("    (error) Prompt not built: ") + deu +
-                           QStringLiteral("NewENX001.WAV")));
+                           QStringLiteral("NewENX001.wav")));
   EXPECT_TRUE(log.contains(
       QStringLiteral("    (error) The copy of the recording under the ENX name was removed: ") +
       deu + QStringLiteral("NewENX001.wav")));
@@ -364,13 +422,13 @@ TEST_F(PromptSetTest, AMissingLanguageFolderStopsBeforeAnythingChanges) {
   EXPECT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::FolderMissing);
   EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Prompts for language directory not found!")});
   EXPECT_FALSE(QFileInfo::exists(run_->LogPath()));
-  EXPECT_EQ(started_, 0);
+  EXPECT_EQ(monitor_.started(), 0);
 }
 
 TEST_F(PromptSetTest, TheDictionaryWarningCanStopTheRunOrLetItGoOn) {
   WriteText(QStringLiteral("orvane/localize/prompts/DEU/prompt.ini"),
             QStringLiteral("[HiDEU001]\nText=hi\n"));
-  state_->SetTranslate(false);
+  run_->translate = false;
   ui_.answers = {UserInterface::Answer::No, UserInterface::Answer::Yes};
   EXPECT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Declined);
   EXPECT_EQ(ui_.titles, QStringList{QStringLiteral("WARNING!")});
@@ -391,8 +449,7 @@ TEST_F(PromptSetTest, AReadOnlyOldLogRefusesTheRunAndLosesNothing) {
   EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("Error in cmdCreatePrompts:")));
   EXPECT_EQ(test::ReadAll(run_->LogPath()), QByteArray("last run\r\n"));
   EXPECT_FALSE(QFileInfo::exists(Lang(QStringLiteral("HiDEU001.WAV"))));
-  EXPECT_FALSE(state_->batch_mode());
-  EXPECT_EQ(started_, 0);
+  EXPECT_EQ(monitor_.started(), 0);
 }
 
 }  // namespace

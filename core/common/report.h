@@ -4,8 +4,8 @@
 
 namespace quillon {
 
-/// Where report lines go: the main window's diagnostic pane, or the open
-/// batch log while a batch runs. Implemented by MainState::WriteLine.
+/// Where a build's report lines go: the main window's diagnostic pane, the
+/// terminal, or a batch job's log.
 class DiagnosticOutput {
  public:
   virtual ~DiagnosticOutput() = default;
@@ -14,12 +14,12 @@ class DiagnosticOutput {
 };
 
 /// The main window's diagnostic pane `txtDiag`: only appended to, and
-/// cleared only when a construction starts outside a batch.
-class DiagnosticPane {
+/// cleared only when the window starts a construction.
+class DiagnosticPane : public DiagnosticOutput {
  public:
-  virtual ~DiagnosticPane() = default;
   virtual void Clear() = 0;
   virtual void AppendLine(const QString& line) = 0;
+  void WriteLine(const QString& line) override { AppendLine(line); }
 };
 
 /// Modules and other windows report through the main window's routine.

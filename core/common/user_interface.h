@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 namespace quillon {
@@ -25,15 +24,6 @@ class UserInterface {
   virtual void SetBusy(bool) {}
   /// Called while an external program runs, so that windows can repaint.
   virtual void KeepAlive() {}
-};
-
-/// Where a finished WAV file goes when it is exported as wave audio: the
-/// system clipboard in the windows, nowhere on the command line.
-class WaveClipboard {
- public:
-  virtual ~WaveClipboard() = default;
-  /// Replaces the clipboard's contents with `wav_bytes` as wave audio.
-  virtual void SetWave(const QByteArray& wav_bytes) = 0;
 };
 
 }  // namespace quillon

@@ -7,7 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "core/session/main_state.h"
+#include "core/session/batch_log.h"
+#include "core/session/wav_builder.h"
 #include "platform/file_system.h"
 #include "tests/support/test_support.h"
 
@@ -15,12 +16,11 @@ namespace quillon {
 namespace {
 
 using test::RecordedRuns;
-using test::RecordingClipboard;
 using test::RecordingPane;
-using test::RecordingUi;
 
 /// A program folder holding the built clip set and the recording stand-in
-/// for wavcat, and a main state that drives constructions in it.
+/// for wavcat, and a builder that drives constructions in it, reporting into
+/// a recorded pane.
 class ConstructionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -32,18 +32,16 @@ class ConstructionTest : public ::testing::Test {
     UseTranslation(nullptr, false);
   }
 
-  // A fresh main state whose translation step is `translation`.
+  // A fresh builder whose translation step is `translation`.
   void UseTranslation(TranslationStage* translation, bool on) {
-    state_ = std::make_unique<MainState>(folder_, ui_,
-                                         MainState::Outputs{&pane_, &clipboard_, translation});
-    state_->SetTranslate(on);
+    builder_ = std::make_unique<WavBuilder>(folder_, translation);
+    translate_ = on;
     // The recording stand-in writes no audio for a receiver to hear.
-    state_->SetVerify(false);
+    builder_->SetVerify(false);
   }
 
-  ConstructionResult Build(const QString& text) {
-    state_->SetTexts(text, output_);
-    return state_->BuildWav();
+  BuildResult Build(const QString& text) {
+    return builder_->BuildOne({text, output_, translate_}, pane_);
   }
 
   // The arguments of the only run, less the output path at their end.
@@ -59,10 +57,9 @@ class ConstructionTest : public ::testing::Test {
   QTemporaryDir dir_;
   QString folder_;
   QString output_;
-  RecordingUi ui_;
   RecordingPane pane_;
-  RecordingClipboard clipboard_;
-  std::unique_ptr<MainState> state_;
+  std::unique_ptr<WavBuilder> builder_;
+  bool translate_ = false;
 };
 
 const QString kClipSetLine = QStringLiteral("Clip set=45.45 baud, 8 kHz 16-bit PCM");
@@ -78,7 +75,7 @@ class ShiftLogicTest : public ConstructionTest, public ::testing::WithParamInter
 
 TEST_P(ShiftLogicTest, SendsTheExpectedClipsInOrder) {
   const ShiftCase& c = GetParam();
-  const ConstructionResult result = Build(QString::fromUtf16(c.text));
+  const BuildResult result = Build(QString::fromUtf16(c.text));
   ASSERT_TRUE(result.built()) << result.errors.join('\n').toStdString();
 
   const QStringList args = ClipsOfOnlyRun();
@@ -133,8 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"smallsilence.wav", "LTRS.wav", "a.wav", "FIGS.WAV", "LTRS.wav", "b.wav"},
                   {"(error) unknown character encountered:\n"}},
         ShiftCase{"AccentedLetterReportedInUpperCase",
-                  u"\u00e9",
-                  {"smallsilence.wav", "FIGS.WAV", "LTRS.WAV"},
+                  u"\u00e9a",
+                  {"smallsilence.wav", "FIGS.WAV", "LTRS.wav", "a.wav"},
                   {"(error) unknown character encountered:\u00c9"}},
         ShiftCase{
             "FiguresStayShifted",
@@ -148,26 +145,49 @@ INSTANTIATE_TEST_SUITE_P(
                   {"(error) unknown character encountered:\U0001F600"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ConstructionTest, ReportsPathTextAndResultInThePane) {
-  ASSERT_TRUE(Build(QStringLiteral("Hi 5")).built());
-  EXPECT_EQ(pane_.lines, (QStringList{QStringLiteral("File path=") + output_,
-                                      QStringLiteral("Original String=HI 5"), kClipSetLine,
-                                      QStringLiteral("New Text=HI 5"), QString()}));
-  EXPECT_EQ(pane_.clears, 1);
-  EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Done.")});
-  EXPECT_EQ(ui_.busy_changes, (std::vector<bool>{true, false}));
-  EXPECT_EQ(clipboard_.wave, QByteArray("RIFF"));
+// The build reports through its sink only; the pane is the front end's to
+// clear, and the closing message is the front end's to show.
+TEST_F(ConstructionTest, ReportsPathTextAndResultThroughItsSink) {
+  pane_.lines = QStringList{QStringLiteral("earlier line")};
+  const BuildResult result = Build(QStringLiteral("Hi 5"));
+  ASSERT_TRUE(result.built());
+  EXPECT_EQ(pane_.lines,
+            (QStringList{QStringLiteral("earlier line"), QStringLiteral("File path=") + output_,
+                         QStringLiteral("Original String=HI 5"), kClipSetLine,
+                         QStringLiteral("New Text=HI 5"), QString()}));
+  EXPECT_EQ(pane_.clears, 0);
+  EXPECT_EQ(result.written, output_);
+  EXPECT_EQ(ClosingMessage(result), QStringLiteral("Done."));
 }
 
 TEST_F(ConstructionTest, EmptyTextTouchesNothing) {
   pane_.lines = QStringList{QStringLiteral("earlier line")};
-  const ConstructionResult result = Build(QString());
-  EXPECT_EQ(result.status, ConstructionResult::Status::EmptyText);
-  EXPECT_EQ(ui_.messages,
-            QStringList{QStringLiteral(
-                "You must first enter some text to convert into TTY/TDD WAV format.")});
+  const BuildResult result = Build(QString());
+  EXPECT_EQ(result.status, BuildResult::Status::EmptyText);
+  EXPECT_EQ(ClosingMessage(result),
+            QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format."));
   EXPECT_EQ(pane_.lines, QStringList{QStringLiteral("earlier line")});
-  EXPECT_TRUE(ui_.busy_changes.empty());
+  EXPECT_TRUE(RecordedRuns(folder_).empty());
+  EXPECT_FALSE(QFile::exists(output_));
+}
+
+// A text that sends no character (only unknown or refused ones) is no
+// prompt: its characters are reported, nothing is joined, and the build
+// fails with a line that says why.
+TEST_F(ConstructionTest, ATextWithNothingToSendBuildsNothing) {
+  const QString nothing = QStringLiteral(
+      "(error) Nothing to send: no character of the text is one a TTY can send, so no WAV file "
+      "was written");
+  for (const QString& text :
+       {QStringLiteral("\U0001F600"), QStringLiteral("*@<silence>"), QString(900, QChar(0x00E9))}) {
+    pane_.lines.clear();
+    const BuildResult result = Build(text);
+    EXPECT_EQ(result.status, BuildResult::Status::Failed);
+    EXPECT_EQ(result.errors, QStringList{nothing});
+    EXPECT_TRUE(pane_.lines.contains(nothing)) << pane_.lines.join('\n').toStdString();
+    EXPECT_TRUE(ClosingMessage(result).startsWith(QStringLiteral("The WAV file was not built.")));
+  }
+  EXPECT_TRUE(pane_.lines.contains(QStringLiteral("(error) unknown character encountered:\u00c9")));
   EXPECT_TRUE(RecordedRuns(folder_).empty());
   EXPECT_FALSE(QFile::exists(output_));
 }
@@ -240,7 +260,7 @@ TEST_F(ChunkTest, ShiftStateRunsOnAcrossAChunkCut) {
 
 TEST_F(ChunkTest, AFailedRunKeepsTheChunkFolderAndSaysWhere) {
   test::InstallRecordingWavcat(folder_, 3, QStringLiteral("wavcat: disk full"));
-  EXPECT_EQ(Build(QString(2000, QLatin1Char('A'))).status, ConstructionResult::Status::Failed);
+  EXPECT_EQ(Build(QString(2000, QLatin1Char('A'))).status, BuildResult::Status::Failed);
   const QStringList kept = BuildFolders();
   ASSERT_EQ(kept.size(), 1);
   EXPECT_TRUE(pane_.lines.contains(QStringLiteral("Chunk files kept in ") +
@@ -259,20 +279,17 @@ TEST_F(ConstructionTest, TextsBeyond32767CharactersAreBuiltInFull) {
 
 // --- Batch use, translation and failures. ---
 
-TEST_F(ConstructionTest, BatchModeWritesTheLogAndLeavesPaneAndClipboardAlone) {
+TEST_F(ConstructionTest, AJobsBuildsReportIntoItsLog) {
   const QString log_path = QDir(folder_).filePath(QStringLiteral("batch.log"));
   BatchLog log;
   QString err;
   ASSERT_TRUE(log.Open(log_path, &err));
-  pane_.lines = QStringList{QStringLiteral("kept")};
-  state_->BeginBatch(log);
-  ASSERT_TRUE(Build(QStringLiteral("A*")).built());
+  const std::unique_ptr<BuildSession> session = builder_->Open(WavBuilder::Scope::Job, &err);
+  ASSERT_NE(session, nullptr) << err.toStdString();
+  BatchLogReport report(log);
+  ASSERT_TRUE(session->Build({QStringLiteral("A*"), output_, false}, report).built());
   log.Close();
 
-  EXPECT_EQ(pane_.lines, QStringList{QStringLiteral("kept")});
-  EXPECT_EQ(pane_.clears, 0);
-  EXPECT_EQ(clipboard_.sets, 0);
-  EXPECT_TRUE(ui_.messages.isEmpty());
   const QString expected =
       QStringLiteral("    File path=") + output_ +
       QStringLiteral(
@@ -321,8 +338,8 @@ TEST_F(ConstructionTest, SkippedTextBuildsNothingAndSaysSo) {
   UseTranslation(&translation, true);
   // A file of an earlier construction at the output path is not this text's.
   test::WriteAll(output_, "RIFF of an earlier text");
-  const ConstructionResult result = Build(QStringLiteral("secret"));
-  EXPECT_EQ(result.status, ConstructionResult::Status::Skipped);
+  const BuildResult result = Build(QStringLiteral("secret"));
+  EXPECT_EQ(result.status, BuildResult::Status::Skipped);
   EXPECT_TRUE(RecordedRuns(folder_).empty());
   EXPECT_EQ(
       pane_.lines,
@@ -330,11 +347,9 @@ TEST_F(ConstructionTest, SkippedTextBuildsNothingAndSaysSo) {
                    kClipSetLine, QStringLiteral("File skipped per dictionary translation rules"),
                    QString()}));
   EXPECT_EQ(test::ReadAll(output_), QByteArray("RIFF of an earlier text"));
-  EXPECT_EQ(clipboard_.sets, 0);
-  EXPECT_EQ(
-      ui_.messages,
-      QStringList{QStringLiteral(
-          "The text was skipped per dictionary translation rules; no WAV file was written.")});
+  EXPECT_EQ(ClosingMessage(result),
+            QStringLiteral(
+                "The text was skipped per dictionary translation rules; no WAV file was written."));
 }
 
 // --- The clip set is checked before anything is built from it. ---
@@ -342,58 +357,45 @@ TEST_F(ConstructionTest, SkippedTextBuildsNothingAndSaysSo) {
 TEST_F(ConstructionTest, ASpoiledClipSetIsRefusedBeforeAnyRun) {
   ASSERT_TRUE(QFile::remove(QDir(folder_).filePath(QStringLiteral("q.wav"))));
   pane_.lines = QStringList{QStringLiteral("earlier line")};
-  const ConstructionResult result = Build(QStringLiteral("quick"));
-  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  const BuildResult result = Build(QStringLiteral("quick"));
+  EXPECT_EQ(result.status, BuildResult::Status::Refused);
   EXPECT_TRUE(RecordedRuns(folder_).empty());
   EXPECT_FALSE(QFile::exists(output_));
-  EXPECT_EQ(clipboard_.sets, 0);
-  ASSERT_EQ(ui_.messages.size(), 1);
-  EXPECT_TRUE(ui_.messages.first().startsWith(
+  EXPECT_TRUE(ClosingMessage(result).startsWith(
       QStringLiteral("The clip set in ") + folder_ +
       QStringLiteral(" cannot be used, so nothing was built:\nq.wav is missing")))
-      << ui_.messages.first().toStdString();
+      << ClosingMessage(result).toStdString();
   EXPECT_EQ(pane_.lines, QStringList{QStringLiteral("earlier line")});
 }
 
-TEST_F(ConstructionTest, InABatchTheRefusalGoesToTheLog) {
+TEST_F(ConstructionTest, AJobIsRefusedBeforeItsFirstBuild) {
   test::WriteAll(QDir(folder_).filePath(QStringLiteral("clipset.ini")), "rate=45.45\n");
-  const QString log_path = QDir(folder_).filePath(QStringLiteral("batch.log"));
-  BatchLog log;
-  QString err;
-  ASSERT_TRUE(log.Open(log_path, &err));
-  state_->BeginBatch(log);
-  EXPECT_EQ(Build(QStringLiteral("A")).status, ConstructionResult::Status::Failed);
-  state_->EndBatch();
-  log.Close();
-  EXPECT_TRUE(ui_.messages.isEmpty());
-  EXPECT_TRUE(RecordedRuns(folder_).empty());
-  EXPECT_TRUE(
-      QString::fromUtf8(test::ReadAll(log_path))
-          .contains(QStringLiteral(
-              "    The clip set is not described: clipset.ini does not say its format\r\n")));
+  QString refusal;
+  EXPECT_EQ(builder_->Open(WavBuilder::Scope::Job, &refusal), nullptr);
+  EXPECT_TRUE(refusal.contains(
+      QStringLiteral("The clip set is not described: clipset.ini does not say its format")))
+      << refusal.toStdString();
 }
 
 TEST_F(ConstructionTest, MissingWavcatIsReportedAsAFailure) {
   QFile::remove(QDir(folder_).filePath(QStringLiteral("wavcat")));
-  const ConstructionResult result = [&] {
+  const BuildResult result = [&] {
     test::ScopedEnvironment path("PATH", "/nonexistent");
     return Build(QStringLiteral("A"));
   }();
-  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  EXPECT_EQ(result.status, BuildResult::Status::Failed);
   const QString line = QStringLiteral(
       "(error):53 (File not found: wavcat) in procedure cmdConstructWavFromString_Click of Form "
       "frmMain");
   EXPECT_EQ(result.errors, QStringList{line});
   EXPECT_TRUE(pane_.lines.contains(line));
-  ASSERT_EQ(ui_.messages.size(), 1);
-  EXPECT_TRUE(ui_.messages.first().startsWith(QStringLiteral("The WAV file was not built.")));
-  EXPECT_EQ(clipboard_.sets, 0);
+  EXPECT_EQ(ClosingMessage(result), QStringLiteral("The WAV file was not built.\n\n") + line);
 }
 
 TEST_F(ConstructionTest, FailingWavcatStopsTheChainAndSaysWhy) {
   test::InstallRecordingWavcat(folder_, 3, QStringLiteral("wavcat: a.wav: not a RIFF/WAVE file"));
-  const ConstructionResult result = Build(QString(2000, QLatin1Char('A')));
-  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  const BuildResult result = Build(QString(2000, QLatin1Char('A')));
+  EXPECT_EQ(result.status, BuildResult::Status::Failed);
   EXPECT_EQ(RecordedRuns(folder_).size(), 1u);  // later chunks would only fail again
   ASSERT_EQ(result.errors.size(), 1);
   EXPECT_EQ(result.errors.first(),
@@ -404,17 +406,17 @@ TEST_F(ConstructionTest, FailingWavcatStopsTheChainAndSaysWhy) {
 
 TEST_F(ConstructionTest, RunThatLeavesNoOutputIsAFailure) {
   test::WriteAll(QDir(folder_).filePath(QStringLiteral("wavcat")), "#!/bin/sh\nexit 0\n");
-  const ConstructionResult result = Build(QStringLiteral("A"));
-  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  const BuildResult result = Build(QStringLiteral("A"));
+  EXPECT_EQ(result.status, BuildResult::Status::Failed);
   ASSERT_EQ(result.errors.size(), 1);
   EXPECT_TRUE(result.errors.first().contains(QStringLiteral("wrote no output file")));
-  EXPECT_NE(ui_.messages.value(0), QStringLiteral("Done."));
+  EXPECT_NE(ClosingMessage(result), QStringLiteral("Done."));
 }
 
 TEST_F(ConstructionTest, OutputInAMissingFolderIsRefusedBeforeAnyRun) {
   output_ = QDir(folder_).filePath(QStringLiteral("no/such/folder/out.wav"));
-  const ConstructionResult result = Build(QStringLiteral("A"));
-  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  const BuildResult result = Build(QStringLiteral("A"));
+  EXPECT_EQ(result.status, BuildResult::Status::Failed);
   EXPECT_TRUE(RecordedRuns(folder_).empty());
 }
 
@@ -444,8 +446,8 @@ TEST_F(ConstructionTest, HostileOutputPathsAreJustNames) {
 
 TEST_F(ConstructionTest, OutputNameWithADoubleQuoteIsRefused) {
   output_ = QDir(folder_).filePath(QStringLiteral("say \"hi\".wav"));
-  const ConstructionResult result = Build(QStringLiteral("A"));
-  EXPECT_EQ(result.status, ConstructionResult::Status::Failed);
+  const BuildResult result = Build(QStringLiteral("A"));
+  EXPECT_EQ(result.status, BuildResult::Status::Failed);
   EXPECT_TRUE(RecordedRuns(folder_).empty());
 }
 

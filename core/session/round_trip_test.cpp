@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "core/session/main_state.h"
+#include "core/session/wav_builder.h"
 #include "core/synthesis/alphabet.h"
 #include "tests/support/test_support.h"
 
@@ -30,11 +30,13 @@ TEST_P(RoundTripTest, MinimodemHearsTheTextAndTheReportNamesTheRate) {
       << ui_.messages.join('\n').toStdString();
 
   test::RecordingPane pane;
-  MainState state(dir_.path(), ui_, {&pane, nullptr, nullptr});
-  state.SetTranslate(false);
+  const WavBuilder builder(dir_.path());
   const QString output = dir_.filePath(QStringLiteral("prompt.wav"));
-  state.SetTexts(QStringLiteral("Call 555-1212 (ext. 42) now?\r\nThanks!"), output);
-  ASSERT_TRUE(state.BuildWav().built());
+  ASSERT_TRUE(
+      builder
+          .BuildOne({QStringLiteral("Call 555-1212 (ext. 42) now?\r\nThanks!"), output, false},
+                    pane)
+          .built());
   const QString rate =
       QString::fromLatin1(info.name.data(), static_cast<qsizetype>(info.name.size()));
   ASSERT_GE(pane.lines.size(), 3);
@@ -64,11 +66,9 @@ TEST(RoundTripFormatTest, AMuLawSetJoinsIntoAMuLawPromptThatDecodes) {
       << ui.messages.join('\n').toStdString();
 
   test::RecordingPane pane;
-  MainState state(dir.path(), ui, {&pane, nullptr, nullptr});
-  state.SetTranslate(false);
+  const WavBuilder builder(dir.path());
   const QString output = dir.filePath(QStringLiteral("prompt.wav"));
-  state.SetTexts(QStringLiteral("Press 1 for help."), output);
-  ASSERT_TRUE(state.BuildWav().built());
+  ASSERT_TRUE(builder.BuildOne({QStringLiteral("Press 1 for help."), output, false}, pane).built());
   EXPECT_TRUE(pane.lines.contains(QStringLiteral("Clip set=45.45 baud, 8 kHz 8-bit mu-law")));
   WavLayout layout;
   QString err;
@@ -80,15 +80,13 @@ TEST(RoundTripFormatTest, AMuLawSetJoinsIntoAMuLawPromptThatDecodes) {
 TEST(RoundTripLongTextTest, ChunkedTextDecodesWhole) {
   QTemporaryDir dir;
   test::CopyBuiltProgramFolder(dir.path());
-  test::RecordingUi ui;
-  MainState state(dir.path(), ui);
-  state.SetTranslate(false);
+  const WavBuilder builder(dir.path());
+  test::RecordingPane pane;
   QString text;
   for (int i = 0; text.size() < 1700; ++i)
     text += QStringLiteral("LINE %1 OF THE LONG PROMPT. ").arg(i);
   const QString output = dir.filePath(QStringLiteral("long.wav"));
-  state.SetTexts(text, output);
-  const ConstructionResult result = state.BuildWav();
+  const BuildResult result = builder.BuildOne({text, output, false}, pane);
   ASSERT_TRUE(result.built());
   EXPECT_EQ(result.wavcat_runs, 3);
   EXPECT_EQ(test::DecodeWithMinimodem(output), text.trimmed());

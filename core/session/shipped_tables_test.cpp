@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "core/registry/registry_store.h"
-#include "core/session/main_state.h"
+#include "core/session/wav_builder.h"
 #include "core/translation/dictionary.h"
 #include "core/translation/test_printing.h"
 #include "tests/support/test_support.h"
@@ -28,9 +28,8 @@ class ShippedTablesTest : public ::testing::Test {
     ASSERT_TRUE(ui_.messages.isEmpty()) << ui_.messages.join('\n').toStdString();
   }
 
-  ConstructionResult Build(const QString& text) {
-    state_.SetTexts(text, dir_.filePath(QStringLiteral("out.wav")));
-    return state_.BuildWav();
+  BuildResult Build(const QString& text) {
+    return builder_.BuildOne({text, dir_.filePath(QStringLiteral("out.wav")), true}, pane_);
   }
 
   QTemporaryDir dir_;
@@ -38,21 +37,20 @@ class ShippedTablesTest : public ::testing::Test {
   DictionaryTables tables_;
   test::RecordingUi ui_;
   test::RecordingPane pane_;
-  MainState state_{dir_.path(), ui_, {&pane_, nullptr, &tables_}};
+  WavBuilder builder_{dir_.path(), &tables_};
 };
 
 TEST_F(ShippedTablesTest, EveryPrintableAsciiAndLatin1CharacterBecomesSendable) {
   test::InstallBuiltClipSet(dir_.path());
   test::InstallRecordingWavcat(dir_.path());
-  state_.SetVerify(false);  // the recording stand-in writes no audio to hear
+  builder_.SetVerify(false);  // the recording stand-in writes no audio to hear
   QString text;
   for (char16_t c = 0x20; c < 0x7F; ++c) text += QChar(c);
   for (char16_t c = 0xA0; c <= 0xFF; ++c) text += QChar(c);
   text += QStringLiteral(
       "\t\u2018\u2019\u2013\u2014\u2026\u20ac\u0152\u0153\u0160\u0161\u017d\u017e\u0178");
-  const ConstructionResult result = Build(text);
-  ASSERT_EQ(result.status, ConstructionResult::Status::Built)
-      << result.errors.join('\n').toStdString();
+  const BuildResult result = Build(text);
+  ASSERT_EQ(result.status, BuildResult::Status::Built) << result.errors.join('\n').toStdString();
   for (const QString& line : pane_.lines) {
     EXPECT_FALSE(line.contains(QStringLiteral("unknown character"))) << line.toStdString();
     EXPECT_FALSE(line.contains(QStringLiteral("not supported"))) << line.toStdString();
@@ -63,9 +61,9 @@ TEST_F(ShippedTablesTest, EveryPrintableAsciiAndLatin1CharacterBecomesSendable) 
 TEST_F(ShippedTablesTest, SilenceMarkersSurviveTheAngleBracketRules) {
   test::InstallBuiltClipSet(dir_.path());
   test::InstallRecordingWavcat(dir_.path());
-  state_.SetVerify(false);  // the recording stand-in writes no audio to hear
-  const ConstructionResult result = Build(QStringLiteral("Hello <Silence> world <1> [2] < 3"));
-  ASSERT_EQ(result.status, ConstructionResult::Status::Built);
+  builder_.SetVerify(false);  // the recording stand-in writes no audio to hear
+  const BuildResult result = Build(QStringLiteral("Hello <Silence> world <1> [2] < 3"));
+  ASSERT_EQ(result.status, BuildResult::Status::Built);
   EXPECT_EQ(result.new_text, QStringLiteral("HELLO  WORLD (1) (2) LESS THAN 3 "));
   const auto runs = test::RecordedRuns(dir_.path());
   ASSERT_EQ(runs.size(), 1u);
@@ -105,9 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ShippedTablesTest, DecodesBackFromARealTtyWav) {
   test::CopyBuiltProgramFolder(dir_.path());
-  const ConstructionResult result = Build(QStringLiteral("Save 50% @ 2+2=4"));
-  ASSERT_EQ(result.status, ConstructionResult::Status::Built)
-      << result.errors.join('\n').toStdString();
+  const BuildResult result = Build(QStringLiteral("Save 50% @ 2+2=4"));
+  ASSERT_EQ(result.status, BuildResult::Status::Built) << result.errors.join('\n').toStdString();
   EXPECT_EQ(test::DecodeWithMinimodem(dir_.filePath(QStringLiteral("out.wav"))).simplified(),
             QStringLiteral("SAVE 50 PERCENT AT 2 PLUS 2 EQUALS 4"));
 }

@@ -86,7 +86,8 @@ bool AlphabetConstruction::Build::Generate() {
                        Latin1(SampleFormatName(*request_.format)) + QStringLiteral(" --out ") +
                        Quoted(stage_->path());
   RuntimeError error;
-  if (!RunToolCommand(line, folder_, stage_->path(), &ui_, &error))
+  if (!RunToolCommand(
+          line, folder_, stage_->path(), [this] { ui_.KeepAlive(); }, &error))
     return Fail(error.number, error.description);
   tic_source_folder_ = stage_->path();
   return true;
@@ -162,7 +163,8 @@ bool AlphabetConstruction::Build::JoinFrames() {
     ++result_.runs;
     const QString clip = JoinPath(stage_->path(), Latin1(row.clip));
     RuntimeError error;
-    if (!RunToolCommand(command_line_, folder_, stage_->path(), &ui_, &error)) {
+    if (!RunToolCommand(
+            command_line_, folder_, stage_->path(), [this] { ui_.KeepAlive(); }, &error)) {
       Fail(error.number, Latin1(row.clip) + QStringLiteral(": ") + error.description);
       if (error.number != error_number::kToolFailed) return false;
       continue;

@@ -14,9 +14,7 @@
 #include <optional>
 
 #include "core/synthesis/character_inventory.h"
-#include "core/synthesis/clipboard_export.h"
 #include "core/synthesis/output_guard.h"
-#include "platform/file_lock.h"
 #include "platform/file_system.h"
 
 namespace quillon {
@@ -25,11 +23,11 @@ namespace {
 const QString kProcedure = QStringLiteral("cmdConstructWavFromString_Click");
 const QString kForm = QStringLiteral("frmMain");
 const QString kSilenceMarker = QStringLiteral("<silence>");
-const QString kEmptyTextMessage =
-    QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.");
-
 const QString kSkippedMessage = QStringLiteral(
     "The text was skipped per dictionary translation rules; no WAV file was written.");
+const QString kNothingToSendLine = QStringLiteral(
+    "(error) Nothing to send: no character of the text is one a TTY can send, so no WAV file "
+    "was written");
 
 QString Quoted(const QString& path) {
   return QLatin1Char('"') + path + QLatin1Char('"');
@@ -54,7 +52,35 @@ bool EndsInLettersSet(const QString& text) {
   return IsLettersSetChar(chars.isEmpty() ? U' ' : chars.last());
 }
 
+// True when at least one character of `text` has a clip of its own (a
+// blank does; unknown and refused characters do not).
+bool HasCharacterToSend(const QString& text) {
+  const QList<uint> chars = text.toUcs4();
+  return std::any_of(chars.begin(), chars.end(), [](uint c) {
+    return LookupCharClip(static_cast<char32_t>(c)).kind == CharOutcome::Kind::Clip;
+  });
+}
+
 }  // namespace
+
+const QString kEmptyTextMessage =
+    QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.");
+
+QString ClosingMessage(const BuildResult& result) {
+  switch (result.status) {
+    case BuildResult::Status::EmptyText:
+      return kEmptyTextMessage;
+    case BuildResult::Status::Built:
+      return QStringLiteral("Done.");
+    case BuildResult::Status::Skipped:
+      return kSkippedMessage;
+    case BuildResult::Status::Failed:
+      return QStringLiteral("The WAV file was not built.\n\n") + result.errors.join('\n');
+    case BuildResult::Status::Refused:
+      return result.errors.join('\n');
+  }
+  return QString();
+}
 
 QString TextToWav::ChunkFileName(int number) {
   return QStringLiteral("MultiWAVChunk") + QString::number(number) + QStringLiteral(".wav");
@@ -67,14 +93,16 @@ qsizetype TextToWav::TranslationBound(qsizetype original) {
 /// One call of the construction: the working values that live for one text.
 class TextToWav::Pass {
  public:
-  explicit Pass(const ConstructionContext& context) : ctx_(context) {}
+  Pass(const BuildRequest& request, const BuildEnvironment& environment, DiagnosticOutput& report)
+      : request_(request), env_(environment), report_(report) {}
 
-  ConstructionResult Run();
+  BuildResult Run();
 
  private:
-  void Report(const QString& line) { ctx_.diag->WriteLine(line); }
+  void Report(const QString& line) { report_.WriteLine(line); }
   void ReportError(const RuntimeError& error);
   bool Translate(QString* text);
+  QString OutputAsOnDisk();
   bool CheckOutputPath();
   QString ResolveOutput() const;
   bool CheckRoom(const QString& text, int silences);
@@ -86,15 +114,16 @@ class TextToWav::Pass {
   void CleanUp();
   void Finish();
 
-  const ConstructionContext& ctx_;
+  const BuildRequest& request_;
+  const BuildEnvironment& env_;
+  DiagnosticOutput& report_;
   Shift shift_ = Shift::Unknown;
   WavcatCommandLine command_;
-  ConstructionResult result_;
+  BuildResult result_;
   QString output_;  // the output path as the tool sees it
   int characters_since_chunk_ = 0;
   QStringList chunks_;  // the chunk files written so far, in order
   std::unique_ptr<QTemporaryDir> scratch_;
-  FileLock clip_set_lock_;
   bool failed_ = false;
   QString unverified_;         // the last run's file while the check reads it
   QString verification_line_;  // "Verified: ...", reported after "New Text="
@@ -104,18 +133,18 @@ class TextToWav::Pass {
 void TextToWav::Pass::ReportError(const RuntimeError& error) {
   const QString line = FormatErrorLine(error, kProcedure, kForm);
   result_.errors.append(line);
-  WriteReportLine(*ctx_.diag, line);
+  Report(line);
   failed_ = true;
 }
 
 // Step 9: translation, which may declare the text one not to build; false
 // when the text is not to be built (skipped, or grown past the bound).
 bool TextToWav::Pass::Translate(QString* text) {
-  if (!ctx_.translate || !ctx_.translation) return true;
-  const TranslationStage::Result translated = ctx_.translation->Translate(*text);
+  if (!request_.translate || !env_.translation) return true;
+  const TranslationStage::Result translated = env_.translation->Translate(*text);
   if (translated.skip) {
     Report(QStringLiteral("File skipped per dictionary translation rules"));
-    result_.status = ConstructionResult::Status::Skipped;
+    result_.status = BuildResult::Status::Skipped;
     return false;
   }
   const qsizetype bound = TranslationBound(text->size());
@@ -125,11 +154,24 @@ bool TextToWav::Pass::Translate(QString* text) {
                      QString::number(translated.text.size()) +
                      QStringLiteral(" characters long, over the limit of ") +
                      QString::number(bound) + QStringLiteral("; check the dictionary")});
-    result_.status = ConstructionResult::Status::Failed;
+    result_.status = BuildResult::Status::Failed;
     return false;
   }
   *text = translated.text;
   return true;
+}
+
+// The output path as the report shows it: the path given, with its file
+// name as the folder holds it when a file of that name in another case is
+// what the build will replace, so that the report names the file on disk.
+QString TextToWav::Pass::OutputAsOnDisk() {
+  const QString& given = request_.output_path;
+  if (given.isEmpty() || given.contains(QLatin1Char('"'))) return given;
+  output_ = QFileInfo(given).absoluteFilePath();
+  const QString found = ResolveOutput();
+  if (found == output_) return given;
+  return given.left(given.size() - QFileInfo(given).fileName().size()) +
+         QFileInfo(found).fileName();
 }
 
 // The output path reaches the tool inside double quotes, so a path holding a
@@ -138,32 +180,31 @@ bool TextToWav::Pass::Translate(QString* text) {
 // relative path is taken from Quillon's own working directory. The output is
 // never one of the program's own files or the running batch's inputs.
 bool TextToWav::Pass::CheckOutputPath() {
-  if (ctx_.output_path.isEmpty()) {
+  if (request_.output_path.isEmpty()) {
     ReportError({error_number::kPathFileAccess, QStringLiteral("No output file name given")});
     return false;
   }
-  if (ctx_.output_path.contains(QLatin1Char('"'))) {
+  if (request_.output_path.contains(QLatin1Char('"'))) {
     ReportError({error_number::kPathFileAccess,
                  QStringLiteral("An output file name cannot contain a double quote")});
     return false;
   }
-  for (QChar c : ctx_.output_path) {
+  for (QChar c : request_.output_path) {
     if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::ReplacementCharacter) {
       ReportError({error_number::kPathFileAccess,
                    QStringLiteral("Invalid file name (it holds a control character or a byte "
                                   "that is not text): ") +
-                       ctx_.output_path.toHtmlEscaped()});
+                       request_.output_path.toHtmlEscaped()});
       return false;
     }
   }
-  output_ = QFileInfo(ctx_.output_path).absoluteFilePath();
+  output_ = QFileInfo(request_.output_path).absoluteFilePath();
   if (!FolderExists(QFileInfo(output_).absolutePath())) {
     ReportError({error_number::kPathNotFound,
                  QStringLiteral("Path not found: ") + QFileInfo(output_).absolutePath()});
     return false;
   }
-  const QString refusal =
-      OutputRefusal(ResolveOutput(), ctx_.program_folder, ctx_.protected_inputs);
+  const QString refusal = OutputRefusal(ResolveOutput(), env_.program_folder, env_.protected_files);
   if (!refusal.isEmpty()) {
     ReportError({error_number::kPermissionDenied, refusal});
     return false;
@@ -173,14 +214,14 @@ bool TextToWav::Pass::CheckOutputPath() {
 
 // The output as it is found in its folder, without regard to case.
 QString TextToWav::Pass::ResolveOutput() const {
-  return ctx_.output_names ? ctx_.output_names->Resolve(output_) : ResolveCaseInsensitive(output_);
+  return env_.output_names ? env_.output_names->Resolve(output_) : ResolveCaseInsensitive(output_);
 }
 
 // Refuses a build that the disk has no room for: every character is one
 // frame clip, plus a shift clip at each change between letters and figures.
 bool TextToWav::Pass::CheckRoom(const QString& text, int silences) {
   const auto size_of = [this](const char* clip) {
-    return QFileInfo(ResolveCaseInsensitive(JoinPath(ctx_.program_folder, QLatin1String(clip))))
+    return QFileInfo(ResolveCaseInsensitive(JoinPath(env_.program_folder, QLatin1String(clip))))
         .size();
   };
   const qint64 frame = size_of("a.wav");
@@ -218,7 +259,7 @@ void TextToWav::Pass::AddCharacter(char32_t c) {
   if (outcome.kind == CharOutcome::Kind::Clip) {
     command_.Add(outcome.clip);
   } else {
-    WriteReportLine(*ctx_.diag, outcome.message);
+    Report(outcome.message);
   }
 }
 
@@ -258,16 +299,8 @@ void TextToWav::Pass::CutChunkIfDue() {
 // missing) and are not started.
 bool TextToWav::Pass::RunCommand(const QString& output) {
   ++result_.wavcat_runs;
-  if (!clip_set_lock_.held()) {
-    // Shared with other builds; an alphabet rebuild waits for it, and it for that.
-    QString err;
-    if (!clip_set_lock_.Acquire(ctx_.program_folder, FileLock::Mode::Shared, true, &err)) {
-      ReportError({error_number::kPathFileAccess, err});
-      return false;
-    }
-  }
   RuntimeError error;
-  if (!RunWavcatCommand(command_.text(), ctx_.program_folder, ctx_.ui, &error)) {
+  if (!RunWavcatCommand(command_.text(), env_.program_folder, env_.idle, &error)) {
     ReportError(error);
     return false;
   }
@@ -279,7 +312,7 @@ bool TextToWav::Pass::RunCommand(const QString& output) {
   return true;
 }
 
-// Steps 17-18: the last run joins the chunk files, the rest of the clips and
+// The last run joins the chunk files, the rest of the clips and
 // the output. A read-only output is made writable so that it can be
 // replaced, and gets its old mode back when the run fails. With a check,
 // the run writes a file of its own beside the output instead (see Verify).
@@ -287,7 +320,7 @@ void TextToWav::Pass::FinalRun(const QString& sent) {
   WavcatCommandLine final_command;
   for (const QString& chunk : chunks_) final_command.Add(Quoted(chunk));
   for (const QString& name : command_.names()) final_command.Add(name);
-  if (ctx_.check) {
+  if (env_.check) {
     // A name no other file has, in the output's folder, so that the rename
     // that puts it in place stays on one file system.
     QTemporaryFile unverified(JoinPath(QFileInfo(output_).absolutePath(),
@@ -311,7 +344,7 @@ void TextToWav::Pass::FinalRun(const QString& sent) {
     ::chmod(QFile::encodeName(unverified_).constData(), 0666 & ~mask);
     final_command.Add(Quoted(unverified_));
     // A prompt of clips alone can be received while wavcat joins them.
-    if (chunks_.isEmpty()) ctx_.check->Expect(command_.names(), sent);
+    if (chunks_.isEmpty()) env_.check->Expect(command_.names(), sent);
     command_ = final_command;
     if (!RunCommand(unverified_)) QFile::remove(unverified_);
     return;
@@ -331,9 +364,10 @@ void TextToWav::Pass::FinalRun(const QString& sent) {
   }
   if (!RunCommand(output_)) {
     if (existed) ::chmod(existing_name.constData(), before.st_mode & 07777);
-  } else if (ctx_.output_names) {
-    ctx_.output_names->Add(FileExists(existing) ? existing : output_);
+    return;
   }
+  result_.written = FileExists(existing) ? existing : output_;
+  if (env_.output_names) env_.output_names->Add(result_.written);
 }
 
 // The checked file is about to replace `existing`, as wavcat itself would
@@ -357,9 +391,9 @@ static void KeepModeAndFlush(const QString& existing, const QString& replacement
 // prompt a TTY would misread never takes a good one's place. The report line
 // waits for "New Text=", which it follows.
 void TextToWav::Pass::Verify(const QString& sent) {
-  if (!ctx_.check || failed_ || unverified_.isEmpty()) return;
+  if (!env_.check || failed_ || unverified_.isEmpty()) return;
   QString problem;
-  if (!ctx_.check->Check(unverified_, sent, &verification_line_, &problem)) {
+  if (!env_.check->Check(unverified_, sent, &verification_line_, &problem)) {
     verification_error_ = {error_number::kVerificationFailed, problem};
     QFile::remove(unverified_);
     return;
@@ -374,7 +408,8 @@ void TextToWav::Pass::Verify(const QString& sent) {
     verification_line_.clear();
     return;
   }
-  if (ctx_.output_names) ctx_.output_names->Add(target);
+  result_.written = target;
+  if (env_.output_names) env_.output_names->Add(target);
   result_.verified = verification_line_.startsWith(QStringLiteral("Verified: "));
 }
 
@@ -389,80 +424,70 @@ void TextToWav::Pass::CleanUp() {
   scratch_.reset();
 }
 
-ConstructionResult TextToWav::Pass::Run() {
-  // 1-4: refuse an empty text, show the hourglass, reset the state.
-  if (ctx_.text.isEmpty()) {
-    ctx_.ui->MsgBox(kEmptyTextMessage);
-    result_.status = ConstructionResult::Status::EmptyText;
+BuildResult TextToWav::Pass::Run() {
+  if (request_.text.isEmpty()) {
+    result_.status = BuildResult::Status::EmptyText;
     return result_;
   }
-  ctx_.ui->SetBusy(true);
-  if (!ctx_.batch_mode && ctx_.clear_pane) ctx_.clear_pane();
 
-  // 5-8: the working text, upper case, line pairs turned into blanks.
-  QString text = ctx_.text.toUpper();
-  Report(QStringLiteral("File path=") + ctx_.output_path);
+  // The working text, upper case, line pairs turned into blanks.
+  QString text = request_.text.toUpper();
+  Report(QStringLiteral("File path=") + OutputAsOnDisk());
   Report(QStringLiteral("Original String=") + text);
-  if (!ctx_.clip_set.isEmpty()) Report(QStringLiteral("Clip set=") + ctx_.clip_set);
+  if (!env_.clip_set.isEmpty()) Report(QStringLiteral("Clip set=") + env_.clip_set);
   text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
 
-  // 9: translation.
   if (!Translate(&text)) {
     Finish();
     return result_;
   }
 
-  // 10: silence markers go to the end of the output.
+  // Silence markers go to the end of the output.
   const int silences = CountSilenceMarkers(text);
   text.remove(kSilenceMarker, Qt::CaseInsensitive);
 
-  // 11-16: the clips, chunk by chunk, then the closing shift, the silences
-  // and the output.
-  if (CheckOutputPath()) CheckRoom(text, silences);
+  // The clips, chunk by chunk, then the closing shift, the silences and the
+  // output. A text with nothing to send is still walked, so that its unknown
+  // and refused characters are reported, but nothing is joined.
+  const bool sendable = HasCharacterToSend(text);
+  if (!sendable) {
+    failed_ = true;
+  } else if (CheckOutputPath()) {
+    CheckRoom(text, silences);
+  }
   command_.Add(QString::fromLatin1(kLeadingSilenceClip));
   for (char32_t c : text.toUcs4()) {
     CutChunkIfDue();
     AddCharacter(c);
   }
+  if (!sendable) {
+    result_.errors.append(kNothingToSendLine);
+    Report(kNothingToSendLine);
+  }
   if (!EndsInLettersSet(text)) command_.Add(QString::fromLatin1(kClosingLtrsClip));
   for (int i = 0; i < silences; ++i) command_.Add(QString::fromLatin1(kTrailingSilenceClip));
   if (!failed_) FinalRun(text);
   Verify(text);
-  clip_set_lock_.Release();
   CleanUp();
   result_.new_text = text;
 
-  // 19: what was sent, and whether the receiver read it back.
+  // What was sent, and whether the receiver read it back.
   Report(QStringLiteral("New Text=") + text);
   if (!verification_line_.isEmpty()) Report(verification_line_);
   if (verification_error_) ReportError(*verification_error_);
-  result_.status = failed_ ? ConstructionResult::Status::Failed : ConstructionResult::Status::Built;
+  result_.status = failed_ ? BuildResult::Status::Failed : BuildResult::Status::Built;
   Finish();
   return result_;
 }
 
-// 20-22: the closing blank line, the pointer, and outside a batch the
-// clipboard copy and the closing message.
+// The closing blank line.
 void TextToWav::Pass::Finish() {
   Report(QString());
-  ctx_.ui->SetBusy(false);
-  if (ctx_.batch_mode) return;
-  if (result_.status == ConstructionResult::Status::Failed) {
-    ctx_.ui->MsgBox(QStringLiteral("The WAV file was not built.\n\n") + result_.errors.join('\n'));
-    return;
-  }
-  // A skipped text built nothing: a file already at the output path is not
-  // this text's, so it is neither put on the clipboard nor reported as done.
-  if (result_.status == ConstructionResult::Status::Skipped) {
-    ctx_.ui->MsgBox(kSkippedMessage);
-    return;
-  }
-  if (ctx_.clipboard) CopyWavToClipboard(ctx_.output_path, *ctx_.clipboard, *ctx_.ui);
-  ctx_.ui->MsgBox(QStringLiteral("Done."));
 }
 
-ConstructionResult TextToWav::Build(const ConstructionContext& context) {
-  Pass pass(context);
+BuildResult TextToWav::Build(const BuildRequest& request, const BuildEnvironment& environment,
+                             DiagnosticOutput& report) {
+  Pass pass(request, environment, report);
   return pass.Run();
 }
 

@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "core/common/report.h"
-#include "core/common/user_interface.h"
 #include "core/synthesis/wavcat_command.h"
 #include "core/translation/translation_stage.h"
 #include "platform/file_system.h"
@@ -18,7 +17,7 @@ namespace quillon {
 class BuiltWavCheck {
  public:
   virtual ~BuiltWavCheck() = default;
-  /// True when `wav_path` reads back as `sent_text` (ConstructionResult::new_text), with
+  /// True when `wav_path` reads back as `sent_text` (BuildResult::new_text), with
   /// the report line ("Verified: ...") in `line`. False when it does not, or cannot be
   /// read, with the reason in `problem` ("Verification failed: character 12: sent "P",
   /// received "Q""). A check that cannot listen to the set at all passes with a line that
@@ -34,49 +33,66 @@ class BuiltWavCheck {
   }
 };
 
-/// The receiver of the construction's report lines, the pane it clears and
-/// the places its results go. MainState provides all of them.
-struct ConstructionContext {
-  QString text;                  ///< the text to convert (txtInputText)
-  QString output_path;           ///< the WAV file to write (txtOutputFileName)
-  bool translate = true;         ///< the translation switch
-  bool batch_mode = false;       ///< reports go to the batch log
-  QString program_folder;        ///< the clip set lives here
-  QStringList protected_inputs;  ///< files of the running batch the output must not replace
-  QString clip_set;  ///< the checked set, "45.45 baud, 8 kHz 16-bit PCM"; reported when set
-  DiagnosticOutput* diag = nullptr;         ///< WriteLine
-  UserInterface* ui = nullptr;              ///< messages and the busy pointer
-  TranslationStage* translation = nullptr;  ///< null: no tables, text unchanged
-  WaveClipboard* clipboard = nullptr;       ///< null: no clipboard export
-  std::function<void()> clear_pane;         ///< clears the diagnostic pane
-  BuiltWavCheck* check = nullptr;           ///< null: the WAV is not read back
-  /// A batch's names of its output folders; null: the output's folder is read
-  /// whenever its name must be found in another case.
-  FolderNames* output_names = nullptr;
+/// One WAV to build: the text, the file to write and whether the dictionary
+/// translates the text first.
+struct BuildRequest {
+  QString text;         ///< the text to convert (txtInputText); must not be empty
+  QString output_path;  ///< the WAV file to write (txtOutputFileName)
+  bool translate = true;
 };
 
-/// How a construction ended.
-struct ConstructionResult {
+/// What a build works with besides its request, set up by whoever holds the
+/// clip set for it (BuildSession): the program folder with the checked clip
+/// set, the tables, the check of the result, and the files it must not write.
+struct BuildEnvironment {
+  QString program_folder;                   ///< the clip set lives here
+  QString clip_set;                         ///< "45.45 baud, 8 kHz 16-bit PCM"; reported when set
+  QStringList protected_files;              ///< files of a running job that no output may replace
+  TranslationStage* translation = nullptr;  ///< null: no tables, text unchanged
+  BuiltWavCheck* check = nullptr;           ///< null: the WAV is not read back
+  /// A job's names of its output folders; null: the output's folder is read
+  /// whenever its name must be found in another case.
+  FolderNames* output_names = nullptr;
+  /// Runs every few milliseconds while wavcat runs, so that a window can
+  /// repaint (and a job's Cancel be heard); empty: nothing runs.
+  std::function<void()> idle;
+};
+
+/// How a build ended.
+struct BuildResult {
   enum class Status {
-    EmptyText,  ///< nothing to convert; nothing happened
+    EmptyText,  ///< nothing to convert; nothing happened and nothing was reported
     Built,      ///< the WAV file was written
     Skipped,    ///< the dictionary marked the text as one not to build
-    Failed      ///< the WAV file was not built; `errors` says why
+    Failed,     ///< the WAV file was not built; `errors` says why
+    Refused     ///< the clip set cannot be built from; `errors` says why, nothing was reported
   };
   Status status = Status::EmptyText;
   QString new_text;       ///< the text as sent, after translation and markers
+  QString written;        ///< the file written, as it is named on disk (when built)
   int wavcat_runs = 0;    ///< how many joining runs took place
   bool verified = false;  ///< the check read the WAV back as sent
-  QStringList errors;     ///< the "(error):" lines reported
+  QStringList errors;     ///< the "(error)" lines reported, or the refusal
 
   bool built() const { return status == Status::Built; }
 };
 
+/// The message an interactive front end shows when the text box is empty.
+extern const QString kEmptyTextMessage;
+/// The message that closes a build in a window or on the command line:
+/// "Done.", the dictionary's skip, or why the WAV was not built; for an empty
+/// text, kEmptyTextMessage; for a refused clip set, the refusal.
+QString ClosingMessage(const BuildResult& result);
+
 /// Turns one text into one TTY WAV file: upper-cases it, translates it,
 /// walks it with the Baudot shift logic, and joins the clips with `wavcat`,
 /// in chunks of 801 characters. Each call starts with the shift state
-/// unknown and a new command line. Failures are reported as report lines
-/// and end in Status::Failed; the function never throws.
+/// unknown and a new command line. Every report line goes to `report`;
+/// failures end in Status::Failed; the function never throws and never
+/// speaks to the person in front of the program (no message, no pointer, no
+/// pane, no clipboard): the front ends do that around it. A text with no
+/// character a TTY can send (only unknown or refused ones) builds nothing
+/// and fails with a line that says so; a text of blanks is built.
 ///
 /// A long text is joined chunk by chunk into files of a folder of its own
 /// (each chunk holds only its own stretch of the text), and the last run
@@ -86,12 +102,12 @@ struct ConstructionResult {
 /// it. With a check in the context, the last run writes a file of its own
 /// beside the output, the check reads it back, and only a file that passes
 /// replaces the output; one that fails is deleted and the output is left as
-/// it was. While it runs, a build holds the clip set's folder shared, so that an
-/// alphabet rebuild (which holds it exclusively) never changes the set under
-/// it.
+/// it was. The caller holds the clip set's folder (shared) for the length of
+/// the build, so that an alphabet rebuild never changes the set under it.
 class TextToWav {
  public:
-  ConstructionResult Build(const ConstructionContext& context);
+  static BuildResult Build(const BuildRequest& request, const BuildEnvironment& environment,
+                           DiagnosticOutput& report);
 
   /// Characters joined by one run before its output becomes a chunk file.
   static constexpr int kCharactersPerChunk = 801;

@@ -43,18 +43,17 @@ void WavcatCommandLine::Reset() {
   names_.clear();
 }
 
-bool RunWavcatCommand(const QString& command_line, const QString& program_folder, UserInterface* ui,
-                      RuntimeError* error) {
-  return RunToolCommand(command_line, program_folder, program_folder, ui, error);
+bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
+                      const std::function<void()>& idle, RuntimeError* error) {
+  return RunToolCommand(command_line, program_folder, program_folder, idle, error);
 }
 
 bool RunToolCommand(const QString& command_line, const QString& program_folder,
-                    const QString& working_dir, UserInterface* ui, RuntimeError* error) {
+                    const QString& working_dir, const std::function<void()>& idle,
+                    RuntimeError* error) {
   const std::vector<std::string> argv =
       SplitCommandLine(QFile::encodeName(command_line).toStdString());
   const std::string folder = QFile::encodeName(program_folder).toStdString();
-  std::function<void()> idle;
-  if (ui) idle = [ui] { ui->KeepAlive(); };
   const ProcessOutcome outcome =
       RunProcess(argv, folder, QFile::encodeName(working_dir).toStdString(), idle);
   if (outcome.succeeded()) return true;

@@ -2,9 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "core/common/report.h"
-#include "core/common/user_interface.h"
 
 namespace quillon {
 
@@ -39,14 +39,16 @@ QString ProgramFolderProblem(const QString& program_folder);
 /// through a shell. `wavcat` is looked for in the program folder, then the
 /// working directory, then `PATH`. Returns false with `error` filled when the
 /// tool could not start, was killed, or exited with a failure status.
-/// `ui`, when given, is kept alive (repainted) while the tool runs.
-bool RunWavcatCommand(const QString& command_line, const QString& program_folder, UserInterface* ui,
-                      RuntimeError* error);
+/// `idle`, when given, runs every few milliseconds while the tool runs (a
+/// window repaints in it).
+bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
+                      const std::function<void()>& idle, RuntimeError* error);
 
 /// The same for any of Quillon's tools, run in `working_dir`: bare file
 /// names on the line are taken from there, the tool itself is still looked
 /// for in the program folder first.
 bool RunToolCommand(const QString& command_line, const QString& program_folder,
-                    const QString& working_dir, UserInterface* ui, RuntimeError* error);
+                    const QString& working_dir, const std::function<void()>& idle,
+                    RuntimeError* error);
 
 }  // namespace quillon

@@ -12,7 +12,7 @@ namespace quillon {
 /// The word dictionary and the character-replacement table the main window
 /// owns, with the path of the dictionary file, and the translation step they
 /// give every construction. The main window and quillon-cli each own one and
-/// point MainState::translation at it.
+/// hand it to their WavBuilder.
 ///
 /// What stays true: each pair of tables has the same length, entry i of
 /// "From" pairs with entry i of "To", entries are in file order, upper case,

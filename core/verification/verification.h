@@ -18,7 +18,7 @@ struct ExpectedPrint {
 };
 
 /// What a TTY prints when the construction sends `sent`, the text as the construction
-/// walks it (ConstructionResult::new_text: upper-cased, translated, silence markers
+/// walks it (BuildResult::new_text: upper-cased, translated, silence markers
 /// removed). Each character is taken as the construction takes it:
 /// - a character with a clip prints as the character its code gives from its table
 ///   (letters as capitals); the blank prints as a blank;

@@ -61,8 +61,8 @@ bool MainWindowShot(const QString& folder, Dialogs& dialogs, const QString& outp
   MainWindow window(options);
   AttachWindows(window, registry);
   window.LoadDictionary();  // the tables shipped in the program folder, if any
-  window.State().SetTexts(QStringLiteral("Thank you for calling.\r\nPress 1 for the front desk."),
-                          JoinPath(output_folder, QStringLiteral("TTYOutput.wav")));
+  window.SetTexts(QStringLiteral("Thank you for calling.\r\nPress 1 for the front desk."),
+                  JoinPath(output_folder, QStringLiteral("TTYOutput.wav")));
   window.BuildWav();
   if (!Save(window, JoinPath(folder, QStringLiteral("main_window.png")))) return false;
   QMenu* file = window.findChild<QMenu*>(QStringLiteral("mnuFile"));
@@ -98,9 +98,9 @@ bool BatchWindowShots(const QString& folder, Dialogs& dialogs, const QString& ou
   options.end_program = [] {};
   MainWindow main(options);
   ProgressWindow splash;
-  CsvImportWindow csv(main.State(), dialogs, splash);
+  CsvImportWindow csv(main, dialogs, splash);
   if (!Save(csv, JoinPath(folder, QStringLiteral("import_from_csv.png")))) return false;
-  PromptSetWindow prompts(main.State(), dialogs, registry, splash);
+  PromptSetWindow prompts(main, dialogs, registry, splash);
   if (!prompts.Load()) return false;
   if (!Save(prompts, JoinPath(folder, QStringLiteral("construct_orvane_prompts.png"))))
     return false;

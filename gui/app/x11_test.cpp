@@ -68,7 +68,7 @@ TEST_P(X11ClipboardTest, AfterCreateOtherProgramsPasteTheFileByteForByte) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
   const QString output = dir_.filePath(QStringLiteral("hello world.wav"));
-  window.State().SetTexts(QString(), output);
+  window.SetTexts(QString(), output);
   QTest::keyClicks(window.findChild<QPlainTextEdit*>(QStringLiteral("txtInputText")),
                    QStringLiteral("hello 123"));
   QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdConstructWavFromString")),

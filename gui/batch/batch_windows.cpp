@@ -49,8 +49,7 @@ PromptSetWindow* BatchWindows::prompt_set_window() const {
 
 void BatchWindows::OpenCsvImport() {
   if (!csv_) {
-    csv_ =
-        new CsvImportWindow(main_.State(), main_.GetDialogs(), *splash_, &main_, main_.Settings());
+    csv_ = new CsvImportWindow(main_, main_.GetDialogs(), *splash_, &main_, main_.Settings());
     csv_->setAttribute(Qt::WA_DeleteOnClose);
     csv_->open_log = open_log;
   }
@@ -59,8 +58,8 @@ void BatchWindows::OpenCsvImport() {
 
 void BatchWindows::OpenPromptSet() {
   if (!prompt_set_) {
-    auto* window = new PromptSetWindow(main_.State(), main_.GetDialogs(), registry_, *splash_,
-                                       &main_, main_.Settings());
+    auto* window = new PromptSetWindow(main_, main_.GetDialogs(), registry_, *splash_, &main_,
+                                       main_.Settings());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->open_log = open_log;
     if (!window->Load()) {

@@ -171,7 +171,7 @@ TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowAndLeavesTheMainWindowA
             QStringLiteral("FILE, TEXT\r\none.wav,First one\r\nbad row\r\ntwo.wav,Second\r\n"));
   // The user's own prompt in the main window, built once, with its report.
   const QString mine = Path(QStringLiteral("mine.wav"));
-  main_->State().SetTexts(QStringLiteral("my text\r\nline two"), mine);
+  main_->SetTexts(QStringLiteral("my text\r\nline two"), mine);
   main_->BuildWav();
   const QString pane = Child<QPlainTextEdit>(main_.get(), "txtDiag")->toPlainText();
   ASSERT_TRUE(pane.startsWith(QStringLiteral("File path=") + mine));
@@ -184,23 +184,25 @@ TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowAndLeavesTheMainWindowA
   dialogs_.on_message = [&](const QString& text) {
     if (!text.startsWith(QStringLiteral("Done. 3 rows"))) return;
     checked_during_run = true;
+    // The summary follows the progress window, which showed the whole run
+    // beside the batch window.
     ProgressWindow& splash = windows_->Splash();
-    EXPECT_TRUE(splash.isVisible());
+    EXPECT_FALSE(splash.isVisible());
     EXPECT_EQ(splash.CountText(), QStringLiteral("3"));
+    EXPECT_EQ(splash.TotalText(), QStringLiteral("of 3"));
     EXPECT_EQ(splash.pos(), window->pos() + QPoint(Twips(1500, window), Twips(2000, window)));
-    EXPECT_TRUE(main_->State().batch_mode());
-    // Meanwhile the batch drives the main window row by row.
-    EXPECT_EQ(Child<QLineEdit>(main_.get(), "txtOutputFileName")->text(),
-              Path(QStringLiteral("two.wav")));
+    // The batch never drives the main window.
+    EXPECT_EQ(Child<QLineEdit>(main_.get(), "txtOutputFileName")->text(), mine);
   };
   dialogs_.answers = {Answer::Yes};
   Click(window, "cmdCreatePrompts");
 
   EXPECT_TRUE(checked_during_run);
+  // The bad row was not built: the end does not say "Done." alone.
   EXPECT_EQ(dialogs_.messages,
             (QStringList{QStringLiteral("Done. 3 rows processed, 2 of them were good. 2 of them "
                                         "were verified by the receiver."),
-                         kViewLog}));
+                         QStringLiteral("1 of 3 rows was not built.  View log file now?")}));
   EXPECT_EQ(dialogs_.titles,
             (QStringList{QStringLiteral("Quillon"), QStringLiteral("Construction Complete")}));
   EXPECT_EQ(opened_logs_,
@@ -209,18 +211,118 @@ TEST_F(BatchWindowsTest, ARunShowsTheCountBesideTheWindowAndLeavesTheMainWindowA
   EXPECT_EQ(paints.painted, (QStringList{"0", "1", "2", "3"}));
   EXPECT_FALSE(windows_->Splash().isVisible());
   EXPECT_EQ(windows_->Splash().CountText(), QStringLiteral("3"));
-  EXPECT_FALSE(main_->State().batch_mode());
   // The main window shows what the user left in it: text, path and pane.
   EXPECT_EQ(Child<QLineEdit>(main_.get(), "txtOutputFileName")->text(), mine);
   EXPECT_EQ(Child<QPlainTextEdit>(main_.get(), "txtInputText")->toPlainText(),
             QStringLiteral("my text\nline two"));
-  EXPECT_EQ(main_->State().text(), QStringLiteral("my text\r\nline two"));
-  EXPECT_EQ(main_->State().output_path(), mine);
+  EXPECT_EQ(main_->Text(), QStringLiteral("my text\r\nline two"));
+  EXPECT_EQ(main_->OutputPath(), mine);
   EXPECT_EQ(Child<QPlainTextEdit>(main_.get(), "txtDiag")->toPlainText(), pane);
   EXPECT_TRUE(main_->CanPlay()) << "the user's own file is no longer offered";
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one.wav"))),
             QStringLiteral("FIRST ONE"));
   EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("two.wav"))), QStringLiteral("SECOND"));
+}
+
+// Cancel pressed while the run builds: the run stops after the prompt in
+// progress, the log says where, the end message says the run was cancelled,
+// and the prompts built so far are whole.
+TEST_F(BatchWindowsTest, CancelInTheProgressWindowStopsTheRunAfterThePromptInProgress) {
+  QString csv = QStringLiteral("FILE, TEXT\r\n");
+  for (int i = 1; i <= 6; ++i) csv += QStringLiteral("p%1.wav,Prompt %1\r\n").arg(i);
+  WriteText(QStringLiteral("prompts.csv"), csv);
+  CsvImportWindow* window = OpenCsvWindowWith(Path(QStringLiteral("prompts.csv")));
+  ASSERT_NE(window, nullptr);
+  // A click on Cancel as soon as the count 2 is painted: while the run holds
+  // the thread, the window still takes it.
+  class ClickCancelAtTwo : public QObject {
+   public:
+    explicit ClickCancelAtTwo(ProgressWindow& splash) : splash_(splash) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::Paint && !clicked &&
+          static_cast<QLabel*>(watched)->text() == QStringLiteral("2")) {
+        clicked = true;
+        EXPECT_TRUE(splash_.isVisible());
+        EXPECT_TRUE(QApplication::activeModalWidget() == &splash_)
+            << "other windows must stay blocked while the run lasts";
+        QTest::mouseClick(splash_.findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                          Qt::LeftButton);
+      }
+      return false;
+    }
+    bool clicked = false;
+
+   private:
+    ProgressWindow& splash_;
+  } clicker(windows_->Splash());
+  CountLabel()->installEventFilter(&clicker);
+  dialogs_.answers = {Answer::No};
+  Click(window, "cmdCreatePrompts");
+
+  ASSERT_TRUE(clicker.clicked);
+  EXPECT_EQ(dialogs_.messages,
+            (QStringList{QStringLiteral("Cancelled. 2 of 6 rows processed, 2 of them were good. 2 "
+                                        "of them were verified by the receiver."),
+                         QStringLiteral("Cancelled after 2 of 6 rows.  View log file now?")}));
+  const QStringList log =
+      LogLines(JoinPath(program_folder_, QStringLiteral("CSVPromptConstruction.log")));
+  EXPECT_TRUE(log.contains(QStringLiteral("Cancelled after 2 of 6 rows; 2 prompts were built.")));
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("p2.wav"))), QStringLiteral("PROMPT 2"));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("p3.wav"))));
+  EXPECT_TRUE(QDir(Path(QString()))
+                  .entryList({QStringLiteral(".quillon*")}, QDir::Hidden | QDir::Files)
+                  .isEmpty());
+  EXPECT_FALSE(windows_->Splash().isVisible());
+}
+
+// Esc and the close button stop a run as Cancel does; the window stays up
+// until the run is over.
+TEST_F(BatchWindowsTest, EscAndTheCloseButtonOfTheProgressWindowAskTheRunToStop) {
+  for (const bool escape : {true, false}) {
+    ProgressWindow& splash = windows_->Splash();
+    const std::unique_ptr<JobMonitor> monitor = splash.MonitorFor(main_.get());
+    monitor->Started(10);
+    EXPECT_EQ(splash.TotalText(), QStringLiteral("of 10"));
+    EXPECT_FALSE(monitor->StopRequested());
+    if (escape) {
+      QTest::keyClick(&splash, Qt::Key_Escape);
+    } else {
+      EXPECT_FALSE(splash.close()) << "the close button hid a running batch";
+    }
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_TRUE(monitor->StopRequested());
+    monitor->Finished();
+    EXPECT_FALSE(splash.isVisible());
+  }
+}
+
+// A CSV file chosen with Browse that is not text is refused with a message
+// that names it; UTF-16 with a byte-order mark is text and is taken.
+TEST_F(BatchWindowsTest, BrowseSaysWhenTheChosenFileIsNotTextAndReadsUtf16WithAMark) {
+  const QString heading = QStringLiteral("FILE, TEXT\r\none.wav,One\r\n");
+  QByteArray bare, marked("\xFF\xFE");
+  for (QChar c : heading) {
+    bare.append(static_cast<char>(c.unicode())).append('\0');
+    marked.append(static_cast<char>(c.unicode())).append('\0');
+  }
+  WriteRecording(QStringLiteral("bare.csv"), bare);
+  WriteRecording(QStringLiteral("marked.csv"), marked);
+  CsvImportWindow* window = OpenCsvWindowWith(Path(QStringLiteral("bare.csv")));
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_TRUE(dialogs_.messages[0].startsWith(QStringLiteral("The file ") +
+                                              Path(QStringLiteral("bare.csv")) +
+                                              QStringLiteral(" cannot be read: it is not text")))
+      << dialogs_.messages[0].toStdString();
+  EXPECT_TRUE(dialogs_.messages[0].contains(QStringLiteral("UTF-16 without a byte-order mark")));
+  EXPECT_TRUE(Child<QLineEdit>(window, "txtCSVPath")->text().isEmpty());
+
+  dialogs_.file_names.push_back(Path(QStringLiteral("marked.csv")));
+  Click(window, "cmdBrowse");
+  EXPECT_EQ(Child<QLineEdit>(window, "txtCSVPath")->text(), Path(QStringLiteral("marked.csv")));
+  dialogs_.answers = {Answer::No};
+  Click(window, "cmdCreatePrompts");
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("one.wav"))), QStringLiteral("ONE"));
 }
 
 TEST_F(BatchWindowsTest, AReadOnlyLogIsReportedAndNothingRuns) {
@@ -333,7 +435,7 @@ TEST_F(BatchWindowsTest, APromptSetRunThroughTheWindow) {
   EXPECT_FALSE(enx->isChecked());
   enx->setChecked(true);
   main_->findChild<QAction*>(QStringLiteral("mnuApplyTranslationTable"))->trigger();
-  ASSERT_FALSE(main_->State().translate());
+  ASSERT_FALSE(main_->TranslationOn());
 
   PaintRecorder paints(CountLabel());
   dialogs_.answers = {Answer::Yes, Answer::No};  // go on without the dictionary; no log
@@ -343,7 +445,9 @@ TEST_F(BatchWindowsTest, APromptSetRunThroughTheWindow) {
   EXPECT_EQ(dialogs_.titles[0], QStringLiteral("WARNING!"));
   EXPECT_EQ(dialogs_.messages[1],
             QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format."));
-  EXPECT_EQ(dialogs_.messages[2], kViewLog);
+  // One prompt was not built (its text is empty): the end says so.
+  EXPECT_EQ(dialogs_.messages[2],
+            QStringLiteral("1 of 3 prompts was not built.  View log file now?"));
   EXPECT_TRUE(opened_logs_.isEmpty());
   EXPECT_EQ(paints.painted, (QStringList{"0", "1", "2", "3"}));
   EXPECT_FALSE(windows_->Splash().isVisible());
@@ -405,6 +509,8 @@ INSTANTIATE_TEST_SUITE_P(
         TypedPathCase{"WithoutTheHeading", "FILE,TEXT\r\none.wav,One\r\n",
                       "The file selected does not have a first line consisting of 'FILE, TEXT'"},
         TypedPathCase{"Empty", "", "typed.csv cannot be read, or it is empty."},
+        TypedPathCase{"Binary", "RIFF\x01\x02\x03\x04\x05\x06\x07\x08WAVE",
+                      "typed.csv cannot be read: it is not a text file"},
         TypedPathCase{"Missing", nullptr, "typed.csv does not exist."}),
     [](const auto& info) { return std::string(info.param.name); });
 

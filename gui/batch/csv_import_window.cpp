@@ -9,12 +9,12 @@
 #include <QVBoxLayout>
 
 #include "core/batch/csv_import.h"
-#include "gui/batch/kept_entries.h"
 #include "gui/batch/progress_window.h"
 #include "gui/common/keyboard.h"
 #include "gui/common/settings.h"
 #include "gui/common/twips.h"
 #include "gui/common/window_place.h"
+#include "gui/session/main_window.h"
 
 namespace quillon {
 namespace {
@@ -29,9 +29,9 @@ QString TypedPath(const QString& typed) {
 
 }  // namespace
 
-CsvImportWindow::CsvImportWindow(MainState& state, Dialogs& dialogs, ProgressWindow& splash,
+CsvImportWindow::CsvImportWindow(const MainWindow& main, Dialogs& dialogs, ProgressWindow& splash,
                                  QWidget* parent, UserSettings* settings)
-    : QWidget(parent, Qt::Window), state_(state), settings_(settings), splash_(splash) {
+    : QWidget(parent, Qt::Window), main_(main), settings_(settings), splash_(splash) {
   setObjectName(QStringLiteral("frmImportFromCSV"));
   setWindowTitle(QStringLiteral("Import From CSV"));
   ui_ = std::make_unique<GuiUserInterface>(dialogs, this);
@@ -73,7 +73,8 @@ void CsvImportWindow::Browse() {
   request.default_suffix = QStringLiteral("TXT");
   const std::optional<QString> chosen = ui_->dialogs().OpenFileName(this, request);
   if (!chosen) return;
-  switch (CheckCsvHeading(*chosen)) {
+  QString problem;
+  switch (CheckCsvHeading(*chosen, &problem)) {
     case CsvHeadingCheck::Valid: {
       const QString path = QFileInfo(*chosen).absoluteFilePath();
       csv_path_box_->setText(path);
@@ -84,6 +85,9 @@ void CsvImportWindow::Browse() {
       ui_->MsgBox(kWrongHeadingMessage);
       return;
     case CsvHeadingCheck::Unreadable:
+      // An empty file is passed over silently, as Cancel is; a file that
+      // cannot be read or is no text file at all is worth a word.
+      if (QFileInfo(*chosen).size() > 0) ui_->MsgBox(UnreadableCsvMessage(*chosen, problem));
       return;
   }
 }
@@ -95,7 +99,8 @@ bool CsvImportWindow::CheckTypedPath() {
   const QString typed = csv_path_box_->text().trimmed();
   if (typed.isEmpty()) return true;
   const QString path = TypedPath(typed);
-  switch (CheckCsvHeading(path)) {
+  QString problem;
+  switch (CheckCsvHeading(path, &problem)) {
     case CsvHeadingCheck::Valid:
       csv_path_box_->setText(path);
       if (settings_) settings_->SetValue(Setting::CsvPath, path);
@@ -104,9 +109,7 @@ bool CsvImportWindow::CheckTypedPath() {
       ui_->MsgBox(kWrongHeadingMessage);
       return false;
     case CsvHeadingCheck::Unreadable:
-      ui_->MsgBox(QFileInfo(path).isFile()
-                      ? QStringLiteral("The file %1 cannot be read, or it is empty.").arg(path)
-                      : QStringLiteral("The file %1 does not exist.").arg(path));
+      ui_->MsgBox(UnreadableCsvMessage(path, problem));
       return false;
   }
   return false;
@@ -114,16 +117,18 @@ bool CsvImportWindow::CheckTypedPath() {
 
 void CsvImportWindow::CreatePrompts() {
   if (!CheckTypedPath()) return;
-  CsvPromptImport import(state_, *ui_);
-  const BatchProgress progress = splash_.ProgressFor(this);
+  CsvPromptImport import(main_.Builder(), *ui_);
+  import.translate = main_.TranslationOn();
   CsvPromptImport::Outcome outcome;
   {
-    const KeptUserEntries kept(state_);
-    outcome = import.Run(csv_path_box_->text(), progress);
+    const std::unique_ptr<JobMonitor> monitor = splash_.MonitorFor(this);
+    outcome = import.Run(csv_path_box_->text(), *monitor);
   }
   if (outcome == CsvPromptImport::Outcome::Completed ||
-      outcome == CsvPromptImport::Outcome::Stopped)
-    OfferToViewLog(*ui_, import.LogPath(), open_log);
+      outcome == CsvPromptImport::Outcome::Stopped ||
+      outcome == CsvPromptImport::Outcome::Cancelled)
+    OfferToViewLog(*ui_, import.LogPath(), open_log,
+                   ViewLogQuestion(import.tally(), QStringLiteral("rows")));
 }
 
 void CsvImportWindow::Exit() {

@@ -3,7 +3,6 @@
 #include <QWidget>
 #include <memory>
 
-#include "core/session/main_state.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/file_opener.h"
 #include "gui/common/user_interface.h"
@@ -14,29 +13,32 @@ class QPushButton;
 
 namespace quillon {
 
+class MainWindow;
 class ProgressWindow;
 class UserSettings;
 
 /// The "Import From CSV" window: choose a "FILE, TEXT" file, press "Create
 /// Prompts", and every row is built through the main window's construction
-/// (CsvPromptImport holds the rules). It is modeless and exists at most once;
-/// closing it discards the chosen path. A run holds the window until it
-/// ends; the progress window shows the count meanwhile. A path typed into
-/// the box is checked for the heading before a run, as a chosen one is when
-/// it is chosen, and the main window gets back the text and output path the
-/// user left in it. With settings, the window opens with the CSV file of the
-/// last run (or choice) in its box and keeps its size and place; Esc closes
-/// it.
+/// (CsvPromptImport holds the rules), with the main window's builder and
+/// translation switch; the main window's own text, path and pane are left
+/// alone. It is modeless and exists at most once; closing it discards the
+/// chosen path. A run holds the window until it ends; the progress window
+/// shows the count meanwhile and can stop it. A path typed into the box is
+/// checked for the heading before a run, as a chosen one is when it is
+/// chosen; a file that is not text is refused with a message either way.
+/// With settings, the window opens with the CSV file of the last run (or
+/// choice) in its box and keeps its size and place; Esc closes it.
 class CsvImportWindow : public QWidget {
   Q_OBJECT
 
  public:
-  CsvImportWindow(MainState& state, Dialogs& dialogs, ProgressWindow& splash,
+  CsvImportWindow(const MainWindow& main, Dialogs& dialogs, ProgressWindow& splash,
                   QWidget* parent = nullptr, UserSettings* settings = nullptr);
   ~CsvImportWindow() override;
 
-  /// Chooses the CSV file; a file without the heading is refused with a
-  /// message, Cancel and an unreadable file keep the previous path silently.
+  /// Chooses the CSV file; a file without the heading, or one that is not
+  /// text or cannot be read, is refused with a message; Cancel and an empty
+  /// file keep the previous path silently.
   void Browse();
   /// Checks the file in the box and, when it starts with the heading, runs
   /// the batch over it and offers the log at the end.
@@ -51,7 +53,7 @@ class CsvImportWindow : public QWidget {
   void BuildControls();
   bool CheckTypedPath();
 
-  MainState& state_;
+  const MainWindow& main_;
   UserSettings* settings_;
   ProgressWindow& splash_;
   std::unique_ptr<GuiUserInterface> ui_;

@@ -10,19 +10,19 @@
 
 #include "core/batch/prompt_set.h"
 #include "core/localisation/language_table.h"
-#include "gui/batch/kept_entries.h"
 #include "gui/batch/progress_window.h"
 #include "gui/common/keyboard.h"
 #include "gui/common/settings.h"
 #include "gui/common/twips.h"
 #include "gui/common/window_place.h"
+#include "gui/session/main_window.h"
 
 namespace quillon {
 
-PromptSetWindow::PromptSetWindow(MainState& state, Dialogs& dialogs, Registry& registry,
+PromptSetWindow::PromptSetWindow(const MainWindow& main, Dialogs& dialogs, Registry& registry,
                                  ProgressWindow& splash, QWidget* parent, UserSettings* settings)
     : QWidget(parent, Qt::Window),
-      state_(state),
+      main_(main),
       settings_(settings),
       registry_(registry),
       splash_(splash) {
@@ -118,17 +118,20 @@ void PromptSetWindow::ChooseLanguageFromList() {
 }
 
 void PromptSetWindow::CreatePrompts() {
-  PromptSetConstruction run(state_, *ui_, registry_);
+  PromptSetConstruction run(main_.Builder(), *ui_, registry_);
   run.force_enx = force_enx_box_->isChecked();
-  const BatchProgress progress = splash_.ProgressFor(this);
+  run.translate = main_.TranslationOn();
   PromptSetConstruction::Outcome outcome;
   {
-    const KeptUserEntries kept(state_);
-    outcome = run.Run(prompt_path_box_->text(), SelectedCode(), progress);
+    const std::unique_ptr<JobMonitor> monitor = splash_.MonitorFor(this);
+    outcome = run.Run(prompt_path_box_->text(), SelectedCode(), *monitor);
   }
-  if (outcome != PromptSetConstruction::Outcome::Done) return;
+  if (outcome != PromptSetConstruction::Outcome::Done &&
+      outcome != PromptSetConstruction::Outcome::Cancelled)
+    return;
   if (settings_) settings_->SetValue(Setting::PromptFolder, prompt_path_box_->text());
-  OfferToViewLog(*ui_, run.LogPath(), open_log);
+  OfferToViewLog(*ui_, run.LogPath(), open_log,
+                 ViewLogQuestion(run.tally(), QStringLiteral("prompts")));
 }
 
 void PromptSetWindow::Exit() {

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "core/registry/registry.h"
-#include "core/session/main_state.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/file_opener.h"
 #include "gui/common/user_interface.h"
@@ -17,6 +16,7 @@ class QPushButton;
 
 namespace quillon {
 
+class MainWindow;
 class ProgressWindow;
 class UserSettings;
 
@@ -25,16 +25,18 @@ class UserSettings;
 /// build a TTY prompt for every prompt of that language's prompt set
 /// (PromptSetConstruction holds the rules). It is modeless and exists at
 /// most once; each opening reads the registry again, and a registry without
-/// active languages keeps the window from showing at all. A run gives the
-/// main window back the text and output path the user left in it. With
+/// active languages keeps the window from showing at all. A run builds with
+/// the main window's builder and translation switch and leaves the main
+/// window's own text, path and pane alone. With
 /// settings, the window opens on the language whose prompt folder the last
 /// run used and keeps its size and place; Esc closes it.
 class PromptSetWindow : public QWidget {
   Q_OBJECT
 
  public:
-  PromptSetWindow(MainState& state, Dialogs& dialogs, Registry& registry, ProgressWindow& splash,
-                  QWidget* parent = nullptr, UserSettings* settings = nullptr);
+  PromptSetWindow(const MainWindow& main, Dialogs& dialogs, Registry& registry,
+                  ProgressWindow& splash, QWidget* parent = nullptr,
+                  UserSettings* settings = nullptr);
   ~PromptSetWindow() override;
 
   /// Fills the language list from "TUI Languages Loaded" and selects the
@@ -57,7 +59,7 @@ class PromptSetWindow : public QWidget {
   int RememberedLanguageIndex() const;
   void ReportLoadError(const RuntimeError& error);
 
-  MainState& state_;
+  const MainWindow& main_;
   UserSettings* settings_;
   Registry& registry_;
   ProgressWindow& splash_;

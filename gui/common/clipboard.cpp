@@ -1,8 +1,12 @@
 #include "gui/common/clipboard.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
+
+#include "core/common/report.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 
@@ -11,6 +15,30 @@ void QtWaveClipboard::SetWave(const QByteArray& wav_bytes) {
   mime->setData(kWavMimeType, wav_bytes);
   mime->setData(kWavMimeTypeLegacy, wav_bytes);
   QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);  // takes ownership
+}
+
+bool CopyWavToClipboard(const QString& file_name, WaveClipboard& clipboard, UserInterface& ui) {
+  const auto report = [&ui](const RuntimeError& error) {
+    ui.MsgBox(
+        FormatErrorLine(error, QStringLiteral("myCopyWavToClipboard"), QStringLiteral("frmMain")));
+  };
+  const QString path = ResolveCaseInsensitive(file_name);
+  if (!FileExists(path)) {
+    report({error_number::kFileNotFound, QStringLiteral("File not found: ") + file_name});
+    return false;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    report({error_number::kPathFileAccess, file.errorString()});
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    report({error_number::kPathFileAccess, file.errorString()});
+    return false;
+  }
+  clipboard.SetWave(bytes);
+  return true;
 }
 
 }  // namespace quillon

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include "core/common/user_interface.h"
@@ -10,6 +11,15 @@ namespace quillon {
 inline const QString kWavMimeType = QStringLiteral("audio/wav");
 inline const QString kWavMimeTypeLegacy = QStringLiteral("audio/x-wav");
 
+/// Where a finished WAV file goes when it is exported as wave audio: the
+/// system clipboard in the windows; tests record it.
+class WaveClipboard {
+ public:
+  virtual ~WaveClipboard() = default;
+  /// Replaces the clipboard's contents with `wav_bytes` as wave audio.
+  virtual void SetWave(const QByteArray& wav_bytes) = 0;
+};
+
 /// The system clipboard as a place for WAV files: the file's exact bytes
 /// under both wave-audio MIME types, and nothing else. Each call replaces
 /// whatever the clipboard held, in every format.
@@ -17,5 +27,12 @@ class QtWaveClipboard : public WaveClipboard {
  public:
   void SetWave(const QByteArray& wav_bytes) override;
 };
+
+/// Puts a WAV file on the clipboard as wave audio: the file's bytes exactly
+/// as stored, header included, replacing whatever the clipboard held. A file
+/// that cannot be read is reported in a message box and leaves the clipboard
+/// alone; a missing file is never created. Returns true when the clipboard
+/// now holds the file.
+bool CopyWavToClipboard(const QString& file_name, WaveClipboard& clipboard, UserInterface& ui);
 
 }  // namespace quillon

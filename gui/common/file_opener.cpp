@@ -281,9 +281,9 @@ void OpenOrSayWhere(UserInterface& ui, const QString& path, const FileOpener& op
   if (!open(path)) ui.MsgBox(NoEditorMessage(path));
 }
 
-void OfferToViewLog(UserInterface& ui, const QString& log_path, const LogOpener& open) {
-  if (ui.Ask(QStringLiteral("Done.  View log file now?"),
-             QStringLiteral("Construction Complete")) != UserInterface::Answer::Yes)
+void OfferToViewLog(UserInterface& ui, const QString& log_path, const LogOpener& open,
+                    const QString& question) {
+  if (ui.Ask(question, QStringLiteral("Construction Complete")) != UserInterface::Answer::Yes)
     return;
   OpenOrSayWhere(ui, log_path, open);
 }

@@ -53,9 +53,11 @@ void OpenOrSayWhere(UserInterface& ui, const QString& path, const FileOpener& op
 /// What opens a log for viewing.
 using LogOpener = FileOpener;
 
-/// The end of a batch: asks "Done.  View log file now?" (title
-/// "Construction Complete") and on Yes opens the log with `open`, without
+/// The end of a batch: asks `question` ("Done.  View log file now?" after a
+/// run that built everything; ViewLogQuestion words the others) with the title
+/// "Construction Complete", and on Yes opens the log with `open`, without
 /// waiting for the editor. A log that cannot be opened is said so.
-void OfferToViewLog(UserInterface& ui, const QString& log_path, const LogOpener& open);
+void OfferToViewLog(UserInterface& ui, const QString& log_path, const LogOpener& open,
+                    const QString& question = QStringLiteral("Done.  View log file now?"));
 
 }  // namespace quillon

@@ -5,7 +5,7 @@
 #include <QSettings>
 #include <algorithm>
 
-#include "core/session/main_state.h"
+#include "platform/file_system.h"
 
 namespace quillon {
 namespace {
@@ -28,8 +28,12 @@ QString WindowKey(const QString& window_name) {
 
 }  // namespace
 
+QString DefaultOutputPath() {
+  return JoinPath(QDir::homePath(), QStringLiteral("TTYOutput.wav"));
+}
+
 const std::array<SettingEntry, 4> kSettingEntries = {{
-    {Setting::OutputPath, "paths/output", &MainState::DefaultOutputPath},
+    {Setting::OutputPath, "paths/output", &DefaultOutputPath},
     {Setting::CsvPath, "paths/csv", &Nothing},
     {Setting::PromptFolder, "paths/prompt_folder", &Nothing},
     {Setting::Verify, "build/verify", [] { return QStringLiteral("true"); }},

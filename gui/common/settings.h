@@ -31,6 +31,9 @@ struct SettingEntry {
 /// kRememberedWindows); a window without an entry opens at its design size.
 extern const std::array<SettingEntry, 4> kSettingEntries;
 
+/// "~/TTYOutput.wav": the output path a new main window starts with.
+QString DefaultOutputPath();
+
 /// The windows whose size and place are remembered, by object name.
 inline constexpr std::array<const char*, 6> kRememberedWindows = {
     "frmMain", "frmConstructAlphabet", "frmImportFromCSV", "frmImportOrvanePrompts", "frmHelp",

@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/session/main_state.h"
 #include "gui/common/test_printers.h"
 #include "gui/common/test_widgets.h"
 #include "gui/common/window_place.h"

@@ -137,9 +137,9 @@ TEST_F(HelpPageRunTest, TheDiagnosticPaneLooksAsShown) {
   const QString example_path = shown[0].mid(QStringLiteral("File path=").size());
   const QString output = Path(QStringLiteral("welcome.wav"));
   test::RecordingPane pane;
-  MainState state(program_folder_, ui_, MainState::Outputs{&pane, nullptr, nullptr});
-  state.SetTexts(QStringLiteral("Thank you for calling."), output);
-  ASSERT_TRUE(state.BuildWav().built()) << ui_.messages.join('\n').toStdString();
+  const BuildResult result =
+      builder_->BuildOne({QStringLiteral("Thank you for calling."), output, true}, pane);
+  ASSERT_TRUE(result.built()) << result.errors.join('\n').toStdString();
   QStringList lines = pane.lines.mid(0, 4);
   for (QString& line : lines) line = line.trimmed();
   lines[0].replace(output, example_path);
@@ -160,9 +160,10 @@ TEST_F(HelpPageRunTest, TheCsvExampleBuildsEveryRow) {
   WriteText(QStringLiteral("prompts.csv"), CsvExample(HelpPage(), tty));
   const QString csv = Path(QStringLiteral("prompts.csv"));
   ASSERT_EQ(CheckCsvHeading(csv), CsvHeadingCheck::Valid);
-  state_->SetTranslate(false);  // the texts as written, with no tables in the folder
-  CsvPromptImport import(*state_, ui_);
-  ASSERT_EQ(import.Run(csv, BatchProgress()), CsvPromptImport::Outcome::Completed);
+  CsvPromptImport import(*builder_, ui_);
+  import.translate = false;  // the texts as written, with no tables in the folder
+  JobMonitor unwatched;
+  ASSERT_EQ(import.Run(csv, unwatched), CsvPromptImport::Outcome::Completed);
   EXPECT_EQ(ui_.messages, QStringList{QStringLiteral("Done. 3 rows processed, 3 of them were good. "
                                                      "3 of them were verified by the receiver.")});
   EXPECT_EQ(test::DecodeWithMinimodem(tty + QStringLiteral("/welcome.wav")),

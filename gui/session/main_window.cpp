@@ -81,7 +81,10 @@ MainWindow::StartupChecks MainWindow::SystemStartupChecks() {
 }
 
 MainWindow::MainWindow(Options options, QWidget* parent)
-    : QMainWindow(parent), options_(std::move(options)) {
+    : QMainWindow(parent),
+      options_(std::move(options)),
+      builder_(options_.program_folder, &dictionary_),
+      output_path_(DefaultOutputPath()) {
   Q_ASSERT(options_.dialogs && options_.registry);
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(kProgramTitle);
@@ -89,15 +92,13 @@ MainWindow::MainWindow(Options options, QWidget* parent)
   player_ = new WavPlayer(this);
   BuildControls();
   pane_ = std::make_unique<TextEditPane>(diag_box_);
-  state_ = std::make_unique<MainState>(options_.program_folder, *ui_,
-                                       MainState::Outputs{pane_.get(), &clipboard_, &dictionary_});
   if (options_.settings) {
-    state_->SetOutputPath(options_.settings->Value(Setting::OutputPath));
-    state_->SetVerify(options_.settings->Value(Setting::Verify) != QStringLiteral("false"));
+    output_path_ = options_.settings->Value(Setting::OutputPath);
+    builder_.SetVerify(options_.settings->Value(Setting::Verify) != QStringLiteral("false"));
   }
   BuildMenus();
-  state_->OnTextsChanged([this] { ShowStateTexts(); });
-  ShowStateTexts();
+  output_path_box_->setText(output_path_);
+  UpdatePlayButtons();
   SetWindowOpener(Entry::CreateAlphabet, [this] {
     AlphabetWindow::ShowModal(this, options_.program_folder, *options_.dialogs, options_.settings);
     ShowClipSet();
@@ -118,9 +119,7 @@ MainWindow::MainWindow(Options options, QWidget* parent)
   text_box_->setFocus();
 }
 
-MainWindow::~MainWindow() {
-  state_->OnTextsChanged(nullptr);
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildControls() {
   auto* client = Named(new QWidget(this), "client");
@@ -183,7 +182,7 @@ void MainWindow::BuildControls() {
   connect(play_button_, &QPushButton::clicked, this, [this] { Play(); });
   connect(stop_button_, &QPushButton::clicked, this, [this] { StopPlaying(); });
   connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
-  connect(text_box_, &QPlainTextEdit::textChanged, this, [this] { TakeInputText(); });
+  connect(text_box_, &QPlainTextEdit::textChanged, this, [this] { UpdatePlayButtons(); });
   for (const QKeySequence& keys :
        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
     auto* build = new QShortcut(keys, text_box_, nullptr, nullptr, Qt::WidgetShortcut);
@@ -224,16 +223,13 @@ void MainWindow::BuildMenus() {
   translate_action_ = AddEntry(file_menu_, "mnuApplyTranslationTable",
                                QStringLiteral("Apply Dictionary &Translation to Input Text"));
   translate_action_->setCheckable(true);
-  translate_action_->setChecked(state_->translate());
-  // A checkable action turns its own check mark over; the state follows it.
-  connect(translate_action_, &QAction::toggled, this,
-          [this](bool checked) { state_->SetTranslate(checked); });
+  translate_action_->setChecked(true);
   verify_action_ =
       AddEntry(file_menu_, "mnuVerify", QStringLiteral("&Verify Each WAV with a Receiver"));
   verify_action_->setCheckable(true);
-  verify_action_->setChecked(state_->verify());
+  verify_action_->setChecked(builder_.verify());
   connect(verify_action_, &QAction::toggled, this, [this](bool checked) {
-    state_->SetVerify(checked);
+    builder_.SetVerify(checked);
     if (options_.settings)
       options_.settings->SetValue(Setting::Verify,
                                   checked ? QStringLiteral("true") : QStringLiteral("false"));
@@ -272,7 +268,6 @@ bool MainWindow::Load(const StartupChecks& checks) {
     ui_->MsgBox(folder_problem);
     return false;
   }
-  state_->EndBatch();
   LoadDictionary();
   return true;
 }
@@ -307,48 +302,71 @@ void MainWindow::UpdateMenuVisibility() {
   help_menu_->menuAction()->setVisible(help_entries);
 }
 
-void MainWindow::ShowStateTexts() {
-  showing_state_ = true;
-  output_path_box_->setText(state_->output_path());
-  if (WithCrLf(text_box_->toPlainText()) != state_->text())
-    text_box_->setPlainText(WithoutCrLf(state_->text()));
-  showing_state_ = false;
+bool MainWindow::TranslationOn() const {
+  return translate_action_->isChecked();
+}
+
+QString MainWindow::Text() const {
+  return WithCrLf(text_box_->toPlainText());
+}
+
+void MainWindow::SetTexts(const QString& text, const QString& output_path) {
+  if (Text() != text) text_box_->setPlainText(WithoutCrLf(text));
+  output_path_ = output_path;
+  output_path_box_->setText(output_path_);
   UpdatePlayButtons();
 }
 
-void MainWindow::TakeInputText() {
-  if (!showing_state_) state_->SetText(WithCrLf(text_box_->toPlainText()));
-}
-
 void MainWindow::Browse() {
-  const QString remembered = state_->output_path();
+  const QString remembered = output_path_;
   FileDialogRequest request;
   request.title = kBrowseTitle;
   request.initial_path = remembered;
   request.default_suffix = QStringLiteral("wav");
   const std::optional<QString> chosen = options_.dialogs->SaveFileName(this, request);
   if (chosen && !chosen->isEmpty()) {
-    state_->SetOutputPath(*chosen);
+    output_path_ = *chosen;
     if (options_.settings) options_.settings->SetValue(Setting::OutputPath, *chosen);
   } else {
-    state_->SetOutputPath(remembered);
+    output_path_ = remembered;
   }
-  ShowStateTexts();
-}
-
-// The file about to be rebuilt stops playing first. A file built in a batch
-// is the batch's, not the user's: only a build of the user's own gives Play
-// something to play.
-void MainWindow::BuildWav() {
-  StopPlaying();
-  const bool batch = state_->batch_mode();
-  const ConstructionResult result = state_->BuildWav();
-  if (!batch && result.built()) built_path_ = state_->output_path();
+  output_path_box_->setText(output_path_);
   UpdatePlayButtons();
 }
 
+// "Create WAV File": the request goes to the builder, and the window does
+// around it what the window does. The file about to be rebuilt stops
+// playing first. A clip set that cannot be built from is refused before the
+// pane is touched.
+void MainWindow::BuildWav() {
+  StopPlaying();
+  const BuildRequest request{Text(), output_path_, TranslationOn()};
+  if (request.text.isEmpty()) {
+    ui_->MsgBox(kEmptyTextMessage);
+    return;
+  }
+  QString refusal;
+  std::unique_ptr<BuildSession> session = builder_.Open(WavBuilder::Scope::OneBuild, &refusal);
+  if (!session) {
+    ui_->MsgBox(refusal);
+    return;
+  }
+  ui_->SetBusy(true);
+  pane_->Clear();
+  session->SetIdle([this] { ui_->KeepAlive(); });
+  const BuildResult result = session->Build(request, *pane_);
+  session.reset();
+  ui_->SetBusy(false);
+  if (result.built()) {
+    built_path_ = output_path_;
+    CopyWavToClipboard(output_path_, clipboard_, *ui_);
+  }
+  UpdatePlayButtons();
+  ui_->MsgBox(ClosingMessage(result));
+}
+
 bool MainWindow::CanPlay() const {
-  return !built_path_.isEmpty() && built_path_ == state_->output_path() && !state_->batch_mode();
+  return !built_path_.isEmpty() && built_path_ == output_path_;
 }
 
 void MainWindow::Play() {
@@ -380,7 +398,7 @@ void MainWindow::EditDictionary() {
 }
 
 void MainWindow::ShowClipSet() {
-  const ClipSetCheck check = state_->CheckClipSet();
+  const ClipSetCheck check = builder_.CheckClipSet();
   QString text = QStringLiteral("Clip set: ");
   if (check.set) text += check.set->Describe();
   if (!check.usable()) {

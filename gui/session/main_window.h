@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "core/registry/registry.h"
-#include "core/session/main_state.h"
+#include "core/session/wav_builder.h"
 #include "core/translation/dictionary.h"
 #include "gui/common/clipboard.h"
 #include "gui/common/dialogs.h"
@@ -30,9 +30,12 @@ class WindowPlaceKeeper;
 
 /// The main window: the text to convert, the output file, the diagnostic
 /// pane, "Create WAV File", and through its menus every other job. It exists
-/// once per run and owns the MainState that the batch windows drive; its
-/// widgets always show that state (typing updates the state, and
-/// MainState::SetTexts updates the widgets).
+/// once per run. Its widgets hold the text and the output path; "Create WAV
+/// File" hands them to its WavBuilder as one request and does around that
+/// call what the window does: the hourglass, the cleared pane, the report in
+/// it, the clipboard and "Done.". The batch windows build with the same
+/// builder (the program folder, the dictionary tables, the Verify entry) and
+/// its translation switch, and never touch this window's text or pane.
 ///
 /// Further windows plug in through SetWindowOpener: an entry without an
 /// opener stays out of the menu, so no entry ever opens an empty window.
@@ -104,7 +107,15 @@ class MainWindow : public QMainWindow {
   /// The menu entry itself.
   QAction* Action(Entry entry) const;
 
-  MainState& State() { return *state_; }
+  /// What the window and the batch windows build with.
+  const WavBuilder& Builder() const { return builder_; }
+  /// The check mark of "Apply Dictionary Translation to Input Text".
+  bool TranslationOn() const;
+  /// The text to convert as the construction reads it (line ends as CR LF).
+  QString Text() const;
+  const QString& OutputPath() const { return output_path_; }
+  /// Fills the text box and the output path, as a user would.
+  void SetTexts(const QString& text, const QString& output_path);
   UserInterface& Ui() { return *ui_; }
   Dialogs& GetDialogs() { return *options_.dialogs; }
   const DictionaryTables& Dictionary() const { return dictionary_; }
@@ -143,18 +154,16 @@ class MainWindow : public QMainWindow {
   QAction* AddSeparator(QMenu* menu, const char* name);
   void RunOpener(Entry entry);
   void UpdateMenuVisibility();
-  void ShowStateTexts();
-  void TakeInputText();
   void UpdatePlayButtons();
   void EndProgram();
 
   Options options_;
   std::unique_ptr<GuiUserInterface> ui_;
-  std::unique_ptr<MainState> state_;
   std::unique_ptr<TextEditPane> pane_;
   DictionaryTables dictionary_;
+  WavBuilder builder_;
   QtWaveClipboard clipboard_;
-  bool showing_state_ = false;  // widgets are being set from the state
+  QString output_path_;
   WavPlayer* player_ = nullptr;
   QString built_path_;  // the file this window built last; empty before the first
   WindowPlaceKeeper* place_ = nullptr;

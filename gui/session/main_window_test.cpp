@@ -32,7 +32,7 @@
 namespace quillon {
 namespace {
 
-const QString kEmptyTextMessage =
+const QString kEmptyText =
     QStringLiteral("You must first enter some text to convert into TTY/TDD WAV format.");
 
 /// A main window over a program folder that holds the recording stand-in
@@ -70,7 +70,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void TypeAndCreate(const QString& text) {
-    window_->State().SetTexts(QString(), output_);
+    window_->SetTexts(QString(), output_);
     QTest::keyClicks(Find<QPlainTextEdit>("txtInputText"), text);
     QTest::mouseClick(Find<QPushButton>("cmdConstructWavFromString"), Qt::LeftButton);
   }
@@ -130,8 +130,7 @@ TEST_F(MainWindowTest, ShowsEveryControlWithItsCaptionAndStartingText) {
   EXPECT_EQ(input->parentWidget()->objectName(), QStringLiteral("Frame1"));
   EXPECT_EQ(diag->parentWidget()->objectName(), QStringLiteral("Frame2"));
 
-  EXPECT_TRUE(window_->State().translate());
-  EXPECT_FALSE(window_->State().batch_mode());
+  EXPECT_TRUE(window_->TranslationOn());
 }
 
 // Nothing may be cut off: every control lies inside its frame and the
@@ -238,10 +237,10 @@ TEST_F(MainWindowTest, TheTranslationEntryTurnsItsCheckMarkOverAndTheStateFollow
   auto* apply = Find<QAction>("mnuApplyTranslationTable");
   window_->ToggleTranslation();
   EXPECT_FALSE(apply->isChecked());
-  EXPECT_FALSE(window_->State().translate());
+  EXPECT_FALSE(window_->TranslationOn());
   apply->trigger();  // as the menu does
   EXPECT_TRUE(apply->isChecked());
-  EXPECT_TRUE(window_->State().translate());
+  EXPECT_TRUE(window_->TranslationOn());
 }
 
 /// One use of "Browse...": the dialog's answer and the path the box shows
@@ -258,13 +257,13 @@ void PrintTo(const BrowseCase& c, std::ostream* os) {
 class BrowseTest : public MainWindowTest, public ::testing::WithParamInterface<BrowseCase> {};
 
 TEST_P(BrowseTest, TheSaveDialogSetsThePathAndCancelKeepsIt) {
-  const QString before = window_->State().output_path();
+  const QString before = window_->OutputPath();
   dialogs_.file_names.push_back(GetParam().answer);
   QTest::mouseClick(Find<QPushButton>("cmdBrowse"), Qt::LeftButton);
 
   const QString expected = GetParam().expected.isEmpty() ? before : GetParam().expected;
   EXPECT_EQ(Find<QLineEdit>("txtOutputFileName")->text(), expected);
-  EXPECT_EQ(window_->State().output_path(), expected);
+  EXPECT_EQ(window_->OutputPath(), expected);
   ASSERT_EQ(dialogs_.file_requests.size(), 1u);
   EXPECT_EQ(dialogs_.file_requests[0].title, QStringLiteral("Select file to store WAV output"));
   EXPECT_EQ(dialogs_.file_requests[0].initial_path, before);
@@ -326,12 +325,12 @@ TEST_F(MainWindowTest, TheStatusBarNamesTheClipSetOrWhyItCannotBeUsed) {
 
 TEST_F(MainWindowTest, TwoTypedLinesAreSentWithABlankBetweenThem) {
   window_->ToggleTranslation();  // translation off: the text goes as typed
-  window_->State().SetTexts(QString(), output_);
+  window_->SetTexts(QString(), output_);
   auto* input = Find<QPlainTextEdit>("txtInputText");
   QTest::keyClicks(input, QStringLiteral("ab"));
   QTest::keyClick(input, Qt::Key_Return);
   QTest::keyClicks(input, QStringLiteral("cd"));
-  EXPECT_EQ(window_->State().text(), QStringLiteral("ab\r\ncd"));
+  EXPECT_EQ(window_->Text(), QStringLiteral("ab\r\ncd"));
   window_->BuildWav();
 
   const auto runs = test::RecordedRuns(dir_.path());
@@ -348,10 +347,10 @@ TEST_F(MainWindowTest, AnEmptyTextGetsItsMessageAndTouchesNothing) {
   const size_t runs = test::RecordedRuns(dir_.path()).size();
   dialogs_.messages.clear();
 
-  window_->State().SetTexts(QString(), output_);
+  window_->SetTexts(QString(), output_);
   QTest::mouseClick(Find<QPushButton>("cmdConstructWavFromString"), Qt::LeftButton);
 
-  EXPECT_EQ(dialogs_.messages, QStringList{kEmptyTextMessage});
+  EXPECT_EQ(dialogs_.messages, QStringList{kEmptyText});
   EXPECT_EQ(Pane(), pane);
   EXPECT_EQ(ClipboardWave(), wave);
   EXPECT_EQ(test::RecordedRuns(dir_.path()).size(), runs);
@@ -372,7 +371,10 @@ TEST_F(MainWindowTest, AFailedBuildSaysSoWithTheReasonAndLeavesTheClipboardAlone
   EXPECT_TRUE(ClipboardWave().isEmpty());
 }
 
-TEST_F(MainWindowTest, ABatchDrivesTheWindowAndLeavesPaneAndClipboardAlone) {
+// A job builds with the window's builder (its tables and its Verify entry)
+// but never through the window: the text, the path, the pane and the
+// clipboard stay as the user left them, and Play still offers the user's file.
+TEST_F(MainWindowTest, AJobBuildsWithTheWindowsBuilderAndLeavesTheWindowAlone) {
   TypeAndCreate(QStringLiteral("a"));
   const QString pane = Pane();
   QGuiApplication::clipboard()->setText(QStringLiteral("before"));
@@ -382,29 +384,27 @@ TEST_F(MainWindowTest, ABatchDrivesTheWindowAndLeavesPaneAndClipboardAlone) {
   QString err;
   const QString log_path = dir_.filePath(QStringLiteral("batch.log"));
   ASSERT_TRUE(log.Open(log_path, &err)) << err.toStdString();
-  MainState& state = window_->State();
-  state.BeginBatch(log);
+  const std::unique_ptr<BuildSession> session =
+      window_->Builder().Open(WavBuilder::Scope::Job, &err);
+  ASSERT_NE(session, nullptr) << err.toStdString();
   const QString prompt = dir_.filePath(QStringLiteral("prompt1.wav"));
-  state.SetTexts(QStringLiteral("hello\r\nthere"), prompt);
-
-  // The widgets show what the batch set, and the state keeps it exactly.
-  EXPECT_EQ(Find<QPlainTextEdit>("txtInputText")->toPlainText(), QStringLiteral("hello\nthere"));
-  EXPECT_EQ(Find<QLineEdit>("txtOutputFileName")->text(), prompt);
-  EXPECT_EQ(state.text(), QStringLiteral("hello\r\nthere"));
-
-  const ConstructionResult result = state.BuildWav();
+  BatchLogReport report(log);
+  const BuildResult result =
+      session->Build({QStringLiteral("hello\r\nthere"), prompt, window_->TranslationOn()}, report);
   log.Close();
-  state.EndBatch();
 
   EXPECT_TRUE(result.built());
   EXPECT_EQ(Pane(), pane);
+  EXPECT_EQ(window_->Text(), QStringLiteral("a"));
+  EXPECT_EQ(window_->OutputPath(), output_);
+  EXPECT_TRUE(window_->CanPlay());
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
   EXPECT_TRUE(dialogs_.messages.isEmpty());
   EXPECT_TRUE(QString::fromUtf8(test::ReadAll(log_path))
                   .startsWith(QStringLiteral("    File path=") + prompt + QStringLiteral("\r\n")));
 }
 
-TEST_F(MainWindowTest, StartUpLowersThePriorityClearsTheBatchFlagAndLoadsTheTables) {
+TEST_F(MainWindowTest, StartUpLowersThePriorityAndLoadsTheTables) {
   WriteDictionary("dr,doctor\r\n");
   QStringList steps;
   MainWindow::StartupChecks checks;
@@ -413,12 +413,9 @@ TEST_F(MainWindowTest, StartUpLowersThePriorityClearsTheBatchFlagAndLoadsTheTabl
     steps << "remote";
     return false;
   };
-  BatchLog stale_log;
-  window_->State().BeginBatch(stale_log);
 
   EXPECT_TRUE(window_->Load(checks));
   EXPECT_EQ(steps, (QStringList{"priority", "remote"}));
-  EXPECT_FALSE(window_->State().batch_mode());
   EXPECT_EQ(window_->Dictionary().dict_from.first(), QStringLiteral("DR"));
   EXPECT_EQ(window_->Dictionary().DictionaryPath(),
             dir_.filePath(QStringLiteral("dictionary.txt")));
@@ -489,7 +486,7 @@ class MainWindowKeyboardTest : public MainWindowTest {
   void SetUp() override {
     MainWindowTest::SetUp();
     window_->ToggleTranslation();  // translation off: the text goes as typed
-    window_->State().SetTexts(QString(), output_);
+    window_->SetTexts(QString(), output_);
     window_->show();
     QApplication::setActiveWindow(window_.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
@@ -501,7 +498,7 @@ TEST_F(MainWindowKeyboardTest, FocusStartsInTheTextAndCtrlReturnThereBuilds) {
   QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ab"));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
   EXPECT_EQ(dialogs_.messages, QStringList{QStringLiteral("Done.")});
-  EXPECT_EQ(window_->State().text(), QStringLiteral("ab")) << "Ctrl+Return broke the line";
+  EXPECT_EQ(window_->Text(), QStringLiteral("ab")) << "Ctrl+Return broke the line";
   ASSERT_EQ(test::RecordedRuns(dir_.path()).size(), 1u);
   EXPECT_TRUE(Pane().contains(QStringLiteral("New Text=AB")));
 }
@@ -536,7 +533,7 @@ TEST_F(MainWindowKeyboardTest, CtrlQEndsTheProgramAndAltWBuilds) {
 TEST_F(MainWindowTest, PlayIsOfferedOnlyForTheFileThisWindowBuiltAtThePathShown) {
   auto* play = Find<QPushButton>("cmdPlay");
   test::WriteAll(output_, "an older file");
-  window_->State().SetTexts(QString(), output_);
+  window_->SetTexts(QString(), output_);
   EXPECT_FALSE(play->isEnabled()) << "a file this window did not build";
 
   TypeAndCreate(QStringLiteral("a"));
@@ -551,17 +548,9 @@ TEST_F(MainWindowTest, PlayIsOfferedOnlyForTheFileThisWindowBuiltAtThePathShown)
   QTest::mouseClick(Find<QPushButton>("cmdBrowse"), Qt::LeftButton);
   EXPECT_TRUE(play->isEnabled());
 
-  // A batch row built through the window is the batch's file, not the user's.
-  BatchLog log;
-  QString err;
-  ASSERT_TRUE(log.Open(dir_.filePath(QStringLiteral("batch.log")), &err));
-  window_->State().BeginBatch(log);
-  window_->State().SetTexts(QStringLiteral("b"), dir_.filePath(QStringLiteral("row.wav")));
-  window_->BuildWav();
+  window_->SetTexts(QStringLiteral("b"), dir_.filePath(QStringLiteral("row.wav")));
   EXPECT_FALSE(play->isEnabled());
-  window_->State().EndBatch();
-  log.Close();
-  window_->State().SetTexts(QStringLiteral("a"), output_);
+  window_->SetTexts(QStringLiteral("a"), output_);
   EXPECT_TRUE(play->isEnabled());
 
   test::InstallRecordingWavcat(dir_.path(), 3, QStringLiteral("wavcat: cannot write"));
@@ -618,7 +607,7 @@ TEST_F(MainWindowSettingsTest, TheChosenOutputPathAndTheWindowPlaceComeBackAtThe
   UserSettings settings(SettingsPath());
   auto second = Launch(settings);
   EXPECT_EQ(second->findChild<QLineEdit*>(QStringLiteral("txtOutputFileName"))->text(), chosen);
-  EXPECT_EQ(second->State().output_path(), chosen);
+  EXPECT_EQ(second->OutputPath(), chosen);
   second->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(second.get()));
   EXPECT_EQ(second->geometry(), place);
@@ -627,9 +616,9 @@ TEST_F(MainWindowSettingsTest, TheChosenOutputPathAndTheWindowPlaceComeBackAtThe
 TEST_F(MainWindowSettingsTest, ABatchPathIsNotRemembered) {
   UserSettings settings(SettingsPath());
   auto window = Launch(settings);
-  window->State().SetTexts(QStringLiteral("row"), dir_.filePath(QStringLiteral("row.wav")));
+  window->SetTexts(QStringLiteral("row"), dir_.filePath(QStringLiteral("row.wav")));
   UserSettings again(SettingsPath());
-  EXPECT_EQ(again.Value(Setting::OutputPath), MainState::DefaultOutputPath());
+  EXPECT_EQ(again.Value(Setting::OutputPath), DefaultOutputPath());
 }
 
 TEST_F(MainWindowTest, AMissingDictionarySaysSoAndKeepsTheTables) {

@@ -49,7 +49,7 @@ void BatchTest::SetUp() {
   program_folder_ = scratch_.filePath(QStringLiteral("program"));
   ASSERT_TRUE(QDir().mkpath(program_folder_));
   CopyWavcatAndClips(program_folder_);
-  state_ = std::make_unique<MainState>(program_folder_, ui_);
+  builder_ = std::make_unique<WavBuilder>(program_folder_);
 }
 
 QString BatchTest::Path(const QString& relative) const {

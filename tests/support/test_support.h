@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/common/report.h"
 #include "core/common/user_interface.h"
-#include "core/session/main_state.h"
 
 namespace quillon::test {
 
@@ -51,17 +51,6 @@ class RecordingPane : public DiagnosticPane {
   void AppendLine(const QString& line) override { lines.append(line); }
   QStringList lines;
   int clears = 0;
-};
-
-/// A clipboard that remembers what it was given.
-class RecordingClipboard : public WaveClipboard {
- public:
-  void SetWave(const QByteArray& bytes) override {
-    wave = bytes;
-    ++sets;
-  }
-  QByteArray wave;
-  int sets = 0;
 };
 
 /// The folder where the build put the real programs and the clip set.

@@ -1,4 +1,4 @@
-#include "core/batch/batch_session.h"
+#include "core/batch/batch_job.h"
 
 #include <gtest/gtest.h>
 
@@ -49,24 +49,25 @@ TEST(StartBatchLogTest, ALogThatCannotBeCreatedIsReported) {
   EXPECT_TRUE(FolderExists(path));
 }
 
-TEST(BatchModeScopeTest, TheConstructionReportsIntoTheLogOnlyWhileTheScopeLives) {
+// Two names meet in one output when the build would write one file for
+// both: the same name in another case, or the same file reached through a
+// linked folder or a path with "." and "..".
+TEST(OutputKeysTest, NamesThatMeetInOneFileShareAKey) {
   QTemporaryDir dir;
-  test::RecordingUi ui;
-  test::RecordingPane pane;
-  MainState state(dir.path(), ui, {&pane, nullptr, nullptr});
-  BatchLog log;
-  QString err;
-  ASSERT_TRUE(log.Open(dir.filePath(QStringLiteral("run.log")), &err));
-  {
-    BatchModeScope batch(state, log);
-    state.WriteLine(QStringLiteral("inside"));
-  }
-  state.WriteLine(QStringLiteral("outside"));
-  log.Close();
-  EXPECT_FALSE(state.batch_mode());
-  EXPECT_EQ(state.batch_log(), nullptr);
-  EXPECT_EQ(test::ReadAll(dir.filePath(QStringLiteral("run.log"))), QByteArray("    inside\r\n"));
-  EXPECT_EQ(pane.lines, QStringList{QStringLiteral("outside")});
+  ASSERT_TRUE(dir.isValid());
+  ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("real/sub")));
+  ASSERT_TRUE(
+      QFile::link(dir.filePath(QStringLiteral("real")), dir.filePath(QStringLiteral("link"))));
+  OutputKeys keys;
+  const QString key = keys.KeyOf(dir.filePath(QStringLiteral("real/prompt04.wav")));
+  EXPECT_EQ(keys.KeyOf(dir.filePath(QStringLiteral("real/PROMPT04.WAV"))), key);
+  EXPECT_EQ(keys.KeyOf(dir.filePath(QStringLiteral("link/Prompt04.wav"))), key);
+  EXPECT_EQ(keys.KeyOf(dir.filePath(QStringLiteral("real/sub/../prompt04.wav"))), key);
+  EXPECT_NE(keys.KeyOf(dir.filePath(QStringLiteral("real/prompt05.wav"))), key);
+  EXPECT_NE(keys.KeyOf(dir.filePath(QStringLiteral("real/sub/prompt04.wav"))), key);
+  // A folder that does not exist yet still gives one key per name.
+  EXPECT_EQ(keys.KeyOf(dir.filePath(QStringLiteral("none/A.wav"))),
+            keys.KeyOf(dir.filePath(QStringLiteral("none/a.WAV"))));
 }
 
 }  // namespace
