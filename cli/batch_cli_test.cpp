@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
 
 #include "gui/common/test_printers.h"
 #include "platform/file_system.h"
@@ -173,6 +180,140 @@ TEST_F(BatchCliTest, PromptsAsksBeforeRunningWithoutTheDictionary) {
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("vm/localize/prompts/DEU/GreetDEU001.WAV"))));
   EXPECT_FALSE(QFileInfo::exists(Log("OrvanePromptConstruction.log")));
 }
+
+// ---- Stopping a run, and what a terminal sees --------------------------
+
+/// How a run is stopped from outside: the signal, whether it goes to the
+/// whole process group (a Ctrl+C on the terminal) or to quillon-cli alone,
+/// and the exit status it ends with.
+struct StopCase {
+  const char* name;
+  int signal_number;
+  bool to_group;
+  int status;
+  const char* reason;
+};
+
+class StopTest : public BatchCliTest, public ::testing::WithParamInterface<StopCase> {};
+
+// The run stops after the prompt in progress: the log ends properly, every
+// prompt built is whole and decodes, nothing half-built is left, and the
+// status says which signal stopped it.
+TEST_P(StopTest, ASignalStopsTheRunAfterThePromptInProgress) {
+  const StopCase& c = GetParam();
+  constexpr int kRows = 400;
+  QString csv = QStringLiteral("FILE, TEXT\n");
+  for (int i = 1; i <= kRows; ++i)
+    csv += QStringLiteral("out/p%1.wav,Prompt number %1 of a long list\n").arg(i);
+  WriteText(QStringLiteral("list.csv"), csv);
+  ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("out"))));
+  // A wavcat that takes its time, so that the signal comes while it joins a
+  // prompt: a Ctrl+C must not reach it.
+  const QString wavcat = JoinPath(program_folder_, QStringLiteral("wavcat"));
+  ASSERT_TRUE(QFile::rename(wavcat, wavcat + QStringLiteral(".real")));
+  test::WriteAll(wavcat, (QStringLiteral("#!/bin/sh\nsleep 0.1\nexec '") + wavcat +
+                          QStringLiteral(".real' \"$@\"\n"))
+                             .toUtf8());
+  QFile::setPermissions(wavcat, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+  QProcess cli;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QUILLON_HOME"), program_folder_);
+  env.insert(QStringLiteral("QUILLON_REGISTRY"), Path(QStringLiteral("registry.reg")));
+  cli.setProcessEnvironment(env);
+  // A process group of its own, as a shell gives a command it runs.
+  cli.setChildProcessModifier([] { ::setpgid(0, 0); });
+  cli.start(
+      QStringLiteral(QUILLON_CLI_PATH),
+      {QStringLiteral("csv"), QStringLiteral("--no-translate"), Path(QStringLiteral("list.csv"))});
+  ASSERT_TRUE(cli.waitForStarted());
+  const QString log_path = Log("CSVPromptConstruction.log");
+  QElapsedTimer clock;
+  clock.start();
+  while (test::ReadAll(log_path).count("File path=") < 3 && clock.elapsed() < 60000)
+    QThread::msleep(5);
+  const pid_t pid = static_cast<pid_t>(cli.processId());
+  ASSERT_EQ(::kill(c.to_group ? -pid : pid, c.signal_number), 0);
+  ASSERT_TRUE(cli.waitForFinished(120000));
+  EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(cli.exitCode(), c.status);
+
+  const QStringList log = LogLines(log_path);
+  ASSERT_GE(log.size(), 2);
+  const QRegularExpression stopped(
+      QStringLiteral("^") + QRegularExpression::escape(c.reason) +
+      QStringLiteral(" after (\\d+) of 400 rows; (\\d+) prompts? (was|were) built\\.$"));
+  const QRegularExpressionMatch match = stopped.match(log.at(log.size() - 2));
+  ASSERT_TRUE(match.hasMatch()) << log.join('\n').toStdString();
+  const int done = match.captured(1).toInt();
+  EXPECT_EQ(match.captured(2).toInt(), done);
+  EXPECT_GE(done, 3);
+  EXPECT_LT(done, kRows);
+  EXPECT_EQ(log.last(), QString::number(done) + QStringLiteral(" rows processed, ") +
+                            QString::number(done) +
+                            QStringLiteral(" of them were verified by the receiver."));
+  const QStringList built = QDir(Path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden);
+  EXPECT_EQ(built.size(), done) << built.join(' ').toStdString();
+  EXPECT_EQ(test::DecodeWithMinimodem(Path(QStringLiteral("out/p%1.wav").arg(done))),
+            QStringLiteral("PROMPT NUMBER %1 OF A LONG LIST").arg(done));
+  EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardOutput())
+                  .contains(QStringLiteral("Cancelled. %1 of 400 rows processed").arg(done)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, StopTest,
+    ::testing::Values(StopCase{"CtrlC", SIGINT, true, 130, "Stopped by SIGINT (Ctrl+C)"},
+                      StopCase{"Term", SIGTERM, false, 143, "Stopped by SIGTERM"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+/// Where standard error goes, whether --quiet is given, and whether a
+/// progress line is to be seen.
+struct ProgressCase {
+  const char* name;
+  bool terminal;
+  bool quiet;
+  bool progress;
+};
+
+class ProgressLineTest : public BatchCliTest, public ::testing::WithParamInterface<ProgressCase> {};
+
+TEST_P(ProgressLineTest, OnlyATerminalSeesTheProgressLine) {
+  const ProgressCase& c = GetParam();
+  WriteText(QStringLiteral("list.csv"),
+            QStringLiteral("FILE, TEXT\none.wav,one\ntwo.wav,two\nthree.wav,three\n"));
+  QStringList command = {QStringLiteral(QUILLON_CLI_PATH), QStringLiteral("csv"),
+                         QStringLiteral("--no-translate")};
+  if (c.quiet) command << QStringLiteral("--quiet");
+  command << Path(QStringLiteral("list.csv"));
+  QProcess cli;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QUILLON_HOME"), program_folder_);
+  env.insert(QStringLiteral("QUILLON_REGISTRY"), Path(QStringLiteral("registry.reg")));
+  cli.setProcessEnvironment(env);
+  if (c.terminal) {
+    // script(1) runs the command on a pseudo-terminal of its own.
+    QStringList quoted;
+    for (const QString& arg : command) quoted << QLatin1Char('\'') + arg + QLatin1Char('\'');
+    cli.start(QStringLiteral("script"),
+              {QStringLiteral("-qec"), quoted.join(QLatin1Char(' ')), QStringLiteral("/dev/null")});
+  } else {
+    cli.start(command.takeFirst(), command);
+  }
+  ASSERT_TRUE(cli.waitForFinished(120000));
+  EXPECT_EQ(cli.exitCode(), 0);
+  const QByteArray err = cli.readAllStandardError();
+  const QString seen = QString::fromUtf8(cli.readAllStandardOutput() + err);
+  EXPECT_EQ(seen.contains(QStringLiteral("3/3 rows, 0 not built")), c.progress)
+      << seen.toStdString();
+  EXPECT_TRUE(seen.contains(QStringLiteral("Done. 3 rows processed, 3 of them were good.")));
+  if (!c.terminal) EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, ProgressLineTest,
+                         ::testing::Values(ProgressCase{"Terminal", true, false, true},
+                                           ProgressCase{"TerminalQuiet", true, true, false},
+                                           ProgressCase{"Pipe", false, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BatchCliTest, PromptsRefusesLanguagesThatAreNotActive) {
   EXPECT_EQ(Run({QStringLiteral("prompts"), QStringLiteral("--language"), QStringLiteral("DEU")}),
