@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <unordered_map>
 
 #include "core/translation/tokenizer.h"
 #include "platform/file_system.h"
@@ -78,7 +79,10 @@ CsvPlan PlanCsvFile(const QString& csv_path) {
   plan.lines = std::move(file.lines);
   const QString csv_folder = QFileInfo(csv_path).absolutePath();
   OutputKeys keys;
-  QHash<QString, qsizetype> first_line_of;  // output key -> the first row naming it
+  // The rows by the hash of their output's key: the keys themselves would
+  // hold as much memory again as the file; a hash that two keys share is told
+  // apart by comparing the keys.
+  std::unordered_multimap<size_t, size_t> rows_by_key;
   plan.rows.reserve(static_cast<size_t>(plan.lines.size() - 1));
   for (qsizetype i = 1; i < plan.lines.size(); ++i) {
     CsvRow row;
@@ -88,14 +92,16 @@ CsvPlan PlanCsvFile(const QString& csv_path) {
     if (row.valid) {
       row.output = RowOutputPath(fields.at(0), csv_folder);
       row.text = std::move(fields[1]);
-      if (!row.output.isEmpty()) {
-        const QString key = keys.KeyOf(row.output);
-        const auto earlier = first_line_of.constFind(key);
-        if (earlier != first_line_of.cend())
-          row.same_output_as = earlier.value();
-        else
-          first_line_of.insert(key, row.line);
+    }
+    if (row.valid && !row.output.isEmpty()) {
+      const QString key = keys.KeyOf(row.output);
+      const size_t hash = qHash(key);
+      const auto [first, last] = rows_by_key.equal_range(hash);
+      for (auto it = first; it != last && row.same_output_as == 0; ++it) {
+        const CsvRow& earlier = plan.rows[it->second];
+        if (keys.KeyOf(earlier.output) == key) row.same_output_as = earlier.line;
       }
+      if (row.same_output_as == 0) rows_by_key.emplace(hash, plan.rows.size());
     }
     plan.rows.push_back(std::move(row));
   }
