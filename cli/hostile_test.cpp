@@ -260,6 +260,24 @@ TEST_F(HostileTest, ADictionaryThatDoublesTheTextEndsAtTheTranslationBound) {
   EXPECT_FALSE(QFileInfo::exists(output));
 }
 
+// A character table whose entries each double the text would make one letter
+// a billion characters long: the translation stops at its bound before the
+// text grows past it, and nothing is built.
+TEST_F(HostileTest, ACharacterTableThatDoublesTheTextStopsAtTheBound) {
+  QByteArray table = "FROM,TO\r\n";
+  for (int i = 0; i < 30; ++i) table += "A,AA\r\n";
+  test::WriteAll(JoinPath(program_, QStringLiteral("CharReplacement.txt")), table);
+  const QString output = Path(QStringLiteral("doubled.wav"));
+  const CliRun run =
+      Run({QStringLiteral("text"), QStringLiteral("-o"), output, QStringLiteral("a")});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_TRUE(
+      run.out.contains(QStringLiteral("Translation would make the text more than 10000 "
+                                      "characters long")))
+      << run.out.left(2000).toStdString();
+  EXPECT_FALSE(QFileInfo::exists(output));
+}
+
 // The names in a folder as raw bytes.
 std::set<std::string> RawNames(const QString& folder) {
   std::set<std::string> names;

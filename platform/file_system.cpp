@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -165,6 +167,88 @@ bool DeleteFile(const QString& path, bool force, QString* err) {
     return false;
   }
   return true;
+}
+
+QString NotRegularFileProblem(const QString& path) {
+  struct stat st;
+  if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &st) != 0) return QString();
+  if (S_ISREG(st.st_mode)) return QString();
+  if (S_ISDIR(st.st_mode)) return QStringLiteral("it is a folder, not a file");
+  if (S_ISFIFO(st.st_mode)) return QStringLiteral("it is a pipe, not a regular file");
+  if (S_ISSOCK(st.st_mode)) return QStringLiteral("it is a socket, not a regular file");
+  return QStringLiteral("it is a device, not a regular file");
+}
+
+QString DescribeBytes(qint64 bytes) {
+  if (bytes >= (qint64{1} << 20) && bytes % (qint64{1} << 20) == 0)
+    return QString::number(bytes >> 20) + QStringLiteral(" MB");
+  if (bytes >= 1024 && bytes % 1024 == 0)
+    return QString::number(bytes >> 10) + QStringLiteral(" KB");
+  return QString::number(bytes) + QStringLiteral(" bytes");
+}
+
+bool ReadRegularFile(const QString& path, qint64 max_bytes, QByteArray* bytes, QString* err) {
+  // O_NONBLOCK: opening a pipe must not wait for a writer; the check below
+  // then refuses it.
+  const int fd =
+      open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    *err = ErrnoText(errno);
+    return false;
+  }
+  const std::unique_ptr<int, void (*)(int*)> closer(new int(fd), [](int* f) {
+    close(*f);
+    delete f;
+  });
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    *err = ErrnoText(errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    *err = S_ISDIR(st.st_mode)    ? QStringLiteral("it is a folder, not a file")
+           : S_ISFIFO(st.st_mode) ? QStringLiteral("it is a pipe, not a regular file")
+           : S_ISSOCK(st.st_mode) ? QStringLiteral("it is a socket, not a regular file")
+                                  : QStringLiteral("it is a device, not a regular file");
+    return false;
+  }
+  const auto too_large = [&] {
+    *err = QStringLiteral("it is larger than ") + DescribeBytes(max_bytes) +
+           QStringLiteral(", more than a file of its kind can hold");
+    return false;
+  };
+  if (st.st_size > max_bytes) return too_large();
+  bytes->resize(static_cast<qsizetype>(st.st_size));
+  qint64 got = 0;
+  // The file may grow while it is read: one byte past the bound is enough to
+  // know it is too large.
+  for (;;) {
+    if (got == bytes->size()) {
+      if (got > max_bytes) return too_large();
+      bytes->resize(static_cast<qsizetype>(std::min<qint64>(got + 65536, max_bytes + 1)));
+    }
+    const ssize_t n = read(fd, bytes->data() + got, static_cast<size_t>(bytes->size() - got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *err = ErrnoText(errno);
+      return false;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  if (got > max_bytes) return too_large();
+  bytes->resize(static_cast<qsizetype>(got));
+  return true;
+}
+
+FileIdentity IdentityOf(const QString& path) {
+  FileIdentity identity;
+  struct stat st;
+  if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &st) != 0) return identity;
+  identity.device = static_cast<quint64>(st.st_dev);
+  identity.inode = static_cast<quint64>(st.st_ino);
+  identity.valid = true;
+  return identity;
 }
 
 QString ErrnoText(int error_number) {

@@ -74,4 +74,31 @@ VolumeRoom RoomIn(const QString& folder);
 /// A short description of an errno value, for messages.
 QString ErrnoText(int error_number);
 
+/// Reads the regular file at `path` whole, when it holds at most `max_bytes`.
+/// Anything else is refused before a byte of it is read, with `err` saying
+/// why: a device, a pipe, a socket or a folder (a link is followed to what it
+/// names, and a pipe's writer is not waited for), or a file larger than the
+/// bound. Bounds keep a mistaken path from filling the memory.
+bool ReadRegularFile(const QString& path, qint64 max_bytes, QByteArray* bytes, QString* err);
+
+/// Why `path` is no regular file that may be opened for reading ("it is a
+/// pipe", ...), or an empty string when it is one or does not exist.
+QString NotRegularFileProblem(const QString& path);
+
+/// "16 MB", "64 KB": a size bound for messages.
+QString DescribeBytes(qint64 bytes);
+
+/// Which file a path names, whatever the name: its device and inode. Two
+/// names of one file (a link, a second hard link, "." and "..") have the same
+/// identity; a path that names nothing has none.
+struct FileIdentity {
+  quint64 device = 0;
+  quint64 inode = 0;
+  bool valid = false;
+  bool operator==(const FileIdentity& other) const {
+    return valid && other.valid && device == other.device && inode == other.inode;
+  }
+};
+FileIdentity IdentityOf(const QString& path);
+
 }  // namespace quillon

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -314,8 +316,14 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& program_fol
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   if (own_group) {
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    // A Ctrl+C that reaches the child in the instant before it leaves the
+    // group would still end it: it keeps SIGINT blocked from the start.
+    sigset_t mask;
+    pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+    sigaddset(&mask, SIGINT);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
     posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setsigmask(&attributes, &mask);
   }
   pid_t pid = -1;
   int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, pointers.data(), environ);

@@ -1,8 +1,8 @@
 #include "platform/text_file.h"
 
-#include <QFile>
 #include <algorithm>
 
+#include "platform/file_system.h"
 #include "platform/text_encoding.h"
 
 namespace quillon {
@@ -75,18 +75,10 @@ QString NotTextProblem(const QByteArray& bytes) {
   return QString();
 }
 
-TextFile ReadTextFile(const QString& path) {
+TextFile ReadTextFile(const QString& path, qint64 max_bytes) {
   TextFile result;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    result.error = file.errorString();
-    return result;
-  }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    result.error = file.errorString();
-    return result;
-  }
+  QByteArray bytes;
+  if (!ReadRegularFile(path, max_bytes, &bytes, &result.error)) return result;
   result.error = NotTextProblem(bytes);
   if (!result.error.isEmpty()) return result;
   result.ok = true;
@@ -94,8 +86,8 @@ TextFile ReadTextFile(const QString& path) {
   return result;
 }
 
-bool ReadFirstLine(const QString& path, QString* line, QString* err) {
-  TextFile file = ReadTextFile(path);
+bool ReadFirstLine(const QString& path, qint64 max_bytes, QString* line, QString* err) {
+  TextFile file = ReadTextFile(path, max_bytes);
   if (!file.ok) {
     *err = file.error;
     return false;

@@ -33,13 +33,15 @@ bool LooksLikeUtf16(const QByteArray& bytes);
 /// of the first 4 KiB). A stray zero byte in a text is not enough.
 QString NotTextProblem(const QByteArray& bytes);
 
-/// Reads a whole text file (see DecodeText and SplitLines). A file that is
-/// not text (NotTextProblem) is not read: it fails with a message that says
-/// why, rather than turning into lines of stray zeros.
-TextFile ReadTextFile(const QString& path);
+/// Reads a whole text file (see DecodeText and SplitLines) of at most
+/// `max_bytes`. A file that is not text (NotTextProblem) is not read: it fails
+/// with a message that says why, rather than turning into lines of stray
+/// zeros; so does anything but a regular file, and a file past the bound
+/// (ReadRegularFile).
+TextFile ReadTextFile(const QString& path, qint64 max_bytes);
 
 /// Reads only the first line of a text file; false when the file cannot be
 /// read or holds no line at all.
-bool ReadFirstLine(const QString& path, QString* line, QString* err);
+bool ReadFirstLine(const QString& path, qint64 max_bytes, QString* line, QString* err);
 
 }  // namespace quillon

@@ -32,17 +32,17 @@ TEST(TextFileTest, ReadsWholeFilesAndFirstLines) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("list.csv"));
   test::WriteAll(path, "FILE, TEXT\r\nx.wav,hello\r\n");
-  const TextFile file = ReadTextFile(path);
+  const TextFile file = ReadTextFile(path, 1 << 20);
   ASSERT_TRUE(file.ok);
   EXPECT_EQ(file.lines.size(), 2);
   QString line, err;
-  ASSERT_TRUE(ReadFirstLine(path, &line, &err));
+  ASSERT_TRUE(ReadFirstLine(path, 1 << 20, &line, &err));
   EXPECT_EQ(line, QStringLiteral("FILE, TEXT"));
 
   test::WriteAll(path, "");
-  EXPECT_FALSE(ReadFirstLine(path, &line, &err));
+  EXPECT_FALSE(ReadFirstLine(path, 1 << 20, &line, &err));
   EXPECT_EQ(err, QStringLiteral("Input past end of file"));
-  EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("missing"))).ok);
+  EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("missing")), 1 << 20).ok);
 }
 
 // UTF-16 with a byte-order mark is read in either byte order. Without one it
@@ -61,21 +61,21 @@ TEST(TextFileTest, Utf16WithAMarkIsReadAndWhatIsNotTextIsRefused) {
   }
   for (const QByteArray& bytes : {le, be}) {
     test::WriteAll(path, bytes);
-    const TextFile file = ReadTextFile(path);
+    const TextFile file = ReadTextFile(path, 1 << 20);
     ASSERT_TRUE(file.ok) << file.error.toStdString();
     EXPECT_EQ(file.lines, (QStringList{QStringLiteral("[Prompt001]"), QStringLiteral("Welcome")}));
   }
   test::WriteAll(path, bare);
-  EXPECT_FALSE(ReadTextFile(path).ok);
-  EXPECT_TRUE(
-      ReadTextFile(path).error.contains(QStringLiteral("UTF-16 without a byte-order mark")));
+  EXPECT_FALSE(ReadTextFile(path, 1 << 20).ok);
+  EXPECT_TRUE(ReadTextFile(path, 1 << 20)
+                  .error.contains(QStringLiteral("UTF-16 without a byte-order mark")));
   QByteArray binary("\x89PNG\r\n\x1A\n", 8);
   for (int i = 0; i < 200; ++i) binary.append(static_cast<char>(i % 7));
   test::WriteAll(path, binary);
-  EXPECT_FALSE(ReadTextFile(path).ok);
-  EXPECT_TRUE(ReadTextFile(path).error.contains(QStringLiteral("not a text file")));
+  EXPECT_FALSE(ReadTextFile(path, 1 << 20).ok);
+  EXPECT_TRUE(ReadTextFile(path, 1 << 20).error.contains(QStringLiteral("not a text file")));
   test::WriteAll(path, QByteArray("[Prompt\0001]\r\nWelcome\r\n", 21));
-  const TextFile file = ReadTextFile(path);
+  const TextFile file = ReadTextFile(path, 1 << 20);
   ASSERT_TRUE(file.ok) << file.error.toStdString();
   EXPECT_EQ(file.lines.size(), 2);
 }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <unordered_map>
 
+#include "core/common/limits.h"
 #include "core/translation/tokenizer.h"
 #include "platform/file_system.h"
 #include "platform/text_file.h"
@@ -31,7 +32,7 @@ bool IsCsvHeading(const QString& line) {
 CsvHeadingCheck CheckCsvHeading(const QString& path, QString* problem) {
   QString line;
   QString err;
-  if (!ReadFirstLine(path, &line, &err)) {
+  if (!ReadFirstLine(path, limits::kCsvFileBytes, &line, &err)) {
     if (problem) *problem = err;
     return CsvHeadingCheck::Unreadable;
   }
@@ -64,7 +65,7 @@ QString RowOutputPath(const QString& field, const QString& csv_folder) {
 
 CsvPlan PlanCsvFile(const QString& csv_path) {
   CsvPlan plan;
-  TextFile file = ReadTextFile(csv_path);
+  TextFile file = ReadTextFile(csv_path, limits::kCsvFileBytes);
   if (!file.ok) {
     const int number =
         FileExists(csv_path) ? error_number::kPathFileAccess : error_number::kFileNotFound;

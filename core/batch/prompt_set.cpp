@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/batch/prompt_naming.h"
+#include "core/common/limits.h"
 #include "core/localisation/language_table.h"
 #include "platform/file_system.h"
 #include "platform/text_file.h"
@@ -173,7 +174,7 @@ void PromptSetConstruction::PlanPromptFolder(const QString& folder,
 PlannedPromptFile PromptSetConstruction::PlanPromptIni(const QString& prompt_file) {
   PlannedPromptFile planned;
   planned.path = prompt_file;
-  const TextFile file = ReadTextFile(prompt_file);
+  const TextFile file = ReadTextFile(prompt_file, limits::kPromptFileBytes);
   if (!file.ok) {
     planned.read_problem = file.error;
     return planned;

@@ -198,7 +198,10 @@ bool RegistryExport::ParseLines(const QString& text) {
     const qsizetype data = ValueDataStart(content);
     const bool hex =
         data > 0 && content.mid(data).startsWith(QStringLiteral("hex"), Qt::CaseInsensitive);
-    while (hex && LineContent(raw).trimmed().endsWith(QLatin1Char('\\'))) {
+    // Only the line just added can end the value: looking at the whole value
+    // again at every line would take time that grows with its square.
+    for (QString last = raw; hex && LineContent(last).trimmed().endsWith(QLatin1Char('\\'));
+         last = physical.at(i)) {
       if (++i >= physical.size()) {
         problem_ =
             QStringLiteral("line ") + QString::number(first_line + 1) +

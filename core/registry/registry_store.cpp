@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <array>
 
+#include "core/common/limits.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "platform/text_file.h"
@@ -57,17 +58,18 @@ QString RegistryStore::DefaultPath() {
 
 bool RegistryStore::Load(RegistryExport* document) {
   last_problem_.clear();
-  QFile file(path_);
-  if (!file.exists()) {
+  if (!QFileInfo::exists(path_) && !QFileInfo(path_).isSymLink()) {
     *document = RegistryExport();
     return true;
   }
-  if (!file.open(QIODevice::ReadOnly)) {
-    last_problem_ = QStringLiteral("Cannot read the registry file ") + path_ +
-                    QStringLiteral(": ") + file.errorString();
+  QByteArray bytes;
+  QString why;
+  if (!ReadRegularFile(path_, limits::kRegistryFileBytes, &bytes, &why)) {
+    last_problem_ =
+        QStringLiteral("Cannot read the registry file ") + path_ + QStringLiteral(": ") + why;
     return false;
   }
-  *document = RegistryExport::Parse(file.readAll());
+  *document = RegistryExport::Parse(bytes);
   if (document->ok()) return true;
   last_problem_ = QStringLiteral("The registry file ") + path_ +
                   QStringLiteral(" is damaged and is left as it is: ") + document->problem();

@@ -304,7 +304,7 @@ TEST_F(ConstructionTest, AJobsBuildsReportIntoItsLog) {
 class FixedTranslation : public TranslationStage {
  public:
   explicit FixedTranslation(Result result) : result_(std::move(result)) {}
-  Result Translate(const QString& text) override {
+  Result Translate(const QString& text, qsizetype) override {
     seen = text;
     return result_;
   }
@@ -315,7 +315,7 @@ class FixedTranslation : public TranslationStage {
 };
 
 TEST_F(ConstructionTest, TranslationRewritesTheTextBeforeMarkersAreCounted) {
-  FixedTranslation translation({false, QStringLiteral("OK<SILENCE>")});
+  FixedTranslation translation({false, false, QStringLiteral("OK<SILENCE>")});
   UseTranslation(&translation, true);
   ASSERT_TRUE(Build(QStringLiteral("a\r\nb")).built());
   EXPECT_EQ(translation.seen, QStringLiteral("A B"));
@@ -327,14 +327,14 @@ TEST_F(ConstructionTest, TranslationRewritesTheTextBeforeMarkersAreCounted) {
 }
 
 TEST_F(ConstructionTest, TranslationSwitchOffLeavesTheTableUnused) {
-  FixedTranslation translation({true, QString()});
+  FixedTranslation translation({true, false, QString()});
   UseTranslation(&translation, false);
   ASSERT_TRUE(Build(QStringLiteral("A")).built());
   EXPECT_TRUE(translation.seen.isEmpty());
 }
 
 TEST_F(ConstructionTest, SkippedTextBuildsNothingAndSaysSo) {
-  FixedTranslation translation({true, QString()});
+  FixedTranslation translation({true, false, QString()});
   UseTranslation(&translation, true);
   // A file of an earlier construction at the output path is not this text's.
   test::WriteAll(output_, "RIFF of an earlier text");

@@ -7,6 +7,7 @@
 #include "core/registry/registry_store.h"
 #include "core/session/wav_builder.h"
 #include "core/translation/dictionary.h"
+#include "core/translation/filters.h"
 #include "core/translation/test_printing.h"
 #include "tests/support/test_support.h"
 
@@ -81,7 +82,7 @@ class ShippedTranslationTest : public ShippedTablesTest,
 
 TEST_P(ShippedTranslationTest, RewritesWhatBaudotCannotCarry) {
   const TranslationStage::Result result =
-      tables_.Translate(QString::fromUtf16(GetParam().input).toUpper());
+      tables_.Translate(QString::fromUtf16(GetParam().input).toUpper(), kNoLengthBound);
   ASSERT_FALSE(result.skip);
   EXPECT_EQ(result.text.simplified(), QString::fromUtf16(GetParam().expected));
 }

@@ -141,19 +141,20 @@ void TextToWav::Pass::ReportError(const RuntimeError& error) {
 // when the text is not to be built (skipped, or grown past the bound).
 bool TextToWav::Pass::Translate(QString* text) {
   if (!request_.translate || !env_.translation) return true;
-  const TranslationStage::Result translated = env_.translation->Translate(*text);
+  const qsizetype bound = TranslationBound(text->size());
+  const TranslationStage::Result translated = env_.translation->Translate(*text, bound);
   if (translated.skip) {
     Report(QStringLiteral("File skipped per dictionary translation rules"));
     result_.status = BuildResult::Status::Skipped;
     return false;
   }
-  const qsizetype bound = TranslationBound(text->size());
-  if (translated.text.size() > bound) {
+  if (translated.too_long) {
     ReportError({error_number::kTextTooLong,
-                 QStringLiteral("Translation made the text ") +
-                     QString::number(translated.text.size()) +
-                     QStringLiteral(" characters long, over the limit of ") +
-                     QString::number(bound) + QStringLiteral("; check the dictionary")});
+                 QStringLiteral("Translation would make the text more than ") +
+                     QString::number(bound) +
+                     QStringLiteral(" characters long, over the limit; check the dictionary and "
+                                    "the character-replacement table for entries that feed each "
+                                    "other")});
     result_.status = BuildResult::Status::Failed;
     return false;
   }

@@ -1,5 +1,6 @@
 #include "core/translation/dictionary.h"
 
+#include "core/common/limits.h"
 #include "core/translation/filters.h"
 #include "core/translation/tokenizer.h"
 #include "platform/file_system.h"
@@ -93,7 +94,7 @@ void DictionaryTables::Loader::RecordPath() {
 // is reported and gives an empty table.
 Table DictionaryTables::Loader::ReadTable(const QString& path, bool trim) {
   Table table;
-  const TextFile file = ReadTextFile(path);
+  const TextFile file = ReadTextFile(path, limits::kTableFileBytes);
   if (!file.ok) {
     ShowError({error_number::kPathFileAccess, file.error});
     return table;
@@ -149,14 +150,18 @@ QString DictionaryTables::FilterCharReplacement(const QString& input) const {
 
 // A skip rule of the dictionary decides on its own: the character table
 // never gets the chance to turn the marker into text that would be built.
-TranslationStage::Result DictionaryTables::Translate(const QString& text) {
+TranslationStage::Result DictionaryTables::Translate(const QString& text, qsizetype max_length) {
   Result result;
-  const QString words = FilterDictionary(text + QLatin1Char(' '));
+  const QString words = quillon::FilterDictionary(text + QLatin1Char(' '), dict_from, dict_to,
+                                                  max_length, &result.too_long);
+  if (result.too_long) return result;
   if (words == kSkipMarker) {
     result.skip = true;
     return result;
   }
-  const QString characters = FilterCharReplacement(words);
+  const QString characters =
+      quillon::FilterCharReplacement(words, char_from, char_to, max_length, &result.too_long);
+  if (result.too_long) return result;
   result.skip = characters.compare(kSkipMarker, Qt::CaseInsensitive) == 0;
   if (!result.skip) result.text = characters;
   return result;

@@ -43,7 +43,7 @@ class DictionaryTables : public TranslationStage {
   /// The translation step: one blank appended, the word dictionary, then the
   /// character table. A dictionary skip rule, or a final text equal to
   /// ";;;SKIP;;;" (any case), marks the text as one not to build.
-  Result Translate(const QString& text) override;
+  Result Translate(const QString& text, qsizetype max_length) override;
 
   QStringList dict_from, dict_to;  ///< word dictionary
   QStringList char_from, char_to;  ///< character replacement

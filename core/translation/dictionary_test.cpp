@@ -1,4 +1,5 @@
 #include "core/translation/dictionary.h"
+#include "core/translation/filters.h"
 
 #include <gtest/gtest.h>
 
@@ -231,7 +232,8 @@ TEST_F(TranslateTest, AppendsOneBlankAndRunsDictionaryThenCharacters) {
   tables_.dict_to = {QStringLiteral("HI*")};
   tables_.char_from = {QStringLiteral("*")};
   tables_.char_to = {QStringLiteral(" STAR")};
-  const TranslationStage::Result result = tables_.Translate(QStringLiteral("HELLO"));
+  const TranslationStage::Result result =
+      tables_.Translate(QStringLiteral("HELLO"), kNoLengthBound);
   EXPECT_FALSE(result.skip);
   EXPECT_EQ(result.text, QStringLiteral("HI STAR "));
 }
@@ -241,15 +243,15 @@ TEST_F(TranslateTest, DictionarySkipIsNotUndoneByTheCharacterTable) {
   tables_.dict_to = {QStringLiteral("<SKIP>")};
   tables_.char_from = {QStringLiteral(";"), QStringLiteral("SKIP")};
   tables_.char_to = {QStringLiteral(","), QStringLiteral("<REMOVE>")};
-  EXPECT_TRUE(tables_.Translate(QStringLiteral("A DRAFT TEXT")).skip);
-  EXPECT_FALSE(tables_.Translate(QStringLiteral("A FINAL TEXT")).skip);
+  EXPECT_TRUE(tables_.Translate(QStringLiteral("A DRAFT TEXT"), kNoLengthBound).skip);
+  EXPECT_FALSE(tables_.Translate(QStringLiteral("A FINAL TEXT"), kNoLengthBound).skip);
 }
 
 TEST_F(TranslateTest, AResultEqualToTheMarkerInAnyCaseSkips) {
   tables_.char_from = {QStringLiteral("X ")};
   tables_.char_to = {QStringLiteral(";;;skip;;;")};
-  EXPECT_TRUE(tables_.Translate(QStringLiteral("X")).skip);
-  EXPECT_FALSE(tables_.Translate(QStringLiteral("XX")).skip);
+  EXPECT_TRUE(tables_.Translate(QStringLiteral("X"), kNoLengthBound).skip);
+  EXPECT_FALSE(tables_.Translate(QStringLiteral("XX"), kNoLengthBound).skip);
 }
 
 }  // namespace

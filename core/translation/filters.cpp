@@ -18,6 +18,18 @@ bool Occurs(const QString& text, const QString& find) {
   return text.contains(find, Qt::CaseInsensitive);
 }
 
+// Whether replacing every `find` in `text` by `replacement` keeps the text
+// within `max_length`: counted before anything is replaced, so that one
+// entry cannot grow the text far past the bound in one step.
+bool FitsAfterReplacing(const QString& text, const QString& find, qsizetype replacement_size,
+                        qsizetype max_length) {
+  if (replacement_size <= find.size()) return text.size() <= max_length;
+  const qsizetype growth = replacement_size - find.size();
+  const qsizetype room = max_length - text.size();
+  if (room < 0) return false;
+  return text.count(find, Qt::CaseInsensitive) <= room / growth;
+}
+
 bool EndsInMark(const QString& word) {
   if (word.isEmpty()) return false;
   const QChar last = word.back();
@@ -43,29 +55,50 @@ class WorkingText {
     return text_;
   }
 
-  /// Replaces every occurrence of `find` (without regard to case).
-  void Replace(const QString& find, const QString& replacement) {
-    if (!Occurs(Text(), find)) return;
+  /// Replaces every occurrence of `find` (without regard to case); false,
+  /// with nothing replaced, when the text would grow past `max_length`.
+  bool Replace(const QString& find, const QString& replacement, qsizetype max_length) {
+    if (!Occurs(Text(), find)) return true;
+    if (!FitsAfterReplacing(text_, find, replacement.size(), max_length)) return false;
     text_.replace(find, replacement, Qt::CaseInsensitive);
     words_valid_ = false;
+    return true;
   }
 
-  void ReplaceWholeWords(const QString& find, const QString& replacement);
+  bool ReplaceWholeWords(const QString& find, const QString& replacement, qsizetype max_length);
 
  private:
   QString text_;
   bool text_valid_ = true;
   QStringList words_;
   bool words_valid_ = false;
+  qsizetype length_ = 0;  // the length of the words joined, while they are the text
 };
 
 // Every word that is the find text, or the find text followed by one mark,
 // is replaced; the mark stays behind the replacement. Words of another
 // length cannot be equal without regard to case and are passed over at once.
-void WorkingText::ReplaceWholeWords(const QString& find, const QString& replacement) {
+bool WorkingText::ReplaceWholeWords(const QString& find, const QString& replacement,
+                                    qsizetype max_length) {
   if (!words_valid_) {
     words_ = Text().split(QLatin1Char(' '), Qt::KeepEmptyParts);
     words_valid_ = true;
+    length_ = text_.size();
+  }
+  // Each word replaced grows the text by the same amount (a mark stays behind
+  // its replacement): the hits are counted first, and an entry that would go
+  // past the bound is not applied at all.
+  const qsizetype growth = replacement.size() - find.size();
+  if (growth > 0) {
+    qsizetype hits = 0;
+    for (const QString& word : words_) {
+      const bool marked = word.size() == find.size() + 1 && EndsInMark(word) &&
+                          QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) == 0;
+      const bool plain = word.size() == find.size() && !EndsInMark(word) &&
+                         word.compare(find, Qt::CaseInsensitive) == 0;
+      hits += marked || plain;
+    }
+    if (hits > 0 && (max_length - length_) / growth < hits) return false;
   }
   // The words are copied into a new list rather than edited in place, so that
   // a replacement with blanks costs its own words and never a shift of all
@@ -101,17 +134,22 @@ void WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
     else
       result.append(std::move(replaced));
   }
-  if (!changed) return;
+  if (!changed) return true;
   words_ = std::move(result);
   text_valid_ = false;
+  length_ = words_.size() - 1;
+  for (const QString& word : words_) length_ += word.size();
+  return true;
 }
 
 }  // namespace
 
-QString FilterDictionary(const QString& input, const QStringList& from, const QStringList& to) {
+QString FilterDictionary(const QString& input, const QStringList& from, const QStringList& to,
+                         qsizetype max_length, bool* too_long) {
   WorkingText text(input.toUpper());
   const qsizetype n = std::min(from.size(), to.size());
-  for (qsizetype i = 0; i < n; ++i) {
+  bool fits = true;
+  for (qsizetype i = 0; i < n && fits; ++i) {
     const QString& find = from[i];
     const QString& replacement = to[i];
     if (find.isEmpty()) continue;  // never loaded: an empty field is kept as one blank
@@ -120,27 +158,29 @@ QString FilterDictionary(const QString& input, const QStringList& from, const QS
         if (Occurs(input, find)) return kSkipMarker;
         break;
       case Markup::Space:
-        if (Occurs(input, find)) text.Replace(find, QStringLiteral(" "));
+        if (Occurs(input, find)) fits = text.Replace(find, QStringLiteral(" "), max_length);
         break;
       case Markup::Remove:
-        if (Occurs(input, find)) text.Replace(find, QString());
+        if (Occurs(input, find)) fits = text.Replace(find, QString(), max_length);
         break;
       case Markup::None:
         if (find.contains(QLatin1Char(' '))) {
-          text.Replace(find, replacement);  // a phrase: no word boundaries
+          fits = text.Replace(find, replacement, max_length);  // a phrase: no word boundaries
         } else {
-          text.ReplaceWholeWords(find, replacement);
+          fits = text.ReplaceWholeWords(find, replacement, max_length);
         }
         break;
     }
   }
+  if (too_long) *too_long = !fits;
   return text.Text();
 }
 
-QString FilterCharReplacement(const QString& input, const QStringList& from,
-                              const QStringList& to) {
+QString FilterCharReplacement(const QString& input, const QStringList& from, const QStringList& to,
+                              qsizetype max_length, bool* too_long) {
   QString text = input.toUpper();
   const qsizetype n = std::min(from.size(), to.size());
+  if (too_long) *too_long = false;
   for (qsizetype i = 0; i < n; ++i) {
     const QString& find = from[i];
     if (find.isEmpty()) continue;
@@ -154,7 +194,12 @@ QString FilterCharReplacement(const QString& input, const QStringList& from,
       case Markup::Skip:  // no meaning here: replaced like any other text
       case Markup::None:
         // Most entries do not occur; a search is much cheaper than a replace.
-        if (Occurs(text, find)) text.replace(find, to[i], Qt::CaseInsensitive);
+        if (!Occurs(text, find)) break;
+        if (!FitsAfterReplacing(text, find, to[i].size(), max_length)) {
+          if (too_long) *too_long = true;
+          return text;
+        }
+        text.replace(find, to[i], Qt::CaseInsensitive);
         break;
     }
   }

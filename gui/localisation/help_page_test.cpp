@@ -15,6 +15,7 @@
 #include "core/batch/csv_import.h"
 #include "core/registry/registry_store.h"
 #include "core/translation/dictionary.h"
+#include "core/translation/filters.h"
 #include "gui/common/test_printers.h"
 #include "tests/support/batch_test_util.h"
 #include "tests/support/test_support.h"
@@ -70,7 +71,7 @@ QList<QStringList> TableRows(const QString& page, const QString& name) {
 
 // What the translation makes of `text`: the text sent, or "not built".
 QString Sent(DictionaryTables& tables, const QString& text) {
-  const TranslationStage::Result result = tables.Translate(text.toUpper());
+  const TranslationStage::Result result = tables.Translate(text.toUpper(), kNoLengthBound);
   return result.skip ? QStringLiteral("not built") : result.text.trimmed();
 }
 
