@@ -14,6 +14,7 @@ const QString kUsage = QStringLiteral(
 // Checks the set in the program folder: its description and every clip, each
 // clip also heard by the receiver.
 int CheckCommand() {
+  FinishInterruptedAlphabet(ProgramFolder());
   const ClipSetCheck check = CheckClipSet(ProgramFolder(), ReceiverDecodeStep(ProgramFolder()));
   if (check.set) PrintOut(QStringLiteral("Clip set: ") + check.set->Describe());
   if (check.usable()) {

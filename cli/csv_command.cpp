@@ -46,6 +46,7 @@ int RunCsvCommand(QStringList args) {
   TranslationSetup translation(ProgramFolder(), ui, translate);
   WavBuilder builder(ProgramFolder(), translation.stage());
   builder.SetVerify(verify);
+  builder.SetReadFiles(translation.ReadFiles());
   CsvPromptImport import(builder, ui);
   import.translate = translate;
   TerminalMonitor monitor(QStringLiteral("rows"), quiet);

@@ -65,6 +65,7 @@ int RunPromptsCommand(QStringList args) {
   TranslationSetup translation(ProgramFolder(), ui, translate);
   WavBuilder builder(ProgramFolder(), translation.stage());
   builder.SetVerify(verify);
+  builder.SetReadFiles(translation.ReadFiles());
   PromptSetConstruction run(builder, ui, registry);
   run.force_enx = force_enx;
   run.translate = translate;

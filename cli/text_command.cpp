@@ -63,6 +63,7 @@ int RunTextCommand(QStringList args) {
   TranslationSetup translation(ProgramFolder(), ui, translate);
   WavBuilder builder(ProgramFolder(), translation.stage());
   builder.SetVerify(verify);
+  builder.SetReadFiles(translation.ReadFiles());
   const BuildResult result =
       builder.BuildOne({text, QFileInfo(output).absoluteFilePath(), translate}, pane);
   ui.MsgBox(ClosingMessage(result));

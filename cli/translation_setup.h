@@ -15,6 +15,9 @@ class TranslationSetup {
   TranslationSetup(const QString& program_folder, UserInterface& ui, bool wanted);
   /// The translation step for the main state; null when not wanted.
   TranslationStage* stage() { return wanted_ ? &tables_ : nullptr; }
+  /// The files it read, which no build may write over: the registry file and,
+  /// when the tables were loaded, the dictionary and the character table.
+  QStringList ReadFiles() const;
   TranslationSetup(const TranslationSetup&) = delete;
   TranslationSetup& operator=(const TranslationSetup&) = delete;
 

@@ -3,13 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 
 #include "core/batch/prompt_naming.h"
 #include "core/common/limits.h"
 #include "core/localisation/language_table.h"
 #include "platform/file_system.h"
+#include "platform/held_folder.h"
 #include "platform/text_file.h"
 
 namespace quillon {
@@ -31,22 +32,6 @@ QStringList SortedByName(QStringList names) {
     return folded != 0 ? folded < 0 : a < b;
   });
   return names;
-}
-
-std::optional<QByteArray> ReadFileBytes(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  return file.readAll();
-}
-
-bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* err) {
-  QSaveFile file(path);
-  file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    *err = file.errorString();
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -252,17 +237,26 @@ void PromptSetConstruction::ProcessPromptIni(const PlannedPromptFile& file, JobM
 // True when the prompt was built or skipped by the dictionary.
 bool PromptSetConstruction::BuildSection(const PlannedPrompt& prompt) {
   const PromptTarget& target = prompt.target;
-  QString enx_file;
+  HeldFolder folder;
+  QString enx_name;
   std::optional<QByteArray> earlier;
   if (!target.copy_from.isEmpty()) {
-    enx_file = session_->Resolve(target.copy_to);
-    if (FileExists(enx_file)) earlier = ReadFileBytes(enx_file);
-    // A failed copy leaves the ENX name in force; the construction goes on.
-    QString ignored;
-    if (CopyFileReplacing(session_->Resolve(target.copy_from), enx_file, &ignored))
-      session_->NoteFile(enx_file);
-    else
-      enx_file.clear();
+    // The copy goes through the folder held open, never through a link at the
+    // ENX name, and only from a regular file: a pipe would never end.
+    QString err;
+    const QString enx_file = session_->Resolve(target.copy_to);
+    if (folder.Open(QFileInfo(enx_file).absolutePath(), &err)) {
+      enx_name = QFileInfo(enx_file).fileName();
+      QByteArray bytes;
+      if (folder.KindOf(enx_name) == HeldFolder::Kind::Regular &&
+          ReadRegularFile(enx_file, limits::kEarlierPromptBytes, &bytes, &err))
+        earlier = std::move(bytes);
+      // A failed copy leaves the ENX name in force; the construction goes on.
+      if (folder.CopyIn(session_->Resolve(target.copy_from), enx_name, &err))
+        session_->NoteFile(enx_file);
+      else
+        enx_name.clear();
+    }
   }
   BatchLogReport report(log_);
   const BuildResult result =
@@ -273,17 +267,18 @@ bool PromptSetConstruction::BuildSection(const PlannedPrompt& prompt) {
   const QString not_built_line = NotBuiltLine(result.status);
   if (not_built_line.isEmpty()) return true;
   Report(not_built_line + QStringLiteral(": ") + session_->Resolve(target.output));
-  if (!enx_file.isEmpty()) TakeBackEnxCopy(enx_file, earlier);
+  if (!enx_name.isEmpty()) TakeBackEnxCopy(folder, enx_name, earlier);
   return false;
 }
 // The copy of the language's recording under the ENX name was only there to
 // be replaced by the TTY prompt; with no TTY prompt it would pass the
 // recording off as one. The ENX prompt of an earlier run is put back.
-void PromptSetConstruction::TakeBackEnxCopy(const QString& enx_file,
+void PromptSetConstruction::TakeBackEnxCopy(const HeldFolder& folder, const QString& enx_name,
                                             const std::optional<QByteArray>& earlier) {
+  const QString enx_file = JoinPath(folder.path(), enx_name);
   QString err;
   if (earlier) {
-    if (WriteFileBytes(enx_file, *earlier, &err)) {
+    if (folder.WriteIn(*earlier, enx_name, &err)) {
       Report(QStringLiteral("(error) The earlier ENX prompt was put back: ") + enx_file);
     } else {
       Report(QStringLiteral("(error) The earlier ENX prompt could not be put back (") + err +
@@ -291,10 +286,11 @@ void PromptSetConstruction::TakeBackEnxCopy(const QString& enx_file,
     }
     return;
   }
-  if (DeleteFile(enx_file, true, &err)) {
+  if (folder.KindOf(enx_name) == HeldFolder::Kind::Regular && folder.Remove(enx_name)) {
     Report(QStringLiteral("(error) The copy of the recording under the ENX name was removed: ") +
            enx_file);
   } else {
+    err = ErrnoText(errno);
     Report(QStringLiteral("(error) The copy of the recording under the ENX name could not be "
                           "removed (") +
            err + QStringLiteral("): ") + enx_file);

@@ -12,6 +12,7 @@
 #include "core/registry/registry.h"
 #include "core/session/batch_log.h"
 #include "core/session/wav_builder.h"
+#include "platform/held_folder.h"
 
 namespace quillon {
 
@@ -121,7 +122,8 @@ class PromptSetConstruction {
   void FindSameOutputs(std::vector<PlannedPromptFile>* files);
   void ProcessPromptIni(const PlannedPromptFile& file, JobMonitor& monitor);
   bool BuildSection(const PlannedPrompt& prompt);
-  void TakeBackEnxCopy(const QString& enx_file, const std::optional<QByteArray>& earlier);
+  void TakeBackEnxCopy(const HeldFolder& folder, const QString& enx_name,
+                       const std::optional<QByteArray>& earlier);
   void Report(const QString& line) { log_.WriteLine(QStringLiteral("    ") + line); }
 
   const WavBuilder& builder_;

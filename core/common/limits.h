@@ -22,6 +22,8 @@ inline constexpr qint64 kTableFileBytes = qint64{16} << 20;
 inline constexpr qint64 kRegistryFileBytes = qint64{64} << 20;
 /// A text read from standard input by quillon-cli text.
 inline constexpr qint64 kStandardInputBytes = qint64{16} << 20;
+/// An earlier TTY prompt kept in memory to be put back when its rebuild fails.
+inline constexpr qint64 kEarlierPromptBytes = qint64{64} << 20;
 /// The audio of one built WAV, in seconds: an hour.
 inline constexpr qint64 kPromptSeconds = 3600;
 /// Folders below a prompt folder that the prompt-set walk descends.

@@ -58,6 +58,9 @@ class Registry {
   /// parsed, read or written), for a message to the user; empty when the
   /// last operation met no problem.
   virtual QString LastProblem() const = 0;
+
+  /// The file the store is kept in; empty when it is kept in none.
+  virtual QString FilePath() const { return QString(); }
 };
 
 }  // namespace quillon

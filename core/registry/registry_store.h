@@ -27,6 +27,7 @@ class RegistryStore : public Registry {
   static QString DefaultPath();
 
   const QString& path() const { return path_; }
+  QString FilePath() const override { return path_; }
 
   QString LastProblem() const override { return last_problem_; }
 

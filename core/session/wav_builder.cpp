@@ -1,23 +1,31 @@
 #include "core/session/wav_builder.h"
 
+#include "core/synthesis/alphabet.h"
+
 namespace quillon {
 
 WavBuilder::WavBuilder(QString program_folder, TranslationStage* translation)
     : program_folder_(std::move(program_folder)), translation_(translation) {}
 
 ClipSetCheck WavBuilder::CheckClipSet() const {
+  FinishInterruptedAlphabet(program_folder_);
   return quillon::CheckClipSet(program_folder_, decode_);
 }
 
 std::unique_ptr<BuildSession> WavBuilder::Open(Scope scope, QString* refusal) const {
+  FinishInterruptedAlphabet(program_folder_);
   std::unique_ptr<BuildSession> session(new BuildSession);
   // Held shared from the check of the set to the end of the session, so that
   // an alphabet rebuild (which holds the folder exclusively) cannot swap the
   // set between the check and the last join.
+  const bool job = scope == Scope::Job;
+  if (job && FolderExists(program_folder_) &&
+      !session->batch_lock_.Acquire(JoinPath(program_folder_, kBatchLockName),
+                                    FileLock::Mode::Shared, true, refusal))
+    return nullptr;
   if (FolderExists(program_folder_) &&
       !session->lock_.Acquire(program_folder_, FileLock::Mode::Shared, true, refusal))
     return nullptr;
-  const bool job = scope == Scope::Job;
   // A job builds many prompts from one check, so with verification on the
   // receiver hears every clip first.
   const ClipSetCheck check =
@@ -34,9 +42,12 @@ std::unique_ptr<BuildSession> WavBuilder::Open(Scope scope, QString* refusal) co
   session->environment_.program_folder = program_folder_;
   session->environment_.clip_set = check.set->Describe();
   session->environment_.translation = translation_;
+  session->read_files_ = read_files_;
+  session->environment_.protected_files = read_files_;
   if (job) {
     session->names_ = std::make_unique<FolderNames>();
     session->environment_.output_names = session->names_.get();
+    session->environment_.swept_folders = &session->swept_;
     if (verify_)
       session->job_check_ = std::make_unique<ReceiverWavCheck>(session->set_, program_folder_);
   }

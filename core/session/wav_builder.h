@@ -53,6 +53,9 @@ class WavBuilder {
   /// A further check of every clip (a receiver); empty: none beyond what the
   /// session's scope asks.
   void SetClipDecodeStep(ClipDecodeStep step) { decode_ = std::move(step); }
+  /// The files Quillon reads besides its program folder (the dictionary, the
+  /// character table, the registry file): no build ever writes over them.
+  void SetReadFiles(const QStringList& files) { read_files_ = files; }
   /// Turns the reading back of every built WAV on or off (on by default).
   void SetVerify(bool verify) { verify_ = verify; }
   bool verify() const { return verify_; }
@@ -63,6 +66,7 @@ class WavBuilder {
   TranslationStage* translation_;
   ClipDecodeStep decode_;
   bool verify_ = true;
+  QStringList read_files_;
 };
 
 /// The clip set held for one build or one job: checked when the session
@@ -80,8 +84,10 @@ class BuildSession {
   /// Runs while wavcat runs; empty: nothing.
   void SetIdle(std::function<void()> idle) { environment_.idle = std::move(idle); }
   /// Files the running job reads or writes (its log, its inputs), which no
-  /// output may replace.
-  void SetProtectedFiles(const QStringList& files) { environment_.protected_files = files; }
+  /// output may replace, besides those the builder reads.
+  void SetProtectedFiles(const QStringList& files) {
+    environment_.protected_files = read_files_ + files;
+  }
   /// A file found without regard to case, as a build would find its output.
   QString Resolve(const QString& path);
   /// Notes a file that the job made other than by a build (a copy).
@@ -93,13 +99,16 @@ class BuildSession {
   friend class WavBuilder;
   BuildSession() = default;
 
+  FileLock batch_lock_;  // a job's hold that keeps alphabet builds away
   FileLock lock_;
   ClipSet set_;
   bool verify_ = true;
   bool job_ = false;
+  QStringList read_files_;
   BuildEnvironment environment_;
   std::unique_ptr<ReceiverWavCheck> job_check_;  // one receiver for every build of a job
   std::unique_ptr<FolderNames> names_;           // a job's reading of its output folders
+  QSet<QString> swept_;                          // a job's output folders cleared of leftovers
 };
 
 /// Report lines into an open batch log, each behind four blanks, as a job's

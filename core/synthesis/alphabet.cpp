@@ -1,6 +1,12 @@
 #include "core/synthesis/alphabet.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <array>
 #include <memory>
@@ -27,7 +33,80 @@ QString Quoted(const QString& path) {
   return QLatin1Char('"') + path + QLatin1Char('"');
 }
 
+// The staging folders of alphabet builds, in the program folder.
+const QString kStagePrefix = QStringLiteral(".alphabet-");
+// The journal of a switch under way: the name of the staging folder whose set
+// is being moved into place.
+const QString kSwitchJournal = QStringLiteral(".alphabet-switch");
+
+bool FlushFile(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool flushed = ::fsync(fd) == 0;
+  ::close(fd);
+  return flushed;
+}
+
+// Moves the staged set into the program folder: every clip, then the
+// description, then the journal goes and the staging folder with it. Each
+// step may be done again after a crash: a file already moved is no longer
+// in the staging folder.
+bool CompleteSwitch(const QString& folder, const QString& stage_name, QString* err) {
+  const QDir stage(JoinPath(folder, stage_name));
+  for (const QString& name : stage.entryList(QDir::Files | QDir::Hidden)) {
+    if (name == kClipSetFileName) continue;
+    const QString target = ResolveCaseInsensitive(JoinPath(folder, name));
+    if (!RenameReplacing(stage.filePath(name), target, err)) {
+      *err = target + QStringLiteral(": ") + *err;
+      return false;
+    }
+  }
+  if (QFileInfo::exists(stage.filePath(kClipSetFileName)) &&
+      !RenameReplacing(stage.filePath(kClipSetFileName),
+                       ResolveCaseInsensitive(JoinPath(folder, kClipSetFileName)), err)) {
+    *err = kClipSetFileName + QStringLiteral(": ") + *err;
+    return false;
+  }
+  QFile::remove(JoinPath(folder, kSwitchJournal));
+  QDir(stage.path()).removeRecursively();
+  return true;
+}
+
+// The part of FinishInterruptedAlphabet that needs the set held exclusively.
+void FinishInterruptedAlphabetHeld(const QString& folder) {
+  QString stage_name;
+  QFile journal(JoinPath(folder, kSwitchJournal));
+  if (journal.open(QIODevice::ReadOnly)) {
+    stage_name = QString::fromUtf8(journal.read(256)).trimmed();
+    journal.close();
+    QString err;
+    if (stage_name.startsWith(kStagePrefix) && !stage_name.contains(QLatin1Char('/')) &&
+        FolderExists(JoinPath(folder, stage_name))) {
+      CompleteSwitch(folder, stage_name, &err);
+    } else {
+      QFile::remove(journal.fileName());
+    }
+  }
+  // Staging folders without a switch: builds killed before their set was whole.
+  for (const QString& name :
+       QDir(folder).entryList({kStagePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden)) {
+    if (name != kSwitchJournal) QDir(JoinPath(folder, name)).removeRecursively();
+  }
+}
+
 }  // namespace
+
+void FinishInterruptedAlphabet(const QString& program_folder) {
+  // The common case costs one look at the folder.
+  const QStringList left =
+      QDir(program_folder)
+          .entryList({kStagePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Files | QDir::Hidden);
+  if (left.isEmpty()) return;
+  FileLock lock;
+  QString err;
+  if (!lock.Acquire(program_folder, FileLock::Mode::Exclusive, false, &err)) return;
+  FinishInterruptedAlphabetHeld(program_folder);
+}
 
 std::optional<BaudRate> BaudRateFromName(std::string_view name) {
   if (name == "45") return BaudRate::Baud45;
@@ -193,24 +272,27 @@ bool AlphabetConstruction::Build::CheckNewSet() {
   return check.usable();
 }
 
-// The old description goes first and the new one comes last, so that a
-// move that stops half-way leaves a set that is not described and that
-// every construction therefore refuses.
+// The staged set is whole and checked. It reaches the disk, then a journal
+// that names it, and only then does the switch begin: a build killed at any
+// instant of the switch leaves the journal, and the next run that looks at
+// the set (FinishInterruptedAlphabet) completes the switch, so the program
+// folder holds the old set or the new one, never a mixture that is used.
 bool AlphabetConstruction::Build::MoveIntoPlace() {
   swap_started_ = true;
-  QString err;
-  const QString description = ResolveCaseInsensitive(JoinPath(folder_, kClipSetFileName));
-  if (FileExists(description) && !DeleteFile(description, true, &err))
-    return Fail(error_number::kPermissionDenied, description + QStringLiteral(": ") + err);
   const QDir stage(stage_->path());
-  for (const QString& name : stage.entryList(QDir::Files | QDir::Hidden)) {
-    if (name == kClipSetFileName) continue;
-    const QString target = ResolveCaseInsensitive(JoinPath(folder_, name));
-    if (!RenameReplacing(stage.filePath(name), target, &err))
-      return Fail(error_number::kPermissionDenied, target + QStringLiteral(": ") + err);
-  }
-  if (!RenameReplacing(stage.filePath(kClipSetFileName), JoinPath(folder_, kClipSetFileName), &err))
-    return Fail(error_number::kPermissionDenied, kClipSetFileName + QStringLiteral(": ") + err);
+  for (const QString& name : stage.entryList(QDir::Files | QDir::Hidden))
+    FlushFile(stage.filePath(name));
+  FlushFile(stage.path());
+  const QString stage_name = QFileInfo(stage_->path()).fileName();
+  QSaveFile journal(JoinPath(folder_, kSwitchJournal));
+  if (!journal.open(QIODevice::WriteOnly) || journal.write(stage_name.toUtf8()) < 0 ||
+      !journal.commit())
+    return Fail(error_number::kPermissionDenied,
+                kSwitchJournal + QStringLiteral(": ") + journal.errorString());
+  FlushFile(folder_);
+  stage_->setAutoRemove(false);  // the switch removes it
+  QString err;
+  if (!CompleteSwitch(folder_, stage_name, &err)) return Fail(error_number::kPermissionDenied, err);
   const ClipSetCheck placed = CheckClipSet(folder_);
   for (const QString& problem : placed.problems)
     Fail(error_number::kToolFailed,
@@ -253,16 +335,31 @@ AlphabetResult AlphabetConstruction::Build::Run() {
   ui_.SetBusy(true);
   // Held from the first clip to the check of the set in place: builds hold
   // the folder shared, so none of them reads a set that is half old, half new.
+  // A batch holds the set for as long as it runs: the rebuild is refused
+  // plainly rather than left waiting behind it. A single build holds it for
+  // a moment, and is waited for. The batch lock stays held, so that no batch
+  // starts on the set while it is rebuilt.
+  FileLock batches;
   FileLock lock;
   QString lock_err;
-  if (!lock.Acquire(folder_, FileLock::Mode::Exclusive, true, &lock_err)) {
-    Fail(error_number::kPathFileAccess, QStringLiteral("Cannot write to the program folder ") +
-                                            folder_ + QStringLiteral(": ") + lock_err);
+  const bool batch_running = !batches.Acquire(JoinPath(folder_, kBatchLockName),
+                                              FileLock::Mode::Exclusive, false, &lock_err) &&
+                             batches.busy();
+  if (batch_running || !lock.Acquire(folder_, FileLock::Mode::Exclusive, true, &lock_err)) {
+    Fail(error_number::kPathFileAccess,
+         batch_running
+             ? QStringLiteral("A batch is building prompts from the clip set in ") + folder_ +
+                   QStringLiteral(". Create Alphabet can run when it has finished; "
+                                  "nothing was changed.")
+             : QStringLiteral("Cannot write to the program folder ") + folder_ +
+                   QStringLiteral(": ") + lock_err);
     ui_.SetBusy(false);
     Report();
     return result_;
   }
-  stage_ = std::make_unique<QTemporaryDir>(JoinPath(folder_, QStringLiteral(".alphabet-XXXXXX")));
+  FinishInterruptedAlphabetHeld(folder_);
+  stage_ =
+      std::make_unique<QTemporaryDir>(JoinPath(folder_, kStagePrefix + QStringLiteral("XXXXXX")));
   if (!stage_->isValid()) {
     Fail(error_number::kPathFileAccess, QStringLiteral("Cannot write to the program folder ") +
                                             folder_ + QStringLiteral(": ") + stage_->errorString());

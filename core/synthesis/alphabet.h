@@ -43,6 +43,21 @@ struct AlphabetResult {
 /// ever a copy of a letter clip the same build has just joined. A success
 /// ends with "Done."; a failure with one message that lists what failed and
 /// says whether the set in the program folder can still be used.
+/// The lock file in the program folder that batch jobs hold shared for as
+/// long as they run: an alphabet build that finds it held is refused plainly
+/// instead of waiting behind a batch (it waits for single builds, which hold
+/// only the folder itself, for their few milliseconds).
+inline const QString kBatchLockName = QStringLiteral(".quillon-batch.lock");
+
+/// Finishes what an alphabet build killed before its end left in
+/// `program_folder`: a switch to a new set that was under way is completed
+/// (the new set was whole and checked before it began), and a staging folder
+/// of a build killed before its switch is removed, the old set staying in
+/// place. Nothing happens while a build or a batch holds the set, nor when
+/// there is nothing to finish. Every program that builds from the set, checks
+/// it or rebuilds it calls this first.
+void FinishInterruptedAlphabet(const QString& program_folder);
+
 class AlphabetConstruction {
  public:
   AlphabetResult Run(const AlphabetRequest& request, const QString& program_folder,

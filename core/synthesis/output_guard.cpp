@@ -1,7 +1,6 @@
 #include "core/synthesis/output_guard.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <set>
 
 #include "core/synthesis/character_inventory.h"
@@ -9,16 +8,6 @@
 
 namespace quillon {
 namespace {
-
-// The canonical form of a path that may not exist yet: its folder's
-// canonical path and its own name; an existing path is followed through
-// links to what it names.
-QString Canonical(const QString& path) {
-  const QFileInfo info(path);
-  if (info.exists()) return info.canonicalFilePath();
-  const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-  return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
-}
 
 // Lower-case names of every clip the set is built from or made of.
 const std::set<QString>& ClipNames() {
@@ -44,23 +33,23 @@ QString Refusal(const QString& output, const QString& what) {
 
 }  // namespace
 
-QString OutputRefusal(const QString& output, const QString& program_folder,
-                      const QStringList& protected_inputs) {
-  const QString target = Canonical(output);
-  for (const QString& input : protected_inputs) {
-    if (!input.isEmpty() && Canonical(input) == target)
-      return Refusal(output,
-                     QStringLiteral("one of this run's own files (") + input + QLatin1Char(')'));
+QString OutputRefusal(const QString& output, const FileIdentity& folder, const QString& name,
+                      const FileIdentity& existing, const QString& program_folder,
+                      const QStringList& protected_files) {
+  if (existing.valid) {
+    for (const QString& file : protected_files) {
+      if (!file.isEmpty() && IdentityOf(file) == existing)
+        return Refusal(output,
+                       QStringLiteral("one of this run's own files (") + file + QLatin1Char(')'));
+    }
   }
-  const QString folder = QFileInfo(program_folder).canonicalFilePath();
-  const QFileInfo info(target);
-  if (folder.isEmpty() || info.absolutePath() != folder) return QString();
-  if (ClipNames().count(info.fileName().toLower()) != 0)
+  if (!(IdentityOf(program_folder) == folder)) return QString();
+  if (ClipNames().count(name.toLower()) != 0)
     return Refusal(output, QStringLiteral("a clip of Quillon's clip set"));
   // Resolve the name as the tool would (without regard to case).
-  const QDir dir(folder);
+  const QDir dir(program_folder);
   for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-    if (entry.compare(info.fileName(), Qt::CaseInsensitive) != 0) continue;
+    if (entry.compare(name, Qt::CaseInsensitive) != 0) continue;
     if (!entry.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive))
       return Refusal(output, QStringLiteral("one of Quillon's own files"));
   }

@@ -3,18 +3,24 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/file_system.h"
+
 namespace quillon {
 
-/// Why `output` must not be written, or an empty string when it may be.
-/// An output is never one of the program's own files: in the program folder
-/// it may not replace a clip of the set (character clips, tics, silences),
-/// nor any existing file that is not a WAV file (the programs, tables, logs,
-/// the help page, the description of the clip set). Nor may it be one of
-/// `protected_inputs` (the batch's own log, the CSV or prompt file being
-/// read). Paths are compared after following links, so a link named like
-/// an ordinary prompt that points at a clip is refused too.
-QString OutputRefusal(const QString& output, const QString& program_folder,
-                      const QStringList& protected_inputs);
+/// Why the output `name` in the folder `folder` (shown to the user as
+/// `output`) must not be written, or an empty string when it may be.
+/// `existing` is the file now at that name (none when there is none). An
+/// output is never one of the program's own files: in the program folder it
+/// may not replace a clip of the set (character clips, tics, silences), nor
+/// any existing file that is not a WAV file (the programs, tables, logs, the
+/// help page, the description of the clip set). Nor may it be one of
+/// `protected_files`: every file Quillon reads beside them (the dictionary
+/// and the character table wherever they are, the registry file) and a
+/// job's own log and inputs. Files are compared by identity, so no other
+/// name of one of them (a second hard link, a path through a link) passes.
+QString OutputRefusal(const QString& output, const FileIdentity& folder, const QString& name,
+                      const FileIdentity& existing, const QString& program_folder,
+                      const QStringList& protected_files);
 
 /// The bytes a build of `clips` clip files of `frame_bytes` each, plus the
 /// extra files named, will write; used to refuse a build that the output's

@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -16,6 +16,8 @@
 #include "core/synthesis/character_inventory.h"
 #include "core/synthesis/output_guard.h"
 #include "platform/file_system.h"
+#include "platform/held_folder.h"
+#include "platform/temporaries.h"
 
 namespace quillon {
 namespace {
@@ -23,6 +25,12 @@ namespace {
 const QString kProcedure = QStringLiteral("cmdConstructWavFromString_Click");
 const QString kForm = QStringLiteral("frmMain");
 const QString kSilenceMarker = QStringLiteral("<silence>");
+// The file a checked build writes beside its output until it reads back right.
+const QString kUnverifiedPrefix = QStringLiteral(".quillon-unverified-");
+// A copy on its way into a batch's output folder (HeldFolder::CopyIn).
+const QString kCopyPrefix = QStringLiteral(".quillon-copy-");
+// The folder under TMPDIR that holds a long text's chunk files.
+const QString kChunkFolderPrefix = QStringLiteral("quillon-build-");
 const QString kSkippedMessage = QStringLiteral(
     "The text was skipped per dictionary translation rules; no WAV file was written.");
 const QString kNothingToSendLine = QStringLiteral(
@@ -104,6 +112,9 @@ class TextToWav::Pass {
   bool Translate(QString* text);
   QString OutputAsOnDisk();
   bool CheckOutputPath();
+  bool HoldOutputFolder();
+  bool CheckOutputName();
+  void SweepStaleUnverified();
   QString ResolveOutput() const;
   bool CheckRoom(const QString& text, int silences);
   void AddCharacter(char32_t c);
@@ -120,12 +131,14 @@ class TextToWav::Pass {
   Shift shift_ = Shift::Unknown;
   WavcatCommandLine command_;
   BuildResult result_;
-  QString output_;  // the output path as the tool sees it
+  QString output_;     // the output path, absolute
+  HeldFolder folder_;  // the output's folder, held from the check to the last write
+  QString name_;       // the output's name in it, as it is on disk when it exists
   int characters_since_chunk_ = 0;
   QStringList chunks_;  // the chunk files written so far, in order
   std::unique_ptr<QTemporaryDir> scratch_;
   bool failed_ = false;
-  QString unverified_;         // the last run's file while the check reads it
+  QString unverified_;         // the name of the last run's file while the check reads it
   QString verification_line_;  // "Verified: ...", reported after "New Text="
   std::optional<RuntimeError> verification_error_;
 };
@@ -200,17 +213,88 @@ bool TextToWav::Pass::CheckOutputPath() {
     }
   }
   output_ = QFileInfo(request_.output_path).absoluteFilePath();
-  if (!FolderExists(QFileInfo(output_).absolutePath())) {
+  return HoldOutputFolder() && CheckOutputName();
+}
+
+// The output's folder is opened once; every check and write afterwards goes
+// through it, so a folder swapped for a link meanwhile changes nothing. An
+// output path that names a folder fails here, before any run.
+bool TextToWav::Pass::HoldOutputFolder() {
+  const QFileInfo info(output_);
+  const QString& given = request_.output_path;
+  if (given.endsWith(QLatin1Char('/')) || info.fileName().isEmpty() ||
+      info.fileName() == QStringLiteral(".") || info.fileName() == QStringLiteral("..")) {
+    ReportError({error_number::kPathFileAccess,
+                 QStringLiteral("The output path names a folder, not a file: ") + given});
+    return false;
+  }
+  QString err;
+  int why = 0;
+  if (!folder_.Open(info.absolutePath(), &err, &why)) {
     ReportError({error_number::kPathNotFound,
-                 QStringLiteral("Path not found: ") + QFileInfo(output_).absolutePath()});
+                 why == ENOENT ? QStringLiteral("Path not found: ") + info.absolutePath()
+                               : QStringLiteral("Path not found: ") + info.absolutePath() +
+                                     QStringLiteral(" (") + err + QLatin1Char(')')});
     return false;
   }
-  const QString refusal = OutputRefusal(ResolveOutput(), env_.program_folder, env_.protected_files);
-  if (!refusal.isEmpty()) {
-    ReportError({error_number::kPermissionDenied, refusal});
-    return false;
-  }
+  SweepStaleUnverified();
   return true;
+}
+
+// What is at the output's name now: a file (replaced), nothing (made), or
+// something that is never written: a folder, a link (its target could lie
+// anywhere, so Quillon does not write through it, with or without the
+// check), a device, a pipe or a socket. The program's own files and the
+// files this run reads are refused too.
+bool TextToWav::Pass::CheckOutputName() {
+  name_ = QFileInfo(ResolveOutput()).fileName();
+  struct stat st;
+  const HeldFolder::Kind kind = folder_.KindOf(name_, &st);
+  const QString shown = JoinPath(folder_.path(), name_);
+  QString refusal;
+  switch (kind) {
+    case HeldFolder::Kind::Folder:
+      refusal = QStringLiteral("The output path names a folder, not a file: ") + shown;
+      break;
+    case HeldFolder::Kind::Link:
+      refusal = QStringLiteral("The output file ") + shown +
+                QStringLiteral(
+                    " is a symbolic link; Quillon does not write through links. Name "
+                    "the file itself, or remove the link.");
+      break;
+    case HeldFolder::Kind::Other:
+      refusal =
+          QStringLiteral("The output file ") + shown +
+          QStringLiteral(" is a device, a pipe or a socket, not a file: choose another name.");
+      break;
+    case HeldFolder::Kind::Regular:
+    case HeldFolder::Kind::Missing: {
+      FileIdentity existing;
+      if (kind == HeldFolder::Kind::Regular)
+        existing = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino), true};
+      refusal = OutputRefusal(shown, folder_.Identity(), name_, existing, env_.program_folder,
+                              env_.protected_files);
+      break;
+    }
+  }
+  if (refusal.isEmpty()) return true;
+  ReportError({error_number::kPermissionDenied, refusal});
+  return false;
+}
+
+// The files of this kind that a build killed before its end left in the
+// output's folder go, once their owner is no longer alive (a job looks at
+// each of its folders once).
+void TextToWav::Pass::SweepStaleUnverified() {
+  if (env_.swept_folders) {
+    const FileIdentity identity = folder_.Identity();
+    const QString key =
+        QString::number(identity.device) + QLatin1Char(':') + QString::number(identity.inode);
+    if (env_.swept_folders->contains(key)) return;
+    env_.swept_folders->insert(key);
+  }
+  RemoveStaleTemporaries(folder_.path(), kUnverifiedPrefix);
+  RemoveStaleTemporaries(folder_.path(), kCopyPrefix);
 }
 
 // The output as it is found in its folder, without regard to case.
@@ -278,8 +362,11 @@ void TextToWav::Pass::CutChunkIfDue() {
     return;
   }
   if (!scratch_) {
-    scratch_ = std::make_unique<QTemporaryDir>(
-        JoinPath(QDir::tempPath(), QStringLiteral("quillon-build-XXXXXX")));
+    // Chunk folders of builds that were killed before their end go first.
+    RemoveStaleTemporaries(QDir::tempPath(), kChunkFolderPrefix);
+    scratch_ = std::make_unique<QTemporaryDir>(JoinPath(
+        QDir::tempPath(), kChunkFolderPrefix + QString::number(QCoreApplication::applicationPid()) +
+                              QStringLiteral("-XXXXXX")));
     if (!scratch_->isValid() || scratch_->path().contains(QLatin1Char('"'))) {
       ReportError({error_number::kPathFileAccess,
                    QStringLiteral("Cannot create a folder for the chunk files in ") +
@@ -323,67 +410,47 @@ void TextToWav::Pass::FinalRun(const QString& sent) {
   for (const QString& name : command_.names()) final_command.Add(name);
   if (env_.check) {
     // A name no other file has, in the output's folder, so that the rename
-    // that puts it in place stays on one file system.
-    QTemporaryFile unverified(JoinPath(QFileInfo(output_).absolutePath(),
-                                       QStringLiteral(".quillon-unverified-XXXXXX.wav")));
-    unverified.setAutoRemove(false);
-    if (!unverified.open() || unverified.fileName().contains(QLatin1Char('"'))) {
-      ReportError({error_number::kPathFileAccess,
-                   QStringLiteral("Cannot create a file in ") + QFileInfo(output_).absolutePath() +
-                       QStringLiteral(": ") + unverified.errorString()});
-      if (!unverified.fileName().isEmpty()) QFile::remove(unverified.fileName());
+    // that puts it in place stays on one file system. The empty file waits,
+    // with the mode any new output gets, for wavcat to replace: wavcat finds
+    // it under its exact name (a missing output would have it search the
+    // folder for the name in another case) and, the file being empty, has
+    // nothing to flush first.
+    QString err;
+    unverified_ = TemporaryName(kUnverifiedPrefix, QStringLiteral(".wav"));
+    if (!folder_.CreateNew(unverified_, &err)) {
+      ReportError({error_number::kPathFileAccess, QStringLiteral("Cannot create a file in ") +
+                                                      folder_.path() + QStringLiteral(": ") + err});
+      unverified_.clear();
       return;
     }
-    // The empty file stays, with the mode any new output gets rather than a
-    // temporary file's, for wavcat to replace: wavcat finds it under its exact
-    // name (a missing output would have it search the folder for the name in
-    // another case) and, the file being empty, has nothing to flush first.
-    unverified_ = unverified.fileName();
-    unverified.close();
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(unverified_).constData(), 0666 & ~mask);
-    final_command.Add(Quoted(unverified_));
+    final_command.Add(Quoted(folder_.StablePath(unverified_)));
     // A prompt of clips alone can be received while wavcat joins them.
     if (chunks_.isEmpty()) env_.check->Expect(command_.names(), sent);
     command_ = final_command;
-    if (!RunCommand(unverified_)) QFile::remove(unverified_);
+    if (!RunCommand(folder_.StablePath(unverified_))) {
+      folder_.Remove(unverified_);
+      unverified_.clear();
+    }
     return;
   }
-  final_command.Add(Quoted(output_));
+  // Without the check wavcat replaces the output itself, in the held folder.
+  // A read-only output is made writable so that it can be replaced, and gets
+  // its old mode back when the run fails.
+  final_command.Add(Quoted(folder_.StablePath(name_)));
   command_ = final_command;
-  const QString existing = ResolveOutput();
-  // The mode bits themselves: Qt's permissions fold in what the running
-  // user may do, so for root a 0444 file would come back as 0644.
-  const QByteArray existing_name = QFile::encodeName(existing);
-  struct stat before {};
-  const bool existed = FileExists(existing) && ::stat(existing_name.constData(), &before) == 0;
+  mode_t mode = 0;
   QString err;
-  if (IsReadOnly(existing) && !ClearReadOnly(existing, &err)) {
+  const bool made_writable = folder_.MakeOwnerWritable(name_, &mode, &err);
+  if (!err.isEmpty()) {
     ReportError({error_number::kPermissionDenied, err});
     return;
   }
-  if (!RunCommand(output_)) {
-    if (existed) ::chmod(existing_name.constData(), before.st_mode & 07777);
+  if (!RunCommand(folder_.StablePath(name_))) {
+    if (made_writable) folder_.SetMode(name_, mode);
     return;
   }
-  result_.written = FileExists(existing) ? existing : output_;
+  result_.written = JoinPath(folder_.path(), name_);
   if (env_.output_names) env_.output_names->Add(result_.written);
-}
-
-// The checked file is about to replace `existing`, as wavcat itself would
-// replace it: it takes the old file's mode bits with the owner's write bit
-// added, and reaches the disk before the rename, so that a crash never
-// leaves a truncated prompt where the user's old one was.
-static void KeepModeAndFlush(const QString& existing, const QString& replacement) {
-  struct stat old_file {};
-  const QByteArray replacement_name = QFile::encodeName(replacement);
-  if (::stat(QFile::encodeName(existing).constData(), &old_file) == 0)
-    ::chmod(replacement_name.constData(), (old_file.st_mode & 07777) | S_IWUSR);
-  const int fd = ::open(replacement_name.constData(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 // Reads the file the last run wrote back with the check. A file that passes
@@ -394,23 +461,36 @@ static void KeepModeAndFlush(const QString& existing, const QString& replacement
 void TextToWav::Pass::Verify(const QString& sent) {
   if (!env_.check || failed_ || unverified_.isEmpty()) return;
   QString problem;
-  if (!env_.check->Check(unverified_, sent, &verification_line_, &problem)) {
+  if (!env_.check->Check(folder_.StablePath(unverified_), sent, &verification_line_, &problem)) {
     verification_error_ = {error_number::kVerificationFailed, problem};
-    QFile::remove(unverified_);
+    folder_.Remove(unverified_);
     return;
   }
-  const QString existing = ResolveOutput();
+  // The checked file replaces the output as wavcat itself would replace it:
+  // it takes the old file's mode bits (with the owner's write bit), owner and
+  // group where they may be set, and reaches the disk before the rename, so
+  // that a crash never leaves a truncated prompt where the user's old one
+  // was. The name is looked at again: the output may have come meanwhile.
+  const QString target = QFileInfo(ResolveOutput()).fileName();
+  struct stat st;
+  const HeldFolder::Kind kind = folder_.KindOf(target, &st);
   QString err;
-  if (FileExists(existing)) KeepModeAndFlush(existing, unverified_);
-  const QString target = FileExists(existing) ? existing : output_;
-  if (!RenameReplacing(unverified_, target, &err)) {
-    QFile::remove(unverified_);
+  if (kind == HeldFolder::Kind::Regular) {
+    folder_.TakeOverAttributes(target, unverified_);
+    if (st.st_size > 0 && !folder_.Flush(unverified_))
+      err = QStringLiteral("cannot flush the new file to disk");
+  } else if (kind != HeldFolder::Kind::Missing) {
+    err = QStringLiteral("The output ") + JoinPath(folder_.path(), target) +
+          QStringLiteral(" is no longer a file");
+  }
+  if (!err.isEmpty() || !folder_.Rename(unverified_, target, &err)) {
+    folder_.Remove(unverified_);
     ReportError({error_number::kPermissionDenied, err});
     verification_line_.clear();
     return;
   }
-  result_.written = target;
-  if (env_.output_names) env_.output_names->Add(target);
+  result_.written = JoinPath(folder_.path(), target);
+  if (env_.output_names) env_.output_names->Add(result_.written);
   result_.verified = verification_line_.startsWith(QStringLiteral("Verified: "));
 }
 
@@ -418,7 +498,7 @@ void TextToWav::Pass::Verify(const QString& sent) {
 // and the report says where.
 void TextToWav::Pass::CleanUp() {
   if (!scratch_) return;
-  if (failed_) {
+  if (failed_ && scratch_->isValid()) {
     scratch_->setAutoRemove(false);
     Report(QStringLiteral("Chunk files kept in ") + scratch_->path());
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -53,6 +54,9 @@ struct BuildEnvironment {
   /// A job's names of its output folders; null: the output's folder is read
   /// whenever its name must be found in another case.
   FolderNames* output_names = nullptr;
+  /// The output folders a job has cleared of what killed runs left there
+  /// (by identity); null: each build clears its folder.
+  QSet<QString>* swept_folders = nullptr;
   /// Runs every few milliseconds while wavcat runs, so that a window can
   /// repaint (and a job's Cancel be heard); empty: nothing runs.
   std::function<void()> idle;

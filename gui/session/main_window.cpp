@@ -388,6 +388,12 @@ void MainWindow::ToggleTranslation() {
 
 void MainWindow::LoadDictionary() {
   dictionary_.LoadDictionary(*options_.registry, options_.program_folder, *ui_);
+  // No build may write over a file the window reads.
+  QStringList read{options_.registry->FilePath()};
+  if (!dictionary_.DictionaryPath().isEmpty())
+    read << dictionary_.DictionaryPath()
+         << DictionaryTables::CharReplacementPath(dictionary_.DictionaryPath());
+  builder_.SetReadFiles(read);
 }
 
 // The path goes to the user's text editor as one argument, blanks and all;

@@ -51,7 +51,11 @@ void InstallRecordingWavcat(const QString& folder, int exit_status, const QStrin
   QString script = QStringLiteral(
       "#!/bin/sh\n"
       "log=\"$(dirname \"$0\")/wavcat.log\"\n"
-      "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log\"; done\n"
+      // Quillon names the output's folder through its own descriptor (/proc/PID/fd/N):
+      // the log records the folder it stands for.
+      "for a in \"$@\"; do case \"$a\" in /proc/*/fd/*) a=\"$(readlink -f \"$(dirname "
+      "\"$a\")\")/$(basename \"$a\")\";; esac\n"
+      "  printf '%s\\n' \"$a\" >> \"$log\"; done\n"
       "printf '%s\\n' '--END--' >> \"$log\"\n");
   if (exit_status != 0) {
     script += QStringLiteral("echo '") + message + QStringLiteral("' >&2\nexit ") +
@@ -66,13 +70,18 @@ void InstallRecordingWavcat(const QString& folder, int exit_status, const QStrin
 
 void InstallRecordingRealWavcat(const QString& folder) {
   const QString real = QDir(BuiltProgramFolder()).filePath(QStringLiteral("wavcat"));
-  const QString script = QStringLiteral(
-                             "#!/bin/sh\n"
-                             "log=\"$(dirname \"$0\")/wavcat.log\"\n"
-                             "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log\"; done\n"
-                             "printf '%s\\n' '--END--' >> \"$log\"\n"
-                             "exec '") +
-                         real + QStringLiteral("' \"$@\"\n");
+  const QString script =
+      QStringLiteral(
+          "#!/bin/sh\n"
+          "log=\"$(dirname \"$0\")/wavcat.log\"\n"
+          // Quillon names the output's folder through its own descriptor (/proc/PID/fd/N):
+          // the log records the folder it stands for.
+          "for a in \"$@\"; do case \"$a\" in /proc/*/fd/*) a=\"$(readlink -f \"$(dirname "
+          "\"$a\")\")/$(basename \"$a\")\";; esac\n"
+          "  printf '%s\\n' \"$a\" >> \"$log\"; done\n"
+          "printf '%s\\n' '--END--' >> \"$log\"\n"
+          "exec '") +
+      real + QStringLiteral("' \"$@\"\n");
   const QString path = QDir(folder).filePath(QStringLiteral("wavcat"));
   WriteAll(path, script.toUtf8());
   QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

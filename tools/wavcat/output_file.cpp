@@ -327,6 +327,13 @@ bool OutputFile::Commit(std::string* err) {
   // Looked at again now: the target may have come or gone since Create.
   struct stat old;
   const bool replaces = stat(target_.c_str(), &old) == 0;
+  // A replaced file keeps its owner and group where this process may set them
+  // (its group alone, when only that is allowed): a server that reads its
+  // prompts through their group must still read the new one. Before the mode,
+  // which a change of owner may clear.
+  if (replaces && fchown(fd_, old.st_uid, old.st_gid) != 0) {
+    [[maybe_unused]] const int group_only = fchown(fd_, static_cast<uid_t>(-1), old.st_gid);
+  }
   if (fchmod(fd_, replaces ? ReplacementMode(old.st_mode) : NewFileMode()) != 0) {
     *err = ErrnoText("cannot set the permissions of the new file");
     return false;
