@@ -1,5 +1,7 @@
 #include "core/translation/filters.h"
 
+#include "core/common/upper_case.h"
+
 namespace quillon {
 namespace {
 
@@ -109,7 +111,7 @@ void WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
 }  // namespace
 
 QString FilterDictionary(const QString& input, const QStringList& from, const QStringList& to) {
-  WorkingText text(input.toUpper());
+  WorkingText text(UpperCaseEachCharacter(input));
   const qsizetype n = std::min(from.size(), to.size());
   for (qsizetype i = 0; i < n; ++i) {
     const QString& find = from[i];
@@ -139,7 +141,7 @@ QString FilterDictionary(const QString& input, const QStringList& from, const QS
 
 QString FilterCharReplacement(const QString& input, const QStringList& from,
                               const QStringList& to) {
-  QString text = input.toUpper();
+  QString text = UpperCaseEachCharacter(input);
   const qsizetype n = std::min(from.size(), to.size());
   for (qsizetype i = 0; i < n; ++i) {
     const QString& find = from[i];
