@@ -58,6 +58,10 @@ class Registry {
   /// parsed, read or written), for a message to the user; empty when the
   /// last operation met no problem.
   virtual QString LastProblem() const = 0;
+
+  /// Where the store is kept, for a message that tells the user which file
+  /// to fix; empty when it is kept in no file.
+  virtual QString Location() const { return QString(); }
 };
 
 }  // namespace quillon

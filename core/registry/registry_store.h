@@ -29,6 +29,7 @@ class RegistryStore : public Registry {
   const QString& path() const { return path_; }
 
   QString LastProblem() const override { return last_problem_; }
+  QString Location() const override { return path_; }
 
   bool KeyExists(quint32 root, const QString& subkey) override;
   bool EnsureKey(quint32 root, const QString& subkey, RuntimeError* error) override;

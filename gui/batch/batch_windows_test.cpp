@@ -390,9 +390,17 @@ TEST_F(BatchWindowsTest, NoActiveLanguagesKeepTheWindowFromShowing) {
   windows_->RevealPromptSetEntry();
   Entry(MainWindow::Entry::OrvanePrompts)->trigger();
   EXPECT_EQ(windows_->prompt_set_window(), nullptr);
-  EXPECT_EQ(
-      dialogs_.messages,
-      QStringList{QStringLiteral("Error! No languages found configured as active TUI languages!")});
+  // The message of old, then the value and the file to fill in.
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  const QStringList lines = dialogs_.messages.first().split(QLatin1Char('\n'));
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(lines[0],
+            QStringLiteral("Error! No languages found configured as active TUI languages!"));
+  EXPECT_TRUE(lines[1].contains(QStringLiteral("\"TUI Languages Loaded\"")))
+      << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" in the registry file ") + registry_path_ +
+                                QLatin1Char('.')))
+      << lines[1].toStdString();
 }
 
 TEST_F(BatchWindowsTest, ARegistryFileThatCannotBeParsedIsReportedOnLoad) {
