@@ -122,11 +122,11 @@ TEST_F(AttachedWindowsTest, EveryButtonAndMenuEntryHasItsOwnAccessKey) {
   QStringList bar;
   for (QAction* top : window_->menuBar()->actions()) bar << top->text();
   ExpectAccessKeys(QStringLiteral("menu bar"), bar, {"File", "Help"});
-  ExpectAccessKeys(QStringLiteral("File menu"),
-                   MenuCaptions(window_->menuBar()->actions()[0]->menu()),
-                   {"Create Alphabet", "Edit Dictionary", "Reload Dictionary",
-                    "Apply Dictionary Translation to Input Text", "Verify Each WAV with a Receiver",
-                    "Construct Orvane Prompts", "Import prompt text from CSV", "Exit"});
+  ExpectAccessKeys(
+      QStringLiteral("File menu"), MenuCaptions(window_->menuBar()->actions()[0]->menu()),
+      {"Create Alphabet", "Edit Dictionary", "Edit Character Replacements", "Reload Dictionary",
+       "Apply Dictionary Translation to Input Text", "Verify Each WAV with a Receiver",
+       "Construct Orvane Prompts", "Import prompt text from CSV", "Exit"});
   ExpectAccessKeys(QStringLiteral("Help menu"),
                    MenuCaptions(window_->menuBar()->actions()[1]->menu()), {"Help", "About"});
   QStringList main = ButtonCaptions(window_.get());
@@ -145,7 +145,7 @@ TEST_F(AttachedWindowsTest, EveryButtonAndMenuEntryHasItsOwnAccessKey) {
   auto* csv = window_->findChild<CsvImportWindow*>();
   ASSERT_NE(csv, nullptr);
   ExpectAccessKeys(QStringLiteral("frmImportFromCSV"), ButtonCaptions(csv),
-                   {"Browse...", "Create Prompts", "Exit"});
+                   {"Browse...", "Recent", "Create Prompts", "Exit"});
 
   test::WriteAll(registry_->path(),
                  test::VoicemailRegistryExport(QStringLiteral("ENU"), QString()));

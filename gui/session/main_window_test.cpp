@@ -174,6 +174,7 @@ TEST_F(MainWindowTest, MenusListEveryEntryInOrderWithThePromptSetEntryHidden) {
       {"mnuCreateAlphabet", "Create Alphabet"},
       {"seperator4", ""},
       {"mnuEditDictionary", "Edit Dictionary"},
+      {"mnuEditCharReplacement", "Edit Character Replacements"},
       {"mnuReloadDictionary", "Reload Dictionary"},
       {"mnuApplyTranslationTable", "Apply Dictionary Translation to Input Text"},
       {"mnuVerify", "Verify Each WAV with a Receiver"},
