@@ -91,6 +91,7 @@ void CsvImportWindow::BuildControls() {
            QStringLiteral("The FILE, TEXT list whose prompts Create Prompts builds"));
   Describe(browse_button_, QStringLiteral("Browse..."), QStringLiteral("Chooses the CSV file"));
   Describe(recent_button_, QStringLiteral("Recent"), QStringLiteral("The CSV files used last"));
+  Describe(recent_menu_, QStringLiteral("Recent CSV files"));
   Describe(create_button_, QStringLiteral("Create Prompts"),
            QStringLiteral("Builds a TTY prompt for every row of the CSV file"));
   Describe(exit_button_, QStringLiteral("Exit"), QStringLiteral("Closes the window"));

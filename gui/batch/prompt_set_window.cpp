@@ -43,7 +43,7 @@ void PromptSetWindow::BuildControls() {
   text_frame_ =
       new QGroupBox(QStringLiteral("Select installed &language to convert to TTY WAV files"), this);
   text_frame_->setObjectName(QStringLiteral("Frame1"));
-  cmbLanguages = new QComboBox(text_frame_);
+  cmbLanguages = new ChoiceBox(text_frame_);
   cmbLanguages->setObjectName(QStringLiteral("cmbLanguages"));
   prompt_path_box_ = new ReadOnlyBox(text_frame_);
   prompt_path_box_->setObjectName(QStringLiteral("txtPromptPath"));

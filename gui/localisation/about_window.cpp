@@ -232,6 +232,7 @@ void AboutWindow::BuildControls() {
   Describe(picOrvaneLogo, QStringLiteral("TTY prompt logo"),
            QStringLiteral("A handset sending the TTY mark and space tones"));
   Describe(ok_button_, QStringLiteral("OK"), QStringLiteral("Closes the About window"));
+  Describe(select_language_menu_, QStringLiteral("Select Language"));
 }
 
 QAction* AboutWindow::LanguageListElement(int index) {

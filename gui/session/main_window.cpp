@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <QToolTip>
@@ -154,6 +155,11 @@ void MainWindow::DescribeControls() {
   Describe(stop_button_, QStringLiteral("Stop"), QStringLiteral("Stops playing"));
   Describe(exit_button_, QStringLiteral("Exit"), QStringLiteral("Ends the program (Ctrl+Q)"));
   Describe(statusBar(), QStringLiteral("Status"));
+  for (QSizeGrip* grip : statusBar()->findChildren<QSizeGrip*>())
+    Describe(grip, QStringLiteral("Resize the window"));
+  Describe(menuBar(), QStringLiteral("Menu bar"));
+  Describe(file_menu_, QStringLiteral("File"));
+  Describe(help_menu_, QStringLiteral("Help"));
   // The label's own text ("Clip set: ...") is its name.
   clip_set_label_->setAccessibleDescription(
       QStringLiteral("The clip set every construction joins, or why it cannot be used"));

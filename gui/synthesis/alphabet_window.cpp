@@ -81,7 +81,7 @@ void AlphabetWindow::BuildControls() {
   // set generated anew.
   auto* format_label = new QLabel(QStringLiteral("&Format:"), this);
   format_label->setObjectName(QStringLiteral("lblFormat"));
-  format_box_ = new QComboBox(this);
+  format_box_ = new ChoiceBox(this);
   format_box_->setObjectName(QStringLiteral("cmbFormat"));
   format_label->setBuddy(format_box_);
   for (SampleFormat format : {SampleFormat::Pcm16, SampleFormat::MuLaw, SampleFormat::ALaw}) {
