@@ -68,9 +68,16 @@ void FitTables(QTextFrame* frame, const QPalette& palette) {
   }
 }
 
-QColor CellBackground(const QTextCursor& at) {
-  const QTextTable* table = at.currentTable();
+// The background of the table cell `at` lies in, fitted first (a cell
+// that FitTables did not reach, such as one of a table that follows another
+// directly, is fitted here); invalid outside tables or for none.
+QColor CellBackground(const QTextCursor& at, const QPalette& palette) {
+  QTextTable* table = at.currentTable();
   if (!table) return QColor();
+  QTextTableCell cell = table->cellAt(at);
+  QTextCharFormat format = cell.format();
+  FitBackground(format, palette);
+  cell.setFormat(format);
   const QBrush brush = table->cellAt(at).format().background();
   return brush.style() == Qt::NoBrush ? QColor() : brush.color();
 }
@@ -104,11 +111,16 @@ void FitStretch(QTextDocument* page, const Stretch& stretch, const QColor& under
                 const QPalette& palette) {
   QTextCharFormat format = stretch.format;
   if (format.isImageFormat()) return;
+  // A background behind the text itself, as a table heading's may be.
+  FitBackground(format, palette);
+  const QColor own_background =
+      format.background().style() == Qt::NoBrush ? under : format.background().color();
   const QColor page_colour = PageColour(format, QTextFormat::ForegroundBrush, kPageForeground);
   QColor colour;
   if (format.isAnchor() && !format.anchorHref().isEmpty()) {
     colour = palette.color(QPalette::Link);
-  } else if (page_colour.isValid() && ContrastRatio(page_colour, under) >= kReadableContrast) {
+  } else if (page_colour.isValid() &&
+             ContrastRatio(page_colour, own_background) >= kReadableContrast) {
     colour = page_colour;
   }
   if (colour.isValid()) {
@@ -132,7 +144,7 @@ void FitPageToPalette(QTextDocument* page, const QPalette& palette) {
     cursor.setBlockFormat(format);
     // What lies under the block's text: its own background, its cell's, or
     // the page's base.
-    QColor under = format.background().style() == Qt::NoBrush ? CellBackground(cursor)
+    QColor under = format.background().style() == Qt::NoBrush ? CellBackground(cursor, palette)
                                                               : format.background().color();
     if (!under.isValid()) under = palette.color(QPalette::Base);
     for (const Stretch& stretch : Stretches(block)) FitStretch(page, stretch, under, palette);
