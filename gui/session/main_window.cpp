@@ -43,10 +43,13 @@ namespace {
 // Client area of the window, in twips.
 constexpr int kClientWidth = 9810;
 constexpr int kClientHeight = 4950;
-// The design heights of the text frame and the diagnostic frame, in twips:
-// extra room is shared between them in this ratio.
-constexpr int kTextFrameHeight = 1005;
-constexpr int kDiagFrameHeight = 2295;
+// How the room of the window is shared between the text frame and the
+// diagnostic frame. The design heights (1005 and 2295 twips) left the text
+// two lines high; the text now takes two parts in five, and the report the rest.
+constexpr int kTextFrameShare = 2;
+constexpr int kDiagFrameShare = 3;
+// The fewest lines the text box shows.
+constexpr int kTextBoxLines = 3;
 // Margins and spacing of the layouts, in twips.
 constexpr int kMargin = 60;
 constexpr int kSpacing = 75;
@@ -180,7 +183,7 @@ void MainWindow::BuildControls() {
   text_frame_ = Named(
       new QGroupBox(QStringLiteral("&Text to convert into TTY/TDD WAV file"), client), "Frame1");
   text_box_ = Named(MultiLineBox(text_frame_), "txtInputText");
-  text_box_->setMinimumHeight(2 * text_box_->fontMetrics().lineSpacing() +
+  text_box_->setMinimumHeight(kTextBoxLines * text_box_->fontMetrics().lineSpacing() +
                               2 * text_box_->frameWidth() + 8);
   (new QVBoxLayout(text_frame_))->addWidget(text_box_);
 
@@ -208,8 +211,8 @@ void MainWindow::BuildControls() {
   layout->setContentsMargins(margin, margin, margin, margin);
   layout->setSpacing(Twips(kSpacing, this));
   layout->addWidget(output_frame_);
-  layout->addWidget(text_frame_, kTextFrameHeight);
-  layout->addWidget(diag_frame_, kDiagFrameHeight);
+  layout->addWidget(text_frame_, kTextFrameShare);
+  layout->addWidget(diag_frame_, kDiagFrameShare);
   layout->addLayout(buttons);
 
   // Tab goes down the window as it is read: the output path, its Browse
