@@ -23,6 +23,7 @@ packages=(
   xvfb xauth xclip x11-utils imagemagick fonts-dejavu-core
   xdg-utils
   pulseaudio pulseaudio-utils openbox xdotool
+  dbus dbus-bin dbus-daemon at-spi2-core python3-pyatspi
   libspandsp-dev
   clang clang-format clang-tidy libclang-rt-14-dev
 )

@@ -306,7 +306,9 @@ TEST_P(ProgressLineTest, OnlyATerminalSeesTheProgressLine) {
   EXPECT_EQ(seen.contains(QStringLiteral("3/3 rows, 0 not built")), c.progress)
       << seen.toStdString();
   EXPECT_TRUE(seen.contains(QStringLiteral("Done. 3 rows processed, 3 of them were good.")));
-  if (!c.terminal) EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+  if (!c.terminal) {
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, ProgressLineTest,
@@ -319,7 +321,8 @@ TEST_F(BatchCliTest, PromptsRefusesLanguagesThatAreNotActive) {
   EXPECT_EQ(Run({QStringLiteral("prompts"), QStringLiteral("--language"), QStringLiteral("DEU")}),
             1);
   EXPECT_TRUE(out_.contains(
-      QStringLiteral("Error! No languages found configured as active TUI languages!")));
+      QStringLiteral("Error! No languages found configured as active TUI languages!\n")));
+  EXPECT_TRUE(out_.contains(QStringLiteral("in the registry file "))) << out_.toStdString();
   SetVoicemailValues(QStringLiteral("ENU,DEU"));
   EXPECT_EQ(Run({QStringLiteral("prompts"), QStringLiteral("--language"), QStringLiteral("FRA")}),
             2);

@@ -54,7 +54,7 @@ int RunPromptsCommand(QStringList args) {
   if (!registry.LastProblem().isEmpty())
     PrintErr(QStringLiteral("quillon-cli prompts: ") + registry.LastProblem());
   if (languages.isEmpty()) {
-    ui.MsgBox(kNoLanguagesMessage, kProgramTitle);
+    ui.MsgBox(NoLanguagesMessage(registry), kProgramTitle);
     return 1;
   }
   QString code;

@@ -171,8 +171,9 @@ TEST_F(Installed, DesktopEntryStartsTheInstalledProgramAndHasAnIcon) {
       << entry.toStdString();
   const QString icons = Prefix(QStringLiteral("share/icons/hicolor/"));
   EXPECT_TRUE(test::ReadAll(icons + QStringLiteral("scalable/apps/quillon.svg")).contains("<svg"));
-  EXPECT_EQ(PngSize(icons + QStringLiteral("48x48/apps/quillon.png")), QSize(48, 48));
-  EXPECT_EQ(PngSize(icons + QStringLiteral("128x128/apps/quillon.png")), QSize(128, 128));
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    EXPECT_EQ(PngSize(icons + QStringLiteral("%1x%1/apps/quillon.png").arg(size)),
+              QSize(size, size));
 
   const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
   if (!validator.isEmpty()) {

@@ -46,6 +46,30 @@ QString UnreadableCsvMessage(const QString& path, const QString& problem) {
   return QStringLiteral("The file %1 cannot be read, or it is empty.").arg(path);
 }
 
+QString InvalidRowHint(const CsvRow& row, const QString& line) {
+  if (line.trimmed().isEmpty())
+    return QStringLiteral("Line %1 is empty; a row needs two fields, FILE and TEXT.").arg(row.line);
+  return QStringLiteral(
+             "Line %1 gives %2 fields where a row needs two, FILE and TEXT: a text "
+             "that holds a comma goes in double quotes, as in: "
+             "hello.wav,\"Hello, world\"")
+      .arg(row.line)
+      .arg(row.fields);
+}
+
+QString InvalidFileNameHint(const CsvRow& row) {
+  const QString where = QStringLiteral("Line %1: ").arg(row.line);
+  if (row.output.isEmpty()) return where + QStringLiteral("the row names no output file.");
+  const QFileInfo output(row.output);
+  const QString folder = output.absolutePath();
+  if (output.isDir())
+    return where + QStringLiteral("%1 is a folder; name a file in it.").arg(row.output);
+  if (!QFileInfo(folder).isDir())
+    return where + QStringLiteral("the folder %1 does not exist; create it first.").arg(folder);
+  return where + QStringLiteral("the file %1 cannot be created in the folder %2.")
+                     .arg(output.fileName(), folder);
+}
+
 bool IsLegalFileName(const QString& file_name) {
   if (file_name.isEmpty()) return false;
   if (FileExists(file_name)) return true;
@@ -89,6 +113,7 @@ CsvPlan PlanCsvFile(const QString& csv_path) {
     CsvRow row;
     row.line = i + 1;
     QStringList fields = GetTokens(plan.lines.at(i), QStringLiteral(","), true);
+    row.fields = fields.size();
     row.valid = fields.size() == 2;
     if (row.valid) {
       row.output = RowOutputPath(fields.at(0), csv_folder);
@@ -203,6 +228,7 @@ bool CsvPromptImport::ProcessRow(const CsvPlan& plan, const CsvRow& row) {
   if (!log_.WriteLine(plan.lines.at(row.line - 1)) || !log_.Flush()) return false;
   if (!row.valid) {
     log_.WriteLine(QStringLiteral("(error) Invalid row"));
+    log_.WriteLine(InvalidRowHint(row, plan.lines.at(row.line - 1)));
     log_.WriteLine(QString());
     return true;
   }
@@ -216,6 +242,7 @@ bool CsvPromptImport::ProcessRow(const CsvPlan& plan, const CsvRow& row) {
   }
   if (!IsLegalFileName(row.output)) {
     log_.WriteLine(QStringLiteral("(error) Invalid File name"));
+    log_.WriteLine(InvalidFileNameHint(row));
     log_.WriteLine(QString());
     return true;
   }

@@ -52,13 +52,22 @@ QString RowOutputPath(const QString& field, const QString& csv_folder);
 
 /// One data row of a CSV file, as planned before the first prompt.
 struct CsvRow {
-  qsizetype line = 0;  ///< its line number in the file (the heading is line 1)
-  bool valid = false;  ///< the row gave exactly two fields
-  QString output;      ///< field 1 as a path (RowOutputPath)
-  QString text;        ///< field 2
+  qsizetype line = 0;    ///< its line number in the file (the heading is line 1)
+  bool valid = false;    ///< the row gave exactly two fields
+  qsizetype fields = 0;  ///< how many fields it gave
+  QString output;        ///< field 1 as a path (RowOutputPath)
+  QString text;          ///< field 2
   /// The line of an earlier row that names the same output; 0 when none.
   qsizetype same_output_as = 0;
 };
+
+/// The line the log gives after "(error) Invalid row": which line, how many
+/// fields it gave (`line` is its text), and that a text holding a comma goes
+/// in double quotes.
+QString InvalidRowHint(const CsvRow& row, const QString& line);
+/// The line the log gives after "(error) Invalid File name": which line, and
+/// why its output cannot be written (a missing folder, a folder, no right to write).
+QString InvalidFileNameHint(const CsvRow& row);
 
 /// A CSV file read whole and planned: every data row, and which rows aim at
 /// an output that an earlier row already names.

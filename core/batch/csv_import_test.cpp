@@ -93,6 +93,49 @@ TEST(LegalFileNameTest, WhatTheFileSystemRefusesIsNotUsable) {
   EXPECT_TRUE(FolderExists(dir.filePath(QStringLiteral("folder.wav"))));
 }
 
+// Each hint names the line and what the user can do about it.
+TEST(InvalidFileNameHintTest, SaysWhichLineAndWhy) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("folder.wav"))));
+  const struct {
+    QString output;
+    QString hint;
+  } cases[] = {
+      {dir.filePath(QStringLiteral("sub/dir/x.wav")),
+       QStringLiteral("Line 7: the folder ") + dir.filePath(QStringLiteral("sub/dir")) +
+           QStringLiteral(" does not exist; create it first.")},
+      {dir.filePath(QStringLiteral("folder.wav")),
+       QStringLiteral("Line 7: ") + dir.filePath(QStringLiteral("folder.wav")) +
+           QStringLiteral(" is a folder; name a file in it.")},
+      {QString(), QStringLiteral("Line 7: the row names no output file.")},
+  };
+  for (const auto& c : cases) {
+    CsvRow row;
+    row.line = 7;
+    row.output = c.output;
+    EXPECT_EQ(InvalidFileNameHint(row), c.hint) << c.output.toStdString();
+  }
+}
+
+TEST(InvalidRowHintTest, CountsTheFieldsAndShowsHowToQuoteAComma) {
+  CsvRow row;
+  row.line = 5;
+  row.fields = 3;
+  const QString hint = InvalidRowHint(row, QStringLiteral("a.wav,Hello, world"));
+  EXPECT_TRUE(hint.startsWith(QStringLiteral("Line 5 gives 3 fields"))) << hint.toStdString();
+  EXPECT_TRUE(hint.contains(QStringLiteral("double quotes"))) << hint.toStdString();
+  // The example it gives is itself a valid row.
+  const QString example = hint.section(QStringLiteral("as in: "), 1);
+  const QString file = QStringLiteral("FILE, TEXT\n") + example + QLatin1Char('\n');
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("example.csv"));
+  test::WriteAll(path, file.toUtf8());
+  const CsvPlan plan = PlanCsvFile(path);
+  ASSERT_EQ(plan.rows.size(), 1u);
+  EXPECT_TRUE(plan.rows[0].valid) << example.toStdString();
+  EXPECT_EQ(plan.rows[0].text, QStringLiteral("Hello, world"));
+}
+
 TEST(RowOutputPathTest, RelativeNamesBelongToTheCsvFilesFolder) {
   EXPECT_EQ(RowOutputPath(QStringLiteral("a.wav"), QStringLiteral("/data/csv")),
             QStringLiteral("/data/csv/a.wav"));
@@ -142,8 +185,14 @@ TEST_F(CsvImportTest, OneValidRowOneWithThreeFieldsAndAnEmptyOne) {
   const QString wav = Path(QStringLiteral("hello.wav"));
   QStringList expected{QStringLiteral("hello.wav,Hello")};
   expected << Built(wav, QStringLiteral("HELLO"));
-  expected << QStringLiteral("a.wav,b,c") << QStringLiteral("(error) Invalid row") << QString();
-  expected << QString() << QStringLiteral("(error) Invalid row") << QString();
+  expected << QStringLiteral("a.wav,b,c") << QStringLiteral("(error) Invalid row")
+           << QStringLiteral(
+                  "Line 3 gives 3 fields where a row needs two, FILE and TEXT: a text that holds "
+                  "a comma goes in double quotes, as in: hello.wav,\"Hello, world\"")
+           << QString();
+  expected << QString() << QStringLiteral("(error) Invalid row")
+           << QStringLiteral("Line 4 is empty; a row needs two fields, FILE and TEXT.")
+           << QString();
   expected << QStringLiteral("3 rows processed, 1 of them were verified by the receiver.");
   EXPECT_EQ(Log(), expected);
   EXPECT_EQ(test::DecodeWithMinimodem(wav), QStringLiteral("HELLO"));
@@ -161,7 +210,10 @@ TEST_F(CsvImportTest, ARowNamingAMissingFolderIsAnInvalidFileName) {
       QStringLiteral(
           "Done. 1 rows processed, 0 of them were good. 0 of them were verified by the receiver."));
   EXPECT_EQ(Log(), (QStringList{QStringLiteral("nowhere/x.wav,Hi"),
-                                QStringLiteral("(error) Invalid File name"), QString(),
+                                QStringLiteral("(error) Invalid File name"),
+                                QStringLiteral("Line 2: the folder ") + Path("nowhere") +
+                                    QStringLiteral(" does not exist; create it first."),
+                                QString(),
                                 QStringLiteral("1 rows processed, 0 of them were verified by the "
                                                "receiver.")}));
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("nowhere"))));

@@ -38,6 +38,18 @@ QStringList SortedByName(QStringList names) {
 
 const QString kNoLanguagesMessage =
     QStringLiteral("Error! No languages found configured as active TUI languages!");
+QString NoLanguagesMessage(const Registry& registry) {
+  QString message = kNoLanguagesMessage +
+                    QStringLiteral(
+                        "\nAdd the active language codes "
+                        "(for example ENU,DEU) to the value \"") +
+                    kTuiLanguagesValue + QStringLiteral("\" of the key HKEY_LOCAL_MACHINE\\") +
+                    kSystemParametersKey;
+  const QString file = registry.FilePath();
+  if (!file.isEmpty()) message += QStringLiteral(" in the registry file ") + file;
+  return message + QLatin1Char('.');
+}
+
 const QString kPromptFolderMissingMessage =
     QStringLiteral("Prompts for language directory not found!");
 const QString kTranslationOffWarning = QStringLiteral(

@@ -22,6 +22,9 @@ inline const QString kPromptSetLogName = QStringLiteral("OrvanePromptConstructio
 inline const QString kPromptFileName = QStringLiteral("prompt.ini");
 
 extern const QString kNoLanguagesMessage;
+/// kNoLanguagesMessage, then a line that says which value of which registry
+/// file to fill in.
+QString NoLanguagesMessage(const Registry& registry);
 extern const QString kPromptFolderMissingMessage;
 extern const QString kTranslationOffWarning;
 

@@ -133,6 +133,12 @@ INSTANTIATE_TEST_SUITE_P(
                   u"\u00e9a",
                   {"smallsilence.wav", "FIGS.WAV", "LTRS.wav", "a.wav"},
                   {"(error) unknown character encountered:\u00c9"}},
+        // The capital of "ß" is two letters: it stays one unknown character.
+        ShiftCase{"SharpSIsOneUnknownCharacter",
+                  u"Stra\u00dfe",
+                  {"smallsilence.wav", "LTRS.wav", "s.wav", "t.wav", "r.wav", "a.wav", "FIGS.WAV",
+                   "LTRS.wav", "e.wav"},
+                  {"(error) unknown character encountered:\u00df"}},
         ShiftCase{
             "FiguresStayShifted",
             u"3-4 (5)?",

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/common/upper_case.h"
 #include "core/synthesis/character_inventory.h"
 #include "core/synthesis/output_guard.h"
 #include "platform/file_system.h"
@@ -512,7 +513,7 @@ BuildResult TextToWav::Pass::Run() {
   }
 
   // The working text, upper case, line pairs turned into blanks.
-  QString text = request_.text.toUpper();
+  QString text = UpperCaseEachCharacter(request_.text);
   Report(QStringLiteral("File path=") + OutputAsOnDisk());
   Report(QStringLiteral("Original String=") + text);
   if (!env_.clip_set.isEmpty()) Report(QStringLiteral("Clip set=") + env_.clip_set);

@@ -1,6 +1,7 @@
 #include "core/translation/dictionary.h"
 
 #include "core/common/limits.h"
+#include "core/common/upper_case.h"
 #include "core/translation/filters.h"
 #include "core/translation/tokenizer.h"
 #include "platform/file_system.h"
@@ -24,7 +25,7 @@ struct Table {
 
 // An empty field is kept as one blank, so that no stored field is empty.
 QString StoredField(const QString& field) {
-  const QString upper = field.toUpper();
+  const QString upper = UpperCaseEachCharacter(field);
   return upper.isEmpty() ? QStringLiteral(" ") : upper;
 }
 

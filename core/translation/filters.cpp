@@ -1,5 +1,7 @@
 #include "core/translation/filters.h"
 
+#include "core/common/upper_case.h"
+
 namespace quillon {
 namespace {
 
@@ -146,7 +148,7 @@ bool WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
 
 QString FilterDictionary(const QString& input, const QStringList& from, const QStringList& to,
                          qsizetype max_length, bool* too_long) {
-  WorkingText text(input.toUpper());
+  WorkingText text(UpperCaseEachCharacter(input));
   const qsizetype n = std::min(from.size(), to.size());
   bool fits = true;
   for (qsizetype i = 0; i < n && fits; ++i) {
@@ -178,7 +180,7 @@ QString FilterDictionary(const QString& input, const QStringList& from, const QS
 
 QString FilterCharReplacement(const QString& input, const QStringList& from, const QStringList& to,
                               qsizetype max_length, bool* too_long) {
-  QString text = input.toUpper();
+  QString text = UpperCaseEachCharacter(input);
   const qsizetype n = std::min(from.size(), to.size());
   if (too_long) *too_long = false;
   for (qsizetype i = 0; i < n; ++i) {

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "core/common/upper_case.h"
 #include "core/translation/test_printing.h"
 
 namespace quillon {
@@ -111,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
 // every word, join again. FilterDictionary skips this work when it cannot
 // change anything; on random texts and tables both must agree.
 QString ReferenceDictionary(const QString& input, const QStringList& from, const QStringList& to) {
-  QString text = input.toUpper();
+  QString text = UpperCaseEachCharacter(input);
   for (qsizetype i = 0; i < from.size(); ++i) {
     const QString& f = from[i];
     const QString& t = to[i];

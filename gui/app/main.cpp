@@ -7,6 +7,7 @@
 #include "core/registry/registry_store.h"
 #include "gui/app/windows.h"
 #include "gui/common/dialogs.h"
+#include "gui/common/program_icon.h"
 #include "gui/common/settings.h"
 #include "gui/common/wav_player.h"
 #include "gui/session/main_window.h"
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
   // No application display name: Qt would append it to every window title
   // ("Construct Alphabet — Quillon"), and the titles are the windows' own.
   QApplication::setApplicationName(QStringLiteral("quillon"));
+  // The icon and the desktop entry the install puts in place.
+  QApplication::setWindowIcon(ProgramIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("quillon"));
 
   QtDialogs dialogs;
   RegistryStore registry(RegistryStore::DefaultPath());

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
+#include <cctype>
 
 #include "core/registry/registry_store.h"
 #include "gui/common/scripted_dialogs.h"
@@ -78,25 +80,50 @@ TEST_P(X11ClipboardTest, AfterCreateOtherProgramsPasteTheFileByteForByte) {
   const QByteArray file = test::ReadAll(output);
   ASSERT_GT(file.size(), 44);
   const QByteArray pasted = ReadClipboardWithXclip(QString::fromLatin1(GetParam()));
-  EXPECT_EQ(pasted.size(), file.size());
-  EXPECT_TRUE(pasted == file) << "the pasted bytes differ from the file";
+  // A file manager pastes the file itself; a sound program its bytes.
+  const QByteArray url = "file://" + QUrl::toPercentEncoding(output, "/");
+  if (QByteArray(GetParam()) == "text/uri-list") {
+    EXPECT_EQ(pasted, url + "\r\n");
+  } else if (QByteArray(GetParam()) == "x-special/gnome-copied-files") {
+    EXPECT_EQ(pasted, "copy\n" + url);
+  } else {
+    EXPECT_EQ(pasted.size(), file.size());
+    EXPECT_TRUE(pasted == file) << "the pasted bytes differ from the file";
+  }
   EXPECT_EQ(test::DecodeWithMinimodem(output), QStringLiteral("HELLO 123"));
 }
 
-INSTANTIATE_TEST_SUITE_P(MimeTypes, X11ClipboardTest, ::testing::Values("audio/wav", "audio/x-wav"),
+INSTANTIATE_TEST_SUITE_P(MimeTypes, X11ClipboardTest,
+                         ::testing::Values("audio/wav", "audio/x-wav", "text/uri-list",
+                                           "x-special/gnome-copied-files"),
                          [](const auto& info) {
-                           return info.index == 0 ? std::string("audio_wav")
-                                                  : std::string("audio_x_wav");
+                           std::string name = info.param;
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
                          });
 
-TEST(X11ClipboardTargetsTest, OffersOnlyWaveAudio) {
+// What xclip -t TARGETS lists: the wave audio and the file. Qt's X11
+// clipboard adds plain text for a copied file on its own: what a text
+// editor pastes from it is the file's address, never the audio's bytes.
+TEST(X11ClipboardTargetsTest, OffersWaveAudioAndTheFileAndAsTextOnlyItsAddress) {
   if (QGuiApplication::platformName() != QStringLiteral("xcb")) GTEST_SKIP() << "needs an X server";
   QtWaveClipboard clipboard;
-  clipboard.SetWave(QByteArray("RIFF\0\0\0\0WAVE", 12));
-  const QString targets = QString::fromUtf8(ReadClipboardWithXclip(QStringLiteral("TARGETS")));
-  EXPECT_TRUE(targets.contains(QStringLiteral("audio/wav")));
-  EXPECT_TRUE(targets.contains(QStringLiteral("audio/x-wav")));
-  EXPECT_FALSE(targets.contains(QStringLiteral("text/plain"))) << targets.toStdString();
+  clipboard.SetWave(QByteArray("RIFF\0\0\0\0WAVE", 12), QStringLiteral("/tmp/x.wav"));
+  QStringList targets = QString::fromUtf8(ReadClipboardWithXclip(QStringLiteral("TARGETS")))
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  for (const char* wanted :
+       {"audio/wav", "audio/x-wav", "text/uri-list", "x-special/gnome-copied-files"})
+    EXPECT_TRUE(targets.contains(QLatin1String(wanted)))
+        << wanted << " missing from " << targets.join(' ').toStdString();
+  for (const QString& target : targets) {
+    if (!target.startsWith(QStringLiteral("text/plain")) &&
+        target != QStringLiteral("UTF8_STRING") && target != QStringLiteral("STRING"))
+      continue;
+    const QByteArray text = ReadClipboardWithXclip(target).trimmed();
+    EXPECT_TRUE(text == "/tmp/x.wav" || text == "file:///tmp/x.wav")
+        << target.toStdString() << " gives " << text.toStdString();
+  }
 }
 
 }  // namespace

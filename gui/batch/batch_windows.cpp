@@ -28,6 +28,11 @@ BatchWindows::BatchWindows(MainWindow& main, Registry& registry)
   splash_ = new ProgressWindow(&main);
   main.SetWindowOpener(MainWindow::Entry::ImportPromptsFromCSV, [this] { OpenCsvImport(); });
   main.SetWindowOpener(MainWindow::Entry::OrvanePrompts, [this] { OpenPromptSet(); });
+  // A CSV file dropped on the main window opens its import, heading check and all.
+  main.SetCsvFileOpener([this](const QString& path) {
+    OpenCsvImport();
+    csv_->UseFile(path);
+  });
   auto* reveal = new QShortcut(QKeySequence(QString::fromLatin1(kRevealShortcut)), &main);
   connect(reveal, &QShortcut::activated, this, [this] {
     RevealPromptSetEntry();

@@ -7,17 +7,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
+#include "core/batch/csv_import.h"
 #include "core/registry/registry_store.h"
 #include "gui/batch/csv_import_window.h"
 #include "gui/batch/progress_window.h"
@@ -390,9 +394,17 @@ TEST_F(BatchWindowsTest, NoActiveLanguagesKeepTheWindowFromShowing) {
   windows_->RevealPromptSetEntry();
   Entry(MainWindow::Entry::OrvanePrompts)->trigger();
   EXPECT_EQ(windows_->prompt_set_window(), nullptr);
-  EXPECT_EQ(
-      dialogs_.messages,
-      QStringList{QStringLiteral("Error! No languages found configured as active TUI languages!")});
+  // The message of old, then the value and the file to fill in.
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  const QStringList lines = dialogs_.messages.first().split(QLatin1Char('\n'));
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(lines[0],
+            QStringLiteral("Error! No languages found configured as active TUI languages!"));
+  EXPECT_TRUE(lines[1].contains(QStringLiteral("\"TUI Languages Loaded\"")))
+      << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" in the registry file ") + registry_path_ +
+                                QLatin1Char('.')))
+      << lines[1].toStdString();
 }
 
 TEST_F(BatchWindowsTest, ARegistryFileThatCannotBeParsedIsReportedOnLoad) {
@@ -513,6 +525,67 @@ INSTANTIATE_TEST_SUITE_P(
                       "typed.csv cannot be read: it is not a text file"},
         TypedPathCase{"Missing", nullptr, "typed.csv does not exist."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Dropped files, recent files, the file dialog's filter ----------------
+
+// A drop from a file manager, through Qt's drag events.
+bool DropFileOn(QWidget* target, const QString& path) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+  QApplication::processEvents();  // the file is checked once the drop has ended
+  return true;
+}
+
+TEST_F(BatchWindowsTest, ACsvFileDroppedOnTheMainWindowOpensItsImportWithTheHeadingCheck) {
+  main_->show();
+  WriteText(QStringLiteral("good.csv"), QStringLiteral("FILE, TEXT\r\na.wav,A\r\n"));
+  WriteText(QStringLiteral("bad.csv"), QStringLiteral("NAME, WORDS\r\n"));
+  ASSERT_TRUE(DropFileOn(main_.get(), Path(QStringLiteral("good.csv"))));
+  CsvImportWindow* csv = windows_->csv_window();
+  ASSERT_NE(csv, nullptr);
+  EXPECT_TRUE(csv->isVisible());
+  EXPECT_EQ(Child<QLineEdit>(csv, "txtCSVPath")->text(), Path(QStringLiteral("good.csv")));
+  // On the CSV window itself: a file without the heading is refused and the
+  // path stays.
+  ASSERT_TRUE(DropFileOn(csv, Path(QStringLiteral("bad.csv"))));
+  EXPECT_EQ(dialogs_.messages, QStringList{kWrongHeadingMessage});
+  EXPECT_EQ(Child<QLineEdit>(csv, "txtCSVPath")->text(), Path(QStringLiteral("good.csv")));
+}
+
+TEST_F(BatchWindowsTest, TheCsvDialogOffersItsFilesFirstAndRecentFilesComeBack) {
+  UserSettings settings(Path(QStringLiteral("config/quillon.conf")));
+  Launch(&settings);
+  for (const char* name : {"one.csv", "two.csv", "three.csv", "two.csv"}) {
+    WriteText(QLatin1String(name), QStringLiteral("FILE, TEXT\r\n"));
+    CsvImportWindow* csv = OpenCsvWindowWith(Path(QLatin1String(name)));
+    ASSERT_NE(csv, nullptr);
+  }
+  ASSERT_FALSE(dialogs_.file_requests.empty());
+  const QStringList filters = dialogs_.file_requests.back().filter.split(QStringLiteral(";;"));
+  ASSERT_EQ(filters.size(), 2);
+  EXPECT_TRUE(filters[0].contains(QStringLiteral("*.csv")));
+  EXPECT_EQ(filters[1], QStringLiteral("All Files (*)"));
+
+  // Newest first, each once; the menu holds them after a new start too.
+  const QStringList recent{Path(QStringLiteral("two.csv")), Path(QStringLiteral("three.csv")),
+                           Path(QStringLiteral("one.csv"))};
+  windows_->csv_window()->close();
+  Launch(&settings);
+  Entry(MainWindow::Entry::ImportPromptsFromCSV)->trigger();
+  CsvImportWindow* csv = windows_->csv_window();
+  ASSERT_NE(csv, nullptr);
+  EXPECT_EQ(csv->RecentFiles(), recent);
+  QMenu* menu = Child<QMenu>(csv, "mnuRecent");
+  ASSERT_EQ(menu->actions().size(), 3);
+  menu->actions()[2]->trigger();
+  EXPECT_EQ(Child<QLineEdit>(csv, "txtCSVPath")->text(), Path(QStringLiteral("one.csv")));
+  EXPECT_EQ(csv->RecentFiles().first(), Path(QStringLiteral("one.csv")));
+}
 
 // ---- Remembered, and closed with Esc -------------------------------------
 

@@ -7,9 +7,13 @@
 #include "gui/common/file_opener.h"
 #include "gui/common/user_interface.h"
 
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
+class QToolButton;
 
 namespace quillon {
 
@@ -27,7 +31,9 @@ class UserSettings;
 /// checked for the heading before a run, as a chosen one is when it is
 /// chosen; a file that is not text is refused with a message either way.
 /// With settings, the window opens with the CSV file of the last run (or
-/// choice) in its box and keeps its size and place; Esc closes it.
+/// choice) in its box, offers the CSV files used last under "Recent", and
+/// keeps its size and place; Esc closes it. A CSV file dropped on the
+/// window is taken as a chosen one, heading check and all.
 class CsvImportWindow : public QWidget {
   Q_OBJECT
 
@@ -45,13 +51,29 @@ class CsvImportWindow : public QWidget {
   void CreatePrompts();
   /// Closes the window.
   void Exit();
+  /// Takes `path` as the CSV file, as if chosen with "Browse...": a file
+  /// with the heading goes into the box (and the recent files); another is
+  /// refused with a message and the box keeps its path. True when taken.
+  bool UseFile(const QString& path);
+  /// The CSV files used last, newest first (at most kRecentFiles).
+  QStringList RecentFiles() const;
+
+  static constexpr int kRecentFiles = 8;
+  /// The file dialog's filter: the CSV list files first, every file second.
+  static const QString kFileFilter;
 
   /// Opens the log for viewing; the user's editor unless a test says otherwise.
   LogOpener open_log = OpenInUsersEditor;
 
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
   void BuildControls();
   bool CheckTypedPath();
+  void Remember(const QString& path);
+  void FillRecentMenu();
 
   const MainWindow& main_;
   UserSettings* settings_;
@@ -61,6 +83,8 @@ class CsvImportWindow : public QWidget {
   QGroupBox* text_frame_ = nullptr;
   QLineEdit* csv_path_box_ = nullptr;
   QPushButton* browse_button_ = nullptr;
+  QToolButton* recent_button_ = nullptr;
+  QMenu* recent_menu_ = nullptr;
   QPushButton* create_button_ = nullptr;
   QPushButton* exit_button_ = nullptr;
 };

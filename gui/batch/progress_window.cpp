@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include "core/common/user_interface.h"
+#include "gui/common/accessibility.h"
 #include "gui/common/twips.h"
 
 namespace quillon {
@@ -96,6 +97,14 @@ ProgressWindow::ProgressWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(text_frame_);
   layout->addLayout(buttons);
+
+  // Modal while it shows: a dialog to assistive technologies.
+  SetAccessibleRole(this, QAccessible::Dialog);
+  Describe(text_frame_, QStringLiteral("Progress"));
+  Describe(bar_, QStringLiteral("Prompts processed"),
+           QStringLiteral("How many prompts of the run are done"));
+  Describe(cancel_button_, QStringLiteral("Cancel"),
+           QStringLiteral("Stops the run after the prompt in progress"));
 }
 
 ProgressWindow::~ProgressWindow() = default;

@@ -6,12 +6,15 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "core/batch/prompt_set.h"
 #include "core/localisation/language_table.h"
 #include "gui/batch/progress_window.h"
+#include "gui/common/accessibility.h"
 #include "gui/common/keyboard.h"
+#include "gui/common/read_only_box.h"
 #include "gui/common/settings.h"
 #include "gui/common/twips.h"
 #include "gui/common/window_place.h"
@@ -40,11 +43,10 @@ void PromptSetWindow::BuildControls() {
   text_frame_ =
       new QGroupBox(QStringLiteral("Select installed &language to convert to TTY WAV files"), this);
   text_frame_->setObjectName(QStringLiteral("Frame1"));
-  cmbLanguages = new QComboBox(text_frame_);
+  cmbLanguages = new ChoiceBox(text_frame_);
   cmbLanguages->setObjectName(QStringLiteral("cmbLanguages"));
-  prompt_path_box_ = new QLineEdit(text_frame_);
+  prompt_path_box_ = new ReadOnlyBox(text_frame_);
   prompt_path_box_->setObjectName(QStringLiteral("txtPromptPath"));
-  prompt_path_box_->setReadOnly(true);
   prompt_path_box_->setMinimumWidth(Twips(5400, this));
   force_enx_box_ =
       new QCheckBox(QStringLiteral("&Force prompt prefix to always be ENX"), text_frame_);
@@ -58,6 +60,22 @@ void PromptSetWindow::BuildControls() {
   exit_button_ = NewButton(QStringLiteral("E&xit"), "cmdExit", this);
   LayOutBatchWindow(this, text_frame_, create_button_, exit_button_);
   CloseOnEscape(this);
+  // The frame's access key names the language list.
+  SendAccessKeyTo(text_frame_, cmbLanguages);
+  SetAccessibleRole(this, QAccessible::Window);
+  Describe(cmbLanguages, QStringLiteral("Language"),
+           QStringLiteral("The installed language whose prompts are built"));
+  Describe(prompt_path_box_, QStringLiteral("Prompt folder"),
+           QStringLiteral("The prompt folder of the chosen language"));
+  Describe(force_enx_box_, QStringLiteral("Force prompt prefix to always be ENX"));
+  Describe(create_button_, QStringLiteral("Create Prompts"),
+           QStringLiteral("Builds a TTY prompt for every prompt of the language"));
+  Describe(exit_button_, QStringLiteral("Exit"), QStringLiteral("Closes the window"));
+  connect(prompt_path_box_, &ReadOnlyBox::TypedInto, this, [this] {
+    QToolTip::showText(prompt_path_box_->mapToGlobal(QPoint(0, prompt_path_box_->height())),
+                       QStringLiteral("The prompt folder follows the language chosen above."),
+                       prompt_path_box_);
+  });
 
   connect(cmbLanguages, &QComboBox::currentIndexChanged, this,
           [this] { ChooseLanguageFromList(); });
@@ -79,7 +97,7 @@ bool PromptSetWindow::Load() {
   if (!registry_.LastProblem().isEmpty())
     ReportLoadError({error_number::kRegistry, registry_.LastProblem()});
   if (languages.isEmpty()) {
-    ui_->MsgBox(kNoLanguagesMessage);
+    ui_->MsgBox(NoLanguagesMessage(registry_));
     return false;
   }
   {

@@ -18,6 +18,7 @@ namespace quillon {
 
 class MainWindow;
 class ProgressWindow;
+class ReadOnlyBox;
 class UserSettings;
 
 /// The "Construct Orvane Prompts" window: pick one of the voicemail
@@ -67,7 +68,7 @@ class PromptSetWindow : public QWidget {
 
   QGroupBox* text_frame_ = nullptr;
   QComboBox* cmbLanguages = nullptr;
-  QLineEdit* prompt_path_box_ = nullptr;
+  ReadOnlyBox* prompt_path_box_ = nullptr;
   QCheckBox* force_enx_box_ = nullptr;
   QPushButton* create_button_ = nullptr;
   QPushButton* exit_button_ = nullptr;

@@ -2,18 +2,25 @@
 
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QUrl>
 
 #include "core/common/report.h"
 #include "platform/file_system.h"
 
 namespace quillon {
 
-void QtWaveClipboard::SetWave(const QByteArray& wav_bytes) {
+void QtWaveClipboard::SetWave(const QByteArray& wav_bytes, const QString& file) {
   auto* mime = new QMimeData;
   mime->setData(kWavMimeType, wav_bytes);
   mime->setData(kWavMimeTypeLegacy, wav_bytes);
+  if (!file.isEmpty()) {
+    const QByteArray url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toEncoded();
+    mime->setData(kUriListMimeType, url + "\r\n");
+    mime->setData(kGnomeCopiedFilesMimeType, "copy\n" + url);
+  }
   QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);  // takes ownership
 }
 
@@ -37,7 +44,7 @@ bool CopyWavToClipboard(const QString& file_name, WaveClipboard& clipboard, User
     report({error_number::kPathFileAccess, file.errorString()});
     return false;
   }
-  clipboard.SetWave(bytes);
+  clipboard.SetWave(bytes, path);
   return true;
 }
 

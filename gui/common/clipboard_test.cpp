@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QUrl>
 
 namespace quillon {
 namespace {
@@ -17,28 +18,38 @@ QByteArray SampleWav(int size) {
   return bytes.left(size);
 }
 
-TEST(WaveClipboardTest, HoldsTheExactBytesAsWaveAudioAndNothingElse) {
+TEST(WaveClipboardTest, HoldsTheExactBytesAsWaveAudioAndTheFileAsACopiedFile) {
   QGuiApplication::clipboard()->setText(QStringLiteral("earlier text"));
   const QByteArray wav = SampleWav(1000);
   QtWaveClipboard clipboard;
-  clipboard.SetWave(wav);
+  clipboard.SetWave(wav, QStringLiteral("/srv/prompts/with blank #1.wav"));
 
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
   ASSERT_NE(mime, nullptr);
   EXPECT_EQ(mime->data(QStringLiteral("audio/wav")), wav);
   EXPECT_EQ(mime->data(QStringLiteral("audio/x-wav")), wav);
   EXPECT_EQ(mime->data(QStringLiteral("audio/wav")).size(), 1000);
-  EXPECT_FALSE(mime->hasText()) << "the earlier text is still offered";
+  EXPECT_FALSE(mime->hasFormat(QStringLiteral("text/plain")))
+      << "the earlier text is still offered";
+  // The path percent-encoded, as file managers read it back.
+  EXPECT_EQ(mime->urls(), QList<QUrl>{QUrl::fromLocalFile("/srv/prompts/with blank #1.wav")});
+  EXPECT_EQ(mime->data(QStringLiteral("text/uri-list")),
+            QByteArray("file:///srv/prompts/with%20blank%20%231.wav\r\n"));
+  EXPECT_EQ(mime->data(QStringLiteral("x-special/gnome-copied-files")),
+            QByteArray("copy\nfile:///srv/prompts/with%20blank%20%231.wav"));
   QStringList formats = mime->formats();
   formats.sort();
-  EXPECT_EQ(formats, (QStringList{"audio/wav", "audio/x-wav"}));
+  EXPECT_EQ(formats, (QStringList{"audio/wav", "audio/x-wav", "text/uri-list",
+                                  "x-special/gnome-copied-files"}));
 }
 
 TEST(WaveClipboardTest, ASecondWaveReplacesTheFirst) {
   QtWaveClipboard clipboard;
-  clipboard.SetWave(SampleWav(5000));
-  clipboard.SetWave(SampleWav(44));
+  clipboard.SetWave(SampleWav(5000), QStringLiteral("/tmp/first.wav"));
+  clipboard.SetWave(SampleWav(44), QStringLiteral("/tmp/second.wav"));
   EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(kWavMimeType), SampleWav(44));
+  EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->urls(),
+            QList<QUrl>{QUrl::fromLocalFile("/tmp/second.wav")});
 }
 
 }  // namespace

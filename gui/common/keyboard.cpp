@@ -1,6 +1,9 @@
 #include "gui/common/keyboard.h"
 
+#include <QEvent>
+#include <QGroupBox>
 #include <QKeySequence>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -11,6 +14,31 @@ QPushButton* NewButton(const QString& caption, const char* name, QWidget* parent
   button->setObjectName(QString::fromLatin1(name));
   button->setAutoDefault(true);
   return button;
+}
+
+namespace {
+
+// A frame's access key arrives at the frame as a Shortcut event; Qt would
+// give the focus to the control of the frame that had it last.
+class AccessKeyTarget : public QObject {
+ public:
+  AccessKeyTarget(QGroupBox* frame, QWidget* target) : QObject(frame), target_(target) {
+    frame->installEventFilter(this);
+  }
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() != QEvent::Shortcut || !target_ || !target_->isEnabled()) return false;
+    target_->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  }
+
+ private:
+  QPointer<QWidget> target_;
+};
+
+}  // namespace
+
+void SendAccessKeyTo(QGroupBox* frame, QWidget* target) {
+  new AccessKeyTarget(frame, target);
 }
 
 void CloseOnEscape(QWidget* window) {

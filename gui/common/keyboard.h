@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QGroupBox;
 class QPushButton;
 class QWidget;
 
@@ -14,5 +15,9 @@ QPushButton* NewButton(const QString& caption, const char* name, QWidget* parent
 
 /// Lets Esc close `window`, as it closes a dialog.
 void CloseOnEscape(QWidget* window);
+
+/// Lets the access key of `frame`'s title put the focus on `target`, the
+/// control the title names, whichever control of the frame had it last.
+void SendAccessKeyTo(QGroupBox* frame, QWidget* target);
 
 }  // namespace quillon

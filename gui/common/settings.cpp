@@ -32,11 +32,12 @@ QString DefaultOutputPath() {
   return JoinPath(QDir::homePath(), QStringLiteral("TTYOutput.wav"));
 }
 
-const std::array<SettingEntry, 4> kSettingEntries = {{
+const std::array<SettingEntry, 5> kSettingEntries = {{
     {Setting::OutputPath, "paths/output", &DefaultOutputPath},
     {Setting::CsvPath, "paths/csv", &Nothing},
     {Setting::PromptFolder, "paths/prompt_folder", &Nothing},
     {Setting::Verify, "build/verify", [] { return QStringLiteral("true"); }},
+    {Setting::RecentCsvFiles, "paths/recent_csv", &Nothing},
 }};
 
 UserSettings::UserSettings(const QString& path)

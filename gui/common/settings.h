@@ -12,10 +12,11 @@ namespace quillon {
 
 /// The values Quillon remembers for its user from one run to the next.
 enum class Setting {
-  OutputPath,    ///< the main window's output file, as last chosen with "Browse..."
-  CsvPath,       ///< the CSV file of the last CSV batch
-  PromptFolder,  ///< the prompt folder of the last prompt-set batch
-  Verify,        ///< "true" or "false": every built WAV is read back by the receiver
+  OutputPath,      ///< the main window's output file, as last chosen with "Browse..."
+  CsvPath,         ///< the CSV file of the last CSV batch
+  PromptFolder,    ///< the prompt folder of the last prompt-set batch
+  Verify,          ///< "true" or "false": every built WAV is read back by the receiver
+  RecentCsvFiles,  ///< the CSV files used last, newest first, one per line
 };
 
 /// One remembered value: its key in the settings file and what it is before
@@ -29,7 +30,7 @@ struct SettingEntry {
 /// Every remembered value, in one table. Window sizes and places are kept
 /// beside them under "windows/" followed by the window's object name (see
 /// kRememberedWindows); a window without an entry opens at its design size.
-extern const std::array<SettingEntry, 4> kSettingEntries;
+extern const std::array<SettingEntry, 5> kSettingEntries;
 
 /// "~/TTYOutput.wav": the output path a new main window starts with.
 QString DefaultOutputPath();

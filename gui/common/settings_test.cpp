@@ -118,7 +118,7 @@ TEST(WindowPlaceTest, AWindowTooLargeForTheScreenIsShrunkOntoIt) {
 }
 
 /// Where the help window should go beside the main window.
-enum class Beside { Right, Left, NarrowedRight, AtScreenEdge };
+enum class Beside { Right, Left, OverTheRightSide, OverTheLeftSide, AtScreenEdge };
 
 /// Where the main window stands on the screen, and where the help window
 /// beside it should go.
@@ -158,10 +158,19 @@ TEST_P(PlaceBesideTest, PutsTheWindowNextToItsAnchor) {
       EXPECT_EQ(outer.right() + 1, main.left());
       EXPECT_EQ(window.width(), c.wanted_width);
       break;
-    case Beside::NarrowedRight:
-      EXPECT_EQ(window.x(), main.right() + 1);
+    case Beside::OverTheRightSide:
       EXPECT_EQ(outer.right(), area.right());
-      EXPECT_LT(window.width(), c.wanted_width);
+      EXPECT_EQ(window.width(), c.wanted_width);
+      EXPECT_EQ(outer.intersected(main).width(),
+                c.wanted_width + frame - (area.right() - main.right()))
+          << "it covers more of its anchor than it must";
+      break;
+    case Beside::OverTheLeftSide:
+      EXPECT_EQ(outer.left(), area.left());
+      EXPECT_EQ(window.width(), c.wanted_width);
+      EXPECT_EQ(outer.intersected(main).width(),
+                c.wanted_width + frame - (main.left() - area.left()))
+          << "it covers more of its anchor than it must";
       break;
     case Beside::AtScreenEdge:
       EXPECT_EQ(outer.right(), area.right());
@@ -169,7 +178,7 @@ TEST_P(PlaceBesideTest, PutsTheWindowNextToItsAnchor) {
       break;
   }
   EXPECT_EQ(window.y(), main.top());
-  if (c.expected != Beside::AtScreenEdge) {
+  if (c.expected == Beside::Right || c.expected == Beside::Left) {
     EXPECT_FALSE(outer.intersects(main)) << "the window covers its anchor";
   }
   EXPECT_TRUE(area.contains(outer)) << "the window reaches off the screen";
@@ -179,8 +188,10 @@ INSTANTIATE_TEST_SUITE_P(
     Places, PlaceBesideTest,
     ::testing::Values(BesideCase{"RoomOnTheRight", QRect(0, 0, 300, 200), 250, Beside::Right},
                       BesideCase{"RoomOnTheLeftOnly", QRect(400, 0, 300, 200), 250, Beside::Left},
-                      BesideCase{"NarrowedToTheRoomOnTheRight", QRect(0, 0, 500, 200), 400,
-                                 Beside::NarrowedRight},
+                      BesideCase{"KeepsItsWidthOverTheRightSide", QRect(0, 0, 500, 200), 400,
+                                 Beside::OverTheRightSide},
+                      BesideCase{"KeepsItsWidthOverTheLeftSide", QRect(300, 0, 500, 200), 400,
+                                 Beside::OverTheLeftSide},
                       BesideCase{"NoRoomAtAll", QRect(0, 0, 3000, 200), 300, Beside::AtScreenEdge}),
     [](const auto& info) { return std::string(info.param.name); });
 

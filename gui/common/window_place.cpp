@@ -68,25 +68,18 @@ void PlaceBeside(QWidget* window, const QWidget* anchor) {
   const QRect area = ScreenOf(anchor)->availableGeometry();
   const QRect next_to = anchor->frameGeometry();
   const QSize frame = FrameOf(window);
-  const int wanted = window->width();
-  const int least = std::max(window->minimumWidth(), window->minimumSizeHint().width());
+  const int width = std::min(window->width(), area.width() - frame.width());
   const int right_room = area.right() - next_to.right() - frame.width();
   const int left_room = next_to.left() - area.left() - frame.width();
-  int width = wanted;
   int x = 0;
-  if (right_room >= wanted) {
+  if (right_room >= width) {
     x = next_to.right() + 1;
-  } else if (left_room >= wanted) {
-    x = next_to.left() - wanted - frame.width();
-  } else if (right_room >= least && right_room >= left_room) {
-    width = right_room;
-    x = next_to.right() + 1;
-  } else if (left_room >= least) {
-    width = left_room;
-    x = area.left();
+  } else if (left_room >= width) {
+    x = next_to.left() - width - frame.width();
+  } else if (left_room > right_room && left_room > 0) {
+    x = area.left();  // over the anchor's left side
   } else {
-    width = std::min(wanted, area.width() - frame.width());
-    x = area.right() + 1 - width - frame.width();
+    x = area.right() + 1 - width - frame.width();  // over the anchor's right side
   }
   const int y = std::max(area.top(), next_to.top());
   const int height = std::min(window->height(), area.bottom() + 1 - y - frame.height());

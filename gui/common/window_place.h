@@ -44,9 +44,10 @@ inline constexpr int kFrameAllowanceHeight = 48;
 void FitOnScreen(QWidget* window);
 
 /// Moves `window` beside `anchor` on the anchor's screen, tops aligned:
-/// right of it when there is room, otherwise left of it, narrowing the
-/// window down to its minimum width where that makes it fit; at the right
-/// edge of the screen when neither side has room enough.
+/// right of it when there is room, otherwise left of it. The window keeps
+/// its width (a narrowed window would be no use): when neither side has
+/// room enough, it goes to the edge of the screen on the roomier side and
+/// covers as little of the anchor as it must.
 void PlaceBeside(QWidget* window, const QWidget* anchor);
 
 }  // namespace quillon

@@ -4,17 +4,22 @@
 #include <QCursor>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcutEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QVBoxLayout>
 #include <memory>
 
 #include "core/common/user_interface.h"
 #include "core/common/version.h"
 #include "core/localisation/language_table.h"
+#include "gui/common/accessibility.h"
 #include "gui/common/window_place.h"
 #include "gui/localisation/about_logos.h"
 #include "gui/localisation/form_fonts.h"
@@ -23,6 +28,16 @@ namespace quillon {
 namespace {
 
 constexpr int kLogoSize = 64;
+
+// A caption as it reads: the '&' before its access key left out.
+QString WithoutAccessKey(const QString& caption) {
+  QString shown;
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
 const QString kNoLoadedLanguages = QStringLiteral("No loaded languages");
 
 // The form's hourglass for the life of one handler, whatever way it ends.
@@ -56,17 +71,76 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent
   QFont underlined = font();
   underlined.setUnderline(true);
   setFont(underlined);
-  QPalette blue = palette();
-  blue.setColor(QPalette::WindowText, Qt::blue);
-  setPalette(blue);
+  FollowPalette();
   setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::StrongFocus);
+  // Its own buddy: the access key in the text is underlined and heard.
+  setBuddy(this);
+  SetAccessibleRole(this, QAccessible::Link);
+  setAccessibleName(WithoutAccessKey(text));
+}
+
+// The access key focuses the link (QLabel's part) and clicks it.
+bool LinkLabel::event(QEvent* event) {
+  if (event->type() == QEvent::Shortcut) {
+    const bool ambiguous = static_cast<QShortcutEvent*>(event)->isAmbiguous();
+    const bool handled = QLabel::event(event);
+    if (!ambiguous) Q_EMIT clicked(true);
+    return handled;
+  }
+  return QLabel::event(event);
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-    Q_EMIT clicked();
+    Q_EMIT clicked(false);
   }
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Menu:
+      if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        Q_EMIT clicked(true);
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+// The focus is shown as the style shows it on any control.
+void LinkLabel::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  QStylePainter painter(this);
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  option.backgroundColor = palette().color(QPalette::Window);
+  painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+}
+
+void LinkLabel::changeEvent(QEvent* event) {
+  QLabel::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange && !following_) FollowPalette();
+}
+
+// The text in the palette's link colour, whichever palette is in use.
+void LinkLabel::FollowPalette() {
+  following_ = true;
+  QPalette own = parentWidget() ? parentWidget()->palette() : palette();
+  for (const QPalette::ColorGroup group :
+       {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    own.setColor(group, QPalette::WindowText, own.color(group, QPalette::Link));
+  setPalette(own);
+  following_ = false;
 }
 
 bool CallAutoInit(QWidget* form) {
@@ -99,7 +173,9 @@ void AboutWindow::BuildControls() {
   bold.setBold(true);
   version_title_label_->setFont(bold);
   version_label_ = NamedLabel("lblVersion", QStringLiteral(" "), this);
-  change_language_label_ = new LinkLabel(QStringLiteral("Change Language"), this);
+  change_language_label_ = new LinkLabel(QStringLiteral("Change &Language"), this);
+  change_language_label_->setAccessibleDescription(
+      QStringLiteral("Opens a menu of the interface languages"));
   change_language_label_->setObjectName(QStringLiteral("lblChangeLanguage"));
   address_label1_ = NamedLabel("lblBrevikAddress1", QStringLiteral("The Quillon Project"), this);
   address_label2_ =
@@ -149,7 +225,14 @@ void AboutWindow::BuildControls() {
   whole->addLayout(buttons);
 
   connect(ok_button_, &QPushButton::clicked, this, [this] { Accept(); });
-  connect(change_language_label_, &LinkLabel::clicked, this, [this] { ShowLanguageMenu(); });
+  connect(change_language_label_, &LinkLabel::clicked, this,
+          [this](bool from_keyboard) { ShowLanguageMenu(from_keyboard); });
+  Describe(picBrevikLogo, QStringLiteral("The Quillon Project logo"),
+           QStringLiteral("A quill over a Baudot tape punched with QUILLON"));
+  Describe(picOrvaneLogo, QStringLiteral("TTY prompt logo"),
+           QStringLiteral("A handset sending the TTY mark and space tones"));
+  Describe(ok_button_, QStringLiteral("OK"), QStringLiteral("Closes the About window"));
+  Describe(select_language_menu_, QStringLiteral("Select Language"));
 }
 
 QAction* AboutWindow::LanguageListElement(int index) {
@@ -184,8 +267,15 @@ void AboutWindow::Accept() {
   hide();
 }
 
-void AboutWindow::ShowLanguageMenu() {
-  select_language_menu_->popup(QCursor::pos());
+void AboutWindow::ShowLanguageMenu(bool below_link) {
+  if (!below_link) {
+    select_language_menu_->popup(QCursor::pos());
+    return;
+  }
+  QAction* first = language_menu_.empty() ? nullptr : language_menu_.front();
+  select_language_menu_->popup(
+      change_language_label_->mapToGlobal(change_language_label_->rect().bottomLeft()), first);
+  if (first) select_language_menu_->setActiveAction(first);
 }
 
 void AboutWindow::ChooseLanguage(int index) {

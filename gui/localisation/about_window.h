@@ -14,7 +14,12 @@ namespace quillon {
 
 class UserSettings;
 
-/// A label that reads like a link and runs `clicked` when it is clicked.
+/// A label that reads like a link and emits `clicked` when it is clicked or,
+/// with the focus, when Space, Enter or the Menu key is pressed; its access
+/// key (the letter after '&' in `text`) clicks it too. Tab reaches it and it
+/// shows the focus as a link does. Its colour is the palette's link colour,
+/// in a light palette and a dark one alike; assistive technologies see a
+/// link named by its text.
 class LinkLabel : public QLabel {
   Q_OBJECT
 
@@ -22,10 +27,19 @@ class LinkLabel : public QLabel {
   explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
 
  Q_SIGNALS:
-  void clicked();
+  /// `from_keyboard`: the keyboard clicked it, not the mouse.
+  void clicked(bool from_keyboard);
 
  protected:
+  bool event(QEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void FollowPalette();
+  bool following_ = false;  // FollowPalette's own palette change is not followed
 };
 
 /// The About window: the version, the maker's notice, and "Change Language",
@@ -52,7 +66,9 @@ class AboutWindow : public QDialog {
 
   void Load();
   void Accept();
-  void ShowLanguageMenu();
+  /// Pops up the language menu: at the pointer after a click, below the
+  /// link when the keyboard asked, with its first entry selected.
+  void ShowLanguageMenu(bool below_link = false);
   void ChooseLanguage(int index);
 
   QLabel* picBrevikLogo = nullptr;

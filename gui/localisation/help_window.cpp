@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -11,8 +12,10 @@
 #include <cmath>
 
 #include "core/common/user_interface.h"
+#include "gui/common/accessibility.h"
 #include "gui/common/keyboard.h"
 #include "gui/common/window_place.h"
+#include "gui/localisation/help_page_style.h"
 #include "platform/file_system.h"
 
 namespace quillon {
@@ -56,7 +59,10 @@ HelpWindow::HelpWindow(QString program_folder, QString base_name, QWidget* paren
   browserHelp = new QTextBrowser(this);
   browserHelp->setObjectName(QStringLiteral("browserHelp"));
   browserHelp->setOpenExternalLinks(true);
+  Describe(browserHelp, QStringLiteral("Help page"), QStringLiteral("The help for administrators"));
   close_button_ = NewButton(QStringLiteral("&Close"), "cmdClose", this);
+  Describe(close_button_, QStringLiteral("Close"), QStringLiteral("Closes the help window"));
+  SetAccessibleRole(this, QAccessible::Window);
   connect(close_button_, &QPushButton::clicked, this, &QWidget::close);
   CloseOnEscape(this);
 
@@ -103,6 +109,15 @@ void HelpWindow::Load() {
   } else {
     browserHelp->setHtml(MissingPageHtml(path));
   }
+  FitPageToPalette(browserHelp->document(), browserHelp->palette());
+  FitPage();
+}
+
+// The pictures fit the page's width: the viewport less the document's margins.
+void HelpWindow::FitPage() {
+  QTextDocument* page = browserHelp->document();
+  const double width = browserHelp->viewport()->width() - 2 * page->documentMargin();
+  FitPageToWidth(page, width);
 }
 
 void HelpWindow::ApplySizeRule() {
@@ -118,11 +133,16 @@ void HelpWindow::ApplySizeRule() {
 void HelpWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ApplySizeRule();
+  // The layout has given the browser its new size by now.
+  if (layout()) layout()->activate();
+  FitPage();
 }
 
 void HelpWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) ApplySizeRule();
+  if (event->type() == QEvent::PaletteChange)
+    FitPageToPalette(browserHelp->document(), browserHelp->palette());
 }
 
 }  // namespace quillon

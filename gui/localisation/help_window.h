@@ -19,6 +19,12 @@ class UserSettings;
 /// (outer size, frame included), and Esc or "Close" closes it, with or
 /// without a window manager. A missing page is shown as missing, in the
 /// browser. Each opening loads the page once.
+///
+/// The page follows the palette in use, a dark one included (see
+/// FitPageToPalette), and fits the window's width: pictures wider than the
+/// page are shown scaled down, so no horizontal scroll bar is needed. When
+/// the screen has no room beside the main window for the whole width, the
+/// window keeps its width and covers as little of the main window as it can.
 class HelpWindow : public QWidget {
   Q_OBJECT
 
@@ -48,6 +54,7 @@ class HelpWindow : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  void FitPage();
   QString program_folder_;
   QString base_name_;
   int page_loads_ = 0;

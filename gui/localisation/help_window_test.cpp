@@ -162,7 +162,8 @@ TEST(HelpWindow, CloseAndEscCloseTheWindow) {
 TEST(HelpWindow, OpensBesideTheWindowItIsOpenedFrom) {
   QTemporaryDir dir;
   QWidget main;
-  main.setGeometry(20, 30, 300, 200);
+  // Room on its right for the help window's whole width (627 pixels at 96 dpi).
+  main.setGeometry(0, 30, 120, 200);
   main.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
   HelpWindow* help = HelpWindow::ShowHelp(dir.path(), QStringLiteral("quillon"), &main);
@@ -170,6 +171,7 @@ TEST(HelpWindow, OpensBesideTheWindowItIsOpenedFrom) {
   EXPECT_FALSE(help->frameGeometry().intersects(main.frameGeometry()))
       << "the help window covers the main window";
   EXPECT_EQ(help->frameGeometry().top(), main.frameGeometry().top());
+  EXPECT_EQ(help->width(), Px(9405, help->logicalDpiX())) << "it was narrowed";
   EXPECT_TRUE(help->screen()->availableGeometry().contains(help->frameGeometry()));
   help->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -15,11 +18,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSizeGrip>
 #include <QStatusBar>
+#include <QTextCursor>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "gui/common/accessibility.h"
+#include "gui/common/file_drop.h"
 #include "gui/common/keyboard.h"
+#include "gui/common/read_only_box.h"
 #include "gui/common/settings.h"
 #include "gui/common/twips.h"
 #include "gui/common/wav_player.h"
@@ -34,15 +43,20 @@ namespace {
 // Client area of the window, in twips.
 constexpr int kClientWidth = 9810;
 constexpr int kClientHeight = 4950;
-// The design heights of the text frame and the diagnostic frame, in twips:
-// extra room is shared between them in this ratio.
-constexpr int kTextFrameHeight = 1005;
-constexpr int kDiagFrameHeight = 2295;
+// How the room of the window is shared between the text frame and the
+// diagnostic frame. The design heights (1005 and 2295 twips) left the text
+// two lines high; the text now takes two parts in five, and the report the rest.
+constexpr int kTextFrameShare = 2;
+constexpr int kDiagFrameShare = 3;
+// The fewest lines the text box shows.
+constexpr int kTextBoxLines = 3;
 // Margins and spacing of the layouts, in twips.
 constexpr int kMargin = 60;
 constexpr int kSpacing = 75;
 
 const QString kBrowseTitle = QStringLiteral("Select file to store WAV output");
+// How long a word in the status bar stays, in milliseconds.
+constexpr int kStatusMessageMs = 10000;
 
 template <typename W>
 W* Named(W* widget, const char* name) {
@@ -99,8 +113,11 @@ MainWindow::MainWindow(Options options, QWidget* parent)
   BuildMenus();
   output_path_box_->setText(output_path_);
   UpdatePlayButtons();
+  // The status bar follows the clip set as soon as a build in the alphabet
+  // window replaces it, while that window is still open.
   SetWindowOpener(Entry::CreateAlphabet, [this] {
-    AlphabetWindow::ShowModal(this, options_.program_folder, *options_.dialogs, options_.settings);
+    AlphabetWindow::ShowModal(this, options_.program_folder, *options_.dialogs, options_.settings,
+                              [this] { ShowClipSet(); });
     ShowClipSet();
   });
   clip_set_label_ = new QLabel(this);
@@ -108,7 +125,11 @@ MainWindow::MainWindow(Options options, QWidget* parent)
   statusBar()->addWidget(clip_set_label_);
   ShowClipSet();
   SetWindowOpener(Entry::EditDictionary, [this] { EditDictionary(); });
-  SetWindowOpener(Entry::ReloadDictionary, [this] { LoadDictionary(); });
+  SetWindowOpener(Entry::EditCharReplacements, [this] { EditCharReplacements(); });
+  SetWindowOpener(Entry::ReloadDictionary, [this] { ReloadDictionary(); });
+  DescribeControls();
+  setAcceptDrops(true);
+  text_box_->viewport()->installEventFilter(this);
 
   // The design's client area below the menu bar, unless the user's own
   // size and place are remembered.
@@ -121,14 +142,39 @@ MainWindow::MainWindow(Options options, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
+void MainWindow::DescribeControls() {
+  Describe(output_path_box_, QStringLiteral("Output file name"),
+           QStringLiteral("The WAV file that Create WAV File writes; chosen with Browse"));
+  Describe(browse_button_, QStringLiteral("Browse..."),
+           QStringLiteral("Chooses the output file name"));
+  Describe(text_box_, QStringLiteral("Text to convert into TTY/TDD WAV file"),
+           QStringLiteral("The text sent in Baudot; Ctrl+Return builds it"));
+  Describe(diag_box_, QStringLiteral("Diagnostic Output"),
+           QStringLiteral("The report of the last construction"));
+  Describe(build_button_, QStringLiteral("Create WAV File"),
+           QStringLiteral("Builds the text into the output file and copies it to the clipboard"));
+  Describe(play_button_, QStringLiteral("Play"),
+           QStringLiteral("Plays the file built last (Ctrl+P)"));
+  Describe(stop_button_, QStringLiteral("Stop"), QStringLiteral("Stops playing"));
+  Describe(exit_button_, QStringLiteral("Exit"), QStringLiteral("Ends the program (Ctrl+Q)"));
+  Describe(statusBar(), QStringLiteral("Status"));
+  for (QSizeGrip* grip : statusBar()->findChildren<QSizeGrip*>())
+    Describe(grip, QStringLiteral("Resize the window"));
+  Describe(menuBar(), QStringLiteral("Menu bar"));
+  Describe(file_menu_, QStringLiteral("File"));
+  Describe(help_menu_, QStringLiteral("Help"));
+  // The label's own text ("Clip set: ...") is its name.
+  clip_set_label_->setAccessibleDescription(
+      QStringLiteral("The clip set every construction joins, or why it cannot be used"));
+}
+
 void MainWindow::BuildControls() {
   auto* client = Named(new QWidget(this), "client");
   setCentralWidget(client);
 
   output_frame_ =
       Named(new QGroupBox(QStringLiteral("&Output file name"), client), "frameBackupGreetings");
-  output_path_box_ = Named(new QLineEdit(output_frame_), "txtOutputFileName");
-  output_path_box_->setReadOnly(true);
+  output_path_box_ = Named(new ReadOnlyBox(output_frame_), "txtOutputFileName");
   browse_button_ = NewButton(QStringLiteral("&Browse..."), "cmdBrowse", output_frame_);
   auto* output_row = new QHBoxLayout(output_frame_);
   output_row->addWidget(output_path_box_, 1);
@@ -137,7 +183,7 @@ void MainWindow::BuildControls() {
   text_frame_ = Named(
       new QGroupBox(QStringLiteral("&Text to convert into TTY/TDD WAV file"), client), "Frame1");
   text_box_ = Named(MultiLineBox(text_frame_), "txtInputText");
-  text_box_->setMinimumHeight(2 * text_box_->fontMetrics().lineSpacing() +
+  text_box_->setMinimumHeight(kTextBoxLines * text_box_->fontMetrics().lineSpacing() +
                               2 * text_box_->frameWidth() + 8);
   (new QVBoxLayout(text_frame_))->addWidget(text_box_);
 
@@ -165,17 +211,24 @@ void MainWindow::BuildControls() {
   layout->setContentsMargins(margin, margin, margin, margin);
   layout->setSpacing(Twips(kSpacing, this));
   layout->addWidget(output_frame_);
-  layout->addWidget(text_frame_, kTextFrameHeight);
-  layout->addWidget(diag_frame_, kDiagFrameHeight);
+  layout->addWidget(text_frame_, kTextFrameShare);
+  layout->addWidget(diag_frame_, kDiagFrameShare);
   layout->addLayout(buttons);
 
-  setTabOrder(text_box_, build_button_);
+  // Tab goes down the window as it is read: the output path, its Browse
+  // button, the text, the report, then the buttons from left to right.
+  setTabOrder(output_path_box_, browse_button_);
+  setTabOrder(browse_button_, text_box_);
+  setTabOrder(text_box_, diag_box_);
+  setTabOrder(diag_box_, build_button_);
   setTabOrder(build_button_, play_button_);
   setTabOrder(play_button_, stop_button_);
   setTabOrder(stop_button_, exit_button_);
-  setTabOrder(exit_button_, browse_button_);
-  setTabOrder(browse_button_, output_path_box_);
-  setTabOrder(output_path_box_, diag_box_);
+  SendAccessKeyTo(output_frame_, output_path_box_);
+  SendAccessKeyTo(text_frame_, text_box_);
+  SendAccessKeyTo(diag_frame_, diag_box_);
+  connect(output_path_box_, &ReadOnlyBox::TypedInto, this,
+          [this] { SayOutputIsChosenWithBrowse(); });
 
   connect(browse_button_, &QPushButton::clicked, this, [this] { Browse(); });
   connect(build_button_, &QPushButton::clicked, this, [this] { BuildWav(); });
@@ -218,6 +271,8 @@ void MainWindow::BuildMenus() {
   entry(Entry::CreateAlphabet, file_menu_, "mnuCreateAlphabet", QStringLiteral("Create &Alphabet"));
   AddSeparator(file_menu_, "seperator4");
   entry(Entry::EditDictionary, file_menu_, "mnuEditDictionary", QStringLiteral("&Edit Dictionary"));
+  entry(Entry::EditCharReplacements, file_menu_, "mnuEditCharReplacement",
+        QStringLiteral("Edit &Character Replacements"));
   entry(Entry::ReloadDictionary, file_menu_, "mnuReloadDictionary",
         QStringLiteral("&Reload Dictionary"));
   translate_action_ = AddEntry(file_menu_, "mnuApplyTranslationTable",
@@ -270,6 +325,88 @@ bool MainWindow::Load(const StartupChecks& checks) {
   }
   LoadDictionary();
   return true;
+}
+
+void MainWindow::SetCsvFileOpener(std::function<void(const QString& path)> open) {
+  open_csv_file_ = std::move(open);
+}
+
+void MainWindow::SayOutputIsChosenWithBrowse() {
+  const QString hint = QStringLiteral(
+      "The output file name is chosen with \"Browse...\" (Alt+B); it cannot be typed.");
+  statusBar()->showMessage(hint, kStatusMessageMs);
+  QToolTip::showText(output_path_box_->mapToGlobal(QPoint(0, output_path_box_->height())), hint,
+                     output_path_box_);
+}
+
+bool MainWindow::DropFile(const QString& path) {
+  if (IsCsvFileName(path) && open_csv_file_) {
+    open_csv_file_(path);
+    return true;
+  }
+  return ReadTextFile(path);
+}
+
+// The dropped text replaces the box's text as one step that Ctrl+Z undoes,
+// so the text it held is not lost.
+bool MainWindow::ReadTextFile(const QString& path) {
+  QString text;
+  QString err;
+  if (!ReadDroppedText(path, &text, &err)) {
+    ui_->MsgBox(err);
+    return false;
+  }
+  QTextCursor all(text_box_->document());
+  all.select(QTextCursor::Document);
+  all.insertText(text);
+  text_box_->setFocus(Qt::OtherFocusReason);
+  statusBar()->showMessage(
+      QStringLiteral("Text read from %1 (%2 characters); Ctrl+Z brings back the text before it.")
+          .arg(path)
+          .arg(text.size()),
+      kStatusMessageMs);
+  return true;
+}
+
+// A file from a file manager may be dropped anywhere on the window,
+// the text box included (whose own drop would insert the file's address).
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (DroppedFile(event->mimeData()).isEmpty()) {
+    QMainWindow::dragEnterEvent(event);
+    return;
+  }
+  event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = DroppedFile(event->mimeData());
+  if (path.isEmpty()) {
+    QMainWindow::dropEvent(event);
+    return;
+  }
+  event->acceptProposedAction();
+  // The drag source waits for the drop to end: the file is read after it.
+  QMetaObject::invokeMethod(
+      this, [this, path] { DropFile(path); }, Qt::QueuedConnection);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == text_box_->viewport()) {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+        if (DroppedFile(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) break;
+        static_cast<QDropEvent*>(event)->acceptProposedAction();
+        return true;
+      case QEvent::Drop:
+        if (DroppedFile(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) break;
+        dropEvent(static_cast<QDropEvent*>(event));
+        return true;
+      default:
+        break;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::SetWindowOpener(Entry entry, std::function<void()> open) {
@@ -396,10 +533,30 @@ void MainWindow::LoadDictionary() {
   builder_.SetReadFiles(read);
 }
 
+// The load itself reports what went wrong in message boxes; the status bar
+// says what it read, so that a reload is seen to have happened.
+void MainWindow::ReloadDictionary() {
+  LoadDictionary();
+  const QString dictionary = dictionary_.DictionaryPath();
+  const QString replacements = DictionaryTables::CharReplacementPath(dictionary);
+  statusBar()->showMessage(
+      QStringLiteral("Dictionary reloaded: %1 entries from %2; %3 character replacements from %4")
+          .arg(dictionary_.dict_from.size())
+          .arg(dictionary.isEmpty() ? QStringLiteral("no dictionary file") : dictionary)
+          .arg(dictionary_.char_from.size())
+          .arg(replacements.isEmpty() ? QStringLiteral("no file") : replacements),
+      kStatusMessageMs);
+}
+
 // The path goes to the user's text editor as one argument, blanks and all;
 // no shell sees it. When no editor starts, the user learns where the file is.
 void MainWindow::EditDictionary() {
   const QString path = dictionary_.DictionaryPath();
+  if (!path.isEmpty()) OpenOrSayWhere(*ui_, path, options_.open_in_editor);
+}
+
+void MainWindow::EditCharReplacements() {
+  const QString path = DictionaryTables::CharReplacementPath(dictionary_.DictionaryPath());
   if (!path.isEmpty()) OpenOrSayWhere(*ui_, path, options_.open_in_editor);
 }
 

@@ -15,6 +15,8 @@
 #include "gui/common/user_interface.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -24,6 +26,7 @@ class QPushButton;
 
 namespace quillon {
 
+class ReadOnlyBox;
 class UserSettings;
 class WavPlayer;
 class WindowPlaceKeeper;
@@ -41,18 +44,27 @@ class WindowPlaceKeeper;
 /// opener stays out of the menu, so no entry ever opens an empty window.
 /// "Construct Orvane Prompts" and the separator below it stay hidden even
 /// with an opener; Action(Entry::OrvanePrompts) gives the entry to whoever
-/// decides how a user reaches it. "Create Alphabet", "Edit Dictionary" and
-/// "Reload Dictionary" are attached by the window itself. Ending the program (Exit, the Exit entry,
-/// closing the window) ends the event loop at once, without closing other windows first.
+/// decides how a user reaches it. "Create Alphabet", "Edit Dictionary", "Edit
+/// Character Replacements" and "Reload Dictionary" are attached by the window
+/// itself. Ending the program (Exit, the Exit entry, closing the window) ends
+/// the event loop at once, without closing other windows first.
 ///
 /// The window opens with the design's client area of 9810 x 4950 twips (or
 /// its remembered size and place) and grows with its layout: the text and
 /// the diagnostic pane take the extra room, the buttons keep to the edges.
-/// The keyboard reaches everything: focus starts in the text, Ctrl+Return
-/// there builds, Enter presses the focused button, every button and menu
-/// entry has an access key, F1 opens Help, Ctrl+Q ends the program and
-/// Ctrl+P plays the file built last. "Play" stays disabled until this window
-/// has built the file that the output path names.
+/// The keyboard reaches everything: focus starts in the text, Tab goes
+/// through the controls from the top of the window to the bottom, Ctrl+Return
+/// in the text builds, Enter presses the focused button, every frame, button
+/// and menu entry has an access key that lands on the control it names, F1
+/// opens Help, Ctrl+Q ends the program and Ctrl+P plays the file built last.
+/// "Play" stays disabled until this window has built the file that the
+/// output path names. The output path is only ever chosen with "Browse..."
+/// (or by a batch): its box looks read-only and, typed into, says so in the
+/// status bar. Every control has an accessible name and description.
+///
+/// Files dropped from a file manager: a text file dropped on the window
+/// fills the text box (undoably: Ctrl+Z brings the old text back); a CSV
+/// file (".csv") goes to the CSV opener, when one is attached.
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
@@ -61,6 +73,7 @@ class MainWindow : public QMainWindow {
   enum class Entry {
     CreateAlphabet,
     EditDictionary,
+    EditCharReplacements,
     ReloadDictionary,
     OrvanePrompts,
     ImportPromptsFromCSV,
@@ -100,6 +113,14 @@ class MainWindow : public QMainWindow {
   /// the batch flag, load the dictionary. True when the window may show.
   bool Load(const StartupChecks& checks);
 
+  /// Lets `open` run with the path of a CSV file dropped on the window; an
+  /// empty function refuses such drops.
+  void SetCsvFileOpener(std::function<void(const QString& path)> open);
+  /// What a file dropped on the window does: a CSV file goes to the CSV
+  /// opener, any other file is read into the text box. False, after a
+  /// message, when the file cannot be used.
+  bool DropFile(const QString& path);
+
   /// Lets `open` run when the user chooses `entry`, and shows the entry
   /// (except the hidden "Construct Orvane Prompts"). An empty function takes
   /// the entry out of the menu again.
@@ -131,9 +152,14 @@ class MainWindow : public QMainWindow {
   void ToggleTranslation();
   /// Reads the dictionary and the character table again (also at start-up).
   void LoadDictionary();
+  /// "Reload Dictionary": LoadDictionary, then the status bar says how many
+  /// entries were read from which files.
+  void ReloadDictionary();
   /// Opens the dictionary file in the user's editor, without waiting; says
   /// where the file is when no editor can be started.
   void EditDictionary();
+  /// The same for the character-replacement table beside the dictionary.
+  void EditCharReplacements();
   /// Shows the clip set in the status bar ("Clip set: 45.45 baud, 8 kHz
   /// 16-bit PCM"), or why it cannot be used.
   void ShowClipSet();
@@ -146,6 +172,9 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildControls();
@@ -156,6 +185,9 @@ class MainWindow : public QMainWindow {
   void UpdateMenuVisibility();
   void UpdatePlayButtons();
   void EndProgram();
+  void DescribeControls();
+  void SayOutputIsChosenWithBrowse();
+  bool ReadTextFile(const QString& path);
 
   Options options_;
   std::unique_ptr<GuiUserInterface> ui_;
@@ -169,7 +201,7 @@ class MainWindow : public QMainWindow {
   WindowPlaceKeeper* place_ = nullptr;
 
   QGroupBox* output_frame_ = nullptr;
-  QLineEdit* output_path_box_ = nullptr;
+  ReadOnlyBox* output_path_box_ = nullptr;
   QPushButton* browse_button_ = nullptr;
   QGroupBox* text_frame_ = nullptr;
   QPlainTextEdit* text_box_ = nullptr;
@@ -187,9 +219,10 @@ class MainWindow : public QMainWindow {
   QAction* verify_action_ = nullptr;
   QAction* exit_action_ = nullptr;
   QAction* prompt_set_separator_ = nullptr;
-  static constexpr int kEntryCount = 7;
+  static constexpr int kEntryCount = 8;
   std::array<QAction*, kEntryCount> entries_{};
   std::array<std::function<void()>, kEntryCount> openers_{};
+  std::function<void(const QString&)> open_csv_file_;
 };
 
 /// The text of a plain-text box as the construction reads it: each line

@@ -21,6 +21,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "core/registry/registry_store.h"
 #include "gui/common/clipboard.h"
@@ -174,6 +175,7 @@ TEST_F(MainWindowTest, MenusListEveryEntryInOrderWithThePromptSetEntryHidden) {
       {"mnuCreateAlphabet", "Create Alphabet"},
       {"seperator4", ""},
       {"mnuEditDictionary", "Edit Dictionary"},
+      {"mnuEditCharReplacement", "Edit Character Replacements"},
       {"mnuReloadDictionary", "Reload Dictionary"},
       {"mnuApplyTranslationTable", "Apply Dictionary Translation to Input Text"},
       {"mnuVerify", "Verify Each WAV with a Receiver"},
@@ -638,6 +640,105 @@ TEST_F(MainWindowTest, ExitTheExitEntryAndClosingTheWindowEachEndTheProgram) {
   EXPECT_EQ(ends_, 2);
   window_->close();
   EXPECT_EQ(ends_, 3);
+}
+
+}  // namespace
+}  // namespace quillon
+
+// ---- Files dropped, the menu's tables, the locked output path -----------
+
+namespace quillon {
+namespace {
+
+// A drop from a file manager: one local file, through Qt's drag events
+// delivered as the window system delivers them.
+bool DropOn(QWidget* target, const QString& path) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  const QPoint at = target->rect().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+  QApplication::processEvents();  // the file is read once the drop has ended
+  return drop.isAccepted();
+}
+
+TEST_F(MainWindowTest, ATextFileDroppedOnTheTextBoxFillsItAndCtrlZBringsTheOldTextBack) {
+  window_->show();
+  auto* box = Find<QPlainTextEdit>("txtInputText");
+  QTest::keyClicks(box, QStringLiteral("typed"));
+  // Windows-1252, as files from the voicemail server are.
+  const QString file = dir_.filePath(QStringLiteral("welcome.txt"));
+  test::WriteAll(file, "Caf\xe9 open\r\nPress 1");
+  ASSERT_TRUE(DropOn(box->viewport(), file));
+  EXPECT_EQ(box->toPlainText(), QStringLiteral("Caf\u00e9 open\nPress 1"));
+  EXPECT_TRUE(window_->statusBar()->currentMessage().contains(file));
+  box->undo();
+  EXPECT_EQ(box->toPlainText(), QStringLiteral("typed")) << "the typed text was lost";
+
+  // A file that is no text is refused with a message naming it; the box keeps its text.
+  const QString binary = dir_.filePath(QStringLiteral("clip.wav"));
+  test::WriteAll(binary, QByteArray(4096, '\0'));
+  ASSERT_TRUE(DropOn(window_.get(), binary));
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_TRUE(dialogs_.messages[0].contains(binary)) << dialogs_.messages[0].toStdString();
+  EXPECT_EQ(box->toPlainText(), QStringLiteral("typed"));
+}
+
+TEST_F(MainWindowTest, ACsvFileDroppedOnTheWindowGoesToTheCsvOpener) {
+  window_->show();
+  const QString csv = dir_.filePath(QStringLiteral("prompts.CSV"));
+  test::WriteAll(csv, "FILE, TEXT\r\n");
+  // Without an opener a CSV file is only text.
+  QStringList opened;
+  window_->SetCsvFileOpener([&](const QString& path) { opened << path; });
+  ASSERT_TRUE(DropOn(Find<QPlainTextEdit>("txtInputText")->viewport(), csv));
+  EXPECT_EQ(opened, QStringList{csv});
+  EXPECT_TRUE(window_->Text().isEmpty()) << "the CSV file went into the text box";
+  // Two files at once, or none, are not taken.
+  QMimeData two;
+  two.setUrls({QUrl::fromLocalFile(csv), QUrl::fromLocalFile(csv)});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window_.get(), &enter);
+  EXPECT_FALSE(enter.isAccepted());
+}
+
+TEST_F(MainWindowTest, ReloadSaysWhatItReadAndTheReplacementTableOpensBesideTheDictionary) {
+  WriteDictionary("st,street\r\nave,avenue\r\n");
+  test::WriteAll(dir_.filePath(QStringLiteral("CharReplacement.txt")), "FROM,TO\r\n&, AND \r\n");
+  window_->LoadDictionary();
+  Find<QAction>("mnuReloadDictionary")->trigger();
+  EXPECT_EQ(window_->statusBar()->currentMessage(),
+            QStringLiteral("Dictionary reloaded: 2 entries from %1; 1 character replacements "
+                           "from %2")
+                .arg(dir_.filePath(QStringLiteral("dictionary.txt")),
+                     dir_.filePath(QStringLiteral("CharReplacement.txt"))));
+  Find<QAction>("mnuEditCharReplacement")->trigger();
+  EXPECT_EQ(opened_, QStringList{dir_.filePath(QStringLiteral("CharReplacement.txt"))});
+}
+
+TEST_F(MainWindowTest, TypingIntoTheOutputPathChangesNothingAndSaysToUseBrowse) {
+  window_->show();
+  auto* path = Find<QLineEdit>("txtOutputFileName");
+  const QString before = path->text();
+  // The box looks read-only: it lies on the window's colour, not a text box's.
+  EXPECT_EQ(path->palette().color(QPalette::Base), window_->palette().color(QPalette::Window));
+  for (const auto& [key, modifiers] :
+       {std::pair{Qt::Key_A, Qt::NoModifier}, std::pair{Qt::Key_Backspace, Qt::NoModifier},
+        std::pair{Qt::Key_V, Qt::ControlModifier}}) {
+    window_->statusBar()->clearMessage();
+    QTest::keyClick(path, key, modifiers);
+    EXPECT_EQ(path->text(), before);
+    EXPECT_TRUE(window_->statusBar()->currentMessage().contains(QStringLiteral("Browse...")))
+        << key;
+  }
+  // Moving and copying say nothing.
+  window_->statusBar()->clearMessage();
+  QTest::keyClick(path, Qt::Key_Home);
+  QTest::keyClick(path, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(window_->statusBar()->currentMessage().isEmpty());
 }
 
 }  // namespace

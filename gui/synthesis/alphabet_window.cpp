@@ -12,6 +12,7 @@
 
 #include "core/synthesis/character_inventory.h"
 #include "core/verification/wav_check.h"
+#include "gui/common/accessibility.h"
 #include "gui/common/keyboard.h"
 #include "gui/common/twips.h"
 #include "gui/common/wav_player.h"
@@ -80,7 +81,7 @@ void AlphabetWindow::BuildControls() {
   // set generated anew.
   auto* format_label = new QLabel(QStringLiteral("&Format:"), this);
   format_label->setObjectName(QStringLiteral("lblFormat"));
-  format_box_ = new QComboBox(this);
+  format_box_ = new ChoiceBox(this);
   format_box_->setObjectName(QStringLiteral("cmbFormat"));
   format_label->setBuddy(format_box_);
   for (SampleFormat format : {SampleFormat::Pcm16, SampleFormat::MuLaw, SampleFormat::ALaw}) {
@@ -133,6 +134,17 @@ void AlphabetWindow::BuildControls() {
   connect(character_box_, &QLineEdit::returnPressed, this, [this] { PlayCharacter(); });
   for (QPushButton* button : {play_button_, create_button_, exit_button_})
     button->setAutoDefault(false);
+
+  Describe(options_frame_, QStringLiteral("Options"), QStringLiteral("The rate of the clip set"));
+  Describe(format_box_, QStringLiteral("Format"),
+           QStringLiteral("The sample format of the clip set"));
+  Describe(character_box_, QStringLiteral("Character"),
+           QStringLiteral("A character whose clip Play plays"));
+  Describe(play_button_, QStringLiteral("Play"),
+           QStringLiteral("Plays the clip of the character typed"));
+  Describe(create_button_, QStringLiteral("Create Alphabet"),
+           QStringLiteral("Builds the clip set at the chosen rate and format"));
+  Describe(exit_button_, QStringLiteral("Exit"), QStringLiteral("Closes the window"));
 }
 
 void AlphabetWindow::keyPressEvent(QKeyEvent* event) {
@@ -146,8 +158,9 @@ void AlphabetWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void AlphabetWindow::ShowModal(QWidget* parent, const QString& program_folder, Dialogs& dialogs,
-                               UserSettings* settings) {
+                               UserSettings* settings, const std::function<void()>& replaced) {
   AlphabetWindow window(program_folder, dialogs, parent, settings);
+  if (replaced) connect(&window, &AlphabetWindow::ClipSetReplaced, &window, replaced);
   window.exec();
 }
 
@@ -172,7 +185,9 @@ void AlphabetWindow::CreateAlphabet() {
   const SampleFormat current = current_set_ ? current_set_->format : SampleFormat::Pcm16;
   if (SelectedFormat() != current) request.format = SelectedFormat();
   const AlphabetResult result = construction_.Run(request, program_folder_, *ui_);
-  if (result.replaced) current_set_ = result.set;
+  if (!result.replaced) return;
+  current_set_ = result.set;
+  Q_EMIT ClipSetReplaced();
 }
 
 void AlphabetWindow::Exit() {

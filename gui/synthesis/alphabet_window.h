@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -42,9 +43,11 @@ class AlphabetWindow : public QDialog {
                  UserSettings* settings = nullptr);
   ~AlphabetWindow() override;
 
-  /// Opens a fresh window modally over `parent` and returns when it closes.
+  /// Opens a fresh window modally over `parent` and returns when it closes;
+  /// `replaced` runs each time a build puts a new clip set in place.
   static void ShowModal(QWidget* parent, const QString& program_folder, Dialogs& dialogs,
-                        UserSettings* settings = nullptr);
+                        UserSettings* settings = nullptr,
+                        const std::function<void()>& replaced = {});
 
   /// The rate of the first selected option, in the order shown; none when no
   /// option is selected (the working tic clips on disk are used then).
@@ -62,6 +65,10 @@ class AlphabetWindow : public QDialog {
   /// The clip that sends `character`, in the program folder; empty, with
   /// `err` saying why, when Baudot has none for it.
   QString ClipPath(const QString& character, QString* err) const;
+
+ Q_SIGNALS:
+  /// A build has put a new clip set in place.
+  void ClipSetReplaced();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

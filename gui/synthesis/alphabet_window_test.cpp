@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -197,8 +198,11 @@ TEST_P(AlphabetRateTest, CreateBuildsFromTheSelectedRatesTicPair) {
   const char* option = kOptionNames[static_cast<size_t>(info.rate)];
   QTest::mouseClick(window.findChild<QRadioButton*>(QString::fromLatin1(option)), Qt::LeftButton);
   ASSERT_EQ(window.SelectedRate(), info.rate);
+  // The main window's status bar follows the new set while this window is open.
+  QSignalSpy replaced(&window, &AlphabetWindow::ClipSetReplaced);
   QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdCreateAlphabet")),
                     Qt::LeftButton);
+  EXPECT_EQ(replaced.count(), 1);
 
   EXPECT_EQ(File("spacetic.wav"), File(info.space_tic));
   EXPECT_EQ(File("marktic.wav"), File(info.mark_tic));
