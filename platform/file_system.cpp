@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -27,6 +28,26 @@ QString ProgramFolder() {
   ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (n <= 0) return QDir::currentPath();
   return QFileInfo(QFile::decodeName(QByteArray(buffer, static_cast<int>(n)))).absolutePath();
+}
+
+QString HomeFolder() {
+  const QString home = qEnvironmentVariable("HOME");
+  if (QDir::isAbsolutePath(home) && QDir::cleanPath(home) != QStringLiteral("/"))
+    return QDir::cleanPath(home);
+  const passwd* user = getpwuid(geteuid());
+  if (user && user->pw_dir) {
+    const QString entry = QFile::decodeName(user->pw_dir);
+    if (QDir::isAbsolutePath(entry) && QDir::cleanPath(entry) != QStringLiteral("/"))
+      return QDir::cleanPath(entry);
+  }
+  return QString();
+}
+
+QString ConfigFolder() {
+  const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (QDir::isAbsolutePath(config)) return config;
+  const QString home = HomeFolder();
+  return home.isEmpty() ? QString() : home + QStringLiteral("/.config");
 }
 
 QString JoinPath(const QString& folder, const QString& name) {

@@ -11,6 +11,17 @@ namespace quillon {
 /// running executable.
 QString ProgramFolder();
 
+/// The user's home folder: HOME when it names one (an absolute path other than
+/// "/"), else the home folder the user database gives; empty when neither
+/// does. Never the root folder by default, so nothing of the user's is ever
+/// written there.
+QString HomeFolder();
+
+/// The folder for the user's configuration files: XDG_CONFIG_HOME when it is
+/// an absolute path, else ".config" in HomeFolder(); empty when there is no
+/// home folder.
+QString ConfigFolder();
+
 /// Joins a folder and a name with exactly one slash between them.
 QString JoinPath(const QString& folder, const QString& name);
 

@@ -47,6 +47,11 @@ QString UnreadableCsvMessage(const QString& path, const QString& problem) {
 }
 
 QString InvalidRowHint(const CsvRow& row, const QString& line) {
+  if (line.size() > limits::kCsvRowCharacters)
+    return QStringLiteral("Line %1 is %2 characters long; a row may hold at most %3.")
+        .arg(row.line)
+        .arg(line.size())
+        .arg(limits::kCsvRowCharacters);
   if (line.trimmed().isEmpty())
     return QStringLiteral("Line %1 is empty; a row needs two fields, FILE and TEXT.").arg(row.line);
   return QStringLiteral(
@@ -112,7 +117,10 @@ CsvPlan PlanCsvFile(const QString& csv_path) {
   for (qsizetype i = 1; i < plan.lines.size(); ++i) {
     CsvRow row;
     row.line = i + 1;
-    QStringList fields = GetTokens(plan.lines.at(i), QStringLiteral(","), true);
+    // A line past the bound is not split at all: it is an invalid row.
+    QStringList fields = plan.lines.at(i).size() > limits::kCsvRowCharacters
+                             ? QStringList()
+                             : GetTokens(plan.lines.at(i), QStringLiteral(","), true);
     row.fields = fields.size();
     row.valid = fields.size() == 2;
     if (row.valid) {

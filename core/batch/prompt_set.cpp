@@ -149,16 +149,30 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(const QString& prompt_
   return tally_.stopped ? Outcome::Cancelled : Outcome::Done;
 }
 
+// Each folder is known by its identity, found with one look at it, so the walk
+// costs time in proportion to the tree however deep it is; it goes no deeper
+// than the bound, and says so in the log.
 void PromptSetConstruction::PlanPromptFolder(const QString& folder,
-                                             std::vector<PlannedPromptFile>* files) {
-  const QFileInfo info(folder);
-  if (!info.isDir()) return;
-  const QString canonical = info.canonicalFilePath();
-  if (visited_.contains(canonical)) return;  // a link back into a tree already walked
-  visited_.insert(canonical);
+                                             std::vector<PlannedPromptFile>* files, int depth) {
+  if (!FolderExists(folder)) return;
+  const FileIdentity identity = IdentityOf(folder);
+  const QString key =
+      QString::number(identity.device) + QLatin1Char(':') + QString::number(identity.inode);
+  if (visited_.contains(key)) return;  // a link back into a tree already walked
+  visited_.insert(key);
   const QDir dir(folder);
-  for (const QString& sub : SortedByName(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)))
-    PlanPromptFolder(JoinPath(folder, sub), files);
+  const QStringList subfolders = SortedByName(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot));
+  if (depth >= limits::kPromptTreeDepth && !subfolders.isEmpty()) {
+    PlannedPromptFile deep;
+    deep.path = folder;
+    deep.walk_problem = QStringLiteral("The folders below ") + folder +
+                        QStringLiteral(" lie more than ") +
+                        QString::number(limits::kPromptTreeDepth) +
+                        QStringLiteral(" levels deep and were not walked");
+    files->push_back(std::move(deep));
+  } else {
+    for (const QString& sub : subfolders) PlanPromptFolder(JoinPath(folder, sub), files, depth + 1);
+  }
   for (const QString& file : SortedByName(dir.entryList(QDir::Files))) {
     if (file.compare(kPromptFileName, Qt::CaseInsensitive) == 0)
       files->push_back(PlanPromptIni(JoinPath(folder, file)));
@@ -214,6 +228,11 @@ void PromptSetConstruction::FindSameOutputs(std::vector<PlannedPromptFile>* file
 }
 
 void PromptSetConstruction::ProcessPromptIni(const PlannedPromptFile& file, JobMonitor& monitor) {
+  if (!file.walk_problem.isEmpty()) {
+    ++tally_.unreadable_files;
+    log_.WriteLine(QStringLiteral("(error) ") + file.walk_problem);
+    return;
+  }
   log_.WriteLine(QStringLiteral("Crunching: ") + file.path);
   session_->SetProtectedFiles({LogPath(), file.path});
   if (!file.read_problem.isEmpty()) {

@@ -64,10 +64,12 @@ struct PlannedPrompt {
   QString same_output_as;  ///< the header and file of an earlier prompt with the same output
 };
 
-/// One prompt file found by the walk, read whole.
+/// One prompt file found by the walk, read whole; or a folder the walk could
+/// not go into (`walk_problem`).
 struct PlannedPromptFile {
   QString path;
   QString read_problem;  ///< why it cannot be read; empty when it was read
+  QString walk_problem;  ///< why a folder below was not walked; empty for a prompt file
   std::vector<PlannedPrompt> prompts;
 };
 
@@ -109,7 +111,8 @@ class PromptSetConstruction {
 
   /// The prompt files of one folder tree, in the order of the walk (see the
   /// class comment), appended to `files`, each read and planned.
-  void PlanPromptFolder(const QString& folder, std::vector<PlannedPromptFile>* files);
+  void PlanPromptFolder(const QString& folder, std::vector<PlannedPromptFile>* files,
+                        int depth = 0);
 
   QString LogPath() const;
   const JobTally& tally() const { return tally_; }
@@ -135,7 +138,7 @@ class PromptSetConstruction {
   BatchLog log_;
   std::unique_ptr<BuildSession> session_;
   JobTally tally_;
-  QSet<QString> visited_;  // folders walked in this run, by canonical path
+  QSet<QString> visited_;  // folders walked in this run, by identity
 };
 
 }  // namespace quillon

@@ -50,10 +50,10 @@ RegistryStore::RegistryStore(QString path) : path_(std::move(path)) {}
 QString RegistryStore::DefaultPath() {
   QString configured = qEnvironmentVariable("QUILLON_REGISTRY");
   if (!configured.isEmpty()) return configured;
-  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (config.isEmpty() || !QDir::isAbsolutePath(config))
-    config = QDir::homePath() + QStringLiteral("/.config");
-  return config + QStringLiteral("/quillon/registry.reg");
+  // No home folder at all: no registry file (nothing is remembered, and the
+  // voicemail values must come through QUILLON_REGISTRY), never one under "/".
+  const QString config = ConfigFolder();
+  return config.isEmpty() ? QString() : config + QStringLiteral("/quillon/registry.reg");
 }
 
 bool RegistryStore::Load(RegistryExport* document) {
@@ -79,6 +79,12 @@ bool RegistryStore::Load(RegistryExport* document) {
 bool RegistryStore::Save(const RegistryExport& document) {
   const QString folder = QFileInfo(path_).absolutePath();
   QString why;
+  if (path_.isEmpty()) {
+    last_problem_ = QStringLiteral(
+        "There is no registry file: HOME is not set and the user has no home folder. Set HOME, "
+        "or QUILLON_REGISTRY to the registry file to use.");
+    return false;
+  }
   if (IsReadOnly(path_)) {
     why = QStringLiteral("the file is read-only");
   } else if (!QDir().mkpath(folder)) {

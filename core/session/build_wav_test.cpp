@@ -273,14 +273,26 @@ TEST_F(ChunkTest, AFailedRunKeepsTheChunkFolderAndSaysWhere) {
                                    QDir(Temp()).filePath(kept.first())));
 }
 
-TEST_F(ConstructionTest, TextsBeyond32767CharactersAreBuiltInFull) {
-  const int length = 40000;
+// A long text is built in full, chunk by chunk; one whose WAV would pass an
+// hour (about 20,400 letters at 45.45 baud) is refused before any run.
+TEST_F(ConstructionTest, LongTextsAreBuiltInFullUpToAnHourOfAudio) {
+  const int length = 20000;
   ASSERT_TRUE(Build(QString(length, QLatin1Char('E'))).built());
   const auto runs = RecordedRuns(folder_);
   ASSERT_EQ(runs.size(), static_cast<size_t>(length / 801 + 1));
   qsizetype letters = 0;
   for (const QStringList& run : runs) letters += run.count(QStringLiteral("e.wav"));
   EXPECT_EQ(letters, length);
+
+  QFile::remove(QDir(folder_).filePath(QStringLiteral("wavcat.log")));
+  const BuildResult result = Build(QString(21000, QLatin1Char('E')));
+  EXPECT_EQ(result.status, BuildResult::Status::Failed);
+  ASSERT_EQ(result.errors.size(), 1);
+  EXPECT_TRUE(result.errors.first().startsWith(QStringLiteral(
+      "(error):1003 (The WAV of this text would be about 62 minutes long, over the limit of 60 "
+      "minutes")))
+      << result.errors.first().toStdString();
+  EXPECT_TRUE(RecordedRuns(folder_).empty());
 }
 
 // --- Batch use, translation and failures. ---

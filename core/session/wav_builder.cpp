@@ -41,6 +41,7 @@ std::unique_ptr<BuildSession> WavBuilder::Open(Scope scope, QString* refusal) co
   session->job_ = job;
   session->environment_.program_folder = program_folder_;
   session->environment_.clip_set = check.set->Describe();
+  session->environment_.set = &session->set_;
   session->environment_.translation = translation_;
   session->read_files_ = read_files_;
   session->environment_.protected_files = read_files_;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/common/limits.h"
 #include "core/common/upper_case.h"
 #include "core/synthesis/character_inventory.h"
 #include "core/synthesis/output_guard.h"
@@ -53,6 +54,20 @@ int CountSilenceMarkers(const QString& text) {
     ++count;
     from = hit + 1;
   }
+}
+
+// The frame clips a text is joined from at most: one per character and one
+// per shift between letters and figures.
+qint64 CountFrames(const QString& text) {
+  qint64 frames = 0;
+  Shift shift = Shift::Unknown;
+  for (char32_t c : text.toUcs4()) {
+    const Shift wanted = IsLettersSetChar(c) ? Shift::Letters : Shift::Figures;
+    if (c != U'~' && wanted != shift) ++frames;
+    shift = c == U'~' ? Shift::Unknown : wanted;
+    ++frames;
+  }
+  return frames;
 }
 
 bool EndsInLettersSet(const QString& text) {
@@ -118,6 +133,7 @@ class TextToWav::Pass {
   void SweepStaleUnverified();
   QString ResolveOutput() const;
   bool CheckRoom(const QString& text, int silences);
+  bool CheckLength(const QString& text, int silences);
   void AddCharacter(char32_t c);
   void CutChunkIfDue();
   bool RunCommand(const QString& output);
@@ -303,6 +319,22 @@ QString TextToWav::Pass::ResolveOutput() const {
   return env_.output_names ? env_.output_names->Resolve(output_) : ResolveCaseInsensitive(output_);
 }
 
+// Refuses, before any run, a text whose WAV would be longer than the bound:
+// one frame per clip joined, a second per silence marker.
+bool TextToWav::Pass::CheckLength(const QString& text, int silences) {
+  if (!env_.set || env_.set->sample_rate <= 0) return true;
+  const qint64 frame = std::max(env_.set->FrameSamples("00000"), env_.set->FrameSamples("11111"));
+  const qint64 seconds = CountFrames(text) * frame / env_.set->sample_rate + silences;
+  if (seconds <= limits::kPromptSeconds) return true;
+  ReportError({error_number::kTextTooLong,
+               QStringLiteral("The WAV of this text would be about ") +
+                   QString::number((seconds + 59) / 60) +
+                   QStringLiteral(" minutes long, over the limit of ") +
+                   QString::number(limits::kPromptSeconds / 60) +
+                   QStringLiteral(" minutes; split the text into several prompts")});
+  return false;
+}
+
 // Refuses a build that the disk has no room for: every character is one
 // frame clip, plus a shift clip at each change between letters and figures.
 bool TextToWav::Pass::CheckRoom(const QString& text, int silences) {
@@ -311,14 +343,7 @@ bool TextToWav::Pass::CheckRoom(const QString& text, int silences) {
         .size();
   };
   const qint64 frame = size_of("a.wav");
-  qint64 clips = 1;
-  Shift shift = Shift::Unknown;
-  for (char32_t c : text.toUcs4()) {
-    const Shift wanted = IsLettersSetChar(c) ? Shift::Letters : Shift::Figures;
-    if (c != U'~' && wanted != shift) ++clips;
-    shift = c == U'~' ? Shift::Unknown : wanted;
-    ++clips;
-  }
+  const qint64 clips = CountFrames(text) + 1;
   SpaceNeed need;
   need.output_bytes =
       clips * frame + size_of(kLeadingSilenceClip) + silences * size_of(kTrailingSilenceClip);
@@ -534,7 +559,7 @@ BuildResult TextToWav::Pass::Run() {
   const bool sendable = HasCharacterToSend(text);
   if (!sendable) {
     failed_ = true;
-  } else if (CheckOutputPath()) {
+  } else if (CheckLength(text, silences) && CheckOutputPath()) {
     CheckRoom(text, silences);
   }
   command_.Add(QString::fromLatin1(kLeadingSilenceClip));

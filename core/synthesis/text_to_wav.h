@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/common/report.h"
+#include "core/synthesis/clip_set.h"
 #include "core/synthesis/wavcat_command.h"
 #include "core/translation/translation_stage.h"
 #include "platform/file_system.h"
@@ -46,8 +47,11 @@ struct BuildRequest {
 /// clip set for it (BuildSession): the program folder with the checked clip
 /// set, the tables, the check of the result, and the files it must not write.
 struct BuildEnvironment {
-  QString program_folder;                   ///< the clip set lives here
-  QString clip_set;                         ///< "45.45 baud, 8 kHz 16-bit PCM"; reported when set
+  QString program_folder;  ///< the clip set lives here
+  QString clip_set;        ///< "45.45 baud, 8 kHz 16-bit PCM"; reported when set
+  /// The checked set the clips come from; null: the length of the WAV is not
+  /// bounded before the run.
+  const ClipSet* set = nullptr;
   QStringList protected_files;              ///< files of a running job that no output may replace
   TranslationStage* translation = nullptr;  ///< null: no tables, text unchanged
   BuiltWavCheck* check = nullptr;           ///< null: the WAV is not read back

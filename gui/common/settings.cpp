@@ -29,7 +29,8 @@ QString WindowKey(const QString& window_name) {
 }  // namespace
 
 QString DefaultOutputPath() {
-  return JoinPath(QDir::homePath(), QStringLiteral("TTYOutput.wav"));
+  const QString home = HomeFolder();
+  return JoinPath(home.isEmpty() ? QDir::tempPath() : home, QStringLiteral("TTYOutput.wav"));
 }
 
 const std::array<SettingEntry, 5> kSettingEntries = {{
@@ -46,10 +47,9 @@ UserSettings::UserSettings(const QString& path)
 UserSettings::~UserSettings() = default;
 
 QString UserSettings::DefaultPath() {
-  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (config.isEmpty() || !QDir::isAbsolutePath(config))
-    config = QDir::homePath() + QStringLiteral("/.config");
-  return config + QStringLiteral("/quillon/quillon.conf");
+  // No home folder at all: the settings live for the run only.
+  const QString config = ConfigFolder();
+  return config.isEmpty() ? QString() : config + QStringLiteral("/quillon/quillon.conf");
 }
 
 QString UserSettings::Value(Setting setting) const {
@@ -73,6 +73,7 @@ void UserSettings::SetWindowGeometry(const QString& window_name, const QByteArra
 }
 
 void UserSettings::Write() {
+  if (path_.isEmpty()) return;  // no home folder: nothing is kept
   // QSettings writes its file through a temporary file and a rename.
   QDir().mkpath(QFileInfo(path_).absolutePath());
   settings_->sync();
