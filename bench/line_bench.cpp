@@ -440,8 +440,7 @@ bool Bench::Passes(const Setup& s, double snr, int seed, int slot) const {
   const std::vector<int16_t> heard = Transmit(lines_[s.line], near, kSendLevelDbm0 - snr, seed);
   const std::string got = s.rx == Receiver::Spandsp ? ReceiveSpandsp(s.baud, heard)
                                                     : ReceiveMinimodem(s.baud, heard, dir_, slot);
-                 got.c_str());
-                 return Errors(Codes(got), Codes(options_.text)) * 100 <= options_.text.size();
+  return Errors(Codes(got), Codes(options_.text)) * 100 <= options_.text.size();
 }
 
 // The lowest SNR (0.5 dB steps) down to which the text is received: 3 dB steps down from
