@@ -405,7 +405,7 @@ class Bench {
 Line MakeLine(size_t index) {
   const LineShape& shape = LineShapes()[index];
   // The G.711 law alternates over the lines, so that both are in the table.
-  return {DesignLineFilter(shape, 193), index % 2 == 0 ? Law::MuLaw : Law::ALaw};
+  return {DesignLineFilter(shape, kLineTaps), index % 2 == 0 ? Law::MuLaw : Law::ALaw};
 }
 
 bool Bench::Prepare(std::string* err) {

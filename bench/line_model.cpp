@@ -96,9 +96,15 @@ const std::array<LineShape, 4> kShapes{{
 // The frequency grid the filters are designed on.
 constexpr int kDesignPoints = 2048;
 
-double Blackman(int n, int taps) {
-  const double x = 2 * kPi * n / (taps - 1);
-  return 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2 * x);
+// A Tukey window, flat over its middle half: the excess delay of the loops (up to 8 ms below
+// 400 Hz) puts part of the impulse response well off the centre, where a Blackman window
+// would cut the low frequencies down.
+double Tukey(int n, int taps) {
+  const double u = static_cast<double>(n) / (taps - 1);  // 0..1
+  constexpr double kTaper = 0.25;                        // each end
+  if (u < kTaper) return 0.5 - 0.5 * std::cos(kPi * u / kTaper);
+  if (u > 1 - kTaper) return 0.5 - 0.5 * std::cos(kPi * (1 - u) / kTaper);
+  return 1.0;
 }
 
 // The zeroth-order modified Bessel function, for the Kaiser window.
@@ -168,7 +174,7 @@ std::vector<float> DesignLineFilter(const LineShape& shape, int taps) {
       const double weight = (k == 0 || k == kDesignPoints) ? 0.5 : 1.0;
       sum += weight * gain[k] * std::cos(w * (n - centre) - phase[k]);
     }
-    filter[static_cast<size_t>(n)] = static_cast<float>(sum / kDesignPoints * Blackman(n, taps));
+    filter[static_cast<size_t>(n)] = static_cast<float>(sum / kDesignPoints * Tukey(n, taps));
   }
   return filter;
 }

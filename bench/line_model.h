@@ -35,10 +35,13 @@ std::span<const LineShape> LineShapes();
 /// interpolated between its points.
 ResponsePoint Interpolate(const LineShape& shape, double hz);
 
+/// The taps of the benchmark's line filters: 32 ms, room for the loops' excess delay.
+inline constexpr int kLineTaps = 257;
+
 /// A linear-phase FIR filter of `taps` taps (odd) at 8 kHz whose gain follows `shape` and
 /// whose group delay is (taps - 1) / 2 samples plus the shape's excess delay: the frequency
 /// response is sampled on a fine grid, brought back to an impulse response and shaped by a
-/// Blackman window.
+/// Tukey window.
 std::vector<float> DesignLineFilter(const LineShape& shape, int taps);
 
 /// The gain (dB) and group delay (ms) of `filter` at `hz`.
