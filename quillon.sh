@@ -112,6 +112,7 @@ case "${1:-run}" in
     bash "$here/bench/bench_prompt_set.sh" "$build/bin" || true
     bash "$here/bench/bench_startup.sh" "$build/bin" || true
     python3 "$here/bench/verify_cost.py" "$build/bin" || true
+    bash "$here/bench/bench_line.sh" "$build/bin" || true
     for program in "$build"/bin/*_bench; do
       [[ -x $program ]] && "$program"
     done

@@ -224,6 +224,8 @@ bool AlphabetConstruction::Build::DescribeTics() {
   set_.sample_rate = space_layout.sample_rate;
   set_.bit_samples = static_cast<int>(space.size());
   set_.mark_samples = static_cast<int>(mark.size());
+  // The stop bits are the two mark tics that end every frame (TicSequence).
+  set_.stop_samples = 2 * set_.mark_samples;
   set_.space_hz = *space_hz;
   set_.mark_hz = *mark_hz;
   return true;

@@ -81,6 +81,9 @@ bool ParseClipSetLine(const QString& key, const QString& value, ClipSet* set, QS
   } else if (key == QStringLiteral("mark_samples")) {
     set->mark_samples = value.toInt(&ok);
     ok = ok && set->mark_samples > 0;
+  } else if (key == QStringLiteral("stop_samples")) {
+    set->stop_samples = value.toInt(&ok);
+    ok = ok && set->stop_samples > 0;
   }
   if (!ok) *err = QStringLiteral("bad value for ") + key + QStringLiteral(": ") + value;
   return ok;
@@ -341,9 +344,15 @@ std::optional<double> MeasureToneHz(const std::vector<std::int16_t>& samples, in
 
 qint64 ClipSet::FrameSamples(std::string_view code) const {
   const qint64 mark = mark_samples > 0 ? mark_samples : bit_samples;
-  qint64 samples = bit_samples + 2 * mark;  // start and stop bits
+  qint64 samples = bit_samples + (stop_samples > 0 ? stop_samples : 2 * mark);  // start, stop
   for (char bit : code) samples += bit == '1' ? mark : bit_samples;
   return samples;
+}
+
+double ClipSet::StopBits() const {
+  const int mark = mark_samples > 0 ? mark_samples : bit_samples;
+  if (bit_samples <= 0) return 0;
+  return static_cast<double>(stop_samples > 0 ? stop_samples : 2 * mark) / bit_samples;
 }
 
 QString DescribeRate(BaudRate rate) {
@@ -385,6 +394,8 @@ bool WriteClipSet(const QString& path, const ClipSet& set, QString* err) {
       QStringLiteral("\nsample_rate=") + QString::number(set.sample_rate) +
       QStringLiteral("\nbit_samples=") + QString::number(set.bit_samples) +
       (set.mark_samples > 0 ? QStringLiteral("\nmark_samples=") + QString::number(set.mark_samples)
+                            : QString()) +
+      (set.stop_samples > 0 ? QStringLiteral("\nstop_samples=") + QString::number(set.stop_samples)
                             : QString()) +
       QLatin1Char('\n');
   QSaveFile file(path);

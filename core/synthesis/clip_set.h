@@ -88,12 +88,17 @@ struct ClipSet {
   double space_hz = 0;
   SampleFormat format = SampleFormat::Pcm16;
   int sample_rate = 8000;
-  int bit_samples = 0;   ///< samples in one space tic
-  int mark_samples = 0;  ///< samples in one mark tic (at 110 baud a few fewer or more)
+  int bit_samples = 0;   ///< samples in one bit: one space tic
+  int mark_samples = 0;  ///< samples in one mark tic (0: as a space tic)
+  /// Samples of the stop bits that end a frame: two mark tics. 0 in a
+  /// description written before it was recorded: two mark tics then too.
+  int stop_samples = 0;
 
   /// Samples in one frame of `code` (bits 1 to 5, mark = 1): a space start
-  /// bit, the five code bits and two mark stop bits.
+  /// bit, the five code bits and the stop bits.
   qint64 FrameSamples(std::string_view code) const;
+  /// The stop bits' length in bits ("2"), as the description tells it.
+  double StopBits() const;
 
   /// "45.45 baud, 8 kHz 16-bit PCM"
   QString Describe() const;

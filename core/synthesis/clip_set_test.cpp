@@ -70,6 +70,46 @@ INSTANTIATE_TEST_SUITE_P(Sets, ClipSetDescriptionTest,
                                                            11025,
                                                            "110 baud, 11.025 kHz 16-bit PCM"}));
 
+// A frame is a start bit, five code bits and the stop bits; a description written before
+// the stop bits were recorded still reads, with two mark tics of stop.
+struct FrameCase {
+  const char* description;
+  const char* code;
+  qint64 frame_samples;
+  double stop_bits;
+};
+
+class ClipSetFrameTest : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(ClipSetFrameTest, ReadsTheBitAndStopLengths) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(kClipSetFileName);
+  test::WriteAll(path, QByteArray("[ClipSet]\nrate=110\nformat=pcm16\nsample_rate=8000\n") +
+                           GetParam().description);
+  ClipSet set;
+  QString err;
+  ASSERT_TRUE(ReadClipSet(path, &set, &err)) << err.toStdString();
+  EXPECT_EQ(set.FrameSamples(GetParam().code), GetParam().frame_samples);
+  EXPECT_DOUBLE_EQ(set.StopBits(), GetParam().stop_bits);
+  // Written and read again, it says the same.
+  ASSERT_TRUE(WriteClipSet(path, set, &err)) << err.toStdString();
+  ClipSet again;
+  ASSERT_TRUE(ReadClipSet(path, &again, &err)) << err.toStdString();
+  EXPECT_EQ(again.FrameSamples(GetParam().code), GetParam().frame_samples);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Descriptions, ClipSetFrameTest,
+    ::testing::Values(
+        // Equal tics with the stop recorded: 8 bits of 73 samples whatever the code.
+        FrameCase{"bit_samples=73\nmark_samples=73\nstop_samples=146\n", "11111", 584, 2.0},
+        FrameCase{"bit_samples=73\nmark_samples=73\nstop_samples=146\n", "00000", 584, 2.0},
+        // An older set of unequal tics: the frame follows the code, stop two mark tics.
+        FrameCase{"bit_samples=71\nmark_samples=74\n", "11111", 71 + 7 * 74, 148.0 / 71},
+        FrameCase{"bit_samples=71\nmark_samples=74\n", "00000", 6 * 71 + 2 * 74, 148.0 / 71},
+        // The oldest: one tic length.
+        FrameCase{"bit_samples=176\n", "10101", 8 * 176, 2.0}));
+
 TEST(ClipSetFileTest, RefusesADescriptionItCannotTrust) {
   QTemporaryDir dir;
   const QString path = dir.filePath(kClipSetFileName);
@@ -83,6 +123,8 @@ TEST(ClipSetFileTest, RefusesADescriptionItCannotTrust) {
       {"rate=50\nformat=gsm\nsample_rate=8000\nbit_samples=176\n", "format"},
       {"rate=50\nformat=pcm16\nsample_rate=8000\n", "bit_samples"},
       {"rate=50\nformat=pcm16\nsample_rate=-1\nbit_samples=176\n", "sample_rate"},
+      {"rate=50\nformat=pcm16\nsample_rate=8000\nbit_samples=160\nstop_samples=0\n",
+       "stop_samples"},
   };
   for (const auto& [text, named] : bad) {
     test::WriteAll(path, text);
@@ -179,9 +221,11 @@ TEST_F(ClipSetCheckTest, TheBuiltSetIsUsableAndDescribed) {
   EXPECT_EQ(check.set->Describe(), QStringLiteral("45.45 baud, 8 kHz 16-bit PCM"));
   EXPECT_EQ(check.set->bit_samples, 176);
   EXPECT_EQ(check.set->mark_samples, 176);
-  // Within 2 % of the US TTY tones (V.18 allows 5 %).
-  EXPECT_NEAR(check.set->mark_hz, 1400, 28);
-  EXPECT_NEAR(check.set->space_hz, 1800, 36);
+  EXPECT_EQ(check.set->stop_samples, 2 * 176);
+  // The nominal US TTY tones, within the 0.5 % that zero crossings near the tics' faded
+  // edges leave (V.18 allows 5 %).
+  EXPECT_NEAR(check.set->mark_hz, 1400, 7);
+  EXPECT_NEAR(check.set->space_hz, 1800, 9);
 }
 
 TEST_F(ClipSetCheckTest, FindsClipsInAnotherCase) {

@@ -26,8 +26,7 @@ struct TtySignal {
 };
 
 /// The nominal US TTY signal at `rate`: mark 1400 Hz, space 1800 Hz, 8000 samples a
-/// second. Our clips hold whole cycles, so their tones lie up to 2.6 % off these; the
-/// receiver hears them at the nominal tones at every rate.
+/// second: the tones of our clips at every rate.
 TtySignal NominalSignal(BaudRate rate);
 
 /// True when spandsp can receive `signal`; otherwise false with the reason in `err`.

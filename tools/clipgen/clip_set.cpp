@@ -32,6 +32,31 @@ double SmoothStep(double u) {
   return 0.5 - 0.5 * std::cos(std::numbers::pi * u);
 }
 
+/// A kFade tic: the nominal tone from phase zero, its amplitude rising over the first
+/// `edge_samples` and falling over the last (half a cosine each, sampled between the integer
+/// points, so that the first and last samples are near zero but the same shape at both ends).
+/// The peak is raised so that the tic carries the power of a steady tone at `amplitude`: the
+/// set's level is a power level.
+std::vector<int16_t> FadedTic(const TonePlan& tone, int sample_rate, double amplitude) {
+  const int n = tone.samples;
+  const double edge = std::max(tone.edge_samples, 1);
+  std::vector<double> gain(n);
+  double power = 0;
+  for (int i = 0; i < n; ++i) {
+    gain[i] = SmoothStep((i + 0.5) / edge) * SmoothStep((n - i - 0.5) / edge);
+    power += gain[i] * gain[i];
+  }
+  const double peak = amplitude * std::sqrt(n / power);
+  const double step = tone.nominal_hz / sample_rate;  // cycles per sample
+  std::vector<int16_t> tic(n);
+  for (int i = 0; i < n; ++i) {
+    const double cycles = step * i;
+    const double phase = 2.0 * std::numbers::pi * (cycles - std::floor(cycles));
+    tic[i] = static_cast<int16_t>(std::lround(peak * gain[i] * std::sin(phase)));
+  }
+  return tic;
+}
+
 void Append(std::vector<int16_t>* out, const std::vector<int16_t>& part, int times = 1) {
   for (int i = 0; i < times; ++i) out->insert(out->end(), part.begin(), part.end());
 }
@@ -68,6 +93,7 @@ std::vector<int16_t> Tic(const TonePlan& tone, int sample_rate, double amplitude
   const double half_gap = (tone.cycles - step * n) / 2;
   const double edge = std::max(tone.edge_samples, 1);
   std::vector<int16_t> tic(n);
+  if (tone.join == Join::kFade) return FadedTic(tone, sample_rate, amplitude);
   for (int i = 0; i < n; ++i) {
     const double bend = half_gap * (SmoothStep(i / edge) + SmoothStep((i - (n - edge)) / edge));
     const double cycles = step * i + bend;

@@ -33,9 +33,10 @@ struct ClipSetOptions {
 /// Peak amplitude, in 16-bit sample units, of a sine at `level_dbm0`.
 double AmplitudeForLevel(double level_dbm0);
 
-/// The samples of one tic as `tone` plans it: a sine of peak `amplitude` that starts at phase
-/// zero, rising, runs at the nominal tone between its edges and ends one sample short of its
-/// last whole cycle, so that the next tic continues it.
+/// The samples of one tic as `tone` plans it, at the level of a sine of peak `amplitude`: it
+/// starts at phase zero, rising, and runs at the nominal tone between its edges. A kBend tic
+/// ends one sample short of its last whole cycle, so that the next tic continues it; a kFade
+/// tic fades in and out at its edges, its peak raised to keep the power of that sine.
 std::vector<int16_t> Tic(const TonePlan& tone, int sample_rate, double amplitude);
 
 /// The eleven clips a Quillon program folder needs beside the character clips, in a fixed

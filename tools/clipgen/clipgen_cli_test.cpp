@@ -114,9 +114,10 @@ TEST_P(ClipSetTest, TicsCarryTheNominalToneAtTheLevel) {
   }
 }
 
-// Every tic starts at phase zero, rising, and its last sample leads back into its first as
-// the sine would go on (it holds whole cycles). So any tic may follow any other without a
-// jump at the join.
+// Every tic starts at phase zero, rising, and its last sample leads back into its first
+// without a step larger than the tone's own from one sample to the next: a whole-cycle tic
+// as the sine would go on, a faded tic near zero at both ends. So any tic may follow any
+// other without a jump at the join.
 TEST_P(ClipSetTest, JoinedTicsContinueWithoutAJump) {
   for (const std::string& name : kClipNames) {
     if (name.find("tic") == std::string::npos) continue;

@@ -46,15 +46,17 @@ bool PlanTone(int sample_rate, double baud, const TicDesign& design, double nomi
     *err = "sample rate and baud rate must be positive";
     return false;
   }
-  const int samples = ChooseLength(sample_rate, baud, design, nominal_hz);
+  const bool fade = design.join == Join::kFade;
+  const int samples = fade ? static_cast<int>(std::lround(sample_rate / baud))
+                           : ChooseLength(sample_rate, baud, design, nominal_hz);
   const int cycles = static_cast<int>(std::lround(nominal_hz * samples / sample_rate));
-  if (cycles < 1 || 2 * cycles >= samples) {
+  if (cycles < 1 || 2 * nominal_hz >= sample_rate || 2 * cycles >= samples) {
     *err = "cannot carry " + Describe(nominal_hz, sample_rate, samples) +
            ": the tone is not below half the sample rate";
     return false;
   }
   const double average = static_cast<double>(cycles) * sample_rate / samples;
-  if (std::fabs(average - nominal_hz) > kToneTolerance * nominal_hz) {
+  if (!fade && std::fabs(average - nominal_hz) > kToneTolerance * nominal_hz) {
     char miss[64];
     std::snprintf(miss, sizeof miss, " (nearest whole-cycle tone %.1f Hz, off by more than 5%%)",
                   average);
@@ -63,8 +65,9 @@ bool PlanTone(int sample_rate, double baud, const TicDesign& design, double nomi
   }
   tone->nominal_hz = nominal_hz;
   tone->samples = samples;
-  tone->cycles = cycles;
-  // The edges leave at least half the tic to the nominal tone.
+  tone->cycles = fade ? 0 : cycles;
+  tone->join = design.join;
+  // The edges leave at least half the tic to the nominal tone at full amplitude.
   tone->edge_samples =
       std::min(static_cast<int>(std::lround(design.edge_seconds * sample_rate)), samples / 4);
   return true;

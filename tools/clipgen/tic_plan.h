@@ -7,17 +7,27 @@
 
 namespace quillon::clipgen {
 
+/// How two tics meet where they are joined byte for byte.
+///  - kBend: the tic holds a whole number of cycles and starts at phase zero, so every join
+///    is phase-continuous; in its middle it is the nominal tone, and within its edges its
+///    phase is drawn smoothly to the whole cycle (half the difference at each end).
+///  - kFade: the tic is the nominal tone from phase zero, whole cycles or not; within its
+///    edges its amplitude rises from zero and falls back to zero (half a cosine), so a join
+///    meets near zero and the phase may change there without a click. No phase is drawn, so
+///    a correlating receiver sees the nominal tone over the whole bit, with a clock error too.
+enum class Join { kBend, kFade };
+
 /// How the tics of one rate are cut, chosen per rate by measurement (README.md, "Tic
-/// designs"). Every tic holds a whole number of cycles, so that tics joined byte for byte stay
-/// phase-continuous; in its middle it is the nominal tone.
+/// designs").
 ///  - `length_tolerance`: how far, as a share of the bit time, a tone's tic may be longer or
-///    shorter than the bit so that its whole cycles come nearer the nominal tone. 0 keeps every
-///    tic at the bit time rounded to whole samples.
-///  - `edge_seconds`: the span at each end of a tic within which its phase is drawn to the
-///    whole cycle (half the difference at each end); the rest is the nominal tone.
+///    shorter than the bit so that its whole cycles come nearer the nominal tone (kBend
+///    only). 0 keeps every tic at the bit time rounded to whole samples, which keeps every
+///    bit edge of a frame on the ideal grid (within 3 % of a bit at every shipped rate).
+///  - `edge_seconds`: the span at each end of a tic within which the join is made.
 struct TicDesign {
   double length_tolerance = 0.0;
   double edge_seconds = 0.002;
+  Join join = Join::kBend;
 };
 
 /// One TTY bit rate that gets its own pair of tic clips. `tag` is the number in the clip
@@ -29,10 +39,10 @@ struct BaudRate {
 };
 
 inline constexpr std::array<BaudRate, 4> kBaudRates{{
-    {"45", 45.45, {0.0, 0.002}},
-    {"50", 50.0, {0.0, 0.002}},
-    {"75", 75.0, {0.0, 0.002}},
-    {"110", 110.0, {0.025, 0.002}},
+    {"45", 45.45, {0.0, 0.002, Join::kFade}},
+    {"50", 50.0, {0.0, 0.002, Join::kBend}},  // whole cycles of both tones: nothing to draw
+    {"75", 75.0, {0.0, 0.002, Join::kFade}},
+    {"110", 110.0, {0.0, 0.002, Join::kFade}},
 }};
 
 /// US TTY/TDD tones: mark carries binary 1, space binary 0. A sent tone may miss its
@@ -41,15 +51,17 @@ inline constexpr double kMarkHz = 1400.0;
 inline constexpr double kSpaceHz = 1800.0;
 inline constexpr double kToneTolerance = 0.05;
 
-/// How one tic is cut: `samples` long, holding `cycles` whole cycles. In its middle it runs at
-/// `nominal_hz`; within the first and the last `edge_samples` its phase is drawn, smoothly,
-/// to the whole number of cycles (a fraction of a cycle in all). So it starts and ends at
-/// phase zero, and any tic may follow any other without a jump.
+/// How one tic is cut: `samples` long, running at `nominal_hz`, joined as `join` says within
+/// its first and last `edge_samples`. A kBend tic holds `cycles` whole cycles, its phase
+/// drawn smoothly to them within the edges (a fraction of a cycle in all), so it starts and
+/// ends at phase zero; a kFade tic starts at phase zero and at amplitude zero and ends at
+/// amplitude zero (`cycles` is 0). Either way any tic may follow any other without a jump.
 struct TonePlan {
   double nominal_hz = 0;
   int samples = 0;
   int cycles = 0;
   int edge_samples = 0;
+  Join join = Join::kBend;
 };
 
 /// The mark and space tics of one rate at one sample rate.
@@ -58,8 +70,9 @@ struct TicPlan {
   TonePlan mark;
   TonePlan space;
 
-  /// The tone a tic averages: its whole cycles over its length.
+  /// The tone a tic averages: its whole cycles over its length (kFade: the nominal tone).
   double AverageHz(const TonePlan& tone) const {
+    if (tone.join == Join::kFade) return tone.nominal_hz;
     return static_cast<double>(tone.cycles) * sample_rate / tone.samples;
   }
   double Seconds(const TonePlan& tone) const {
@@ -67,11 +80,11 @@ struct TicPlan {
   }
 };
 
-/// Cuts the tic of one tone: among the lengths the design allows (the bit time rounded, and
-/// any within `design.length_tolerance` of the bit time), the one whose nearest whole cycle
-/// count averages closest to `nominal_hz` (ties: the length nearest the bit time). Fails when
-/// that average misses the nominal tone by more than the tolerance or does not stay below half
-/// the sample rate.
+/// Cuts the tic of one tone. kFade: the bit time rounded to whole samples. kBend: among the
+/// lengths the design allows (the bit time rounded, and any within `design.length_tolerance`
+/// of the bit time), the one whose nearest whole cycle count averages closest to `nominal_hz`
+/// (ties: the length nearest the bit time). Fails when the tone does not stay below half the
+/// sample rate or, for kBend, when its whole cycles miss it by more than the tolerance.
 bool PlanTone(int sample_rate, double baud, const TicDesign& design, double nominal_hz,
               TonePlan* tone, std::string* err);
 
