@@ -36,7 +36,7 @@ int RunCsvCommand(QStringList args) {
       return 1;
     case CsvHeadingCheck::Unreadable:
       PrintErr(QStringLiteral("quillon-cli csv: cannot read ") + csv +
-               (problem.startsWith(QStringLiteral("it is not"))
+               (problem.startsWith(QStringLiteral("it is "))
                     ? QStringLiteral(": ") + problem
                     : QStringLiteral(" (missing, unreadable or empty)")));
       return 1;

@@ -17,66 +17,18 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "tests/support/cli_fixture.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
 namespace {
 
-/// What one run of quillon-cli left behind.
-struct CliRun {
-  int exit_code = -1;
-  QString out;
-  QString err;
-};
+using test::CliRun;
 
 /// Real quillon-cli runs on a program folder of their own holding the real
 /// wavcat, clip set and tables, with files and folders beside it that the
 /// runs are set against.
-class HostileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(scratch_.isValid());
-    program_ = Path(QStringLiteral("program"));
-    ASSERT_TRUE(QDir().mkpath(program_));
-    test::CopyBuiltProgramFolder(program_);
-  }
-
-  QString Path(const QString& relative) const { return scratch_.filePath(relative); }
-
-  std::unique_ptr<QProcess> Start(const QStringList& args, const QString& program_folder = {}) {
-    auto cli = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUILLON_HOME"),
-               program_folder.isEmpty() ? program_ : program_folder);
-    env.insert(QStringLiteral("QUILLON_REGISTRY"), Path(QStringLiteral("registry.reg")));
-    cli->setProcessEnvironment(env);
-    cli->setWorkingDirectory(scratch_.path());
-    cli->start(QStringLiteral(QUILLON_CLI_PATH), args);
-    return cli;
-  }
-
-  static CliRun Finish(QProcess& cli, int timeout_ms = 300000) {
-    EXPECT_TRUE(cli.waitForFinished(timeout_ms)) << "quillon-cli did not finish";
-    CliRun run;
-    run.exit_code = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    run.out = QString::fromUtf8(cli.readAllStandardOutput());
-    run.err = QString::fromUtf8(cli.readAllStandardError());
-    return run;
-  }
-
-  CliRun Run(const QStringList& args, const QString& program_folder = {}) {
-    auto cli = Start(args, program_folder);
-    return Finish(*cli);
-  }
-
-  CliRun BuildText(const QString& text, const QString& output) {
-    return Run({QStringLiteral("text"), QStringLiteral("--no-translate"), QStringLiteral("-o"),
-                output, QStringLiteral("--"), text});
-  }
-
-  QTemporaryDir scratch_;
-  QString program_;
-};
+class HostileTest : public test::CliFixture {};
 
 // A text of `words` words from a vocabulary of its own, upper case (as it is
 // sent), so that two of them cannot be taken for each other.

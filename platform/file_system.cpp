@@ -43,6 +43,11 @@ QString HomeFolder() {
   return QString();
 }
 
+QString ScratchFolder() {
+  const QString tmp = qEnvironmentVariable("TMPDIR");
+  return tmp.isEmpty() ? QStringLiteral("/tmp") : QDir::cleanPath(tmp);
+}
+
 QString ConfigFolder() {
   const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (QDir::isAbsolutePath(config)) return config;

@@ -17,6 +17,12 @@ QString ProgramFolder();
 /// written there.
 QString HomeFolder();
 
+/// The folder for scratch files: TMPDIR as it is set (whether or not it can
+/// be used: a caller that cannot use it names it), else /tmp. Unlike
+/// QDir::tempPath, a TMPDIR that does not exist is not turned into the
+/// working folder.
+QString ScratchFolder();
+
 /// The folder for the user's configuration files: XDG_CONFIG_HOME when it is
 /// an absolute path, else ".config" in HomeFolder(); empty when there is no
 /// home folder.

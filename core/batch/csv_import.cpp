@@ -8,6 +8,7 @@
 #include "core/common/limits.h"
 #include "core/translation/tokenizer.h"
 #include "platform/file_system.h"
+#include "platform/held_folder.h"
 #include "platform/text_file.h"
 
 namespace quillon {
@@ -41,7 +42,7 @@ CsvHeadingCheck CheckCsvHeading(const QString& path, QString* problem) {
 
 QString UnreadableCsvMessage(const QString& path, const QString& problem) {
   if (!QFileInfo::exists(path)) return QStringLiteral("The file %1 does not exist.").arg(path);
-  if (problem.startsWith(QStringLiteral("it is not")))
+  if (problem.startsWith(QStringLiteral("it is ")))
     return QStringLiteral("The file %1 cannot be read: %2.").arg(path, problem);
   return QStringLiteral("The file %1 cannot be read, or it is empty.").arg(path);
 }
@@ -75,15 +76,27 @@ QString InvalidFileNameHint(const CsvRow& row) {
                      .arg(output.fileName(), folder);
 }
 
+// The try goes through the folder held open: the probe made is the probe
+// removed, even when a folder on the way is swapped for a link meanwhile.
 bool IsLegalFileName(const QString& file_name) {
-  if (file_name.isEmpty()) return false;
-  if (FileExists(file_name)) return true;
-  QFile probe(file_name);
-  // NewOnly: a file that appears meanwhile is never truncated by the test.
-  if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
-  probe.close();
+  const QFileInfo info(file_name);
+  if (file_name.isEmpty() || info.fileName().isEmpty()) return false;
+  HeldFolder folder;
   QString err;
-  DeleteFile(file_name, true, &err);
+  if (!folder.Open(info.absolutePath(), &err)) return false;
+  switch (folder.KindOf(info.fileName())) {
+    case HeldFolder::Kind::Regular:
+    case HeldFolder::Kind::Link:  // the build says why it does not write through it
+    case HeldFolder::Kind::Other:
+      return true;
+    case HeldFolder::Kind::Folder:
+      return false;
+    case HeldFolder::Kind::Missing:
+      break;
+  }
+  // A new file only: one that appears meanwhile is never touched by the test.
+  if (!folder.CreateNew(info.fileName(), &err)) return false;
+  folder.Remove(info.fileName());
   return true;
 }
 

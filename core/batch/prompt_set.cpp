@@ -173,7 +173,9 @@ void PromptSetConstruction::PlanPromptFolder(const QString& folder,
   } else {
     for (const QString& sub : subfolders) PlanPromptFolder(JoinPath(folder, sub), files, depth + 1);
   }
-  for (const QString& file : SortedByName(dir.entryList(QDir::Files))) {
+  // A prompt file of any kind is met (and a pipe or a device is then refused
+  // when it is read), not passed over in silence.
+  for (const QString& file : SortedByName(dir.entryList(QDir::Files | QDir::System))) {
     if (file.compare(kPromptFileName, Qt::CaseInsensitive) == 0)
       files->push_back(PlanPromptIni(JoinPath(folder, file)));
   }

@@ -14,6 +14,7 @@
 
 #include "core/synthesis/character_inventory.h"
 #include "platform/file_system.h"
+#include "tools/wav/wav.h"
 
 namespace quillon {
 namespace {
@@ -46,9 +47,6 @@ std::int16_t ExpandALaw(std::uint8_t byte) {
   return static_cast<std::int16_t>((a & 0x80) ? t : -t);
 }
 
-quint32 Le32(const char* bytes) {
-  return qFromLittleEndian<quint32>(bytes);
-}
 quint16 Le16(const char* bytes) {
   return qFromLittleEndian<quint16>(bytes);
 }
@@ -87,6 +85,33 @@ bool ParseClipSetLine(const QString& key, const QString& value, ClipSet* set, QS
   }
   if (!ok) *err = QStringLiteral("bad value for ") + key + QStringLiteral(": ") + value;
   return ok;
+}
+
+// Why a description cannot be true of any clip set, or an empty string: a
+// sample rate no telephone clip has, tones that are not TTY tones (each
+// within a tenth of 1400 and 1800 Hz, so they can never meet), or bits that
+// are not the bits of the rate it names.
+QString ImplausibleDescription(const ClipSet& set) {
+  if (set.sample_rate < 4000 || set.sample_rate > 192000)
+    return QStringLiteral("a sample rate of ") + QString::number(set.sample_rate) +
+           QStringLiteral(" Hz is no clip's");
+  const auto off = [](double hz, double nominal) {
+    return hz != 0 && !(std::abs(hz - nominal) <= nominal / 10);
+  };
+  if (off(set.mark_hz, 1400) || off(set.space_hz, 1800))
+    return QStringLiteral("mark and space tones of ") + QString::number(set.mark_hz) +
+           QStringLiteral(" and ") + QString::number(set.space_hz) +
+           QStringLiteral(" Hz are not TTY tones (1400 and 1800 Hz, within a tenth)");
+  const double baud = Latin1(kBaudRates[static_cast<size_t>(set.rate)].name).toDouble();
+  const double bit = set.sample_rate / baud;
+  const auto far = [bit](int samples, double from, double to) {
+    return samples != 0 && !(samples >= bit * from && samples <= bit * to);
+  };
+  if (far(set.bit_samples, 0.95, 1.05) || far(set.mark_samples, 0.95, 1.05) ||
+      far(set.stop_samples, 0.95, 2.6))
+    return QStringLiteral("its bit lengths are not those of ") + DescribeRate(set.rate) +
+           QStringLiteral(" at ") + DescribeSampleRate(set.sample_rate);
+  return QString();
 }
 
 // Checks one clip against the description; false with the problem.
@@ -152,103 +177,37 @@ QString WavLayout::Describe() const {
          QStringLiteral("-bit, ") + QString::number(channels) + QStringLiteral(" channel(s)");
 }
 
-namespace {
-
-// A WAV file opened to read its header: the first block is read once, and the
-// chunk headers in it are taken from memory (a clip's whole header is there).
-class HeaderReader {
- public:
-  explicit HeaderReader(const QString& path)
-      : fd_(open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {
-    struct stat st;
-    if (fd_ < 0 || fstat(fd_, &st) != 0) {
-      error_ = ErrnoText(errno);
-      return;
-    }
-    size_ = st.st_size;
-    const ssize_t got = pread(fd_, first_, sizeof first_, 0);
-    first_bytes_ = got > 0 ? got : 0;
-  }
-  ~HeaderReader() {
-    if (fd_ >= 0) close(fd_);
-  }
-  HeaderReader(const HeaderReader&) = delete;
-  HeaderReader& operator=(const HeaderReader&) = delete;
-
-  bool opened() const { return error_.isEmpty(); }
-  const QString& error() const { return error_; }
-  qint64 size() const { return size_; }
-  // `n` bytes at `offset` (at most 16); fewer where the file ends.
-  QByteArray Read(qint64 offset, int n) const {
-    if (offset + n <= first_bytes_) return QByteArray(first_ + offset, n);
-    QByteArray bytes(n, Qt::Uninitialized);
-    const ssize_t got = pread(fd_, bytes.data(), static_cast<size_t>(n), offset);
-    bytes.resize(got > 0 ? static_cast<qsizetype>(got) : 0);
-    return bytes;
-  }
-
- private:
-  int fd_;
-  QString error_;
-  qint64 size_ = 0;
-  char first_[512];
-  qint64 first_bytes_ = 0;
-};
-
-}  // namespace
-
-// The chunks are walked from the start: "fmt " and "data" may be preceded
-// and separated by others, each padded to an even size.
+// The one reader of RIFF/WAVE headers that wavcat uses too: a clip that this
+// check passes is one that wavcat joins, and the other way round.
 bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err) {
-  const HeaderReader file(path);
-  if (!file.opened()) {
-    *err = file.error();
+  const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat st;
+  if (fd < 0 || fstat(fd, &st) != 0) {
+    *err = ErrnoText(errno);
+    if (fd >= 0) close(fd);
     return false;
   }
-  const qint64 size = file.size();
-  const QByteArray riff = file.Read(0, 12);
-  if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE") {
-    *err = QStringLiteral("not a RIFF/WAVE file");
+  if (!S_ISREG(st.st_mode)) {
+    *err = QStringLiteral("it is not a regular file");
+    close(fd);
     return false;
   }
-  bool have_format = false;
-  qint64 at = 12;
-  while (at + 8 <= size) {
-    const QByteArray header = file.Read(at, 8);
-    if (header.size() < 8) break;
-    const qint64 length = Le32(header.constData() + 4);
-    const qint64 body = at + 8;
-    if (header.startsWith("fmt ")) {
-      const QByteArray fmt = file.Read(body, 16);
-      if (length < 16 || fmt.size() < 16) {
-        *err = QStringLiteral("its format chunk is too short");
-        return false;
-      }
-      layout->format_tag = Le16(fmt.constData());
-      layout->channels = Le16(fmt.constData() + 2);
-      layout->sample_rate = static_cast<int>(Le32(fmt.constData() + 4));
-      layout->block_align = Le16(fmt.constData() + 12);
-      layout->bits_per_sample = Le16(fmt.constData() + 14);
-      have_format = true;
-    } else if (header.startsWith("data")) {
-      if (!have_format) {
-        *err = QStringLiteral("its sample data comes before its format");
-        return false;
-      }
-      if (body + length > size) {
-        *err = QStringLiteral("it is cut short (") + QString::number(size - body) +
-               QStringLiteral(" of ") + QString::number(length) + QStringLiteral(" data bytes)");
-        return false;
-      }
-      layout->data_offset = body;
-      layout->data_bytes = length;
-      return true;
-    }
-    at = body + length + (length & 1);
+  wav::Layout parsed;
+  std::string why;
+  const bool ok = wav::Parse(wav::FdSource(fd, static_cast<uint64_t>(st.st_size)), &parsed, &why);
+  close(fd);
+  if (!ok) {
+    *err = QString::fromStdString(why);
+    return false;
   }
-  *err = have_format ? QStringLiteral("it holds no sample data")
-                     : QStringLiteral("it holds no format chunk");
-  return false;
+  layout->format_tag = parsed.format.format_tag;
+  layout->channels = parsed.format.channels;
+  layout->sample_rate = static_cast<int>(parsed.format.sample_rate);
+  layout->bits_per_sample = parsed.format.bits_per_sample;
+  layout->block_align = parsed.format.block_align;
+  layout->data_offset = static_cast<qint64>(parsed.data_offset);
+  layout->data_bytes = static_cast<qint64>(parsed.data_size);
+  return true;
 }
 
 bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, WavLayout* layout,
@@ -437,6 +396,11 @@ bool ReadClipSet(const QString& path, ClipSet* set, QString* err) {
       *err = kClipSetFileName + QStringLiteral(" does not say its ") + QLatin1String(key);
       return false;
     }
+  }
+  const QString implausible = ImplausibleDescription(read);
+  if (!implausible.isEmpty()) {
+    *err = kClipSetFileName + QStringLiteral(" cannot be true: ") + implausible;
+    return false;
   }
   *set = read;
   return true;

@@ -31,6 +31,7 @@ struct DescriptionCase {
   BaudRate rate;
   SampleFormat format;
   int sample_rate;
+  int bit_samples;
   const char* text;
 };
 
@@ -44,7 +45,7 @@ TEST_P(ClipSetDescriptionTest, IsDescribedInOneLineAndReadBackAsWritten) {
   set.sample_rate = c.sample_rate;
   set.mark_hz = 1409.0909;
   set.space_hz = 1818.1818;
-  set.bit_samples = 160;
+  set.bit_samples = c.bit_samples;
   EXPECT_EQ(set.Describe(), QString::fromUtf8(c.text));
 
   QTemporaryDir dir;
@@ -54,21 +55,21 @@ TEST_P(ClipSetDescriptionTest, IsDescribedInOneLineAndReadBackAsWritten) {
   ClipSet read;
   ASSERT_TRUE(ReadClipSet(path, &read, &err)) << err.toStdString();
   EXPECT_EQ(read.Describe(), set.Describe());
-  EXPECT_EQ(read.bit_samples, 160);
+  EXPECT_EQ(read.bit_samples, c.bit_samples);
   EXPECT_NEAR(read.mark_hz, 1409.09, 0.001);
   EXPECT_NEAR(read.space_hz, 1818.18, 0.001);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sets, ClipSetDescriptionTest,
-                         ::testing::Values(DescriptionCase{BaudRate::Baud45, SampleFormat::Pcm16,
-                                                           8000, "45.45 baud, 8 kHz 16-bit PCM"},
-                                           DescriptionCase{BaudRate::Baud50, SampleFormat::MuLaw,
-                                                           8000, "50 baud, 8 kHz 8-bit mu-law"},
-                                           DescriptionCase{BaudRate::Baud75, SampleFormat::ALaw,
-                                                           8000, "75 baud, 8 kHz 8-bit A-law"},
-                                           DescriptionCase{BaudRate::Baud110, SampleFormat::Pcm16,
-                                                           11025,
-                                                           "110 baud, 11.025 kHz 16-bit PCM"}));
+INSTANTIATE_TEST_SUITE_P(
+    Sets, ClipSetDescriptionTest,
+    ::testing::Values(DescriptionCase{BaudRate::Baud45, SampleFormat::Pcm16, 8000, 176,
+                                      "45.45 baud, 8 kHz 16-bit PCM"},
+                      DescriptionCase{BaudRate::Baud50, SampleFormat::MuLaw, 8000, 160,
+                                      "50 baud, 8 kHz 8-bit mu-law"},
+                      DescriptionCase{BaudRate::Baud75, SampleFormat::ALaw, 8000, 107,
+                                      "75 baud, 8 kHz 8-bit A-law"},
+                      DescriptionCase{BaudRate::Baud110, SampleFormat::Pcm16, 11025, 100,
+                                      "110 baud, 11.025 kHz 16-bit PCM"}));
 
 // A frame is a start bit, five code bits and the stop bits; a description written before
 // the stop bits were recorded still reads, with two mark tics of stop.
@@ -108,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"bit_samples=71\nmark_samples=74\n", "11111", 71 + 7 * 74, 148.0 / 71},
         FrameCase{"bit_samples=71\nmark_samples=74\n", "00000", 6 * 71 + 2 * 74, 148.0 / 71},
         // The oldest: one tic length.
-        FrameCase{"bit_samples=176\n", "10101", 8 * 176, 2.0}));
+        FrameCase{"bit_samples=73\n", "10101", 8 * 73, 2.0}));
 
 TEST(ClipSetFileTest, RefusesADescriptionItCannotTrust) {
   QTemporaryDir dir;
@@ -125,6 +126,13 @@ TEST(ClipSetFileTest, RefusesADescriptionItCannotTrust) {
       {"rate=50\nformat=pcm16\nsample_rate=-1\nbit_samples=176\n", "sample_rate"},
       {"rate=50\nformat=pcm16\nsample_rate=8000\nbit_samples=160\nstop_samples=0\n",
        "stop_samples"},
+      // Descriptions no clip set can have: tones far off (or one for both), a sample
+      // rate no clip has, bits of another rate.
+      {"rate=50\nformat=pcm16\nsample_rate=8000\nbit_samples=160\nmark_hz=1e308\n", "tones"},
+      {"rate=50\nformat=pcm16\nsample_rate=8000\nbit_samples=160\nmark_hz=1800\nspace_hz=1800\n",
+       "tones"},
+      {"rate=50\nformat=pcm16\nsample_rate=1\nbit_samples=160\n", "sample rate"},
+      {"rate=50\nformat=pcm16\nsample_rate=8000\nbit_samples=176\n", "bit lengths"},
   };
   for (const auto& [text, named] : bad) {
     test::WriteAll(path, text);
@@ -267,14 +275,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "not described"},
         Spoiling{"NotAWav",
                  [](const QString& f) { test::WriteAll(QDir(f).filePath("FIGS.wav"), "RIFF"); },
-                 "FIGS.wav cannot be used: not a RIFF/WAVE file"},
+                 "FIGS.wav cannot be used: too short to be a WAV file"},
         Spoiling{"CutShort",
                  [](const QString& f) {
                    const QString path = QDir(f).filePath("z.wav");
                    const QByteArray bytes = test::ReadAll(path);
                    test::WriteAll(path, bytes.left(bytes.size() - 100));
                  },
-                 "z.wav cannot be used: it is cut short"},
+                 "z.wav cannot be used: truncated"},
         Spoiling{"FrameOfAnotherRate",
                  [](const QString& f) {
                    // "e.wav" joined from eight 50 baud tics: a frame of 1280 samples.

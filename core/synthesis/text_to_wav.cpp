@@ -349,7 +349,7 @@ bool TextToWav::Pass::CheckRoom(const QString& text, int silences) {
       clips * frame + size_of(kLeadingSilenceClip) + silences * size_of(kTrailingSilenceClip);
   if (text.size() > kCharactersPerChunk) need.scratch_bytes = need.output_bytes;
   QString err;
-  if (HasRoomFor(need, QFileInfo(output_).absolutePath(), QDir::tempPath(), &err)) return true;
+  if (HasRoomFor(need, QFileInfo(output_).absolutePath(), ScratchFolder(), &err)) return true;
   ReportError({error_number::kDiskFull, err});
   return false;
 }
@@ -389,14 +389,22 @@ void TextToWav::Pass::CutChunkIfDue() {
   }
   if (!scratch_) {
     // Chunk folders of builds that were killed before their end go first.
-    RemoveStaleTemporaries(QDir::tempPath(), kChunkFolderPrefix);
+    RemoveStaleTemporaries(ScratchFolder(), kChunkFolderPrefix);
     scratch_ = std::make_unique<QTemporaryDir>(JoinPath(
-        QDir::tempPath(), kChunkFolderPrefix + QString::number(QCoreApplication::applicationPid()) +
-                              QStringLiteral("-XXXXXX")));
+        ScratchFolder(), kChunkFolderPrefix + QString::number(QCoreApplication::applicationPid()) +
+                             QStringLiteral("-XXXXXX")));
+    if (!FolderExists(ScratchFolder())) {
+      ReportError(
+          {error_number::kPathFileAccess,
+           QStringLiteral("Cannot create a folder for the chunk files in ") + ScratchFolder() +
+               QStringLiteral(": it is no folder (set TMPDIR to one that can be written)")});
+      command_.Reset();
+      return;
+    }
     if (!scratch_->isValid() || scratch_->path().contains(QLatin1Char('"'))) {
       ReportError({error_number::kPathFileAccess,
                    QStringLiteral("Cannot create a folder for the chunk files in ") +
-                       QDir::tempPath() + QStringLiteral(": ") + scratch_->errorString()});
+                       ScratchFolder() + QStringLiteral(": ") + scratch_->errorString()});
       command_.Reset();
       return;
     }

@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
@@ -404,7 +405,14 @@ TEST_F(ProgramTest, EveryWindowAndBoxIsTitledAsItsOwnText) {
   quillon.Keys({QStringLiteral("Return")});
   ASSERT_TRUE(quillon.WaitForTitles({"Quillon", "Import From CSV"}));
   quillon.Keys({QStringLiteral("alt+c")});
-  // The summary box, "Quillon", once the progress window has gone.
+  // The summary box, "Quillon", once the progress window (also "Quillon") has
+  // gone: the run is over when its log is closed with its last line.
+  const QString log = JoinPath(program_folder_, QStringLiteral("CSVPromptConstruction.log"));
+  QElapsedTimer clock;
+  clock.start();
+  while (!test::ReadAll(log).contains("rows processed") && clock.elapsed() < 60000)
+    QThread::msleep(10);
+  QThread::msleep(200);
   EXPECT_TRUE(quillon.WaitForTitles({"Import From CSV", "Quillon", "Quillon"}))
       << quillon.Titles().join('|').toStdString();
   quillon.Keys({QStringLiteral("Return")});

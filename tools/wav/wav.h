@@ -82,6 +82,21 @@ class MemorySource : public ByteSource {
   std::span<const unsigned char> bytes_;
 };
 
+/// An open file, read with pread; the first block is read once and the chunk headers in it
+/// (a clip's whole header) are served from memory. Does not own the descriptor.
+class FdSource : public ByteSource {
+ public:
+  FdSource(int fd, uint64_t size);
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, void* buf, size_t n, std::string* err) const override;
+
+ private:
+  int fd_;
+  uint64_t size_;
+  unsigned char first_[512];
+  uint64_t first_bytes_ = 0;
+};
+
 /// Parses a RIFF/WAVE file: walks its chunks (skipping any it does not need and honouring the
 /// pad byte after an odd-sized chunk) until it has the first fmt and the first data chunk.
 /// Conventions:

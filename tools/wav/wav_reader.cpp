@@ -1,5 +1,9 @@
 #include "tools/wav/wav.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <cstring>
 #include <string_view>
 
@@ -139,6 +143,38 @@ bool TakeDataChunk(const ByteSource& src, uint64_t offset, uint32_t size, Layout
 }
 
 }  // namespace
+
+FdSource::FdSource(int fd, uint64_t size) : fd_(fd), size_(size) {
+  for (;;) {
+    const ssize_t got = pread(fd_, first_, sizeof first_, 0);
+    if (got < 0 && errno == EINTR) continue;
+    first_bytes_ = got > 0 ? static_cast<uint64_t>(got) : 0;
+    return;
+  }
+}
+
+bool FdSource::ReadAt(uint64_t offset, void* buf, size_t n, std::string* err) const {
+  auto* out = static_cast<unsigned char*>(buf);
+  if (offset + n <= first_bytes_) {
+    if (n > 0) std::memcpy(out, first_ + offset, n);
+    return true;
+  }
+  while (n > 0) {
+    const ssize_t got = pread(fd_, out, n, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      if (err) {
+        *err = got < 0 ? std::string("read error: ") + std::strerror(errno)
+                       : "truncated: the file ends inside a header";
+      }
+      return false;
+    }
+    out += got;
+    offset += static_cast<uint64_t>(got);
+    n -= static_cast<size_t>(got);
+  }
+  return true;
+}
 
 bool MemorySource::ReadAt(uint64_t offset, void* buf, size_t n, std::string* err) const {
   if (offset > bytes_.size() || n > bytes_.size() - offset) {

@@ -34,35 +34,6 @@ using wav::SameFormat;
 constexpr uint64_t kKeptInputBytes = uint64_t{64} << 10;
 constexpr uint64_t kKeptTotalBytes = uint64_t{16} << 20;
 
-/// An open file to parse, read with pread. Does not own the descriptor.
-class FdSource : public wav::ByteSource {
- public:
-  FdSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  uint64_t Size() const override { return size_; }
-  bool ReadAt(uint64_t offset, void* buf, size_t n, std::string* err) const override {
-    auto* out = static_cast<unsigned char*>(buf);
-    while (n > 0) {
-      const ssize_t got = pread(fd_, out, n, static_cast<off_t>(offset));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) {
-        if (err) {
-          *err = got < 0 ? std::string("read error: ") + std::strerror(errno)
-                         : "truncated: the file ends inside a header";
-        }
-        return false;
-      }
-      out += got;
-      offset += static_cast<uint64_t>(got);
-      n -= static_cast<size_t>(got);
-    }
-    return true;
-  }
-
- private:
-  int fd_;
-  uint64_t size_;
-};
-
 /// A complaint about one file, ready to print, and the exit status it leads to.
 struct Failure {
   int code = kExitOk;
@@ -186,7 +157,7 @@ Input* InputSet::Open(const std::string& arg, Failure* failure) {
   std::string reason;
   uint64_t size = 0;
   if (OpenRegularFile(path, &input->fd, &size, &reason) &&
-      wav::Parse(FdSource(input->fd, size), &input->info, &reason)) {
+      wav::Parse(wav::FdSource(input->fd, size), &input->info, &reason)) {
     return by_name_[name] = (by_path_[path] = std::move(input)).get();
   }
   *failure = Fail(kExitBadInput, input->shown, reason);
