@@ -410,8 +410,10 @@ TEST_F(HarmTest, AnInterruptedSwitchIsCompletedByTheNextRun) {
             QStringLiteral("FAST"));
 }
 
-// A build killed while wavcat writes its last run leaves its unchecked file
-// and its chunk folder behind; the next build that finds them removes them.
+// A build killed while it joins a long text leaves its chunk folder; one
+// killed between wavcat's last run and the check leaves the unchecked file
+// (named for the killed process). The next build that finds them removes
+// them, and leaves those of living processes alone.
 TEST_F(HarmTest, WhatAKilledBuildLeftIsRemovedByTheNextRun) {
   const QString tmp = Path(QStringLiteral("tmp"));
   ASSERT_TRUE(QDir().mkpath(tmp));
@@ -423,19 +425,20 @@ TEST_F(HarmTest, WhatAKilledBuildLeftIsRemovedByTheNextRun) {
                           QStringLiteral("-o"), Path(QStringLiteral("long.wav")), text},
                          env);
   ASSERT_TRUE(build->waitForStarted());
+  const pid_t killed = static_cast<pid_t>(build->processId());
   QElapsedTimer clock;
   clock.start();
-  while (QDir(Path(QString()))
-             .entryList({QStringLiteral(".quillon-unverified-*")}, QDir::Hidden | QDir::Files)
-             .isEmpty() &&
+  while (QDir(tmp).entryList({QStringLiteral("quillon-build-*")}, QDir::Dirs).isEmpty() &&
          clock.elapsed() < 60000 && build->state() == QProcess::Running)
     QThread::msleep(2);
-  ::kill(static_cast<pid_t>(build->processId()), SIGKILL);
+  ::kill(killed, SIGKILL);
   build->waitForFinished();
-  ASSERT_FALSE(QDir(Path(QString()))
-                   .entryList({QStringLiteral(".quillon-unverified-*")}, QDir::Hidden | QDir::Files)
-                   .isEmpty());
   ASSERT_FALSE(QDir(tmp).entryList({QStringLiteral("quillon-build-*")}, QDir::Dirs).isEmpty());
+  const QString left = Path(QStringLiteral(".quillon-unverified-%1-Ab3dEf.wav").arg(killed));
+  test::WriteAll(left, "RIFF of a build that never got checked");
+  const QString alive = Path(QStringLiteral(".quillon-unverified-%1-Zz9yXw.wav").arg(getpid()));
+  test::WriteAll(alive, "a live build's");
+
   const QString wavcat = JoinPath(program_, QStringLiteral("wavcat"));
   QFile::remove(wavcat);
   ASSERT_TRUE(QFile::rename(wavcat + QStringLiteral(".real"), wavcat));
@@ -444,9 +447,8 @@ TEST_F(HarmTest, WhatAKilledBuildLeftIsRemovedByTheNextRun) {
                         env);
   const CliRun run = Finish(*next);
   EXPECT_EQ(run.exit_code, 0) << run.out.toStdString();
-  EXPECT_TRUE(QDir(Path(QString()))
-                  .entryList({QStringLiteral(".quillon-*")}, QDir::Hidden | QDir::Files)
-                  .isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(left));
+  EXPECT_TRUE(QFileInfo::exists(alive)) << "a living process's file was removed";
   EXPECT_TRUE(
       QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }

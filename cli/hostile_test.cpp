@@ -363,17 +363,22 @@ TEST_F(HostileTest, ANewCheckedOutputGetsANewFilesModeAndLeavesNothingHidden) {
   EXPECT_EQ(test::DecodeWithMinimodem(output), QStringLiteral("FRESH"));
 }
 
-TEST_F(HostileTest, AProgramFolderWithADoubleQuoteIsRefusedAtStart) {
-  const QString quoted = Path(QStringLiteral("pro\"gram"));
+// Programs are started with their arguments as a list, never as a line to
+// split: a program folder and an output path that hold double quotes (and
+// blanks) work like any other.
+TEST_F(HostileTest, DoubleQuotesInTheProgramFolderAndTheOutputAreJustCharacters) {
+  const QString quoted = Path(QStringLiteral("pro\"gram \"x\""));
   ASSERT_TRUE(QDir().mkpath(quoted));
   test::CopyBuiltProgramFolder(quoted);
-  const CliRun refused =
-      Run({QStringLiteral("text"), QStringLiteral("--no-translate"), QStringLiteral("-o"),
-           Path(QStringLiteral("r.wav")), QStringLiteral("HI")},
-          quoted);
-  EXPECT_EQ(refused.exit_code, 1);
-  EXPECT_TRUE(refused.err.contains(QStringLiteral("double quote"))) << refused.err.toStdString();
-  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("r.wav"))));
+  const QString output = Path(QStringLiteral("say \"hi\".wav"));
+  const CliRun run = Run({QStringLiteral("text"), QStringLiteral("--no-translate"),
+                          QStringLiteral("-o"), output, QStringLiteral("HI 2")},
+                         quoted);
+  EXPECT_EQ(run.exit_code, 0) << run.out.toStdString() << run.err.toStdString();
+  EXPECT_EQ(test::DecodeWithMinimodem(output), QStringLiteral("HI 2"));
+  const CliRun rebuilt =
+      Run({QStringLiteral("alphabet"), QStringLiteral("--baud"), QStringLiteral("50")}, quoted);
+  EXPECT_EQ(rebuilt.exit_code, 0) << rebuilt.out.toStdString();
 }
 
 TEST_F(HostileTest, AWavcatKilledMidRunLeavesThePreviousOutputAndFails) {

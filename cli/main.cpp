@@ -93,11 +93,6 @@ int main(int argc, char** argv) {
         PrintOut(QStringLiteral("usage: quillon-cli ") + QString::fromUtf8(command.usage));
         return 0;
       }
-      const QString problem = quillon::ProgramFolderProblem(quillon::ProgramFolder());
-      if (!problem.isEmpty()) {
-        PrintErr(QStringLiteral("quillon-cli: ") + problem);
-        return 1;
-      }
       return command.run(args);
     }
   }

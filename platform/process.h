@@ -8,14 +8,6 @@
 
 namespace quillon {
 
-/// Splits a command line the way Quillon writes them for `wavcat`: blanks
-/// separate arguments, a pair of double quotes groups what lies between them
-/// (blanks included) and is itself removed. Runs of blanks give no empty
-/// arguments; `""` gives one empty argument. Nothing else is special: `$`,
-/// `;`, backticks and backslashes are ordinary characters, because the result
-/// is executed directly and never handed to a shell.
-std::vector<std::string> SplitCommandLine(const std::string& command_line);
-
 /// Finds an executable for `name` the way Quillon looks for its tools: a name
 /// holding a slash is taken as it stands; otherwise the program folder is
 /// tried first, then each absolute folder of `PATH`. The working directory is
@@ -24,16 +16,18 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line);
 /// Returns the empty string when nothing executable is found.
 std::string FindProgram(const std::string& name, const std::string& program_folder);
 
-/// Starts `argv[0]` (resolved by FindProgram) with the given arguments and
-/// working directory, directly with posix_spawn: no shell ever sees the
-/// arguments. Standard input is /dev/null; standard error is captured into a
+/// Starts `argv[0]` (resolved by FindProgram) with the given arguments (each
+/// one argument as it stands: nothing is split or quoted) and working
+/// directory, directly with posix_spawn: no shell ever sees the arguments. The
+/// child's environment is this process's with `extra_environment`
+/// ("NAME=value") added. Standard input is /dev/null; standard error is captured into a
 /// pipe whose read end is returned in `stderr_fd` when it is not null. With
 /// `own_group` the child leads a process group of its own, so that signals
 /// the terminal sends to Quillon's group (Ctrl+C) do not reach it.
 /// Returns the child's pid, or -1 with `err` filled.
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& program_folder,
             const std::string& working_dir, int* stderr_fd, std::string* err,
-            bool own_group = false);
+            bool own_group = false, const std::vector<std::string>& extra_environment = {});
 
 /// How a wait for a child came out.
 enum class WaitOutcome {
@@ -78,7 +72,8 @@ struct ProcessOutcome {
 /// program ends, even if a process it left behind still holds its standard
 /// error open.
 ProcessOutcome RunProcess(const std::vector<std::string>& argv, const std::string& program_folder,
-                          const std::string& working_dir, const std::function<void()>& idle = {});
+                          const std::string& working_dir, const std::function<void()>& idle = {},
+                          const std::vector<std::string>& extra_environment = {});
 
 /// Starts a program without waiting for it (an editor on a file, say). The
 /// child is reaped in the background so that it never lingers as a zombie.

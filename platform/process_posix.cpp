@@ -245,28 +245,6 @@ WaitOutcome ChildWatch::Run(StderrReader* reader, int* wait_status) {
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(const std::string& command_line) {
-  std::vector<std::string> args;
-  std::string current;
-  bool in_argument = false;
-  bool quoted = false;
-  for (char c : command_line) {
-    if (c == '"') {
-      quoted = !quoted;
-      in_argument = true;
-    } else if (c == ' ' && !quoted) {
-      if (in_argument) args.push_back(current);
-      current.clear();
-      in_argument = false;
-    } else {
-      current += c;
-      in_argument = true;
-    }
-  }
-  if (in_argument) args.push_back(current);
-  return args;
-}
-
 std::string FindProgram(const std::string& name, const std::string& program_folder) {
   if (name.empty()) return {};
   if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
@@ -289,7 +267,8 @@ std::string FindProgram(const std::string& name, const std::string& program_fold
 }
 
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& program_folder,
-            const std::string& working_dir, int* stderr_fd, std::string* err, bool own_group) {
+            const std::string& working_dir, int* stderr_fd, std::string* err, bool own_group,
+            const std::vector<std::string>& extra_environment) {
   if (argv.empty()) {
     *err = "empty command line";
     return -1;
@@ -326,7 +305,13 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& program_fol
     posix_spawnattr_setsigmask(&attributes, &mask);
   }
   pid_t pid = -1;
-  int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, pointers.data(), environ);
+  std::vector<std::string> environment_strings(extra_environment);
+  std::vector<char*> environment;
+  for (char** entry = environ; *entry; ++entry) environment.push_back(*entry);
+  for (std::string& entry : environment_strings) environment.push_back(entry.data());
+  environment.push_back(nullptr);
+  int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, pointers.data(),
+                       environment.data());
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (stderr_fd) close(pipe_fds[1]);
@@ -351,13 +336,15 @@ bool WaitForProcess(pid_t pid, int timeout_ms, int* wait_status,
 }
 
 ProcessOutcome RunProcess(const std::vector<std::string>& argv, const std::string& program_folder,
-                          const std::string& working_dir, const std::function<void()>& idle) {
+                          const std::string& working_dir, const std::function<void()>& idle,
+                          const std::vector<std::string>& extra_environment) {
   ProcessOutcome outcome;
   int err_fd = -1;
   // A process group of its own: a Ctrl+C on the terminal stops Quillon
   // after the file in progress (it catches the signal) instead of killing
   // the tool halfway through that file.
-  pid_t pid = Spawn(argv, program_folder, working_dir, &err_fd, &outcome.error, true);
+  pid_t pid =
+      Spawn(argv, program_folder, working_dir, &err_fd, &outcome.error, true, extra_environment);
   if (pid < 0) {
     outcome.spawn_errno = errno;
     return outcome;

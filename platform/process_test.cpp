@@ -17,35 +17,6 @@
 namespace quillon {
 namespace {
 
-struct SplitCase {
-  std::string line;
-  std::vector<std::string> args;
-};
-
-void PrintTo(const SplitCase& c, std::ostream* os) {
-  *os << ::testing::PrintToString(c.line);
-}
-
-class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitCommandLineTest, SplitsAsWritten) {
-  EXPECT_EQ(SplitCommandLine(GetParam().line), GetParam().args);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, SplitCommandLineTest,
-    ::testing::Values(
-        SplitCase{"wavcat a.wav b.wav ", {"wavcat", "a.wav", "b.wav"}},
-        SplitCase{"wavcat spacetic.wav marktic.wav a.wav",
-                  {"wavcat", "spacetic.wav", "marktic.wav", "a.wav"}},
-        SplitCase{"wavcat  a.wav   \"/tmp/my out.wav\" ", {"wavcat", "a.wav", "/tmp/my out.wav"}},
-        SplitCase{"wavcat \"/tmp/a $(touch x) b.wav\"", {"wavcat", "/tmp/a $(touch x) b.wav"}},
-        SplitCase{"wavcat \"\" x", {"wavcat", "", "x"}},
-        SplitCase{"wavcat pre\"quoted part\"post", {"wavcat", "prequoted partpost"}},
-        SplitCase{"wavcat \"unclosed quote", {"wavcat", "unclosed quote"}},
-        SplitCase{"wavcat back\\slash `tick` ;semi", {"wavcat", "back\\slash", "`tick`", ";semi"}},
-        SplitCase{"", {}}));
-
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
@@ -97,6 +68,24 @@ class ScopedCurrentDir {
   QString old_;
   bool ok_ = false;
 };
+
+// Every argument reaches the program as it stands, quotes, blanks, dollars
+// and all (nothing is split again or seen by a shell), and the environment
+// given is added to the program's own.
+TEST_F(ProcessTest, ArgumentsArriveAsGivenWithTheEnvironmentAdded) {
+  Script("args",
+         "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$OUT\"\n"
+         "printf '%s\\n' \"$EXTRA\" >> \"$OUT\"\n");
+  const std::vector<std::string> argv = {Path("args"),     "a b", "\"quoted\"", "$(touch pwned)",
+                                         "say \"hi\".wav", "",    "`x`;y"};
+  const ProcessOutcome outcome =
+      RunProcess(argv, std::string(), Path(""), {}, {"OUT=" + Path("out.txt"), "EXTRA=present"});
+  ASSERT_TRUE(outcome.succeeded()) << outcome.error;
+  EXPECT_EQ(test::ReadAll(QString::fromStdString(Path("out.txt"))),
+            QByteArray("[a b]\n[\"quoted\"]\n[$(touch pwned)]\n[say \"hi\".wav]\n[]\n[`x`;y]\n"
+                       "present\n"));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("pwned"))));
+}
 
 TEST_F(ProcessTest, ProgramFolderComesBeforePath) {
   Script("ls", "exit 0\n");

@@ -29,10 +29,6 @@ QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString Quoted(const QString& path) {
-  return QLatin1Char('"') + path + QLatin1Char('"');
-}
-
 // The staging folders of alphabet builds, in the program folder.
 const QString kStagePrefix = QStringLiteral(".alphabet-");
 // The journal of a switch under way: the name of the staging folder whose set
@@ -161,12 +157,13 @@ class AlphabetConstruction::Build {
 bool AlphabetConstruction::Build::Generate() {
   tic_source_folder_ = folder_;
   if (!request_.format) return true;
-  const QString line = QStringLiteral("quillon-clipgen --format ") +
-                       Latin1(SampleFormatName(*request_.format)) + QStringLiteral(" --out ") +
-                       Quoted(stage_->path());
+  const QStringList arguments = {QStringLiteral("--format"),
+                                 Latin1(SampleFormatName(*request_.format)),
+                                 QStringLiteral("--out"), stage_->path()};
   RuntimeError error;
   if (!RunToolCommand(
-          line, folder_, stage_->path(), [this] { ui_.KeepAlive(); }, &error))
+          QStringLiteral("quillon-clipgen"), arguments, folder_, stage_->path(),
+          [this] { ui_.KeepAlive(); }, &error))
     return Fail(error.number, error.description);
   tic_source_folder_ = stage_->path();
   return true;
@@ -236,16 +233,17 @@ bool AlphabetConstruction::Build::DescribeTics() {
 // joining: every later run would fail the same way.
 bool AlphabetConstruction::Build::JoinFrames() {
   for (const AlphabetRow& row : kAlphabet) {
-    command_line_ = QStringLiteral("wavcat");
-    for (char tic : TicSequence(row))
-      command_line_ +=
-          tic == 'S' ? QStringLiteral(" spacetic.wav") : QStringLiteral(" marktic.wav");
-    command_line_ += QLatin1Char(' ') + Latin1(row.clip);
+    // The line as the user reads it, and its arguments as the tool gets them.
+    QStringList arguments;
+    for (char tic : TicSequence(row)) arguments << (tic == 'S' ? kSpaceTic : kMarkTic);
+    arguments << Latin1(row.clip);
+    command_line_ = QStringLiteral("wavcat ") + arguments.join(QLatin1Char(' '));
     ++result_.runs;
     const QString clip = JoinPath(stage_->path(), Latin1(row.clip));
     RuntimeError error;
     if (!RunToolCommand(
-            command_line_, folder_, stage_->path(), [this] { ui_.KeepAlive(); }, &error)) {
+            QStringLiteral("wavcat"), arguments, folder_, stage_->path(),
+            [this] { ui_.KeepAlive(); }, &error)) {
       Fail(error.number, Latin1(row.clip) + QStringLiteral(": ") + error.description);
       if (error.number != error_number::kToolFailed) return false;
       continue;

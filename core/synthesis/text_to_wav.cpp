@@ -39,10 +39,6 @@ const QString kNothingToSendLine = QStringLiteral(
     "(error) Nothing to send: no character of the text is one a TTY can send, so no WAV file "
     "was written");
 
-QString Quoted(const QString& path) {
-  return QLatin1Char('"') + path + QLatin1Char('"');
-}
-
 // Counts "<silence>" markers without regard to case, searching on from one
 // character after each hit.
 int CountSilenceMarkers(const QString& text) {
@@ -197,7 +193,7 @@ bool TextToWav::Pass::Translate(QString* text) {
 // what the build will replace, so that the report names the file on disk.
 QString TextToWav::Pass::OutputAsOnDisk() {
   const QString& given = request_.output_path;
-  if (given.isEmpty() || given.contains(QLatin1Char('"'))) return given;
+  if (given.isEmpty()) return given;
   output_ = QFileInfo(given).absoluteFilePath();
   const QString found = ResolveOutput();
   if (found == output_) return given;
@@ -205,19 +201,13 @@ QString TextToWav::Pass::OutputAsOnDisk() {
          QFileInfo(found).fileName();
 }
 
-// The output path reaches the tool inside double quotes, so a path holding a
-// double quote cannot be named on its command line; an empty path names
-// nothing, and a name holding a control character is no file name. A
+// An empty path names nothing, and a name holding a control character is no
+// file name. A
 // relative path is taken from Quillon's own working directory. The output is
 // never one of the program's own files or the running batch's inputs.
 bool TextToWav::Pass::CheckOutputPath() {
   if (request_.output_path.isEmpty()) {
     ReportError({error_number::kPathFileAccess, QStringLiteral("No output file name given")});
-    return false;
-  }
-  if (request_.output_path.contains(QLatin1Char('"'))) {
-    ReportError({error_number::kPathFileAccess,
-                 QStringLiteral("An output file name cannot contain a double quote")});
     return false;
   }
   for (QChar c : request_.output_path) {
@@ -401,7 +391,7 @@ void TextToWav::Pass::CutChunkIfDue() {
       command_.Reset();
       return;
     }
-    if (!scratch_->isValid() || scratch_->path().contains(QLatin1Char('"'))) {
+    if (!scratch_->isValid()) {
       ReportError({error_number::kPathFileAccess,
                    QStringLiteral("Cannot create a folder for the chunk files in ") +
                        ScratchFolder() + QStringLiteral(": ") + scratch_->errorString()});
@@ -411,7 +401,7 @@ void TextToWav::Pass::CutChunkIfDue() {
   }
   const QString chunk =
       JoinPath(scratch_->path(), ChunkFileName(static_cast<int>(chunks_.size()) + 1));
-  command_.Add(Quoted(chunk));
+  command_.AddPath(chunk);
   if (RunCommand(chunk)) chunks_.append(chunk);
   command_.Reset();
 }
@@ -422,7 +412,7 @@ void TextToWav::Pass::CutChunkIfDue() {
 bool TextToWav::Pass::RunCommand(const QString& output) {
   ++result_.wavcat_runs;
   RuntimeError error;
-  if (!RunWavcatCommand(command_.text(), env_.program_folder, env_.idle, &error)) {
+  if (!RunWavcatCommand(command_.arguments(), env_.program_folder, env_.idle, &error)) {
     ReportError(error);
     return false;
   }
@@ -440,26 +430,20 @@ bool TextToWav::Pass::RunCommand(const QString& output) {
 // the run writes a file of its own beside the output instead (see Verify).
 void TextToWav::Pass::FinalRun(const QString& sent) {
   WavcatCommandLine final_command;
-  for (const QString& chunk : chunks_) final_command.Add(Quoted(chunk));
-  for (const QString& name : command_.names()) final_command.Add(name);
+  for (const QString& chunk : chunks_) final_command.AddPath(chunk);
+  for (const QString& name : command_.arguments()) final_command.Add(name);
   if (env_.check) {
     // A name no other file has, in the output's folder, so that the rename
-    // that puts it in place stays on one file system. The empty file waits,
-    // with the mode any new output gets, for wavcat to replace: wavcat finds
-    // it under its exact name (a missing output would have it search the
-    // folder for the name in another case) and, the file being empty, has
-    // nothing to flush first.
-    QString err;
-    unverified_ = TemporaryName(kUnverifiedPrefix, QStringLiteral(".wav"));
-    if (!folder_.CreateNew(unverified_, &err)) {
-      ReportError({error_number::kPathFileAccess, QStringLiteral("Cannot create a file in ") +
-                                                      folder_.path() + QStringLiteral(": ") + err});
-      unverified_.clear();
-      return;
-    }
-    final_command.Add(Quoted(folder_.StablePath(unverified_)));
+    // that puts it in place stays on one file system. wavcat makes the file
+    // under that exact name (it searches no folder for it in another case)
+    // with the mode any new output gets, and, the file being new, has nothing
+    // to flush first.
+    do {
+      unverified_ = TemporaryName(kUnverifiedPrefix, QStringLiteral(".wav"));
+    } while (folder_.KindOf(unverified_) != HeldFolder::Kind::Missing);
+    final_command.AddPath(folder_.StablePath(unverified_));
     // A prompt of clips alone can be received while wavcat joins them.
-    if (chunks_.isEmpty()) env_.check->Expect(command_.names(), sent);
+    if (chunks_.isEmpty()) env_.check->Expect(command_.arguments(), sent);
     command_ = final_command;
     if (!RunCommand(folder_.StablePath(unverified_))) {
       folder_.Remove(unverified_);
@@ -470,7 +454,7 @@ void TextToWav::Pass::FinalRun(const QString& sent) {
   // Without the check wavcat replaces the output itself, in the held folder.
   // A read-only output is made writable so that it can be replaced, and gets
   // its old mode back when the run fails.
-  final_command.Add(Quoted(folder_.StablePath(name_)));
+  final_command.AddPath(folder_.StablePath(name_));
   command_ = final_command;
   mode_t mode = 0;
   QString err;

@@ -18,48 +18,48 @@ QString FirstLine(const std::string& text) {
 
 }  // namespace
 
-void WavcatCommandLine::Add(const QString& file_name) {
+void WavcatCommandLine::Append(const QString& shown, const QString& argument) {
   if (first_name_) {
     first_name_ = false;
-    names_.clear();
-    text_ = QStringLiteral("wavcat ") + file_name + QLatin1Char(' ');
-  } else {
-    text_ += file_name + QLatin1Char(' ');
+    arguments_.clear();
+    text_ = QStringLiteral("wavcat ");
   }
-  names_.append(file_name);
+  text_ += shown + QLatin1Char(' ');
+  arguments_.append(argument);
 }
 
-QString ProgramFolderProblem(const QString& program_folder) {
-  if (!program_folder.contains(QLatin1Char('"'))) return QString();
-  return QStringLiteral(
-             "The program folder's path holds a double quote (\"), which wavcat's "
-             "command lines cannot name: ") +
-         program_folder + QStringLiteral(". Move Quillon to a folder without one.");
+void WavcatCommandLine::Add(const QString& clip) {
+  Append(clip, clip);
+}
+
+void WavcatCommandLine::AddPath(const QString& path) {
+  Append(QLatin1Char('"') + path + QLatin1Char('"'), path);
 }
 
 void WavcatCommandLine::Reset() {
   first_name_ = true;
   text_.clear();
-  names_.clear();
+  arguments_.clear();
 }
 
-bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
+bool RunWavcatCommand(const QStringList& arguments, const QString& program_folder,
                       const std::function<void()>& idle, RuntimeError* error) {
-  return RunToolCommand(command_line, program_folder, program_folder, idle, error);
+  return RunToolCommand(QStringLiteral("wavcat"), arguments, program_folder, program_folder, idle,
+                        error);
 }
 
-bool RunToolCommand(const QString& command_line, const QString& program_folder,
-                    const QString& working_dir, const std::function<void()>& idle,
-                    RuntimeError* error) {
-  const std::vector<std::string> argv =
-      SplitCommandLine(QFile::encodeName(command_line).toStdString());
+bool RunToolCommand(const QString& program, const QStringList& arguments,
+                    const QString& program_folder, const QString& working_dir,
+                    const std::function<void()>& idle, RuntimeError* error) {
+  std::vector<std::string> argv{QFile::encodeName(program).toStdString()};
+  for (const QString& argument : arguments)
+    argv.push_back(QFile::encodeName(argument).toStdString());
   const std::string folder = QFile::encodeName(program_folder).toStdString();
   const ProcessOutcome outcome =
-      RunProcess(argv, folder, QFile::encodeName(working_dir).toStdString(), idle);
+      RunProcess(argv, folder, QFile::encodeName(working_dir).toStdString(), idle,
+                 {"WAVCAT_OUTPUT_AS_NAMED=1"});
   if (outcome.succeeded()) return true;
 
-  const QString program =
-      argv.empty() ? QStringLiteral("wavcat") : QFile::decodeName(argv[0].c_str());
   if (!outcome.started) {
     const bool missing = outcome.spawn_errno == ENOENT;
     error->number = missing ? error_number::kFileNotFound : error_number::kPathFileAccess;

@@ -8,47 +8,45 @@
 
 namespace quillon {
 
-/// A `wavcat` command line under construction: "wavcat ", then every file
-/// name added, each followed by exactly one blank. Clip names go in bare;
-/// callers wrap full paths in double quotes themselves.
+/// A `wavcat` command line under construction: the arguments in order, as the
+/// tool is given them, and the line as the user reads it: "wavcat ", then every
+/// argument followed by exactly one blank, a path within double quotes.
 class WavcatCommandLine {
  public:
-  /// Adds one file name (see the type's description).
-  void Add(const QString& file_name);
-  /// Starts afresh: the next name added begins a new command line.
+  /// Adds a clip, named bare.
+  void Add(const QString& clip);
+  /// Adds a full path (a chunk file, the output).
+  void AddPath(const QString& path);
+  /// Starts afresh: the next argument added begins a new command line.
   void Reset();
-  /// The command line built so far.
+  /// The command line as the user reads it.
   const QString& text() const { return text_; }
-  /// The names added since the line began, as they were added.
-  const QStringList& names() const { return names_; }
+  /// The arguments added since the line began, as the tool gets them.
+  const QStringList& arguments() const { return arguments_; }
 
  private:
-  bool first_name_ = true;  // the next name added starts a new command line
+  void Append(const QString& shown, const QString& argument);
+
+  bool first_name_ = true;  // the next argument starts a new command line
   QString text_;
-  QStringList names_;
+  QStringList arguments_;
 };
 
-/// Why Quillon cannot work from `program_folder`, or an empty string when it
-/// can: wavcat's command lines name files inside double quotes, so a folder
-/// whose path holds a double quote cannot be named on them.
-QString ProgramFolderProblem(const QString& program_folder);
-
-/// Runs a finished `wavcat` command line with the program folder as its
-/// working directory, and waits for it. The line is split into arguments
-/// (blanks separate, double quotes group) and executed directly, never
-/// through a shell. `wavcat` is looked for in the program folder, then the
-/// working directory, then `PATH`. Returns false with `error` filled when the
-/// tool could not start, was killed, or exited with a failure status.
-/// `idle`, when given, runs every few milliseconds while the tool runs (a
-/// window repaints in it).
-bool RunWavcatCommand(const QString& command_line, const QString& program_folder,
+/// Runs `wavcat` with `arguments` (each one argument, blanks, quotes and all:
+/// nothing is split or handed to a shell) in the program folder, and waits for
+/// it. `wavcat` is looked for in the program folder, then on `PATH`; it takes
+/// every output as named (Quillon resolves outputs itself). Returns false with
+/// `error` filled when the tool could not start, was killed, or exited with a
+/// failure status. `idle`, when given, runs every few milliseconds while the
+/// tool runs (a window repaints in it).
+bool RunWavcatCommand(const QStringList& arguments, const QString& program_folder,
                       const std::function<void()>& idle, RuntimeError* error);
 
-/// The same for any of Quillon's tools, run in `working_dir`: bare file
-/// names on the line are taken from there, the tool itself is still looked
-/// for in the program folder first.
-bool RunToolCommand(const QString& command_line, const QString& program_folder,
-                    const QString& working_dir, const std::function<void()>& idle,
-                    RuntimeError* error);
+/// The same for any of Quillon's tools, `program` with `arguments`, run in
+/// `working_dir`: bare file names are taken from there, the tool itself is
+/// still looked for in the program folder first.
+bool RunToolCommand(const QString& program, const QStringList& arguments,
+                    const QString& program_folder, const QString& working_dir,
+                    const std::function<void()>& idle, RuntimeError* error);
 
 }  // namespace quillon

@@ -318,11 +318,6 @@ bool MainWindow::Load(const StartupChecks& checks) {
     ui_->MsgBox(kRemoteSessionMessage);
     return false;
   }
-  const QString folder_problem = ProgramFolderProblem(options_.program_folder);
-  if (!folder_problem.isEmpty()) {
-    ui_->MsgBox(folder_problem);
-    return false;
-  }
   LoadDictionary();
   return true;
 }

@@ -164,12 +164,28 @@ Input* InputSet::Open(const std::string& arg, Failure* failure) {
   return nullptr;
 }
 
+/// True when the caller names the output exactly (WAVCAT_OUTPUT_AS_NAMED=1): it is never
+/// looked for in another case, and a link at its name is refused, never followed.
+bool OutputAsNamed() {
+  const char* exact = std::getenv("WAVCAT_OUTPUT_AS_NAMED");
+  return exact && *exact && std::strcmp(exact, "0") != 0;
+}
+
 /// Finds where the output goes: the file named, or the one file of its folder whose name
 /// matches it in another case, or (for a symbolic link) the file the link points to.
 Failure LocateOutput(const std::string& arg, std::string* path) {
   const std::string name = UnquoteArgument(arg);
   if (name.empty()) return Fail(kExitUsage, "\"\"", "empty output file name");
   if (name.back() == '/') return Fail(kExitOutput, name, "names a folder, not a file");
+  struct stat st;
+  if (OutputAsNamed()) {
+    *path = name;
+    if (lstat(path->c_str(), &st) != 0) return {};
+    if (S_ISLNK(st.st_mode)) return Fail(kExitOutput, name, "is a symbolic link");
+    if (S_ISDIR(st.st_mode)) return Fail(kExitOutput, name, "is a folder, not a file");
+    if (!S_ISREG(st.st_mode)) return Fail(kExitOutput, name, "exists and is not a regular file");
+    return {};
+  }
   const Resolution found = ResolvePath(name);
   if (found.status == Resolution::Status::kAmbiguous) {
     return Fail(kExitOutput, name,
@@ -177,7 +193,6 @@ Failure LocateOutput(const std::string& arg, std::string* path) {
   }
   if (found.status == Resolution::Status::kError) return Fail(kExitOutput, name, found.error);
   *path = found.path;
-  struct stat st;
   if (found.status == Resolution::Status::kMissing || lstat(path->c_str(), &st) != 0) return {};
   if (S_ISLNK(st.st_mode)) {
     std::unique_ptr<char, decltype(&free)> real(realpath(path->c_str(), nullptr), free);
