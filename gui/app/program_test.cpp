@@ -511,6 +511,19 @@ TEST_F(ProgramTest, PlayIsHeardOnTheSoundOutput) {
   EXPECT_EQ(quillon.Quit(), 0) << quillon.Errors().toStdString();
 }
 
+TEST_F(ProgramTest, WithNoSoundOutputPlaySaysSoAndTheProgramEndsWell) {
+  QProcessEnvironment silent = Environment();
+  silent.insert(QStringLiteral("PULSE_SERVER"), dir_.filePath(QStringLiteral("no-such-server")));
+  Program quillon(silent);
+  ASSERT_TRUE(quillon.Start());
+  BuildFromTheKeyboard(quillon, QStringLiteral("hello"));
+  quillon.Keys({QStringLiteral("ctrl+p")});
+  EXPECT_TRUE(quillon.WaitForTitles({"Quillon", "Quillon"})) << "no message about the sound";
+  quillon.Keys({QStringLiteral("Return")});
+  ASSERT_TRUE(quillon.WaitForTitles({"Quillon"}));
+  EXPECT_EQ(quillon.Quit(), 0) << quillon.Errors().toStdString();
+}
+
 TEST_F(ProgramTest, TheAlphabetWindowPlaysTheClipOfATypedCharacter) {
   Program quillon(Environment());
   ASSERT_TRUE(quillon.Start());

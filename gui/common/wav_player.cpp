@@ -1,8 +1,10 @@
 #include "gui/common/wav_player.h"
 
+#include <QAudioDevice>
 #include <QAudioOutput>
 #include <QFile>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -90,6 +92,16 @@ void WavPlayer::Play(const QString& path) {
   if (!QFileInfo(path).isFile()) {
     Stop();
     Q_EMIT Failed(QStringLiteral("The file %1 cannot be played: it does not exist.").arg(path));
+    return;
+  }
+  // With no sound output at all (no sound server, no card) Qt's FFmpeg
+  // backend starts its render thread anyway and crashes writing into the
+  // sink that never opened; so nothing is started and the person is told.
+  if (QMediaDevices::defaultAudioOutput().isNull()) {
+    Stop();
+    Q_EMIT Failed(QStringLiteral("The file %1 cannot be played: no sound output was found on "
+                                 "this computer.")
+                      .arg(path));
     return;
   }
   if (!player_) MakePlayer();

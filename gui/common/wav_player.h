@@ -29,8 +29,8 @@ class WavPlayer : public QObject {
   explicit WavPlayer(QObject* parent = nullptr);
   ~WavPlayer() override;
 
-  /// Starts `path` from its beginning. A file that does not exist is
-  /// refused at once with Failed.
+  /// Starts `path` from its beginning. A file that does not exist, or a
+  /// computer with no sound output, is refused at once with Failed.
   void Play(const QString& path);
   /// Stops playing; nothing happens when nothing plays.
   void Stop();
