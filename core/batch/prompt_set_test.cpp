@@ -280,6 +280,29 @@ TEST_F(PromptTreeTest, AFolderLinkedBackIntoTheTreeIsWalkedOnce) {
   EXPECT_EQ(monitor_.counts.size(), 10u);
 }
 
+// A tree deeper than the walk goes (3,000 folders took minutes once) is
+// walked to its bound, says where it stopped, and is no success.
+TEST_F(PromptSetTest, TheWalkStopsAtItsDepthAndSaysWhere) {
+  QString deep = QStringLiteral("orvane/localize/prompts/DEU");
+  QString at_bound;
+  for (int depth = 1; depth <= 200; ++depth) {
+    deep += QStringLiteral("/d");
+    if (depth == 64) at_bound = Path(deep);
+    if (depth == 3)
+      WriteText(deep + QStringLiteral("/prompt.ini"), QStringLiteral("[ShallowDEU001]\nText=up\n"));
+  }
+  WriteText(deep + QStringLiteral("/prompt.ini"), QStringLiteral("[DeepDEU001]\nText=down\n"));
+  ASSERT_EQ(Run(DeuFolder(), QStringLiteral("DEU")), PromptSetConstruction::Outcome::Done);
+  EXPECT_EQ(Crunched(),
+            QStringList{QStringLiteral("Crunching: ") + Lang(QStringLiteral("d/d/d/prompt.ini"))});
+  EXPECT_TRUE(LogLines(run_->LogPath())
+                  .contains(QStringLiteral("(error) The folders below ") + at_bound +
+                            QStringLiteral(" lie more than 64 levels deep and were not walked")))
+      << LogLines(run_->LogPath()).join('\n').toStdString();
+  EXPECT_TRUE(QFileInfo::exists(Lang(QStringLiteral("d/d/d/ShallowDEU001.WAV"))));
+  EXPECT_FALSE(run_->tally().all_good());
+}
+
 TEST_F(PromptSetTest, APromptFileThatCannotBeReadIsLoggedAndTheWalkGoesOn) {
   const QString deu = QStringLiteral("orvane/localize/prompts/DEU/");
   WriteText(deu + QStringLiteral("b/prompt.ini"), QStringLiteral("[OkDEU001]\nText=ok\n"));

@@ -212,6 +212,23 @@ INSTANTIATE_TEST_SUITE_P(Lengths, BinaryLimitTest,
                          ::testing::Values(StringLimitCase{0, true}, StringLimitCase{4096, true},
                                            StringLimitCase{4097, false}));
 
+// A value continued over 100,000 lines (once 24 s per read: every line was
+// joined onto all before it) reads as one value, and the values after it
+// and a rewrite of the file are untouched by it.
+TEST_F(RegistryStoreTest, AValueOnAHundredThousandLinesIsOneValue) {
+  QString file =
+      QStringLiteral("REGEDIT4\r\n\r\n[") + kHubrixPath + QStringLiteral("]\r\n\"Blob\"=hex:");
+  for (int line = 0; line < 100000; ++line) file += QStringLiteral("0a,\\\r\n  ");
+  file += QStringLiteral("0b\r\n\"Root Path\"=\"D:\\\\vm\"\r\n\r\n");
+  test::WriteAll(StorePath(), file.toLatin1());
+  const QString hubrix = QStringLiteral("SOFTWARE\\Corvala\\Hubrix\\1.0");
+  EXPECT_EQ(Read(hubrix, QStringLiteral("Root Path"), REG_SZ), QVariant(QStringLiteral("D:\\vm")));
+  EXPECT_FALSE(Read(hubrix, QStringLiteral("Blob"), REG_BINARY).isValid()) << "over the bound";
+  EnsureQuillonKey();
+  const QByteArray rewritten = Bytes();
+  EXPECT_TRUE(rewritten.startsWith(file.toLatin1())) << "the long value was changed";
+}
+
 TEST_F(RegistryStoreTest, StringsWithLineBreaksSurviveAsHexData) {
   EnsureQuillonKey();
   const QString text = QStringLiteral("one\r\ntwo\nthree");
