@@ -47,10 +47,6 @@ std::int16_t ExpandALaw(std::uint8_t byte) {
   return static_cast<std::int16_t>((a & 0x80) ? t : -t);
 }
 
-quint16 Le16(const char* bytes) {
-  return qFromLittleEndian<quint16>(bytes);
-}
-
 // "1409.09", "1800": a frequency as the description file keeps it.
 QString HzText(double hz) {
   return QString::number(std::round(hz * 100) / 100, 'f', 2);
@@ -262,8 +258,7 @@ bool WavSampleReader::Read(qint64 first, std::span<std::int16_t> out, QString* e
   }
   if (format_ == SampleFormat::Pcm16) {
     if constexpr (std::endian::native != std::endian::little) {
-      for (std::int16_t& sample : out)
-        sample = static_cast<std::int16_t>(Le16(reinterpret_cast<const char*>(&sample)));
+      for (std::int16_t& sample : out) sample = qFromLittleEndian<std::int16_t>(&sample);
     }
     return true;
   }
