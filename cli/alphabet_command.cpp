@@ -7,10 +7,6 @@
 namespace quillon::cli {
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "usage: quillon-cli alphabet [--baud 45.45|50|75|110] [--format pcm16|mulaw|alaw]\n"
-    "       quillon-cli alphabet --check");
-
 // Checks the set in the program folder: its description and every clip, each
 // clip also heard by the receiver.
 int CheckCommand() {
@@ -30,16 +26,9 @@ int CheckCommand() {
 
 }  // namespace
 
-int RunAlphabetCommand(QStringList args) {
-  if (TakeFlag(args, QStringLiteral("--check"))) {
-    if (!args.isEmpty()) {
-      PrintErr(kUsage);
-      return 2;
-    }
-    return CheckCommand();
-  }
-  QString rate_name = QStringLiteral("45.45");
-  if (args == QStringList{QStringLiteral("--list-clips")}) {
+int RunAlphabetCommand(const QCommandLineParser& line) {
+  if (line.isSet(QStringLiteral("check"))) return CheckCommand();
+  if (line.isSet(QStringLiteral("list-clips"))) {
     // The files a build of the set makes, one per line: the character
     // clips, the working tics and the description. The build installs these.
     for (const AlphabetRow& row : kAlphabet) {
@@ -52,16 +41,9 @@ int RunAlphabetCommand(QStringList args) {
     PrintOut(kClipSetFileName);
     return 0;
   }
-  QString format_name;
-  bool has_rate = false;
-  bool has_format = false;
-  if (!TakeOption(args, QStringLiteral("--baud"), &rate_name, &has_rate) ||
-      !TakeOption(args, QStringLiteral("--format"), &format_name, &has_format))
-    return 2;
-  if (!args.isEmpty()) {
-    PrintErr(kUsage);
-    return 2;
-  }
+  const QString rate_name = line.isSet(QStringLiteral("baud")) ? line.value(QStringLiteral("baud"))
+                                                               : QStringLiteral("45.45");
+  const QString format_name = line.value(QStringLiteral("format"));
   AlphabetRequest request;
   request.decode = ReceiverDecodeStep(ProgramFolder());
   request.rate = BaudRateFromName(rate_name.toStdString());
@@ -70,7 +52,7 @@ int RunAlphabetCommand(QStringList args) {
              QStringLiteral(" (choose 45.45, 50, 75 or 110)"));
     return 2;
   }
-  if (has_format) {
+  if (line.isSet(QStringLiteral("format"))) {
     request.format = SampleFormatFromName(format_name.toStdString());
     if (!request.format) {
       PrintErr(QStringLiteral("quillon-cli alphabet: unknown format ") + format_name +

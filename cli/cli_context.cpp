@@ -31,21 +31,4 @@ void TerminalPane::AppendLine(const QString& line) {
   PrintOut(line);
 }
 
-bool TakeOption(QStringList& args, const QString& name, QString* value, bool* present) {
-  const qsizetype at = args.indexOf(name);
-  *present = at >= 0;
-  if (at < 0) return true;
-  if (at + 1 >= args.size()) {
-    PrintErr(QStringLiteral("quillon-cli: ") + name + QStringLiteral(" needs a value"));
-    return false;
-  }
-  *value = args.at(at + 1);
-  args.remove(at, 2);
-  return true;
-}
-
-bool TakeFlag(QStringList& args, const QString& name) {
-  return args.removeAll(name) > 0;
-}
-
 }  // namespace quillon::cli

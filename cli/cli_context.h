@@ -33,10 +33,4 @@ class TerminalPane : public DiagnosticPane {
 void PrintOut(const QString& line);
 void PrintErr(const QString& line);
 
-/// Takes "--name VALUE" out of `args`; returns false when it is present
-/// without a value (with a message printed).
-bool TakeOption(QStringList& args, const QString& name, QString* value, bool* present);
-/// Takes a flag "--name" out of `args`; true when it was there.
-bool TakeFlag(QStringList& args, const QString& name);
-
 }  // namespace quillon::cli

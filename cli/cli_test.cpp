@@ -106,17 +106,95 @@ TEST_F(CliTest, AFailedAlphabetSaysSoOnceAndExitsWithOne) {
   EXPECT_EQ(test::ReadAll(dir_.filePath(QStringLiteral("a.wav"))), a);
 }
 
-TEST_F(CliTest, MisuseIsRefusedWithUsage) {
-  EXPECT_EQ(Run({QStringLiteral("text"), QStringLiteral("A")}), 2);
-  EXPECT_TRUE(err_.contains(QStringLiteral("usage:")));
-  EXPECT_EQ(Run({QStringLiteral("alphabet"), QStringLiteral("--baud"), QStringLiteral("300")}), 2);
-  EXPECT_EQ(Run({QStringLiteral("alphabet"), QStringLiteral("--format"), QStringLiteral("gsm")}),
-            2);
-  EXPECT_TRUE(err_.contains(QStringLiteral("choose pcm16, mulaw or alaw")));
-  EXPECT_EQ(Run({QStringLiteral("alphabet"), QStringLiteral("--check"), QStringLiteral("--baud"),
-                 QStringLiteral("50")}),
-            2);
-  EXPECT_EQ(Run({QStringLiteral("frobnicate")}), 2);
+// Each misuse exits 2 before anything runs, with one line naming the
+// problem first; a misused command line adds the command's synopsis.
+TEST_F(CliTest, MisuseIsRefusedWithALineNamingTheProblem) {
+  struct Misuse {
+    QStringList args;
+    const char* problem;  // the first line on standard error
+    bool synopsis;        // the command's synopsis follows it
+  };
+  const Misuse cases[] = {
+      {{"text", "A"}, "quillon-cli text: missing -o OUTPUT", true},
+      {{"text", "-o"}, "quillon-cli text: missing value after '-o'", true},
+      {{"text", "A", "-o"}, "quillon-cli text: missing -o OUTPUT", true},
+      {{"text", "-o", ""}, "quillon-cli text: empty value after '-o'", true},
+      {{"text", "-o", "new.wav"}, "quillon-cli text: missing TEXT", true},
+      {{"text", "--bogus", "-o", "new.wav", "A"}, "quillon-cli text: unknown option 'bogus'", true},
+      {{"text", "--no-verify=yes", "-o", "new.wav", "A"},
+       "quillon-cli text: unexpected value after '--no-verify'",
+       true},
+      {{"csv"}, "quillon-cli csv: missing FILE", true},
+      {{"csv", "a.csv", "b.csv"}, "quillon-cli csv: unexpected argument 'b.csv'", true},
+      {{"csv", "-x", "a.csv"}, "quillon-cli csv: unknown option 'x'", true},
+      {{"prompts", "--force-enx"}, "quillon-cli prompts: missing --language CODE", true},
+      {{"prompts", "--yes", "--language"},
+       "quillon-cli prompts: missing value after '--language'",
+       true},
+      {{"prompts", "--language", "ENU", "extra"},
+       "quillon-cli prompts: unexpected argument 'extra'",
+       true},
+      {{"alphabet", "extra"}, "quillon-cli alphabet: unexpected argument 'extra'", true},
+      {{"alphabet", "--check", "--baud", "50"},
+       "quillon-cli alphabet: --check goes alone, with no other option or argument",
+       true},
+      {{"alphabet", "--list-clips", "x"},
+       "quillon-cli alphabet: --list-clips goes alone, with no other option or argument",
+       true},
+      {{"alphabet", "--baud"}, "quillon-cli alphabet: missing value after '--baud'", true},
+      {{"alphabet", "--baud", "300"},
+       "quillon-cli alphabet: unknown rate 300 (choose 45.45, 50, 75 or 110)",
+       false},
+      {{"alphabet", "--format", "gsm"},
+       "quillon-cli alphabet: unknown format gsm (choose pcm16, mulaw or alaw)",
+       false},
+      {{"frobnicate"}, "quillon-cli: unknown command 'frobnicate' (see --help)", false},
+      {{"--frobnicate", "text"}, "quillon-cli: unknown option 'frobnicate' (see --help)", false},
+  };
+  for (const Misuse& c : cases) {
+    SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+    EXPECT_EQ(Run(c.args), 2);
+    const QStringList lines = err_.split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.first(), QString::fromUtf8(c.problem)) << err_.toStdString();
+    EXPECT_EQ(lines.value(1).startsWith(QStringLiteral("usage: quillon-cli ") + c.args.first()),
+              c.synopsis)
+        << err_.toStdString();
+    EXPECT_TRUE(out_.isEmpty()) << out_.toStdString();
+  }
+  EXPECT_TRUE(test::RecordedRuns(dir_.path()).empty());
+  EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("new.wav"))));
+  // With no command at all the help goes to standard output, still as misuse.
+  EXPECT_EQ(Run({}), 2);
+  EXPECT_TRUE(out_.startsWith(QStringLiteral("Usage: quillon-cli COMMAND")));
+}
+
+// Every option of every command is in its own help and in the program's.
+TEST_F(CliTest, HelpListsEveryOption) {
+  const QStringList options[][2] = {
+      {{"text"}, {"--no-translate", "--no-verify", "-o, --output <OUTPUT>", "TEXT"}},
+      {{"alphabet"},
+       {"--baud <45.45|50|75|110>", "--format <pcm16|mulaw|alaw>", "--check", "--list-clips"}},
+      {{"csv"}, {"--no-translate", "--no-verify", "--quiet", "FILE"}},
+      {{"prompts"},
+       {"--language <CODE>", "--force-enx", "--no-translate", "--no-verify", "--yes", "--quiet"}},
+  };
+  ASSERT_EQ(Run({QStringLiteral("--help")}), 0);
+  const QString help = out_;
+  for (const auto& [command, names] : options) {
+    SCOPED_TRACE(command.first().toStdString());
+    ASSERT_EQ(Run({command.first(), QStringLiteral("--help")}), 0);
+    EXPECT_TRUE(out_.startsWith(QStringLiteral("Usage: quillon-cli ") + command.first()));
+    EXPECT_TRUE(out_.contains(QStringLiteral("-h, --help")));
+    for (const QString& name : names) {
+      EXPECT_TRUE(out_.contains(QStringLiteral("  ") + name + QStringLiteral("  ")))
+          << name.toStdString() << "\n"
+          << out_.toStdString();
+      // The program's help names each option in its command's synopsis.
+      EXPECT_TRUE(help.contains(name.section(QLatin1Char(' '), 0, 0).remove(QLatin1Char(','))))
+          << name.toStdString();
+    }
+  }
+  EXPECT_TRUE(help.contains(QStringLiteral("  alphabet --list-clips  ")));
   EXPECT_TRUE(test::RecordedRuns(dir_.path()).empty());
 }
 

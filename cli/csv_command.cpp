@@ -9,24 +9,14 @@
 #include "platform/file_system.h"
 
 namespace quillon::cli {
-namespace {
-
-const QString kUsage =
-    QStringLiteral("usage: quillon-cli csv [--no-translate] [--no-verify] [--quiet] FILE");
-
-}  // namespace
 
 // The CSV batch of "Import From CSV", headless: the same heading check as
 // the window's Browse, then every row, the summary and the log's path.
-int RunCsvCommand(QStringList args) {
-  const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
-  const bool verify = !TakeFlag(args, QStringLiteral("--no-verify"));
-  const bool quiet = TakeFlag(args, QStringLiteral("--quiet"));
-  if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
-    PrintErr(kUsage);
-    return 2;
-  }
-  const QString csv = QFileInfo(args.first()).absoluteFilePath();
+int RunCsvCommand(const QCommandLineParser& line) {
+  const bool translate = !line.isSet(QStringLiteral("no-translate"));
+  const bool verify = !line.isSet(QStringLiteral("no-verify"));
+  const bool quiet = line.isSet(QStringLiteral("quiet"));
+  const QString csv = QFileInfo(line.positionalArguments().first()).absoluteFilePath();
   QString problem;
   switch (CheckCsvHeading(csv, &problem)) {
     case CsvHeadingCheck::Valid:

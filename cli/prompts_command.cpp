@@ -11,10 +11,6 @@
 namespace quillon::cli {
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "usage: quillon-cli prompts --language CODE [--force-enx] [--no-translate] [--no-verify] "
-    "[--yes] [--quiet]");
-
 // The language code as the window would use it: the code must be one of the
 // active languages, and goes through its LCID as the window's list does (a
 // listed code that is not a known language acts as US English).
@@ -33,19 +29,13 @@ bool ChooseLanguage(const QString& languages, const QString& wanted, QString* co
 
 // The prompt-set batch of "Construct Orvane Prompts", headless, with the
 // voicemail system's values from the registry store (QUILLON_REGISTRY).
-int RunPromptsCommand(QStringList args) {
-  QString wanted;
-  bool has_language = false;
-  if (!TakeOption(args, QStringLiteral("--language"), &wanted, &has_language)) return 2;
-  const bool force_enx = TakeFlag(args, QStringLiteral("--force-enx"));
-  const bool translate = !TakeFlag(args, QStringLiteral("--no-translate"));
-  const bool verify = !TakeFlag(args, QStringLiteral("--no-verify"));
-  const bool yes = TakeFlag(args, QStringLiteral("--yes"));
-  const bool quiet = TakeFlag(args, QStringLiteral("--quiet"));
-  if (!has_language || !args.isEmpty()) {
-    PrintErr(kUsage);
-    return 2;
-  }
+int RunPromptsCommand(const QCommandLineParser& line) {
+  const QString wanted = line.value(QStringLiteral("language"));
+  const bool force_enx = line.isSet(QStringLiteral("force-enx"));
+  const bool translate = !line.isSet(QStringLiteral("no-translate"));
+  const bool verify = !line.isSet(QStringLiteral("no-verify"));
+  const bool yes = line.isSet(QStringLiteral("yes"));
+  const bool quiet = line.isSet(QStringLiteral("quiet"));
 
   TerminalUi ui(yes);
   RegistryStore registry(RegistryStore::DefaultPath());

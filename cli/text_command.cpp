@@ -21,37 +21,11 @@ bool ReadStandardInput(QString* text) {
 
 }  // namespace
 
-int RunTextCommand(QStringList args) {
-  bool translate = true;
-  bool verify = true;
-  QString output;
-  QStringList words;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& arg = args.at(i);
-    if (!words.isEmpty() || arg == QStringLiteral("-") || !arg.startsWith(QLatin1Char('-'))) {
-      words.append(arg);
-    } else if (arg == QStringLiteral("--")) {
-      words.append(args.mid(i + 1));
-      if (words.isEmpty()) words.append(QString());
-      break;
-    } else if (arg == QStringLiteral("--no-translate")) {
-      translate = false;
-    } else if (arg == QStringLiteral("--no-verify")) {
-      verify = false;
-    } else if ((arg == QStringLiteral("-o") || arg == QStringLiteral("--output")) &&
-               i + 1 < args.size()) {
-      output = args.at(++i);
-    } else {
-      PrintErr(QStringLiteral("quillon-cli text: unknown option ") + arg);
-      return 2;
-    }
-  }
-  if (output.isEmpty() || words.isEmpty()) {
-    PrintErr(
-        QStringLiteral("usage: quillon-cli text [--no-translate] [--no-verify] -o OUTPUT TEXT... "
-                       "(- reads standard input)"));
-    return 2;
-  }
+int RunTextCommand(const QCommandLineParser& line) {
+  const bool translate = !line.isSet(QStringLiteral("no-translate"));
+  const bool verify = !line.isSet(QStringLiteral("no-verify"));
+  const QString output = line.value(QStringLiteral("output"));
+  const QStringList words = line.positionalArguments();
   QString text = words.join(QLatin1Char(' '));
   if (words.size() == 1 && words.first() == QStringLiteral("-") && !ReadStandardInput(&text)) {
     PrintErr(QStringLiteral("quillon-cli text: cannot read standard input"));

@@ -228,6 +228,9 @@ TEST(ClipgenCliTest, HelpAndVersionAnswerOnStandardOutput) {
   const auto help = RunProgram({QUILLON_CLIPGEN_EXE, "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--format pcm16|mulaw|alaw"), std::string::npos) << help.out;
+  for (const char* option : {"  --format F", "  --sample-rate HZ", "  --level DBM0", "  --out DIR",
+                             "  -h, --help", "  --version"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const auto version = RunProgram({QUILLON_CLIPGEN_EXE, "--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("quillon-clipgen ", 0), 0u) << version.out;

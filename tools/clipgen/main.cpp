@@ -49,10 +49,9 @@ int Generate(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
   Options options;
   std::string err;
-  if (!ParseOptions(args, &options, &err)) return Fail(err, 2);
+  if (!ParseOptions(argc, argv, &options, &err)) return Fail(err, 2);
   if (options.help) {
     const std::string_view usage = UsageText();
     std::fwrite(usage.data(), 1, usage.size(), stdout);

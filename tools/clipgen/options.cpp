@@ -1,5 +1,7 @@
 #include "tools/clipgen/options.h"
 
+#include <getopt.h>
+
 #include <charconv>
 #include <string>
 
@@ -18,7 +20,7 @@ constexpr std::string_view kUsage =
     "  --sample-rate HZ  samples per second, 4000 to 192000 (default 8000)\n"
     "  --level DBM0      tone level in dBm0, -60 to 3 (default -10)\n"
     "  --out DIR         existing folder to write the clips into\n"
-    "  --help            show this text\n"
+    "  -h, --help        show this text\n"
     "  --version         show the version\n";
 
 template <typename Number>
@@ -49,14 +51,15 @@ bool SetLevel(std::string_view text, Options* options, std::string* err) {
   return true;
 }
 
-bool SetValue(std::string_view name, std::string_view value, Options* options, std::string* err) {
-  if (name == "--format") {
+/// Takes the value of --format ('f'), --sample-rate ('r'), --level ('l') or --out ('o').
+bool SetValue(int option, std::string_view value, Options* options, std::string* err) {
+  if (option == 'f') {
     if (ParseFormatName(value, &options->format)) return true;
     *err = "--format wants pcm16, mulaw or alaw, not '" + std::string(value) + "'";
     return false;
   }
-  if (name == "--sample-rate") return SetSampleRate(value, options, err);
-  if (name == "--level") return SetLevel(value, options, err);
+  if (option == 'r') return SetSampleRate(value, options, err);
+  if (option == 'l') return SetLevel(value, options, err);
   if (value.empty()) {
     *err = "--out wants a folder name";
     return false;
@@ -65,52 +68,42 @@ bool SetValue(std::string_view name, std::string_view value, Options* options, s
   return true;
 }
 
-bool TakesValue(std::string_view name) {
-  return name == "--format" || name == "--sample-rate" || name == "--level" || name == "--out";
-}
-
-/// Takes the option at args[*i] and its value, "--name value" or "--name=value", moving
-/// *i past the value.
-bool TakeOption(std::span<const std::string_view> args, size_t* i, Options* options,
-                std::string* err) {
-  std::string_view name = args[*i];
-  std::string_view value;
-  const size_t equals = name.find('=');
-  const bool inline_value = name.starts_with("--") && equals != std::string_view::npos;
-  if (inline_value) {
-    value = name.substr(equals + 1);
-    name = name.substr(0, equals);
-  }
-  if (!TakesValue(name)) {
-    *err = "unknown option '" + std::string(args[*i]) + "'";
-    return false;
-  }
-  if (!inline_value) {
-    if (*i + 1 >= args.size()) {
-      *err = std::string(name) + " wants a value";
-      return false;
-    }
-    value = args[++*i];
-  }
-  return SetValue(name, value, options, err);
-}
-
 }  // namespace
 
 std::string_view UsageText() {
   return kUsage;
 }
 
-bool ParseOptions(std::span<const std::string_view> args, Options* options, std::string* err) {
+bool ParseOptions(int argc, char** argv, Options* options, std::string* err) {
+  static const option kOptions[] = {{"format", required_argument, nullptr, 'f'},
+                                    {"sample-rate", required_argument, nullptr, 'r'},
+                                    {"level", required_argument, nullptr, 'l'},
+                                    {"out", required_argument, nullptr, 'o'},
+                                    {"help", no_argument, nullptr, 'h'},
+                                    {"version", no_argument, nullptr, 'v'},
+                                    {}};
   Options parsed;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--help" || args[i] == "-h") {
+  // "+": the first argument that is no option ends the scan (and is refused below).
+  // ":": no message of getopt's own; a missing value is told apart from an unknown option.
+  optind = 0;
+  for (int at = 1, c; (c = getopt_long(argc, argv, "+:h", kOptions, nullptr)) != -1; at = optind) {
+    if (c == 'h') {
       parsed.help = true;
-    } else if (args[i] == "--version") {
+    } else if (c == 'v') {
       parsed.version = true;
-    } else if (!TakeOption(args, &i, &parsed, err)) {
+    } else if (c == ':') {
+      *err = std::string(argv[at]) + " wants a value";
+      return false;
+    } else if (c == '?') {
+      *err = "unknown option '" + std::string(argv[at]) + "'";
+      return false;
+    } else if (!SetValue(c, optarg, &parsed, err)) {
       return false;
     }
+  }
+  if (optind < argc) {
+    *err = "unknown option '" + std::string(argv[optind]) + "'";
+    return false;
   }
   if (!parsed.help && !parsed.version && parsed.out.empty()) {
     *err = "missing --out DIR, the folder to write the clips into";

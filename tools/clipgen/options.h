@@ -1,7 +1,6 @@
 #ifndef QUILLON_TOOLS_CLIPGEN_OPTIONS_H_
 #define QUILLON_TOOLS_CLIPGEN_OPTIONS_H_
 
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,9 +25,9 @@ struct Options {
   bool version = false;
 };
 
-/// Parses the arguments after the program name. Values follow their option as the next
-/// argument or after "=" ("--format mulaw", "--format=mulaw").
-bool ParseOptions(std::span<const std::string_view> args, Options* options, std::string* err);
+/// Parses the command line (`argv` as main gets it) with getopt_long. Values follow their
+/// option as the next argument or after "=" ("--format mulaw", "--format=mulaw").
+bool ParseOptions(int argc, char** argv, Options* options, std::string* err);
 
 /// The text --help prints.
 std::string_view UsageText();

@@ -8,7 +8,12 @@ namespace quillon::clipgen {
 namespace {
 
 bool Parse(std::vector<std::string_view> args, Options* options, std::string* err) {
-  return ParseOptions(args, options, err);
+  std::vector<std::string> words = {"quillon-clipgen"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  return ParseOptions(static_cast<int>(words.size()), argv.data(), options, err);
 }
 
 TEST(OptionsTest, DefaultsAreEightKilohertzPcmAtMinusTen) {
@@ -33,10 +38,21 @@ TEST(OptionsTest, TakesValuesInBothSpellings) {
   EXPECT_EQ(options.out, "d");
 }
 
+TEST(OptionsTest, ValuesMayStartWithADash) {
+  Options options;
+  std::string err;
+  ASSERT_TRUE(Parse({"--level", "-3", "--out", "-d"}, &options, &err)) << err;
+  EXPECT_DOUBLE_EQ(options.level_dbm0, -3.0);
+  EXPECT_EQ(options.out, "-d");
+}
+
 TEST(OptionsTest, HelpAndVersionNeedNoFolder) {
   Options options;
   std::string err;
   ASSERT_TRUE(Parse({"--help"}, &options, &err)) << err;
+  EXPECT_TRUE(options.help);
+  options = {};
+  ASSERT_TRUE(Parse({"-h"}, &options, &err)) << err;
   EXPECT_TRUE(options.help);
   ASSERT_TRUE(Parse({"--version"}, &options, &err)) << err;
   EXPECT_TRUE(options.version);
@@ -72,7 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{{"--level", "nan", "--out", "d"}, "not 'nan'"},
                       BadLine{{"--level", "-10dB", "--out", "d"}, "not '-10dB'"},
                       BadLine{{"--rate=50", "--out", "d"}, "unknown option '--rate=50'"},
-                      BadLine{{"d"}, "unknown option 'd'"}));
+                      BadLine{{"d"}, "unknown option 'd'"},
+                      BadLine{{"--out", "d", "extra"}, "unknown option 'extra'"},
+                      BadLine{{"-x", "--out", "d"}, "unknown option '-x'"},
+                      BadLine{{"--help=1"}, "unknown option '--help=1'"},
+                      BadLine{{"--sample-rate"}, "--sample-rate wants a value"},
+                      BadLine{{"--out", "d", "--level"}, "--level wants a value"}));
 
 }  // namespace
 }  // namespace quillon::clipgen

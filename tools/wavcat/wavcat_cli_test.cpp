@@ -379,23 +379,46 @@ TEST_F(WavcatCliTest, ArgumentsAfterTheFirstFileAreFileNames) {
 
 TEST_F(WavcatCliTest, UsageErrors) {
   Clip("a.wav", 10, 52);
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"a.wav"}, {"--bogus", "a.wav", "o.wav"}, {"a.wav", "", "o.wav"}, {"a.wav", ""}}) {
-    const RunResult r = Run(args);
-    EXPECT_EQ(r.status, kUsage) << ::testing::PrintToString(args);
-    EXPECT_EQ(r.err.rfind("wavcat: ", 0), 0u) << r.err;
+  const std::string put_dashes = "' (put -- before a file name that starts with -)";
+  const struct {
+    std::vector<std::string> args;
+    std::string line;  // the first line on standard error
+  } cases[] = {
+      {{}, "wavcat: need at least one input and an output"},
+      {{"a.wav"}, "wavcat: need at least one input and an output"},
+      {{"--", "a.wav"}, "wavcat: need at least one input and an output"},
+      {{"--bogus", "a.wav", "o.wav"}, "wavcat: unknown option '--bogus" + put_dashes},
+      {{"-x", "a.wav", "o.wav"}, "wavcat: unknown option '-x" + put_dashes},
+      {{"-hx", "a.wav", "o.wav"}, "wavcat: unknown option '-hx" + put_dashes},
+      {{"--help", "-xh", "a.wav", "o.wav"}, "wavcat: unknown option '-xh" + put_dashes},
+      {{"--help=x", "a.wav", "o.wav"}, "wavcat: unknown option '--help=x" + put_dashes},
+      {{"a.wav", "", "o.wav"}, "wavcat: \"\": empty file name"},
+      {{"a.wav", ""}, "wavcat: \"\": empty file name"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = Run(c.args);
+    EXPECT_EQ(r.status, kUsage) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.line) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(r.out, "");
   }
   EXPECT_EQ(dir_.Names(), std::vector<std::string>{"a.wav"});
 }
 
 TEST_F(WavcatCliTest, HelpAndVersion) {
-  const RunResult help = Run({"--help"});
-  EXPECT_EQ(help.status, kOk);
-  EXPECT_NE(help.out.find("Usage: wavcat"), std::string::npos);
-  EXPECT_NE(help.out.find("Exit status"), std::string::npos);
-  const RunResult version = Run({"--version"});
-  EXPECT_EQ(version.status, kOk);
-  EXPECT_EQ(version.out.rfind("wavcat ", 0), 0u);
+  for (const char* spelling : {"--help", "-h", "--he"}) {
+    const RunResult help = Run({spelling});
+    EXPECT_EQ(help.status, kOk) << spelling;
+    EXPECT_EQ(help.out.rfind("Usage: wavcat [OPTION]... INPUT... OUTPUT\n", 0), 0u) << spelling;
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+    // Every option is documented.
+    for (const char* option : {"-h, --help", "-V, --version", "  --  "})
+      EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  for (const char* spelling : {"--version", "-V"}) {
+    const RunResult version = Run({spelling});
+    EXPECT_EQ(version.status, kOk);
+    EXPECT_EQ(version.out.rfind("wavcat ", 0), 0u);
+  }
 }
 
 TEST_F(WavcatCliTest, ManyArgumentsAndManyDistinctFiles) {

@@ -1,6 +1,7 @@
 #include "tools/wavcat/wavcat_run.h"
 
 #include <fcntl.h>
+#include <getopt.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -308,24 +309,24 @@ Failure Join(const std::vector<std::string>& files) {
 
 }  // namespace
 
-bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* err) {
-  bool options_end = false;
-  for (const std::string& arg : args) {
-    // Options come first: after "--" or the first file name every argument is a file name.
-    if (options_end || arg.size() < 2 || arg.front() != '-') {
-      options_end = true;
-      options->files.push_back(arg);
-    } else if (arg == "--") {
-      options_end = true;
-    } else if (arg == "--help" || arg == "-h") {
+bool ParseOptions(int argc, char** argv, Options* options, std::string* err) {
+  static const option kOptions[] = {
+      {"help", no_argument, nullptr, 'h'}, {"version", no_argument, nullptr, 'V'}, {}};
+  // "+": options come first; "--" or the first file name ends them, so a later argument that
+  // starts with "-" is a file name. ":": no message of getopt's own.
+  optind = 0;
+  for (int at = 1, c; (c = getopt_long(argc, argv, "+:hV", kOptions, nullptr)) != -1; at = optind) {
+    if (c == 'h') {
       options->help = true;
-    } else if (arg == "--version" || arg == "-V") {
+    } else if (c == 'V') {
       options->version = true;
     } else {
-      *err = "unknown option '" + arg + "' (put -- before a file name that starts with -)";
+      *err = "unknown option '" + std::string(argv[at]) +
+             "' (put -- before a file name that starts with -)";
       return false;
     }
   }
+  options->files.assign(argv + optind, argv + argc);
   return true;
 }
 
@@ -377,10 +378,10 @@ Exit status
 )";
 }
 
-int RunWavcat(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunWavcat(int argc, char** argv, std::ostream& out, std::ostream& err) {
   Options options;
   std::string reason;
-  if (!ParseOptions(args, &options, &reason)) {
+  if (!ParseOptions(argc, argv, &options, &reason)) {
     err << "wavcat: " << reason << "\nTry 'wavcat --help'.\n";
     return kExitUsage;
   }

@@ -23,17 +23,18 @@ struct Options {
   std::vector<std::string> files;  ///< inputs in order, then the output
 };
 
-/// Splits the arguments (without the program name) into options and files. Options come
-/// first: "--" or the first file name ends them, so a later argument that starts with "-" is a
-/// file name. A lone "-" is a file name. False with a reason in `err` for an unknown option.
-bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* err);
+/// Splits the command line (`argv` as main gets it) into options and files with getopt_long.
+/// Options come first: "--" or the first file name ends them, so a later argument that starts
+/// with "-" is a file name. A lone "-" is a file name. False with a reason in `err` for an
+/// unknown option.
+bool ParseOptions(int argc, char** argv, Options* options, std::string* err);
 
 /// The --help text.
 std::string HelpText();
 
-/// Runs wavcat on the arguments after the program name. Help and version go to `out`, every
+/// Runs wavcat on its command line. Help and version go to `out`, every
 /// complaint to `err` as one line starting "wavcat: " and naming the file concerned. Returns
 /// an ExitCode.
-int RunWavcat(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunWavcat(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 }  // namespace quillon::wavcat
