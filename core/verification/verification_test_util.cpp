@@ -3,17 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <cstring>
 
+#include "tests/support/program_run.h"
 #include "tests/support/test_support.h"
 
 namespace quillon::test {
 namespace {
 
 constexpr qsizetype kPlainHeader = 44;
-constexpr int kProcessTimeoutMs = 120000;
 
 std::uint32_t Le32(const QByteArray& bytes, qsizetype at) {
   std::uint32_t value = 0;
@@ -67,18 +65,11 @@ ClipReader FolderClipReader(const QString& folder) {
 
 QByteArray RunOrFail(const QString& program, const QStringList& args,
                      const QStringList& environment) {
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  for (const QString& entry : environment)
-    env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
-  process.setProcessEnvironment(env);
-  process.start(program, args);
-  const bool finished = process.waitForFinished(kProcessTimeoutMs);
-  const QByteArray out = process.readAllStandardOutput();
-  EXPECT_TRUE(finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-      << program.toStdString() << " " << args.join(' ').toStdString() << " failed:\n"
-      << out.toStdString() << process.readAllStandardError().toStdString();
-  return out;
+  const ProgramRun run = RunProgram(program, args, environment);
+  EXPECT_TRUE(run.succeeded()) << program.toStdString() << " " << args.join(' ').toStdString()
+                               << " failed:\n"
+                               << run.out.toStdString() << run.err.toStdString();
+  return run.out;
 }
 
 std::vector<std::int16_t> SoxLinear(const QString& path) {
@@ -129,13 +120,8 @@ void MinimodemSend(const QString& text, BaudRate rate, const QString& output) {
          << QStringLiteral("-S") << QStringLiteral("1800");
   }
   args << QStringLiteral("-R") << QStringLiteral("8000") << QStringLiteral("-f") << output;
-  QProcess minimodem;
-  minimodem.start(QStringLiteral("minimodem"), args);
-  ASSERT_TRUE(minimodem.waitForStarted());
-  minimodem.write(text.toUtf8());
-  minimodem.closeWriteChannel();
-  ASSERT_TRUE(minimodem.waitForFinished(kProcessTimeoutMs));
-  ASSERT_EQ(minimodem.exitCode(), 0) << minimodem.readAllStandardError().toStdString();
+  const ProgramRun minimodem = RunProgram(QStringLiteral("minimodem"), args, {}, text.toUtf8());
+  ASSERT_TRUE(minimodem.succeeded()) << minimodem.err.toStdString();
 }
 
 std::string RateTag(BaudRate rate) {

@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "core/synthesis/character_inventory.h"
 #include "core/verification/verification_test_util.h"
+#include "tests/support/program_run.h"
 
 namespace quillon {
 namespace {
-
-constexpr int kTimeoutMs = 120000;
 
 /// The outcome of one quillon-cli run.
 struct CliRun {
@@ -21,15 +19,12 @@ struct CliRun {
 };
 
 CliRun RunCli(const QString& folder, const QStringList& args) {
-  QProcess cli;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QUILLON_HOME"), folder);
-  env.insert(QStringLiteral("QUILLON_REGISTRY"), QDir(folder).filePath("registry.reg"));
-  cli.setProcessEnvironment(env);
-  cli.start(QStringLiteral(QUILLON_CLI_PATH), args);
-  EXPECT_TRUE(cli.waitForFinished(kTimeoutMs));
-  return {cli.exitCode(),
-          QString::fromUtf8(cli.readAllStandardOutput() + cli.readAllStandardError())};
+  const test::ProgramRun cli = test::RunProgram(
+      QStringLiteral(QUILLON_CLI_PATH), args,
+      {QStringLiteral("QUILLON_HOME=") + folder,
+       QStringLiteral("QUILLON_REGISTRY=") + QDir(folder).filePath("registry.reg")});
+  EXPECT_TRUE(cli.finished);
+  return {cli.exit_code, QString::fromUtf8(cli.out + cli.err)};
 }
 
 ClipSet ReadSet(const QString& folder) {

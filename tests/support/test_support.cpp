@@ -1,12 +1,13 @@
 #include "tests/support/test_support.h"
 
+#include "tests/support/program_run.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 namespace quillon::test {
 
@@ -150,10 +151,9 @@ QString DecodeWithMinimodem(const QString& wav_path, const QString& rate) {
          << QStringLiteral("1400") << QStringLiteral("-S") << QStringLiteral("1800");
   }
   args << QStringLiteral("-q") << QStringLiteral("-f") << wav_path;
-  QProcess minimodem;
-  minimodem.start(QStringLiteral("minimodem"), args);
-  if (!minimodem.waitForFinished(120000)) return QStringLiteral("<minimodem did not finish>");
-  return QString::fromUtf8(minimodem.readAllStandardOutput()).trimmed();
+  const ProgramRun minimodem = RunProgram(QStringLiteral("minimodem"), args);
+  if (!minimodem.finished) return QStringLiteral("<minimodem did not finish>");
+  return QString::fromUtf8(minimodem.out).trimmed();
 }
 
 }  // namespace quillon::test
