@@ -1,14 +1,8 @@
 #include "core/synthesis/clip_set.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QSaveFile>
-#include <QtEndian>
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -19,32 +13,10 @@
 namespace quillon {
 namespace {
 
-constexpr int kTagPcm = 1;
-constexpr int kTagALaw = 6;
-constexpr int kTagMuLaw = 7;
 constexpr qsizetype kProblemsShown = 8;
 
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::int16_t ExpandMuLaw(std::uint8_t byte) {
-  const int u = ~byte & 0xFF;
-  int t = ((u & 0x0F) << 3) + 0x84;
-  t <<= (u & 0x70) >> 4;
-  return static_cast<std::int16_t>((u & 0x80) ? 0x84 - t : t - 0x84);
-}
-
-std::int16_t ExpandALaw(std::uint8_t byte) {
-  const int a = byte ^ 0x55;
-  int t = (a & 0x0F) << 4;
-  const int segment = (a & 0x70) >> 4;
-  if (segment == 0) {
-    t += 8;
-  } else {
-    t = (t + 0x108) << (segment - 1);
-  }
-  return static_cast<std::int16_t>((a & 0x80) ? t : -t);
 }
 
 // "1409.09", "1800": a frequency as the description file keeps it.
@@ -135,30 +107,12 @@ bool CheckClip(const ClipSet& set, const ClipUnderCheck& clip, QString* problem)
 
 }  // namespace
 
-std::string_view SampleFormatName(SampleFormat format) {
-  switch (format) {
-    case SampleFormat::Pcm16:
-      return "pcm16";
-    case SampleFormat::MuLaw:
-      return "mulaw";
-    case SampleFormat::ALaw:
-      return "alaw";
-  }
-  return "pcm16";
-}
-
-std::optional<SampleFormat> SampleFormatFromName(std::string_view name) {
-  for (SampleFormat format : {SampleFormat::Pcm16, SampleFormat::MuLaw, SampleFormat::ALaw})
-    if (SampleFormatName(format) == name) return format;
-  return std::nullopt;
-}
-
 std::optional<SampleFormat> WavLayout::Format() const {
-  if (channels != 1) return std::nullopt;
-  if (format_tag == kTagPcm && bits_per_sample == 16) return SampleFormat::Pcm16;
-  if (format_tag == kTagMuLaw && bits_per_sample == 8) return SampleFormat::MuLaw;
-  if (format_tag == kTagALaw && bits_per_sample == 8) return SampleFormat::ALaw;
-  return std::nullopt;
+  wav::Format format;
+  format.format_tag = static_cast<uint16_t>(format_tag);
+  format.channels = static_cast<uint16_t>(channels);
+  format.bits_per_sample = static_cast<uint16_t>(bits_per_sample);
+  return wav::SampleFormatOf(format);
 }
 
 QString WavLayout::Describe() const {
@@ -173,97 +127,65 @@ QString WavLayout::Describe() const {
          QStringLiteral("-bit, ") + QString::number(channels) + QStringLiteral(" channel(s)");
 }
 
+namespace {
+
+WavLayout FromWav(const wav::Layout& parsed) {
+  WavLayout layout;
+  layout.format_tag = parsed.format.format_tag;
+  layout.channels = parsed.format.channels;
+  layout.sample_rate = static_cast<int>(parsed.format.sample_rate);
+  layout.bits_per_sample = parsed.format.bits_per_sample;
+  layout.block_align = parsed.format.block_align;
+  layout.data_offset = static_cast<qint64>(parsed.data_offset);
+  layout.data_bytes = static_cast<qint64>(parsed.data_size);
+  return layout;
+}
+
+}  // namespace
+
 // The one reader of RIFF/WAVE headers that wavcat uses too: a clip that this
 // check passes is one that wavcat joins, and the other way round.
 bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err) {
-  const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0) {
-    *err = ErrnoText(errno);
-    if (fd >= 0) close(fd);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    *err = QStringLiteral("it is not a regular file");
-    close(fd);
-    return false;
-  }
-  wav::Layout parsed;
+  wav::SampleReader file;
   std::string why;
-  const bool ok = wav::Parse(wav::FdSource(fd, static_cast<uint64_t>(st.st_size)), &parsed, &why);
-  close(fd);
-  if (!ok) {
+  if (!file.Open(QFile::encodeName(path).toStdString(), &why)) {
     *err = QString::fromStdString(why);
     return false;
   }
-  layout->format_tag = parsed.format.format_tag;
-  layout->channels = parsed.format.channels;
-  layout->sample_rate = static_cast<int>(parsed.format.sample_rate);
-  layout->bits_per_sample = parsed.format.bits_per_sample;
-  layout->block_align = parsed.format.block_align;
-  layout->data_offset = static_cast<qint64>(parsed.data_offset);
-  layout->data_bytes = static_cast<qint64>(parsed.data_size);
+  *layout = FromWav(file.layout());
   return true;
 }
 
 bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, WavLayout* layout,
                     QString* err) {
   WavSampleReader file;
-  if (!file.Open(path, err)) {
-    *layout = file.layout();
-    return false;
-  }
+  const bool opened = file.Open(path, err);
   *layout = file.layout();
+  if (!opened) return false;
   samples->resize(static_cast<size_t>(file.samples()));
   return file.Read(0, *samples, err);
 }
 
-WavSampleReader::~WavSampleReader() {
-  if (fd_ >= 0) close(fd_);
-}
-
 bool WavSampleReader::Open(const QString& path, QString* err) {
-  if (!ReadWavLayout(path, &layout_, err)) return false;
-  const std::optional<SampleFormat> format = layout_.Format();
-  if (!format) {
-    *err = QStringLiteral("its format is ") + layout_.Describe();
+  std::string why;
+  if (!file_.Open(QFile::encodeName(path).toStdString(), &why)) {
+    *err = QString::fromStdString(why);
     return false;
   }
-  format_ = *format;
-  fd_ = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) {
-    *err = ErrnoText(errno);
+  layout_ = FromWav(file_.layout());
+  if (!file_.format()) {
+    *err = QStringLiteral("its format is ") + layout_.Describe();
     return false;
   }
   return true;
 }
 
 bool WavSampleReader::Read(qint64 first, std::span<std::int16_t> out, QString* err) const {
-  const qint64 width = format_ == SampleFormat::Pcm16 ? 2 : 1;
-  const auto bytes = static_cast<size_t>(out.size()) * static_cast<size_t>(width);
-  // 16-bit samples are read into place; G.711 bytes into the back half of
-  // `out`, then expanded forwards, each byte before its sample is written.
-  char* const into = reinterpret_cast<char*>(out.data()) + (out.size() * 2 - bytes);
-  size_t done = 0;
-  while (done < bytes) {
-    const ssize_t got =
-        pread(fd_, into + done, bytes - done,
-              static_cast<off_t>(layout_.data_offset + first * width) + static_cast<off_t>(done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      *err = QStringLiteral("its sample data cannot be read");
-      return false;
-    }
-    done += static_cast<size_t>(got);
+  std::string why;
+  if (first < 0 || !file_.Read(static_cast<uint64_t>(first), out, &why)) {
+    *err = QString::fromStdString(why);
+    return false;
   }
-  if (format_ == SampleFormat::Pcm16) {
-    if constexpr (std::endian::native != std::endian::little) {
-      for (std::int16_t& sample : out) sample = qFromLittleEndian<std::int16_t>(&sample);
-    }
-    return true;
-  }
-  const auto expand = format_ == SampleFormat::MuLaw ? ExpandMuLaw : ExpandALaw;
-  for (size_t i = 0; i < out.size(); ++i) out[i] = expand(static_cast<std::uint8_t>(into[i]));
   return true;
 }
 

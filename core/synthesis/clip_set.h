@@ -10,17 +10,15 @@
 #include <vector>
 
 #include "core/synthesis/alphabet_table.h"
+#include "tools/wav/samples.h"
 
 namespace quillon {
 
-/// The sample formats a clip set is made in: 16-bit linear PCM (the default,
-/// which strict telephony servers want) and the two 8-bit G.711 laws.
-enum class SampleFormat { Pcm16, MuLaw, ALaw };
-
-/// "pcm16", "mulaw", "alaw": the names the description file, the clip
-/// generator and quillon-cli use.
-std::string_view SampleFormatName(SampleFormat format);
-std::optional<SampleFormat> SampleFormatFromName(std::string_view name);
+/// The sample formats of clip sets and prompts are tools/wav's, so that the
+/// description file, the clip generator, wavcat and the windows name them alike.
+using wav::SampleFormat;
+using wav::SampleFormatFromName;
+using wav::SampleFormatName;
 
 /// The layout of one WAV clip as its header gives it.
 struct WavLayout {
@@ -50,14 +48,10 @@ bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, Wav
                     QString* err);
 
 /// The samples of a WAV file read a stretch at a time, as 16-bit linear values
-/// (G.711 expanded), so that a long prompt is never held in memory whole.
+/// (G.711 expanded), so that a long prompt is never held in memory whole: tools/wav's
+/// SampleReader, with the core's layout and messages.
 class WavSampleReader {
  public:
-  WavSampleReader() = default;
-  ~WavSampleReader();
-  WavSampleReader(const WavSampleReader&) = delete;
-  WavSampleReader& operator=(const WavSampleReader&) = delete;
-
   /// Opens the file and reads its header. False with `err` as ReadWavLayout,
   /// or for a sample format that cannot be expanded.
   bool Open(const QString& path, QString* err);
@@ -68,9 +62,8 @@ class WavSampleReader {
   bool Read(qint64 first, std::span<std::int16_t> out, QString* err) const;
 
  private:
-  int fd_ = -1;
+  wav::SampleReader file_;
   WavLayout layout_;
-  SampleFormat format_ = SampleFormat::Pcm16;
 };
 
 /// The frequency of the tone in `samples`, from its rising zero crossings;
