@@ -94,7 +94,7 @@ QString WavPlayer::PlayableCopy(const QString& path) {
     return path;
   if (!scratch_) scratch_ = std::make_unique<QTemporaryDir>();
   // Each playing gets a name of its own: the player may still hold the last one.
-  const QString name = scratch_->filePath(QStringLiteral("playing%1.wav").arg(++copies_));
+  QString name = scratch_->filePath(QStringLiteral("playing%1.wav").arg(++copies_));
   QFile::remove(scratch_->filePath(QStringLiteral("playing%1.wav").arg(copies_ - 2)));
   QFile out(name);
   if (!scratch_->isValid() || !out.open(QIODevice::WriteOnly) || out.write(copy) != copy.size())
