@@ -1,6 +1,8 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "core/synthesis/alphabet.h"
+#include "core/synthesis/clip_set_check.h"
+#include "core/synthesis/clip_set_file.h"
 #include "core/verification/wav_check.h"
 #include "platform/file_system.h"
 

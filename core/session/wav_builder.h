@@ -8,6 +8,7 @@
 #include "core/common/report.h"
 #include "core/session/batch_log.h"
 #include "core/synthesis/clip_set.h"
+#include "core/synthesis/clip_set_check.h"
 #include "core/synthesis/text_to_wav.h"
 #include "core/verification/wav_check.h"
 #include "platform/file_lock.h"

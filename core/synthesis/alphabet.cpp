@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "core/common/report.h"
+#include "core/synthesis/clip_set_file.h"
 #include "core/synthesis/wavcat_command.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"

@@ -7,6 +7,7 @@
 #include "core/common/user_interface.h"
 #include "core/synthesis/alphabet_table.h"
 #include "core/synthesis/clip_set.h"
+#include "core/synthesis/clip_set_check.h"
 
 namespace quillon {
 

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <map>
 
+#include "core/synthesis/clip_set_check.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {

@@ -1,164 +1,38 @@
 #include "core/synthesis/clip_set.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QFile>
-#include <QSaveFile>
-#include <QtEndian>
-#include <algorithm>
-#include <bit>
 #include <cmath>
 #include <numbers>
 
-#include "core/synthesis/character_inventory.h"
-#include "platform/file_system.h"
 #include "tools/wav/wav.h"
 
 namespace quillon {
 namespace {
 
-constexpr int kTagPcm = 1;
-constexpr int kTagALaw = 6;
-constexpr int kTagMuLaw = 7;
-constexpr qsizetype kProblemsShown = 8;
-
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::int16_t ExpandMuLaw(std::uint8_t byte) {
-  const int u = ~byte & 0xFF;
-  int t = ((u & 0x0F) << 3) + 0x84;
-  t <<= (u & 0x70) >> 4;
-  return static_cast<std::int16_t>((u & 0x80) ? 0x84 - t : t - 0x84);
-}
-
-std::int16_t ExpandALaw(std::uint8_t byte) {
-  const int a = byte ^ 0x55;
-  int t = (a & 0x0F) << 4;
-  const int segment = (a & 0x70) >> 4;
-  if (segment == 0) {
-    t += 8;
-  } else {
-    t = (t + 0x108) << (segment - 1);
-  }
-  return static_cast<std::int16_t>((a & 0x80) ? t : -t);
-}
-
-// "1409.09", "1800": a frequency as the description file keeps it.
-QString HzText(double hz) {
-  return QString::number(std::round(hz * 100) / 100, 'f', 2);
-}
-
-bool ParseClipSetLine(const QString& key, const QString& value, ClipSet* set, QString* err) {
-  bool ok = true;
-  if (key == QStringLiteral("rate")) {
-    const std::optional<BaudRate> rate = BaudRateFromName(value.toStdString());
-    ok = rate.has_value();
-    if (ok) set->rate = *rate;
-  } else if (key == QStringLiteral("format")) {
-    const std::optional<SampleFormat> format = SampleFormatFromName(value.toStdString());
-    ok = format.has_value();
-    if (ok) set->format = *format;
-  } else if (key == QStringLiteral("mark_hz")) {
-    set->mark_hz = value.toDouble(&ok);
-  } else if (key == QStringLiteral("space_hz")) {
-    set->space_hz = value.toDouble(&ok);
-  } else if (key == QStringLiteral("sample_rate")) {
-    set->sample_rate = value.toInt(&ok);
-    ok = ok && set->sample_rate > 0;
-  } else if (key == QStringLiteral("bit_samples")) {
-    set->bit_samples = value.toInt(&ok);
-    ok = ok && set->bit_samples > 0;
-  } else if (key == QStringLiteral("mark_samples")) {
-    set->mark_samples = value.toInt(&ok);
-    ok = ok && set->mark_samples > 0;
-  } else if (key == QStringLiteral("stop_samples")) {
-    set->stop_samples = value.toInt(&ok);
-    ok = ok && set->stop_samples > 0;
-  }
-  if (!ok) *err = QStringLiteral("bad value for ") + key + QStringLiteral(": ") + value;
-  return ok;
-}
-
-// Why a description cannot be true of any clip set, or an empty string: a
-// sample rate no telephone clip has, tones that are not TTY tones (each
-// within a tenth of 1400 and 1800 Hz, so they can never meet), or bits that
-// are not the bits of the rate it names.
-QString ImplausibleDescription(const ClipSet& set) {
-  if (set.sample_rate < 4000 || set.sample_rate > 192000)
-    return QStringLiteral("a sample rate of ") + QString::number(set.sample_rate) +
-           QStringLiteral(" Hz is no clip's");
-  const auto off = [](double hz, double nominal) {
-    return hz != 0 && !(std::abs(hz - nominal) <= nominal / 10);
-  };
-  if (off(set.mark_hz, 1400) || off(set.space_hz, 1800))
-    return QStringLiteral("mark and space tones of ") + QString::number(set.mark_hz) +
-           QStringLiteral(" and ") + QString::number(set.space_hz) +
-           QStringLiteral(" Hz are not TTY tones (1400 and 1800 Hz, within a tenth)");
-  const double baud = Latin1(kBaudRates[static_cast<size_t>(set.rate)].name).toDouble();
-  const double bit = set.sample_rate / baud;
-  const auto far = [bit](int samples, double from, double to) {
-    return samples != 0 && !(samples >= bit * from && samples <= bit * to);
-  };
-  if (far(set.bit_samples, 0.95, 1.05) || far(set.mark_samples, 0.95, 1.05) ||
-      far(set.stop_samples, 0.95, 2.6))
-    return QStringLiteral("its bit lengths are not those of ") + DescribeRate(set.rate) +
-           QStringLiteral(" at ") + DescribeSampleRate(set.sample_rate);
-  return QString();
-}
-
-// Checks one clip against the description; false with the problem.
-bool CheckClip(const ClipSet& set, const ClipUnderCheck& clip, QString* problem) {
+WavLayout FromWav(const wav::Layout& parsed) {
   WavLayout layout;
-  QString err;
-  if (!ReadWavLayout(clip.path, &layout, &err)) {
-    *problem = clip.name + QStringLiteral(" cannot be used: ") + err;
-    return false;
-  }
-  if (layout.Format() != set.format || layout.sample_rate != set.sample_rate) {
-    *problem = clip.name + QStringLiteral(" is ") + layout.Describe() +
-               QStringLiteral(", the set is ") + set.DescribeFormat();
-    return false;
-  }
-  const qint64 frame = set.FrameSamples(clip.code);
-  if (clip.at_set_rate && layout.Samples() != frame) {
-    *problem = clip.name + QStringLiteral(" holds ") + QString::number(layout.Samples()) +
-               QStringLiteral(" samples, not one frame at ") + DescribeRate(set.rate) +
-               QStringLiteral(" (") + QString::number(frame) + QStringLiteral(")");
-    return false;
-  }
-  return true;
+  layout.format_tag = parsed.format.format_tag;
+  layout.channels = parsed.format.channels;
+  layout.sample_rate = static_cast<int>(parsed.format.sample_rate);
+  layout.bits_per_sample = parsed.format.bits_per_sample;
+  layout.block_align = parsed.format.block_align;
+  layout.data_offset = static_cast<qint64>(parsed.data_offset);
+  layout.data_bytes = static_cast<qint64>(parsed.data_size);
+  return layout;
 }
 
 }  // namespace
 
-std::string_view SampleFormatName(SampleFormat format) {
-  switch (format) {
-    case SampleFormat::Pcm16:
-      return "pcm16";
-    case SampleFormat::MuLaw:
-      return "mulaw";
-    case SampleFormat::ALaw:
-      return "alaw";
-  }
-  return "pcm16";
-}
-
-std::optional<SampleFormat> SampleFormatFromName(std::string_view name) {
-  for (SampleFormat format : {SampleFormat::Pcm16, SampleFormat::MuLaw, SampleFormat::ALaw})
-    if (SampleFormatName(format) == name) return format;
-  return std::nullopt;
-}
-
 std::optional<SampleFormat> WavLayout::Format() const {
-  if (channels != 1) return std::nullopt;
-  if (format_tag == kTagPcm && bits_per_sample == 16) return SampleFormat::Pcm16;
-  if (format_tag == kTagMuLaw && bits_per_sample == 8) return SampleFormat::MuLaw;
-  if (format_tag == kTagALaw && bits_per_sample == 8) return SampleFormat::ALaw;
-  return std::nullopt;
+  wav::Format format;
+  format.format_tag = static_cast<uint16_t>(format_tag);
+  format.channels = static_cast<uint16_t>(channels);
+  format.bits_per_sample = static_cast<uint16_t>(bits_per_sample);
+  return wav::SampleFormatOf(format);
 }
 
 QString WavLayout::Describe() const {
@@ -176,94 +50,46 @@ QString WavLayout::Describe() const {
 // The one reader of RIFF/WAVE headers that wavcat uses too: a clip that this
 // check passes is one that wavcat joins, and the other way round.
 bool ReadWavLayout(const QString& path, WavLayout* layout, QString* err) {
-  const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0) {
-    *err = ErrnoText(errno);
-    if (fd >= 0) close(fd);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    *err = QStringLiteral("it is not a regular file");
-    close(fd);
-    return false;
-  }
-  wav::Layout parsed;
+  wav::SampleReader file;
   std::string why;
-  const bool ok = wav::Parse(wav::FdSource(fd, static_cast<uint64_t>(st.st_size)), &parsed, &why);
-  close(fd);
-  if (!ok) {
+  if (!file.Open(QFile::encodeName(path).toStdString(), &why)) {
     *err = QString::fromStdString(why);
     return false;
   }
-  layout->format_tag = parsed.format.format_tag;
-  layout->channels = parsed.format.channels;
-  layout->sample_rate = static_cast<int>(parsed.format.sample_rate);
-  layout->bits_per_sample = parsed.format.bits_per_sample;
-  layout->block_align = parsed.format.block_align;
-  layout->data_offset = static_cast<qint64>(parsed.data_offset);
-  layout->data_bytes = static_cast<qint64>(parsed.data_size);
+  *layout = FromWav(file.layout());
   return true;
 }
 
 bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, WavLayout* layout,
                     QString* err) {
   WavSampleReader file;
-  if (!file.Open(path, err)) {
-    *layout = file.layout();
-    return false;
-  }
+  const bool opened = file.Open(path, err);
   *layout = file.layout();
+  if (!opened) return false;
   samples->resize(static_cast<size_t>(file.samples()));
   return file.Read(0, *samples, err);
 }
 
-WavSampleReader::~WavSampleReader() {
-  if (fd_ >= 0) close(fd_);
-}
-
 bool WavSampleReader::Open(const QString& path, QString* err) {
-  if (!ReadWavLayout(path, &layout_, err)) return false;
-  const std::optional<SampleFormat> format = layout_.Format();
-  if (!format) {
-    *err = QStringLiteral("its format is ") + layout_.Describe();
+  std::string why;
+  if (!file_.Open(QFile::encodeName(path).toStdString(), &why)) {
+    *err = QString::fromStdString(why);
     return false;
   }
-  format_ = *format;
-  fd_ = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) {
-    *err = ErrnoText(errno);
+  layout_ = FromWav(file_.layout());
+  if (!file_.format()) {
+    *err = QStringLiteral("its format is ") + layout_.Describe();
     return false;
   }
   return true;
 }
 
 bool WavSampleReader::Read(qint64 first, std::span<std::int16_t> out, QString* err) const {
-  const qint64 width = format_ == SampleFormat::Pcm16 ? 2 : 1;
-  const auto bytes = static_cast<size_t>(out.size()) * static_cast<size_t>(width);
-  // 16-bit samples are read into place; G.711 bytes into the back half of
-  // `out`, then expanded forwards, each byte before its sample is written.
-  char* const into = reinterpret_cast<char*>(out.data()) + (out.size() * 2 - bytes);
-  size_t done = 0;
-  while (done < bytes) {
-    const ssize_t got =
-        pread(fd_, into + done, bytes - done,
-              static_cast<off_t>(layout_.data_offset + first * width) + static_cast<off_t>(done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      *err = QStringLiteral("its sample data cannot be read");
-      return false;
-    }
-    done += static_cast<size_t>(got);
+  std::string why;
+  if (first < 0 || !file_.Read(static_cast<uint64_t>(first), out, &why)) {
+    *err = QString::fromStdString(why);
+    return false;
   }
-  if (format_ == SampleFormat::Pcm16) {
-    if constexpr (std::endian::native != std::endian::little) {
-      for (std::int16_t& sample : out) sample = qFromLittleEndian<std::int16_t>(&sample);
-    }
-    return true;
-  }
-  const auto expand = format_ == SampleFormat::MuLaw ? ExpandMuLaw : ExpandALaw;
-  for (size_t i = 0; i < out.size(); ++i) out[i] = expand(static_cast<std::uint8_t>(into[i]));
   return true;
 }
 
@@ -335,131 +161,6 @@ QString ClipSet::DescribeFormat() const {
 
 QString ClipSet::Describe() const {
   return DescribeRate(rate) + QStringLiteral(", ") + DescribeFormat();
-}
-
-bool WriteClipSet(const QString& path, const ClipSet& set, QString* err) {
-  const QString text =
-      QStringLiteral(
-          "; The clip set of this program folder, written by Create Alphabet.\n"
-          "[ClipSet]\n") +
-      QStringLiteral("rate=") + Latin1(kBaudRates[static_cast<size_t>(set.rate)].name) +
-      QStringLiteral("\nmark_hz=") + HzText(set.mark_hz) + QStringLiteral("\nspace_hz=") +
-      HzText(set.space_hz) + QStringLiteral("\nformat=") + Latin1(SampleFormatName(set.format)) +
-      QStringLiteral("\nsample_rate=") + QString::number(set.sample_rate) +
-      QStringLiteral("\nbit_samples=") + QString::number(set.bit_samples) +
-      (set.mark_samples > 0 ? QStringLiteral("\nmark_samples=") + QString::number(set.mark_samples)
-                            : QString()) +
-      (set.stop_samples > 0 ? QStringLiteral("\nstop_samples=") + QString::number(set.stop_samples)
-                            : QString()) +
-      QLatin1Char('\n');
-  QSaveFile file(path);
-  file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-    *err = file.errorString();
-    return false;
-  }
-  return true;
-}
-
-bool ReadClipSet(const QString& path, ClipSet* set, QString* err) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *err =
-        FileExists(path) ? file.errorString() : QStringLiteral("there is no ") + kClipSetFileName;
-    return false;
-  }
-  ClipSet read;
-  read.bit_samples = 0;
-  QStringList seen;
-  for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-    const QString line = raw.trimmed();
-    if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')) ||
-        line.startsWith(QLatin1Char('[')))
-      continue;
-    const qsizetype equals = line.indexOf(QLatin1Char('='));
-    if (equals < 0) continue;
-    const QString key = line.left(equals).trimmed();
-    QString why;
-    if (!ParseClipSetLine(key, line.mid(equals + 1).trimmed(), &read, &why)) {
-      *err = kClipSetFileName + QStringLiteral(": ") + why;
-      return false;
-    }
-    seen << key;
-  }
-  for (const char* key : {"rate", "format", "sample_rate", "bit_samples"}) {
-    if (!seen.contains(QLatin1String(key))) {
-      *err = kClipSetFileName + QStringLiteral(" does not say its ") + QLatin1String(key);
-      return false;
-    }
-  }
-  const QString implausible = ImplausibleDescription(read);
-  if (!implausible.isEmpty()) {
-    *err = kClipSetFileName + QStringLiteral(" cannot be true: ") + implausible;
-    return false;
-  }
-  *set = read;
-  return true;
-}
-
-QString ClipSetCheck::Summary() const {
-  QStringList lines = problems.mid(0, kProblemsShown);
-  if (problems.size() > kProblemsShown)
-    lines << QStringLiteral("... and ") + QString::number(problems.size() - kProblemsShown) +
-                 QStringLiteral(" more");
-  return lines.join(QLatin1Char('\n'));
-}
-
-std::vector<ClipUnderCheck> ConstructionClips() {
-  std::vector<ClipUnderCheck> clips;
-  for (const AlphabetRow& row : kAlphabet) {
-    clips.push_back({Latin1(row.clip), QString(), row.code, true});
-    if (!row.figure_copy.empty())
-      clips.push_back({Latin1(row.figure_copy), QString(), row.code, true});
-  }
-  clips.push_back({QString::fromLatin1(kBlankClip), QString(), "00000", false});
-  clips.push_back({QString::fromLatin1(kLeadingSilenceClip), QString(), {}, false});
-  clips.push_back({QString::fromLatin1(kTrailingSilenceClip), QString(), {}, false});
-  return clips;
-}
-
-ClipSetCheck CheckClipSet(const QString& folder, const ClipDecodeStep& decode) {
-  return CheckClipSet(QStringList{folder}, decode);
-}
-
-ClipSetCheck CheckClipSet(const QStringList& folders, const ClipDecodeStep& decode) {
-  const auto find = [&folders](const QString& name) {
-    QString path;
-    for (const QString& folder : folders) {
-      path = ResolveCaseInsensitive(JoinPath(folder, name));
-      if (FileExists(path)) break;
-    }
-    return path;
-  };
-  ClipSetCheck check;
-  ClipSet set;
-  QString err;
-  if (!ReadClipSet(find(kClipSetFileName), &set, &err)) {
-    check.problems << QStringLiteral("The clip set is not described: ") + err;
-    return check;
-  }
-  check.set = set;
-  for (ClipUnderCheck clip : ConstructionClips()) {
-    clip.path = find(clip.name);
-    if (!FileExists(clip.path)) {
-      check.problems << clip.name + QStringLiteral(" is missing");
-      continue;
-    }
-    QString problem;
-    if (!CheckClip(set, clip, &problem) || (decode && !decode(set, clip, &problem)))
-      check.problems << problem;
-  }
-  return check;
-}
-
-QString ClipSetRefusal(const QString& folder, const ClipSetCheck& check) {
-  return QStringLiteral("The clip set in ") + folder +
-         QStringLiteral(" cannot be used, so nothing was built:\n") + check.Summary() +
-         QStringLiteral("\n\nRebuild it with File > Create Alphabet (or quillon-cli alphabet).");
 }
 
 }  // namespace quillon

@@ -10,17 +10,15 @@
 #include <vector>
 
 #include "core/synthesis/alphabet_table.h"
+#include "tools/wav/samples.h"
 
 namespace quillon {
 
-/// The sample formats a clip set is made in: 16-bit linear PCM (the default,
-/// which strict telephony servers want) and the two 8-bit G.711 laws.
-enum class SampleFormat { Pcm16, MuLaw, ALaw };
-
-/// "pcm16", "mulaw", "alaw": the names the description file, the clip
-/// generator and quillon-cli use.
-std::string_view SampleFormatName(SampleFormat format);
-std::optional<SampleFormat> SampleFormatFromName(std::string_view name);
+/// The sample formats of clip sets and prompts are tools/wav's, so that the
+/// description file, the clip generator, wavcat and the windows name them alike.
+using wav::SampleFormat;
+using wav::SampleFormatFromName;
+using wav::SampleFormatName;
 
 /// The layout of one WAV clip as its header gives it.
 struct WavLayout {
@@ -50,14 +48,10 @@ bool ReadWavSamples(const QString& path, std::vector<std::int16_t>* samples, Wav
                     QString* err);
 
 /// The samples of a WAV file read a stretch at a time, as 16-bit linear values
-/// (G.711 expanded), so that a long prompt is never held in memory whole.
+/// (G.711 expanded), so that a long prompt is never held in memory whole: tools/wav's
+/// SampleReader, with the core's layout and messages.
 class WavSampleReader {
  public:
-  WavSampleReader() = default;
-  ~WavSampleReader();
-  WavSampleReader(const WavSampleReader&) = delete;
-  WavSampleReader& operator=(const WavSampleReader&) = delete;
-
   /// Opens the file and reads its header. False with `err` as ReadWavLayout,
   /// or for a sample format that cannot be expanded.
   bool Open(const QString& path, QString* err);
@@ -68,9 +62,8 @@ class WavSampleReader {
   bool Read(qint64 first, std::span<std::int16_t> out, QString* err) const;
 
  private:
-  int fd_ = -1;
+  wav::SampleReader file_;
   WavLayout layout_;
-  SampleFormat format_ = SampleFormat::Pcm16;
 };
 
 /// The frequency of the tone in `samples`, from its rising zero crossings;
@@ -110,55 +103,5 @@ struct ClipSet {
 QString DescribeRate(BaudRate rate);
 /// "8 kHz", "11.025 kHz"
 QString DescribeSampleRate(int sample_rate);
-
-/// The description's file name in the program folder.
-inline const QString kClipSetFileName = QStringLiteral("clipset.ini");
-
-/// Writes the description (atomically: a temporary file, then a rename).
-bool WriteClipSet(const QString& path, const ClipSet& set, QString* err);
-/// Reads a description; false with `err` when it is missing or malformed.
-bool ReadClipSet(const QString& path, ClipSet* set, QString* err);
-
-/// One clip as the check of a set hands it to a decode step.
-struct ClipUnderCheck {
-  QString name;              ///< as the construction names it: "a.wav", "LTRS.wav"
-  QString path;              ///< the file found for it
-  std::string_view code;     ///< its Baudot code, bits 1 to 5 (mark = 1); empty for silences
-  bool at_set_rate = false;  ///< a frame at the set's rate ("BlankChar.wav" is always 45.45 baud)
-};
-
-/// A further check of one clip, plugged into CheckClipSet: for example a
-/// receiver that decodes the clip and compares it with its code. Returns
-/// false with `problem` (one line, naming the clip) when the clip is wrong.
-using ClipDecodeStep =
-    std::function<bool(const ClipSet& set, const ClipUnderCheck& clip, QString* problem)>;
-
-/// What a check of a program folder's clip set found.
-struct ClipSetCheck {
-  std::optional<ClipSet> set;  ///< the description, when it could be read
-  QStringList problems;        ///< one line per problem, in the order found
-
-  bool usable() const { return set.has_value() && problems.isEmpty(); }
-  /// The problems for a message: the first few lines and how many more.
-  QString Summary() const;
-};
-
-/// The clips a construction joins: the 54 character clips, "BlankChar.wav",
-/// "smallsilence.wav" and "silence.wav", with the codes they send.
-std::vector<ClipUnderCheck> ConstructionClips();
-
-/// Checks the clip set in `folder` before anything is built from it: the
-/// description is there, every clip a construction joins is there (found
-/// without regard to case) and is a WAV file in the described format, and
-/// every character clip holds exactly one frame (eight bits) at the
-/// described rate, so that a clip of another rate or format is caught.
-/// `decode`, when given, then runs on every clip that passed.
-ClipSetCheck CheckClipSet(const QString& folder, const ClipDecodeStep& decode = {});
-/// The same for a set spread over `folders`: each file is taken from the
-/// first folder that holds it (a new set staged over the one in place).
-ClipSetCheck CheckClipSet(const QStringList& folders, const ClipDecodeStep& decode = {});
-
-/// The message that refuses to build from a set that failed its check.
-QString ClipSetRefusal(const QString& folder, const ClipSetCheck& check);
 
 }  // namespace quillon

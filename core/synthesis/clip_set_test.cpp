@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "core/synthesis/clip_set_check.h"
+#include "core/synthesis/clip_set_file.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -110,6 +112,34 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"bit_samples=71\nmark_samples=74\n", "00000", 6 * 71 + 2 * 74, 148.0 / 71},
         // The oldest: one tic length.
         FrameCase{"bit_samples=73\n", "10101", 8 * 73, 2.0}));
+
+// The description as the alphabet construction has always written it, comment and section
+// included: it still reads, and is written again byte for byte. One written by hand without a
+// section, with its own comments, reads too.
+TEST(ClipSetFileTest, ReadsDescriptionsOfEveryVersionAndWritesTheSameText) {
+  const QByteArray written =
+      "; The clip set of this program folder, written by Create Alphabet.\n"
+      "[ClipSet]\nrate=45.45\nmark_hz=1409.09\nspace_hz=1818.18\nformat=mulaw\n"
+      "sample_rate=8000\nbit_samples=176\nmark_samples=176\nstop_samples=352\n";
+  const QByteArray by_hand =
+      "; tics of 176 samples\nformat = mulaw\nrate = 45.45\r\nsample_rate=8000\n\n"
+      "bit_samples=176\nmark_samples=176\nstop_samples=352\nmark_hz=1409.09\n"
+      "space_hz=1818.18\n";
+  QTemporaryDir dir;
+  for (const QByteArray& text : {written, by_hand}) {
+    const QString path = dir.filePath(kClipSetFileName);
+    test::WriteAll(path, text);
+    ClipSet set;
+    QString err;
+    ASSERT_TRUE(ReadClipSet(path, &set, &err)) << text.toStdString() << err.toStdString();
+    EXPECT_EQ(set.Describe(), QStringLiteral("45.45 baud, 8 kHz 8-bit mu-law"));
+    EXPECT_EQ(set.StopBits(), 2.0);
+    EXPECT_NEAR(set.space_hz, 1818.18, 0.001);
+    const QString again = dir.filePath(QStringLiteral("again.ini"));
+    ASSERT_TRUE(WriteClipSet(again, set, &err)) << err.toStdString();
+    EXPECT_EQ(test::ReadAll(again), written);
+  }
+}
 
 TEST(ClipSetFileTest, RefusesADescriptionItCannotTrust) {
   QTemporaryDir dir;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/synthesis/alphabet.h"
-#include "core/verification/clip_set_check.h"
+#include "core/verification/clip_set_reception.h"
 
 namespace quillon::test {
 

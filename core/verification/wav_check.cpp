@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "core/synthesis/character_inventory.h"
-#include "core/verification/clip_set_check.h"
+#include "core/verification/clip_set_reception.h"
 #include "core/verification/verification.h"
 #include "platform/file_system.h"
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/synthesis/clip_set.h"
+#include "core/synthesis/clip_set_check.h"
 #include "core/synthesis/text_to_wav.h"
 #include "core/verification/receiver.h"
 
@@ -21,11 +22,11 @@ namespace quillon {
 /// nominal tones when the description has none) and its sample rate.
 TtySignal SignalForClipSet(const ClipSet& set);
 
-/// The receiver as a step of the clip set check (CheckClipSet in clip_set.h): every clip
-/// with a code is received after the lead-in "smallsilence.wav" and must give exactly its
-/// code, so that a clip copied over another's is caught. The lead-in is taken from the
-/// clip's own folder, or else from `lead_in_folder` (the set in place, under a new set
-/// being staged). Silences have no code and pass.
+/// The receiver as a step of the clip set check (CheckClipSet in core/synthesis/clip_set_check.h):
+/// every clip with a code is received after the lead-in "smallsilence.wav" and must give exactly
+/// its code, so that a clip copied over another's is caught. The lead-in is taken from the clip's
+/// own folder, or else from `lead_in_folder` (the set in place, under a new set being staged).
+/// Silences have no code and pass.
 ClipDecodeStep ReceiverDecodeStep(const QString& lead_in_folder);
 
 /// Where a built prompt may be cut for two receivers: the sample at which the character

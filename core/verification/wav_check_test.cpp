@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "core/synthesis/character_inventory.h"
+#include "core/synthesis/clip_set_file.h"
 #include "core/verification/verification_test_util.h"
 #include "tests/support/program_run.h"
 

@@ -8,63 +8,34 @@
 #include <QMediaPlayer>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <QtEndian>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "tools/wav/wav.h"
 
 namespace quillon {
-namespace {
-
-quint32 Le32(const QByteArray& bytes, qsizetype at) {
-  return qFromLittleEndian<quint32>(bytes.constData() + at);
-}
-quint16 Le16(const QByteArray& bytes, qsizetype at) {
-  return qFromLittleEndian<quint16>(bytes.constData() + at);
-}
-QByteArray ToLe32(quint32 value) {
-  QByteArray bytes(4, '\0');
-  qToLittleEndian(value, bytes.data());
-  return bytes;
-}
-
-constexpr quint16 kPcm = 1;
-constexpr quint16 kExtensible = 0xFFFE;
-
-}  // namespace
 
 bool WithLeadInSilence(const QByteArray& wav, int milliseconds, QByteArray* out) {
-  if (wav.size() < 12 || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE") return false;
-  QByteArray fmt;
-  QByteArray data;
-  for (qsizetype at = 12; at + 8 <= wav.size();) {
-    const QByteArray id = wav.mid(at, 4);
-    const quint32 size = Le32(wav, at + 4);
-    const qsizetype body = at + 8;
-    if (size > static_cast<quint32>(wav.size() - body)) {
-      // A data chunk cut short (a file still being written) plays what is there.
-      if (id != "data") return false;
-      data = wav.mid(body);
-      break;
-    }
-    if (id == "fmt ") fmt = wav.mid(body, size);
-    if (id == "data") {
-      data = wav.mid(body, size);
-      break;
-    }
-    at = body + size + (size & 1);
-  }
-  if (fmt.size() < 16 || data.isNull()) return false;
-  const quint16 format = Le16(fmt, 0);
-  const quint32 rate = Le32(fmt, 4);
-  const quint16 block = Le16(fmt, 12);
-  const quint16 bits = Le16(fmt, 14);
-  if ((format != kPcm && format != kExtensible) || rate == 0 || block == 0) return false;
-  const qsizetype frames = static_cast<qsizetype>(rate) * milliseconds / 1000;
+  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(wav.constData()),
+                                       static_cast<size_t>(wav.size()));
+  // A data chunk cut short (a file still being written) plays what is there.
+  wav::Layout layout;
+  std::string err;
+  if (!wav::Parse(wav::MemorySource(bytes), &layout, &err, wav::ShortData::kTakeWhatIsThere) ||
+      layout.format.format_tag != wav::kFormatPcm)
+    return false;
+  const wav::Format& format = layout.format;
+  const size_t frames =
+      static_cast<size_t>(format.sample_rate) * static_cast<size_t>(milliseconds) / 1000;
   // Unsigned 8-bit samples are silent at their middle value.
-  const QByteArray silence(frames * block, bits == 8 ? '\x80' : '\0');
-  const auto data_size = static_cast<quint32>(silence.size() + data.size());
-  const QByteArray fmt_chunk =
-      "fmt " + ToLe32(static_cast<quint32>(fmt.size())) + fmt + QByteArray(fmt.size() & 1, '\0');
-  *out = "RIFF" + ToLe32(static_cast<quint32>(4 + fmt_chunk.size() + 8 + data_size)) + "WAVE" +
-         fmt_chunk + "data" + ToLe32(data_size) + silence + data;
+  std::vector<uint8_t> samples(frames * format.block_align, format.bits_per_sample == 8 ? 0x80 : 0);
+  const std::span<const uint8_t> data = bytes.subspan(layout.data_offset, layout.data_size);
+  samples.insert(samples.end(), data.begin(), data.end());
+  if (!wav::FitsRiffLimit(format, samples.size(), &err)) return false;
+  const std::vector<uint8_t> file = wav::BuildFile(format, samples);
+  *out =
+      QByteArray(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
   return true;
 }
 
@@ -123,7 +94,7 @@ QString WavPlayer::PlayableCopy(const QString& path) {
     return path;
   if (!scratch_) scratch_ = std::make_unique<QTemporaryDir>();
   // Each playing gets a name of its own: the player may still hold the last one.
-  const QString name = scratch_->filePath(QStringLiteral("playing%1.wav").arg(++copies_));
+  QString name = scratch_->filePath(QStringLiteral("playing%1.wav").arg(++copies_));
   QFile::remove(scratch_->filePath(QStringLiteral("playing%1.wav").arg(copies_ - 2)));
   QFile out(name);
   if (!scratch_->isValid() || !out.open(QIODevice::WriteOnly) || out.write(copy) != copy.size())

@@ -58,9 +58,10 @@ class WavPlayer : public QObject {
   bool playing_ = false;
 };
 
-/// `wav` with `milliseconds` of silence before its samples: the RIFF
-/// header, the fmt chunk and one data chunk with the silence in front
-/// (other chunks are left out). False when `wav` is no PCM WAV file.
+/// `wav` with `milliseconds` of silence before its samples: the header that
+/// tools/wav writes for its format and one data chunk with the silence in
+/// front (other chunks are left out). False when `wav` is no PCM WAV file
+/// that tools/wav reads; a data chunk cut short plays what is there.
 bool WithLeadInSilence(const QByteArray& wav, int milliseconds, QByteArray* out);
 
 /// Chooses Qt Multimedia's FFmpeg backend unless QT_MEDIA_BACKEND already

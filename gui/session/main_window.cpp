@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "core/synthesis/clip_set_check.h"
 #include "gui/common/accessibility.h"
 #include "gui/common/file_drop.h"
 #include "gui/common/keyboard.h"

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/synthesis/character_inventory.h"
+#include "core/synthesis/clip_set_file.h"
 #include "core/verification/wav_check.h"
 #include "gui/common/accessibility.h"
 #include "gui/common/keyboard.h"

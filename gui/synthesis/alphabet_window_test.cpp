@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include "core/registry/registry_store.h"
+#include "core/synthesis/clip_set_check.h"
 #include "gui/common/scripted_dialogs.h"
 #include "gui/common/test_widgets.h"
 #include "gui/common/twips.h"

@@ -13,7 +13,7 @@
 
 #include "tools/clipgen/test_util.h"
 #include "tools/clipgen/tic_plan.h"
-#include "tools/clipgen/wav_file.h"
+#include "tools/wav/samples.h"
 
 namespace quillon::clipgen {
 namespace {
@@ -64,9 +64,9 @@ class ClipGridTest : public ::testing::TestWithParam<BaudRate> {
     ASSERT_EQ(result.status, 0) << result.err;
     const std::string tag(GetParam().tag);
     mark_ = testing::Samples(testing::ReadWav(dir_.path() / ("marktic" + tag + "baud.wav")),
-                             SampleFormat::kPcm16);
+                             wav::SampleFormat::Pcm16);
     space_ = testing::Samples(testing::ReadWav(dir_.path() / ("spacetic" + tag + "baud.wav")),
-                              SampleFormat::kPcm16);
+                              wav::SampleFormat::Pcm16);
   }
   // The frame of `code` (bits 1 to 5, mark = 1) joined by wavcat: start bit, code, two stops.
   std::vector<int16_t> Frame(const std::string& code) {
@@ -81,7 +81,7 @@ class ClipGridTest : public ::testing::TestWithParam<BaudRate> {
     argv.push_back(out.string());
     const auto result = testing::RunProgram(argv);
     EXPECT_EQ(result.status, 0) << result.err;
-    return testing::Samples(testing::ReadWav(out), SampleFormat::kPcm16);
+    return testing::Samples(testing::ReadWav(out), wav::SampleFormat::Pcm16);
   }
   TempDir dir_;
   std::vector<int16_t> mark_;

@@ -10,7 +10,7 @@
 
 #include "tools/clipgen/test_util.h"
 #include "tools/clipgen/tic_plan.h"
-#include "tools/clipgen/wav_file.h"
+#include "tools/wav/samples.h"
 
 namespace quillon::clipgen {
 namespace {
@@ -57,13 +57,14 @@ bool IsSilent(const std::vector<int16_t>& x) {
 }
 
 struct SetRun {
-  SampleFormat format;
+  wav::SampleFormat format;
   int sample_rate;
   double level;
 };
 
 void PrintTo(const SetRun& run, std::ostream* os) {
-  *os << FormatName(run.format) << ' ' << run.sample_rate << " Hz " << run.level << " dBm0";
+  *os << wav::SampleFormatName(run.format) << ' ' << run.sample_rate << " Hz " << run.level
+      << " dBm0";
 }
 
 class ClipSetTest : public ::testing::TestWithParam<SetRun> {
@@ -71,7 +72,7 @@ class ClipSetTest : public ::testing::TestWithParam<SetRun> {
   void SetUp() override {
     const SetRun& p = GetParam();
     const auto result =
-        RunProgram({QUILLON_CLIPGEN_EXE, "--format", std::string(FormatName(p.format)),
+        RunProgram({QUILLON_CLIPGEN_EXE, "--format", std::string(wav::SampleFormatName(p.format)),
                     "--sample-rate", std::to_string(p.sample_rate), "--level",
                     std::to_string(p.level), "--out", dir_.path().string()});
     ASSERT_EQ(result.status, 0) << result.err;
@@ -79,7 +80,7 @@ class ClipSetTest : public ::testing::TestWithParam<SetRun> {
   std::vector<int16_t> Clip(const std::string& name) {
     const testing::WavInfo wav = testing::ReadWav(dir_.path() / name);
     EXPECT_EQ(wav.sample_rate, static_cast<uint32_t>(GetParam().sample_rate)) << name;
-    EXPECT_EQ(wav.bits, BytesPerSample(GetParam().format) * 8) << name;
+    EXPECT_EQ(wav.bits, wav::BytesPerSample(GetParam().format) * 8) << name;
     return testing::Samples(wav, GetParam().format);
   }
   TempDir dir_;
@@ -155,10 +156,10 @@ TEST_P(ClipSetTest, BlankAndSilencesAreMadeOfTheRightParts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ClipSetTest,
-                         ::testing::Values(SetRun{SampleFormat::kPcm16, 8000, -10},
-                                           SetRun{SampleFormat::kMulaw, 8000, -10},
-                                           SetRun{SampleFormat::kAlaw, 8000, -10},
-                                           SetRun{SampleFormat::kPcm16, 11025, -20.5}));
+                         ::testing::Values(SetRun{wav::SampleFormat::Pcm16, 8000, -10},
+                                           SetRun{wav::SampleFormat::MuLaw, 8000, -10},
+                                           SetRun{wav::SampleFormat::ALaw, 8000, -10},
+                                           SetRun{wav::SampleFormat::Pcm16, 11025, -20.5}));
 
 TEST(ClipgenCliTest, DefaultSetIsPlainPcmWithA44ByteHeader) {
   TempDir dir;

@@ -11,10 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "tools/clipgen/clip_set.h"
-#include "tools/clipgen/g711.h"
 #include "tools/clipgen/test_util.h"
 #include "tools/clipgen/tic_plan.h"
-#include "tools/clipgen/wav_file.h"
+#include "tools/wav/samples.h"
 
 namespace quillon::clipgen {
 namespace {
@@ -119,17 +118,9 @@ constexpr double kNoisySnrDb = 4.0;
 /// (a fixed seed: the same noise on every run). The noise starts with the carrier, after the
 /// digital silence that opens a message: noise alone makes minimodem print stray characters,
 /// whatever the tics.
-std::vector<uint8_t> WithNoise(const std::vector<uint8_t>& data, SampleFormat format) {
-  std::vector<int16_t> linear;
-  if (format == SampleFormat::kPcm16) {
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-      linear.push_back(static_cast<int16_t>(data[i] | (data[i + 1] << 8)));
-    }
-  } else {
-    for (uint8_t code : data) {
-      linear.push_back(format == SampleFormat::kMulaw ? MulawToLinear(code) : AlawToLinear(code));
-    }
-  }
+std::vector<uint8_t> WithNoise(const std::vector<uint8_t>& data, wav::SampleFormat format) {
+  std::vector<int16_t> linear(data.size() / static_cast<size_t>(wav::BytesPerSample(format)));
+  wav::DecodeSamples(data, format, linear);
   const double amplitude = AmplitudeForLevel(-10.0);
   const double sigma = std::sqrt(amplitude * amplitude / 2 / std::pow(10.0, kNoisySnrDb / 10));
   std::mt19937 random(4545);
@@ -139,7 +130,7 @@ std::vector<uint8_t> WithNoise(const std::vector<uint8_t>& data, SampleFormat fo
     linear[i] =
         static_cast<int16_t>(std::clamp(std::lround(linear[i] + noise(random)), -32768L, 32767L));
   }
-  return EncodeSamples(linear, format);
+  return wav::EncodeSamples(linear, format);
 }
 
 std::string Decode(const std::vector<std::string>& argv) {
@@ -151,21 +142,22 @@ std::string Decode(const std::vector<std::string>& argv) {
 }
 
 struct DecodeCase {
-  SampleFormat format;
+  wav::SampleFormat format;
   BaudRate rate;
   bool noisy;
 };
 
 void PrintTo(const DecodeCase& c, std::ostream* os) {
-  *os << FormatName(c.format) << ' ' << c.rate.baud << " baud" << (c.noisy ? ", white noise" : "");
+  *os << wav::SampleFormatName(c.format) << ' ' << c.rate.baud << " baud"
+      << (c.noisy ? ", white noise" : "");
 }
 
 class MinimodemTest : public ::testing::TestWithParam<DecodeCase> {
  protected:
   void SetUp() override {
     const auto result = testing::RunProgram({QUILLON_CLIPGEN_EXE, "--format",
-                                             std::string(FormatName(GetParam().format)), "--out",
-                                             dir_.path().string()});
+                                             std::string(wav::SampleFormatName(GetParam().format)),
+                                             "--out", dir_.path().string()});
     ASSERT_EQ(result.status, 0) << result.err;
   }
   std::string SendAndReceive(std::string_view text) {
@@ -173,7 +165,7 @@ class MinimodemTest : public ::testing::TestWithParam<DecodeCase> {
     const fs::path file = dir_.path() / "message.wav";
     std::vector<uint8_t> data = joiner.Message(text);
     if (GetParam().noisy) data = WithNoise(data, GetParam().format);
-    testing::WriteBytes(file, MakeWav(data, GetParam().format, 8000));
+    testing::WriteBytes(file, wav::BuildFile(wav::FileFormat(GetParam().format, 8000), data));
     return Decode(Receiver(GetParam().rate, file));
   }
   TempDir dir_;
@@ -187,7 +179,8 @@ TEST_P(MinimodemTest, DecodesTheTextThatWasSent) {
 
 std::vector<DecodeCase> AllCases() {
   std::vector<DecodeCase> cases;
-  for (SampleFormat format : {SampleFormat::kPcm16, SampleFormat::kMulaw, SampleFormat::kAlaw}) {
+  for (wav::SampleFormat format :
+       {wav::SampleFormat::Pcm16, wav::SampleFormat::MuLaw, wav::SampleFormat::ALaw}) {
     for (const BaudRate& rate : kBaudRates) {
       cases.push_back({format, rate, false});
       cases.push_back({format, rate, true});
@@ -205,10 +198,11 @@ TEST_P(BlankCharTest, IsReceivedAsOneBlankFrame) {
   EXPECT_EQ(SendAndReceive("HELLO~WORLD"), "HELLO_WORLD");
 }
 
-INSTANTIATE_TEST_SUITE_P(TtyRate, BlankCharTest,
-                         ::testing::Values(DecodeCase{SampleFormat::kPcm16, kBaudRates[0], false},
-                                           DecodeCase{SampleFormat::kMulaw, kBaudRates[0], false},
-                                           DecodeCase{SampleFormat::kAlaw, kBaudRates[0], false}));
+INSTANTIATE_TEST_SUITE_P(
+    TtyRate, BlankCharTest,
+    ::testing::Values(DecodeCase{wav::SampleFormat::Pcm16, kBaudRates[0], false},
+                      DecodeCase{wav::SampleFormat::MuLaw, kBaudRates[0], false},
+                      DecodeCase{wav::SampleFormat::ALaw, kBaudRates[0], false}));
 
 }  // namespace
 }  // namespace quillon::clipgen

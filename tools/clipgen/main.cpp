@@ -8,7 +8,7 @@
 #include "tools/clipgen/atomic_write.h"
 #include "tools/clipgen/clip_set.h"
 #include "tools/clipgen/options.h"
-#include "tools/clipgen/wav_file.h"
+#include "tools/wav/samples.h"
 
 #ifndef QUILLON_CLIPGEN_VERSION
 #define QUILLON_CLIPGEN_VERSION "unknown"
@@ -17,6 +17,7 @@
 namespace {
 
 using namespace quillon::clipgen;
+namespace wav = quillon::wav;
 
 int Fail(const std::string& message, int status) {
   std::fprintf(stderr, "quillon-clipgen: %s\n", message.c_str());
@@ -27,8 +28,10 @@ int Fail(const std::string& message, int status) {
 std::vector<OutputFile> Encode(const std::vector<Clip>& clips, const Options& options) {
   std::vector<OutputFile> files;
   for (const Clip& clip : clips) {
-    files.push_back({clip.name, MakeWav(EncodeSamples(clip.samples, options.format), options.format,
-                                        options.sample_rate)});
+    const wav::Format format =
+        wav::FileFormat(options.format, static_cast<uint32_t>(options.sample_rate));
+    files.push_back(
+        {clip.name, wav::BuildFile(format, wav::EncodeSamples(clip.samples, options.format))});
   }
   return files;
 }
@@ -41,7 +44,7 @@ int Generate(const Options& options) {
   }
   if (!WriteFilesAtomically(options.out, Encode(clips, options), &err)) return Fail(err, 1);
   std::printf("quillon-clipgen: wrote %zu clips to %s (%s, %d Hz, %.1f dBm0)\n", clips.size(),
-              options.out.c_str(), std::string(FormatName(options.format)).c_str(),
+              options.out.c_str(), std::string(wav::SampleFormatName(options.format)).c_str(),
               options.sample_rate, options.level_dbm0);
   return 0;
 }

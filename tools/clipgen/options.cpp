@@ -54,7 +54,10 @@ bool SetLevel(std::string_view text, Options* options, std::string* err) {
 /// Takes the value of --format ('f'), --sample-rate ('r'), --level ('l') or --out ('o').
 bool SetValue(int option, std::string_view value, Options* options, std::string* err) {
   if (option == 'f') {
-    if (ParseFormatName(value, &options->format)) return true;
+    if (const auto format = wav::SampleFormatFromName(value)) {
+      options->format = *format;
+      return true;
+    }
     *err = "--format wants pcm16, mulaw or alaw, not '" + std::string(value) + "'";
     return false;
   }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/clipgen/wav_file.h"
+#include "tools/wav/samples.h"
 
 namespace quillon::clipgen {
 
@@ -17,7 +17,7 @@ inline constexpr double kMaxLevelDbm0 = 3.0;
 /// The command line of quillon-clipgen, parsed. When `help` or `version` is set, nothing
 /// else was required; otherwise `out` is not empty and every value is in range.
 struct Options {
-  SampleFormat format = SampleFormat::kPcm16;
+  wav::SampleFormat format = wav::SampleFormat::Pcm16;
   int sample_rate = 8000;
   double level_dbm0 = -10.0;
   std::string out;

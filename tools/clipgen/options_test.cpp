@@ -20,7 +20,7 @@ TEST(OptionsTest, DefaultsAreEightKilohertzPcmAtMinusTen) {
   Options options;
   std::string err;
   ASSERT_TRUE(Parse({"--out", "dir"}, &options, &err)) << err;
-  EXPECT_EQ(options.format, SampleFormat::kPcm16);
+  EXPECT_EQ(options.format, wav::SampleFormat::Pcm16);
   EXPECT_EQ(options.sample_rate, 8000);
   EXPECT_DOUBLE_EQ(options.level_dbm0, -10.0);
   EXPECT_EQ(options.out, "dir");
@@ -32,7 +32,7 @@ TEST(OptionsTest, TakesValuesInBothSpellings) {
   ASSERT_TRUE(Parse({"--format=alaw", "--sample-rate", "16000", "--level=-13.5", "--out=d"},
                     &options, &err))
       << err;
-  EXPECT_EQ(options.format, SampleFormat::kAlaw);
+  EXPECT_EQ(options.format, wav::SampleFormat::ALaw);
   EXPECT_EQ(options.sample_rate, 16000);
   EXPECT_DOUBLE_EQ(options.level_dbm0, -13.5);
   EXPECT_EQ(options.out, "d");

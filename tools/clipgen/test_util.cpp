@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/clipgen/g711.h"
-
 extern char** environ;
 
 namespace quillon::clipgen::testing {
@@ -109,17 +107,9 @@ WavInfo ReadWav(const fs::path& path) {
   return wav;
 }
 
-std::vector<int16_t> Samples(const WavInfo& wav, SampleFormat format) {
-  std::vector<int16_t> samples;
-  if (format == SampleFormat::kPcm16) {
-    for (size_t i = 0; i + 1 < wav.data.size(); i += 2) {
-      samples.push_back(static_cast<int16_t>(wav.data[i] | (wav.data[i + 1] << 8)));
-    }
-    return samples;
-  }
-  for (uint8_t code : wav.data) {
-    samples.push_back(format == SampleFormat::kMulaw ? MulawToLinear(code) : AlawToLinear(code));
-  }
+std::vector<int16_t> Samples(const WavInfo& wav, wav::SampleFormat format) {
+  std::vector<int16_t> samples(wav.data.size() / static_cast<size_t>(wav::BytesPerSample(format)));
+  wav::DecodeSamples(wav.data, format, samples);
   return samples;
 }
 

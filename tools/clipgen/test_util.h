@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/clipgen/wav_file.h"
+#include "tools/wav/samples.h"
 
 namespace quillon::clipgen::testing {
 
@@ -57,7 +57,7 @@ struct WavInfo {
 WavInfo ReadWav(const std::filesystem::path& path);
 
 /// The data chunk decoded to 16-bit linear samples.
-std::vector<int16_t> Samples(const WavInfo& wav, SampleFormat format);
+std::vector<int16_t> Samples(const WavInfo& wav, wav::SampleFormat format);
 
 std::string ReadText(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quillon::wav {
 
@@ -58,7 +59,8 @@ struct Layout {
   Format format;
   uint64_t data_offset = 0;
   uint64_t data_size = 0;
-  bool data_to_end = false;  ///< the data size was the streaming mark 0xFFFFFFFF
+  bool data_to_end = false;  ///< the data runs to the end of the file: the streaming mark
+                             ///< 0xFFFFFFFF, or a short chunk taken as ShortData allows
 };
 
 /// A file to parse: its size and reads at any offset.
@@ -97,6 +99,13 @@ class FdSource : public ByteSource {
   uint64_t first_bytes_ = 0;
 };
 
+/// What Parse makes of sample data that the file does not hold as its header says.
+enum class ShortData {
+  kRefuse,  ///< a truncated file or a partial block is refused: joined, it would spoil the rest
+  kTakeWhatIsThere,  ///< a file still being written, to be played: the data runs to the end of
+                     ///< the file, cut to whole blocks
+};
+
 /// Parses a RIFF/WAVE file: walks its chunks (skipping any it does not need and honouring the
 /// pad byte after an odd-sized chunk) until it has the first fmt and the first data chunk.
 /// Conventions:
@@ -106,8 +115,10 @@ class FdSource : public ByteSource {
 ///  - The RIFF size is not used: files with a wrong RIFF size are common and harmless.
 ///  - Sample data that is not a whole number of blocks is refused: joined to other audio it
 ///    would shift every later sample.
-/// Returns false with a one-line reason in `err` when the file cannot be used.
-bool Parse(const ByteSource& src, Layout* layout, std::string* err);
+/// `short_data` may relax the last two. Returns false with a one-line reason in `err` when the
+/// file cannot be used.
+bool Parse(const ByteSource& src, Layout* layout, std::string* err,
+           ShortData short_data = ShortData::kRefuse);
 
 /// Checks the fields of a fmt chunk body of `size` bytes (at most the first 40 given) and fills
 /// `format`. False with a reason in `err` when the format is malformed or not supported.
@@ -138,5 +149,8 @@ bool FitsRiffLimit(const Format& format, uint64_t data_size, std::string* err);
 /// long. The byte rate is computed; the fact chunk holds the number of sample frames; the sizes
 /// count the pad byte that must follow odd-sized data. `data_size` must pass FitsRiffLimit.
 std::string BuildHeader(const Format& format, uint64_t data_size);
+
+/// A whole file: BuildHeader, then `data`, then the pad byte that odd-sized data needs.
+std::vector<uint8_t> BuildFile(const Format& format, std::span<const uint8_t> data);
 
 }  // namespace quillon::wav

@@ -126,13 +126,13 @@ bool ReadFmtChunk(const ByteSource& src, uint64_t offset, uint32_t size, Format*
 }
 
 /// Takes the data chunk whose body of `size` bytes starts at `offset`.
-bool TakeDataChunk(const ByteSource& src, uint64_t offset, uint32_t size, Layout* layout,
-                   std::string* err) {
+bool TakeDataChunk(const ByteSource& src, uint64_t offset, uint32_t size, ShortData short_data,
+                   Layout* layout, std::string* err) {
   const uint64_t available = src.Size() - offset;
   layout->data_offset = offset;
   layout->data_size = size;
   if (size > available) {
-    if (size != kStreamingDataSize) {
+    if (size != kStreamingDataSize && short_data == ShortData::kRefuse) {
       return Fail(err, "truncated: the data chunk claims " + std::to_string(size) +
                            " bytes but the file holds only " + std::to_string(available));
     }
@@ -198,7 +198,7 @@ bool ParseFmtChunk(const unsigned char* body, uint32_t size, Format* f, std::str
   return CheckFormatFields(*f, err);
 }
 
-bool Parse(const ByteSource& src, Layout* layout, std::string* err) {
+bool Parse(const ByteSource& src, Layout* layout, std::string* err, ShortData short_data) {
   if (!CheckRiffHeader(src, err)) return false;
   *layout = Layout{};
   bool have_fmt = false;
@@ -212,7 +212,7 @@ bool Parse(const ByteSource& src, Layout* layout, std::string* err) {
     const uint32_t chunk_size = Le32(header + 4);
     const uint64_t body = pos + 8;
     if (IdIs(header, "data") && !have_data) {
-      if (!TakeDataChunk(src, body, chunk_size, layout, err)) return false;
+      if (!TakeDataChunk(src, body, chunk_size, short_data, layout, err)) return false;
       have_data = true;
       if (layout->data_to_end) break;  // nothing can follow data that runs to the end
     } else if (chunk_size > size - body) {
@@ -227,7 +227,9 @@ bool Parse(const ByteSource& src, Layout* layout, std::string* err) {
   }
   if (!have_fmt) return Fail(err, "malformed: no fmt chunk");
   if (!have_data) return Fail(err, "malformed: no data chunk");
-  if (layout->data_size % layout->format.block_align != 0) {
+  if (short_data == ShortData::kTakeWhatIsThere) {
+    layout->data_size -= layout->data_size % layout->format.block_align;
+  } else if (layout->data_size % layout->format.block_align != 0) {
     return Fail(err, "the sample data (" + std::to_string(layout->data_size) +
                          " bytes) is not a whole number of " +
                          std::to_string(layout->format.block_align) + "-byte blocks");

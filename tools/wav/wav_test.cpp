@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "tools/wav/wav_test_bytes.h"
 
 namespace quillon::wav {
@@ -172,6 +174,33 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"PartialSample", SimpleWav(Pcm16Fmt(), Bytes(5)), "whole number"},
         BadCase{"PartialFrame", SimpleWav(FmtBody(1, 2, 8000, 24), Bytes(14)), "6-byte blocks"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A file still being written, taken as far as it goes in whole blocks; what no reader can
+// use is refused as before.
+TEST(WavReaderTest, ShortDataCanBeTakenAsFarAsItGoes) {
+  const struct {
+    const char* name;
+    Bytes bytes;
+    std::optional<uint64_t> data_size;  // none: refused
+  } cases[] = {
+      {"CutInsideTheData", Cut(SimpleWav(Pcm16Fmt(), Bytes(100)), 10), 90},
+      {"CutInsideASample", Cut(SimpleWav(Pcm16Fmt(), Bytes(100)), 9), 90},
+      {"PartialLastBlock", SimpleWav(FmtBody(1, 2, 8000, 16), Bytes(10)), 8},
+      {"Whole", SimpleWav(Pcm16Fmt(), Bytes(6)), 6},
+      {"CutInsideAnotherChunk", Riff({Chunk("fmt ", Pcm16Fmt()), Chunk("LIST", Bytes(4), 40)}),
+       std::nullopt},
+      {"NoFmt", Riff({Chunk("data", Bytes(4))}), std::nullopt},
+  };
+  for (const auto& c : cases) {
+    Layout info;
+    std::string err;
+    const bool parsed = Parse(MemorySource(c.bytes), &info, &err, ShortData::kTakeWhatIsThere);
+    EXPECT_EQ(parsed, c.data_size.has_value()) << c.name << ": " << err;
+    if (parsed && c.data_size) {
+      EXPECT_EQ(info.data_size, *c.data_size) << c.name;
+    }
+  }
+}
 
 TEST(WavReaderTest, SameFormatNamesWhatDiffers) {
   Format a;

@@ -79,4 +79,13 @@ std::string BuildHeader(const Format& format, uint64_t data_size) {
   return out;
 }
 
+std::vector<uint8_t> BuildFile(const Format& format, std::span<const uint8_t> data) {
+  const std::string header = BuildHeader(format, data.size());
+  std::vector<uint8_t> file(header.begin(), header.end());
+  file.reserve(header.size() + data.size() + 1);
+  file.insert(file.end(), data.begin(), data.end());
+  if (data.size() % 2 != 0) file.push_back(0);  // the pad byte the header's sizes count
+  return file;
+}
+
 }  // namespace quillon::wav

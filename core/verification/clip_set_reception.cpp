@@ -1,4 +1,4 @@
-#include "core/verification/clip_set_check.h"
+#include "core/verification/clip_set_reception.h"
 
 #include <QString>
 #include <memory>
@@ -61,8 +61,8 @@ std::vector<ExpectedClip> ExpectedClips(std::vector<ClipFault>* faults) {
 
 }  // namespace
 
-bool CheckClipSet(const ClipReader& read, const TtySignal& signal, std::vector<ClipFault>* faults,
-                  std::string* err) {
+bool ReceiveClipSet(const ClipReader& read, const TtySignal& signal, std::vector<ClipFault>* faults,
+                    std::string* err) {
   TtySignal blank_signal = signal;
   blank_signal.baud = kBlankClipBaud;
   if (!CheckSignal(signal, err) || !CheckSignal(blank_signal, err)) return false;

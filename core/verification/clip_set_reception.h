@@ -41,7 +41,7 @@ struct ClipFault {
 /// False with the reason in `err` when the check cannot run (a signal that cannot be
 /// received, a lead-in that cannot be read); otherwise true, with one fault per clip that
 /// failed in `faults` (none for a sound set).
-bool CheckClipSet(const ClipReader& read, const TtySignal& signal, std::vector<ClipFault>* faults,
-                  std::string* err);
+bool ReceiveClipSet(const ClipReader& read, const TtySignal& signal, std::vector<ClipFault>* faults,
+                    std::string* err);
 
 }  // namespace quillon

@@ -1,6 +1,6 @@
 // The clip-set check on the real clip set, built at every rate through the real wavcat,
 // and on sets with a clip swapped, silenced or missing.
-#include "core/verification/clip_set_check.h"
+#include "core/verification/clip_set_reception.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ std::string Faults(const std::vector<ClipFault>& faults) {
   return text;
 }
 
-class ClipSetCheckTest : public ::testing::TestWithParam<BaudRate> {
+class ClipSetReceptionTest : public ::testing::TestWithParam<BaudRate> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
@@ -26,17 +26,17 @@ class ClipSetCheckTest : public ::testing::TestWithParam<BaudRate> {
   QTemporaryDir dir_;
 };
 
-TEST_P(ClipSetCheckTest, RealSetIsSound) {
+TEST_P(ClipSetReceptionTest, RealSetIsSound) {
   std::vector<ClipFault> faults = {{"stale", "left over"}};
   std::string err;
   ASSERT_TRUE(
-      CheckClipSet(test::FolderClipReader(dir_.path()), NominalSignal(GetParam()), &faults, &err))
+      ReceiveClipSet(test::FolderClipReader(dir_.path()), NominalSignal(GetParam()), &faults, &err))
       << err;
   EXPECT_TRUE(faults.empty()) << Faults(faults);
 }
 
 // Each broken clip is named, and only it.
-TEST_P(ClipSetCheckTest, BrokenClipsAreNamed) {
+TEST_P(ClipSetReceptionTest, BrokenClipsAreNamed) {
   const ClipReader folder = test::FolderClipReader(dir_.path());
   const ClipReader broken = [&](const std::string& clip, std::vector<std::int16_t>* samples,
                                 std::string* err) {
@@ -54,7 +54,7 @@ TEST_P(ClipSetCheckTest, BrokenClipsAreNamed) {
   };
   std::vector<ClipFault> faults;
   std::string err;
-  ASSERT_TRUE(CheckClipSet(broken, NominalSignal(GetParam()), &faults, &err)) << err;
+  ASSERT_TRUE(ReceiveClipSet(broken, NominalSignal(GetParam()), &faults, &err)) << err;
   EXPECT_EQ(Faults(faults),
             "comma.wav: cannot be read: permission denied\n"
             "7.wav: sends \"7\" as 11100, received nothing\n"
@@ -62,7 +62,7 @@ TEST_P(ClipSetCheckTest, BrokenClipsAreNamed) {
             "FIGS.wav: sends FIGS as 11011, received 11111\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Rates, ClipSetCheckTest,
+INSTANTIATE_TEST_SUITE_P(Rates, ClipSetReceptionTest,
                          ::testing::Values(BaudRate::Baud45, BaudRate::Baud50, BaudRate::Baud75,
                                            BaudRate::Baud110),
                          [](const auto& info) { return "Baud" + test::RateTag(info.param); });
@@ -74,12 +74,12 @@ TEST(ClipSetCheckRefusalTest, CheckWithoutLeadInOrAtAWrongRateDoesNotRun) {
   };
   std::vector<ClipFault> faults;
   std::string err;
-  EXPECT_FALSE(CheckClipSet(nothing, NominalSignal(BaudRate::Baud45), &faults, &err));
+  EXPECT_FALSE(ReceiveClipSet(nothing, NominalSignal(BaudRate::Baud45), &faults, &err));
   EXPECT_EQ(err, "smallsilence.wav cannot be read: no such file");
 
   TtySignal wide = NominalSignal(BaudRate::Baud45);
   wide.sample_rate = 16000;
-  EXPECT_FALSE(CheckClipSet(nothing, wide, &faults, &err));
+  EXPECT_FALSE(ReceiveClipSet(nothing, wide, &faults, &err));
   EXPECT_NE(err.find("8000"), std::string::npos) << err;
 }
 
