@@ -194,7 +194,7 @@ void BM_VerifyMuLaw(benchmark::State& state) {
   for (auto _ : state) {
     Verification result;
     std::string err;
-    Verify(mulaw, G711Law::MuLaw, signal, prompt.sent, &result, &err);
+    Verify(mulaw, wav::SampleFormat::MuLaw, signal, prompt.sent, &result, &err);
     if (!result.ok()) state.SkipWithError("the mu-law prompt did not verify");
     benchmark::DoNotOptimize(result);
   }

@@ -11,7 +11,6 @@
 #include <spandsp/async.h>
 #include <spandsp/bit_operations.h>
 #include <spandsp/fsk.h>
-#include <spandsp/g711.h>
 // clang-format on
 
 namespace quillon {
@@ -22,8 +21,8 @@ constexpr int kSpandspSampleRate = 8000;
 // The weakest carrier the receiver accepts, as spandsp's own TDD receiver sets it. Our
 // clips are sent at -10 dBm0.
 constexpr int kMinimumLevelDbm0 = -30;
-// G.711 is expanded through a buffer of this many samples.
-constexpr size_t kG711Block = 1024;
+// Sample data is decoded through a buffer of this many samples.
+constexpr size_t kDecodeBlock = 1024;
 
 fsk_spec_t ModemFor(const TtySignal& signal) {
   fsk_spec_t modem{};
@@ -38,18 +37,6 @@ fsk_spec_t ModemFor(const TtySignal& signal) {
 
 bool InRange(double value, double low, double high) {
   return value >= low && value <= high;
-}
-
-// spandsp's G.711 expansion of every byte, looked up rather than recomputed per sample.
-const std::array<std::int16_t, 256>& ExpansionTable(G711Law law) {
-  static const auto make = [](std::int16_t (*expand)(std::uint8_t)) {
-    std::array<std::int16_t, 256> table{};
-    for (int byte = 0; byte < 256; ++byte) table[byte] = expand(static_cast<std::uint8_t>(byte));
-    return table;
-  };
-  static const std::array<std::int16_t, 256> mulaw = make(ulaw_to_linear);
-  static const std::array<std::int16_t, 256> alaw = make(alaw_to_linear);
-  return law == G711Law::MuLaw ? mulaw : alaw;
 }
 
 }  // namespace
@@ -98,18 +85,6 @@ bool CheckSignal(const TtySignal& signal, std::string* err) {
   return true;
 }
 
-void G711ToLinear(std::span<const std::uint8_t> in, G711Law law, std::span<std::int16_t> out) {
-  const std::array<std::int16_t, 256>& table = ExpansionTable(law);
-  in = in.first(std::min(in.size(), out.size()));
-  std::transform(in.begin(), in.end(), out.begin(), [&](std::uint8_t byte) { return table[byte]; });
-}
-
-std::vector<std::int16_t> G711ToLinear(std::span<const std::uint8_t> in, G711Law law) {
-  std::vector<std::int16_t> out(in.size());
-  G711ToLinear(in, law, out);
-  return out;
-}
-
 void BaudotReceiver::Release::operator()(fsk_rx_state_s* rx) const {
   fsk_rx_free(rx);
 }
@@ -144,13 +119,14 @@ void BaudotReceiver::Receive(std::span<const std::int16_t> samples) {
   }
 }
 
-void BaudotReceiver::Receive(std::span<const std::uint8_t> g711, G711Law law) {
-  std::int16_t linear[kG711Block];
-  while (!g711.empty()) {
-    const size_t block = std::min(g711.size(), kG711Block);
-    G711ToLinear(g711.first(block), law, linear);
+void BaudotReceiver::Receive(std::span<const std::uint8_t> data, wav::SampleFormat format) {
+  const size_t sample_bytes = static_cast<size_t>(wav::BytesPerSample(format));
+  std::int16_t linear[kDecodeBlock];
+  while (data.size() >= sample_bytes) {
+    const size_t block = std::min(data.size() / sample_bytes, kDecodeBlock);
+    wav::DecodeSamples(data.first(block * sample_bytes), format, linear);
     fsk_rx(rx_.get(), linear, static_cast<int>(block));
-    g711 = g711.subspan(block);
+    data = data.subspan(block * sample_bytes);
   }
 }
 
@@ -172,11 +148,11 @@ bool ReceiveBaudot(std::span<const std::int16_t> samples, const TtySignal& signa
   return true;
 }
 
-bool ReceiveBaudot(std::span<const std::uint8_t> g711, G711Law law, const TtySignal& signal,
-                   QString* text, std::string* err) {
+bool ReceiveBaudot(std::span<const std::uint8_t> data, wav::SampleFormat format,
+                   const TtySignal& signal, QString* text, std::string* err) {
   const std::unique_ptr<BaudotReceiver> receiver = BaudotReceiver::Create(signal, err);
   if (!receiver) return false;
-  receiver->Receive(g711, law);
+  receiver->Receive(data, format);
   *text = PrintBaudot(receiver->codes());
   return true;
 }

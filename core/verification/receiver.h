@@ -9,6 +9,7 @@
 
 #include "core/synthesis/alphabet.h"
 #include "core/verification/baudot_table.h"
+#include "tools/wav/samples.h"
 
 struct fsk_rx_state_s;
 
@@ -32,14 +33,6 @@ TtySignal NominalSignal(BaudRate rate);
 /// True when spandsp can receive `signal`; otherwise false with the reason in `err`.
 bool CheckSignal(const TtySignal& signal, std::string* err);
 
-/// The companding of 8-bit G.711 samples.
-enum class G711Law { MuLaw, ALaw };
-
-/// Expands G.711 bytes to 16-bit linear samples with spandsp's decoder; when `out` is
-/// shorter than `in`, only as many bytes as fit are expanded.
-void G711ToLinear(std::span<const std::uint8_t> in, G711Law law, std::span<std::int16_t> out);
-std::vector<std::int16_t> G711ToLinear(std::span<const std::uint8_t> in, G711Law law);
-
 /// A TTY receiver: spandsp's FSK demodulator with its asynchronous framing of one start
 /// bit, five data bits and a stop bit, which accepts 1.5 or 2 stop bits alike. It keeps
 /// the Baudot codes of the frames it hears, in order; a frame whose stop bit is missing
@@ -56,8 +49,8 @@ class BaudotReceiver {
 
   /// Demodulates 16-bit linear samples.
   void Receive(std::span<const std::int16_t> samples);
-  /// Demodulates G.711 samples, expanded block by block.
-  void Receive(std::span<const std::uint8_t> g711, G711Law law);
+  /// Demodulates sample data of `format` (a WAV file's data chunk), decoded block by block.
+  void Receive(std::span<const std::uint8_t> data, wav::SampleFormat format);
 
   const std::vector<BaudotCode>& codes() const { return codes_; }
 
@@ -81,8 +74,8 @@ bool ReceiveCodes(std::span<const std::int16_t> samples, const TtySignal& signal
 /// when `signal` cannot be received.
 bool ReceiveBaudot(std::span<const std::int16_t> samples, const TtySignal& signal, QString* text,
                    std::string* err);
-/// The same for G.711 samples.
-bool ReceiveBaudot(std::span<const std::uint8_t> g711, G711Law law, const TtySignal& signal,
-                   QString* text, std::string* err);
+/// The same for sample data of `format`.
+bool ReceiveBaudot(std::span<const std::uint8_t> data, wav::SampleFormat format,
+                   const TtySignal& signal, QString* text, std::string* err);
 
 }  // namespace quillon

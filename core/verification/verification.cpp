@@ -88,10 +88,10 @@ bool Verify(std::span<const std::int16_t> samples, const TtySignal& signal, cons
   return true;
 }
 
-bool Verify(std::span<const std::uint8_t> g711, G711Law law, const TtySignal& signal,
+bool Verify(std::span<const std::uint8_t> data, wav::SampleFormat format, const TtySignal& signal,
             const QString& sent, Verification* result, std::string* err) {
   QString received;
-  if (!ReceiveBaudot(g711, law, signal, &received, err)) return false;
+  if (!ReceiveBaudot(data, format, signal, &received, err)) return false;
   *result = CompareReception(sent, received);
   return true;
 }

@@ -55,8 +55,8 @@ Verification CompareReception(const QString& sent, const QString& received);
 /// error.
 bool Verify(std::span<const std::int16_t> samples, const TtySignal& signal, const QString& sent,
             Verification* result, std::string* err);
-/// The same for G.711 samples.
-bool Verify(std::span<const std::uint8_t> g711, G711Law law, const TtySignal& signal,
+/// The same for sample data of `format`.
+bool Verify(std::span<const std::uint8_t> data, wav::SampleFormat format, const TtySignal& signal,
             const QString& sent, Verification* result, std::string* err);
 
 /// One line for people, counting characters from 1 in the text sent:
