@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QShortcutEvent>
 #include <QStyleOptionFocusRect>
@@ -158,7 +157,11 @@ bool CallAutoInit(QWidget* form) {
 }
 
 AboutWindow::AboutWindow(LanguageSelection& languages, QWidget* parent)
-    : QDialog(parent), languages_(languages) {
+    : AboutWindow(nullptr, languages, parent) {}
+
+AboutWindow::AboutWindow(std::unique_ptr<LanguageSelection> own_languages,
+                         LanguageSelection& languages, QWidget* parent)
+    : QDialog(parent), own_languages_(std::move(own_languages)), languages_(languages) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(kProgramTitle);
   BuildControls();
@@ -291,23 +294,17 @@ void AboutWindow::ChooseLanguage(int index) {
   }
 }
 
-LanguageSelection& AboutWindow::ProgramLanguages(const QString& program_folder, UserInterface& ui) {
-  static const std::unique_ptr<LanguageSelection> languages = [&] {
-    auto made = std::make_unique<LanguageSelection>(program_folder, ExecutableBaseName(), ui);
-    made->apply_fonts_to_loaded_forms = ApplyLanguageFontsToLoadedForms;
-    return made;
-  }();
-  return *languages;
-}
-
 void AboutWindow::ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui,
                             UserSettings* settings) {
-  static QPointer<AboutWindow> instance;
-  if (instance.isNull()) {
-    instance = new AboutWindow(ProgramLanguages(program_folder, ui), owner);
-    KeepWindowPlace(instance, settings);
+  auto* window = owner->findChild<AboutWindow*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!window) {
+    auto languages = std::make_unique<LanguageSelection>(program_folder, ExecutableBaseName(), ui);
+    languages->apply_fonts_to_loaded_forms = ApplyLanguageFontsToLoadedForms;
+    LanguageSelection& held = *languages;
+    window = new AboutWindow(std::move(languages), held, owner);
+    KeepWindowPlace(window, settings);
   }
-  instance->exec();
+  window->exec();
 }
 
 }  // namespace quillon
