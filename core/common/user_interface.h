@@ -17,7 +17,7 @@ class UserInterface {
 
   virtual ~UserInterface() = default;
   /// An OK-only message box; returns when the user has confirmed it.
-  virtual void MsgBox(const QString& text, const QString& title = kProgramTitle) = 0;
+  virtual void ShowMessage(const QString& text, const QString& title = kProgramTitle) = 0;
   /// A Yes/No question.
   virtual Answer Ask(const QString& text, const QString& title = kProgramTitle) = 0;
   /// The hourglass on (true) or back to the default pointer (false).

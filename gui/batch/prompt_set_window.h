@@ -67,7 +67,7 @@ class PromptSetWindow : public QWidget {
   std::unique_ptr<GuiUserInterface> ui_;
 
   QGroupBox* text_frame_ = nullptr;
-  QComboBox* cmbLanguages = nullptr;
+  QComboBox* language_box_ = nullptr;
   ReadOnlyBox* prompt_path_box_ = nullptr;
   QCheckBox* force_enx_box_ = nullptr;
   QPushButton* create_button_ = nullptr;

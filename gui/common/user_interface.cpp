@@ -27,7 +27,7 @@ GuiUserInterface::~GuiUserInterface() {
   if (busy()) QApplication::restoreOverrideCursor();
 }
 
-void GuiUserInterface::MsgBox(const QString& text, const QString& title) {
+void GuiUserInterface::ShowMessage(const QString& text, const QString& title) {
   CursorPause pause(busy());
   dialogs_.Message(parent_, text, title);
 }

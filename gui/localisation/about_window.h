@@ -72,8 +72,8 @@ class AboutWindow : public QDialog {
   void ShowLanguageMenu(bool below_link = false);
   void ChooseLanguage(int index);
 
-  QLabel* picBrevikLogo = nullptr;
-  QLabel* picOrvaneLogo = nullptr;
+  QLabel* maker_logo_ = nullptr;
+  QLabel* product_logo_ = nullptr;
   QLabel* version_title_label_ = nullptr;
   QLabel* version_label_ = nullptr;
   LinkLabel* change_language_label_ = nullptr;
