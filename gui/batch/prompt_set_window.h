@@ -6,7 +6,7 @@
 #include "core/registry/registry.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/file_opener.h"
-#include "gui/common/user_interface.h"
+#include "gui/common/gui_user_interface.h"
 
 class QCheckBox;
 class QComboBox;

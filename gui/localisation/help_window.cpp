@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/common/user_interface.h"
+#include "core/common/program_title.h"
 #include "gui/common/accessibility.h"
 #include "gui/common/keyboard.h"
 #include "gui/common/window_place.h"

@@ -1,4 +1,4 @@
-#include "gui/common/user_interface.h"
+#include "gui/common/gui_user_interface.h"
 
 #include <QApplication>
 #include <QCursor>
