@@ -227,7 +227,7 @@ void AboutWindow::BuildControls() {
   whole->addLayout(top);
   whole->addLayout(buttons);
 
-  connect(ok_button_, &QPushButton::clicked, this, [this] { Accept(); });
+  connect(ok_button_, &QPushButton::clicked, this, [this] { Dismiss(); });
   connect(change_language_label_, &LinkLabel::clicked, this,
           [this](bool from_keyboard) { ShowLanguageMenu(from_keyboard); });
   Describe(maker_logo_, QStringLiteral("The Quillon Project logo"),
@@ -266,7 +266,7 @@ void AboutWindow::Load() {
   }
 }
 
-void AboutWindow::Accept() {
+void AboutWindow::Dismiss() {
   hide();
 }
 

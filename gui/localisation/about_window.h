@@ -66,7 +66,8 @@ class AboutWindow : public QDialog {
                         UserSettings* settings = nullptr);
 
   void Load();
-  void Accept();
+  /// OK: hides the window, which keeps its menu for the next showing.
+  void Dismiss();
   /// Pops up the language menu: at the pointer after a click, below the
   /// link when the keyboard asked, with its first entry selected.
   void ShowLanguageMenu(bool below_link = false);

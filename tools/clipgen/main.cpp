@@ -26,6 +26,7 @@ int Fail(const std::string& message, int status) {
 
 std::vector<OutputFile> Encode(const std::vector<Clip>& clips, const Options& options) {
   std::vector<OutputFile> files;
+  files.reserve(clips.size());
   for (const Clip& clip : clips) {
     files.push_back({clip.name, MakeWav(EncodeSamples(clip.samples, options.format), options.format,
                                         options.sample_rate)});
