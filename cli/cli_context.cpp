@@ -15,7 +15,7 @@ void PrintErr(const QString& line) {
   std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
 }
 
-void TerminalUi::MsgBox(const QString& text, const QString& title) {
+void TerminalUi::ShowMessage(const QString& text, const QString& title) {
   messages.append(text);
   PrintOut(title == kProgramTitle ? text : title + QStringLiteral(": ") + text);
 }

@@ -14,7 +14,7 @@ namespace quillon::cli {
 class TerminalUi : public UserInterface {
  public:
   explicit TerminalUi(bool answer_yes) : answer_yes_(answer_yes) {}
-  void MsgBox(const QString& text, const QString& title = kProgramTitle) override;
+  void ShowMessage(const QString& text, const QString& title = kProgramTitle) override;
   Answer Ask(const QString& text, const QString& title = kProgramTitle) override;
   QStringList messages;  ///< every message shown, in order
 

@@ -44,7 +44,7 @@ int RunPromptsCommand(const QCommandLineParser& line) {
   if (!registry.LastProblem().isEmpty())
     PrintErr(QStringLiteral("quillon-cli prompts: ") + registry.LastProblem());
   if (languages.isEmpty()) {
-    ui.MsgBox(NoLanguagesMessage(registry), kProgramTitle);
+    ui.ShowMessage(NoLanguagesMessage(registry), kProgramTitle);
     return 1;
   }
   QString code;

@@ -40,7 +40,7 @@ int RunTextCommand(const QCommandLineParser& line) {
   builder.SetReadFiles(translation.ReadFiles());
   const BuildResult result =
       builder.BuildOne({text, QFileInfo(output).absoluteFilePath(), translate}, pane);
-  ui.MsgBox(ClosingMessage(result));
+  ui.ShowMessage(ClosingMessage(result));
   switch (result.status) {
     case BuildResult::Status::Built:
       return 0;

@@ -164,7 +164,7 @@ QString CsvPromptImport::LogPath() const {
 
 CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path, JobMonitor& monitor) {
   if (csv_path.isEmpty()) {
-    ui_.MsgBox(kNoFileMessage);
+    ui_.ShowMessage(kNoFileMessage);
     return Outcome::NoFile;
   }
   completed_ = false;
@@ -172,12 +172,12 @@ CsvPromptImport::Outcome CsvPromptImport::Run(const QString& csv_path, JobMonito
   QString err;
   session_ = builder_.Open(WavBuilder::Scope::Job, &err);
   if (!session_) {
-    ui_.MsgBox(err);
+    ui_.ShowMessage(err);
     return Outcome::ClipSetRefused;
   }
   if (!StartBatchLog(LogPath(), &log_, &err)) {
     session_.reset();
-    ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + err);
+    ui_.ShowMessage(QStringLiteral("Error in cmdCreatePrompts:") + err);
     return Outcome::LogRefused;
   }
   session_->SetProtectedFiles({LogPath(), csv_path});
@@ -240,7 +240,7 @@ void CsvPromptImport::Summarize() {
   if (builder_.verify())
     text += QStringLiteral(" ") + QString::number(tally_.verified) +
             QStringLiteral(" of them were verified by the receiver.");
-  ui_.MsgBox(text);
+  ui_.ShowMessage(text);
 }
 
 // One data row: false only when the log refused the row itself.
@@ -269,7 +269,7 @@ bool CsvPromptImport::ProcessRow(const CsvPlan& plan, const CsvRow& row) {
   }
   BatchLogReport report(log_);
   const BuildResult result = session_->Build({row.text, row.output, translate}, report);
-  if (result.status == BuildResult::Status::EmptyText) ui_.MsgBox(kEmptyTextMessage);
+  if (result.status == BuildResult::Status::EmptyText) ui_.ShowMessage(kEmptyTextMessage);
   const QString not_built = NotBuiltLine(result.status);
   if (not_built.isEmpty()) {
     ++tally_.good;
@@ -285,7 +285,7 @@ bool CsvPromptImport::ProcessRow(const CsvPlan& plan, const CsvRow& row) {
 void CsvPromptImport::ReportFailure(const RuntimeError& error) {
   const QString line = FormatErrorLine(error, kProcedure, kForm);
   log_.WriteLine(line);
-  ui_.MsgBox(line);
+  ui_.ShowMessage(line);
 }
 
 }  // namespace quillon

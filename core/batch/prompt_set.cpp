@@ -96,13 +96,13 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(const QString& prompt_
                                                           const QString& code,
                                                           JobMonitor& monitor) {
   if (!FolderExists(prompt_folder)) {
-    ui_.MsgBox(kPromptFolderMissingMessage);
+    ui_.ShowMessage(kPromptFolderMissingMessage);
     return Outcome::FolderMissing;
   }
   QString refusal;
   session_ = builder_.Open(WavBuilder::Scope::Job, &refusal);
   if (!session_) {
-    ui_.MsgBox(refusal);
+    ui_.ShowMessage(refusal);
     return Outcome::ClipSetRefused;
   }
   if (!translate &&
@@ -113,7 +113,7 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(const QString& prompt_
   QString err;
   if (!StartBatchLog(LogPath(), &log_, &err)) {
     session_.reset();
-    ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + err);
+    ui_.ShowMessage(QStringLiteral("Error in cmdCreatePrompts:") + err);
     return Outcome::LogRefused;
   }
   session_->SetIdle([&monitor] { monitor.KeepAlive(); });
@@ -126,7 +126,7 @@ PromptSetConstruction::Outcome PromptSetConstruction::Run(const QString& prompt_
   RuntimeError error;
   const QString root = ReadRootPath(registry_, &error);
   if (error.number != 0)
-    ui_.MsgBox(QStringLiteral("Error in cmdCreatePrompts:") + error.description);
+    ui_.ShowMessage(QStringLiteral("Error in cmdCreatePrompts:") + error.description);
   PlanPromptFolder(DefaultConfigurationFolder(root, code), &files);
   FindSameOutputs(&files);
   for (const PlannedPromptFile& file : files)
@@ -294,7 +294,7 @@ bool PromptSetConstruction::BuildSection(const PlannedPrompt& prompt) {
   BatchLogReport report(log_);
   const BuildResult result =
       session_->Build({PromptTextFromLine(prompt.text_line), target.output, translate}, report);
-  if (result.status == BuildResult::Status::EmptyText) ui_.MsgBox(kEmptyTextMessage);
+  if (result.status == BuildResult::Status::EmptyText) ui_.ShowMessage(kEmptyTextMessage);
   if (result.verified) ++tally_.verified;
   if (result.built()) ++tally_.built;
   const QString not_built_line = NotBuiltLine(result.status);

@@ -68,29 +68,29 @@ LanguageSelection::LanguageSelection(QString program_folder, QString base_name, 
       environment_(std::move(environment)) {}
 
 void LanguageSelection::InitializeLanguages() {
-  if (CurrentLanguageLcid == 0) CurrentLanguageLcid = GetUserDefaultLangID(environment_);
-  hLanguageLib.Free();
-  const QString code = LcidToLangCode(CurrentLanguageLcid);
+  if (current_lcid == 0) current_lcid = GetUserDefaultLangID(environment_);
+  library.Free();
+  const QString code = LcidToLangCode(current_lcid);
   // The folder listing ignores case, so the load does too: a library the
   // scan lists as "deu" is the one German loads.
-  hLanguageLib.Load(ResolveCaseInsensitive(LanguageLibraryPath(program_folder_, base_name_, code)));
+  library.Load(ResolveCaseInsensitive(LanguageLibraryPath(program_folder_, base_name_, code)));
 
   QString err;
-  if (!ScanLanguageLibraries(program_folder_, base_name_, &LoadedLanguages, &err)) {
+  if (!ScanLanguageLibraries(program_folder_, base_name_, &loaded_languages, &err)) {
     ReportError(err);
   }
-  if (LoadedLanguages.isEmpty()) LoadedLanguages = QStringList{QString()};
+  if (loaded_languages.isEmpty()) loaded_languages = QStringList{QString()};
 
-  if (apply_fonts_to_loaded_forms) apply_fonts_to_loaded_forms(CurrentLanguageLcid);
+  if (apply_fonts_to_loaded_forms) apply_fonts_to_loaded_forms(current_lcid);
 }
 
 bool LanguageSelection::NoLanguageLoaded() const {
-  return LoadedLanguages.isEmpty() ||
-         (LoadedLanguages.size() == 1 && LoadedLanguages.first().isEmpty());
+  return loaded_languages.isEmpty() ||
+         (loaded_languages.size() == 1 && loaded_languages.first().isEmpty());
 }
 
 void LanguageSelection::ReportError(const QString& description) {
-  ui_.MsgBox(QStringLiteral("Error in InitalizeLanguages: ") + description);
+  ui_.ShowMessage(QStringLiteral("Error in InitalizeLanguages: ") + description);
 }
 
 }  // namespace quillon

@@ -39,7 +39,7 @@ bool ScanLanguageLibraries(const QString& folder, const QString& base_name, QStr
 /// The interface language of one program run: the current language, the
 /// resource library held for it, and the languages whose libraries lie in the
 /// program folder. Before the first InitializeLanguages nothing is chosen
-/// (LCID 0, no library, no languages); afterwards LoadedLanguages is never
+/// (LCID 0, no library, no languages); afterwards loaded_languages is never
 /// empty: a folder without libraries gives the single element "". No text is
 /// ever read from a library; holding it is all there is to loading it.
 class LanguageSelection {
@@ -54,15 +54,15 @@ class LanguageSelection {
   /// description, and the next step runs.
   void InitializeLanguages();
 
-  /// Whether `LoadedLanguages` names no language at all.
+  /// Whether `loaded_languages` names no language at all.
   bool NoLanguageLoaded() const;
 
   const QString& program_folder() const { return program_folder_; }
   const QString& base_name() const { return base_name_; }
 
-  std::int32_t CurrentLanguageLcid = 0;  ///< 0 until a language is chosen
-  LanguageLibrary hLanguageLib;          ///< the held library of the current language
-  QStringList LoadedLanguages;           ///< the codes found, in folder order
+  std::int32_t current_lcid = 0;  ///< 0 until a language is chosen
+  LanguageLibrary library;        ///< the held library of the current language
+  QStringList loaded_languages;   ///< the codes found, in folder order
 
   /// Applies the fonts of `lcid` to every open window; the windows set it.
   std::function<void(std::int32_t lcid)> apply_fonts_to_loaded_forms;

@@ -171,10 +171,10 @@ TEST_F(Initialisation, StartsFromTheUsersLanguageAndHoldsItsLibrary) {
   Touch(QStringLiteral("quillon_FRA.dll"));
   LanguageSelection& selection = Make("de_DE.UTF-8");
   selection.InitializeLanguages();
-  EXPECT_EQ(selection.CurrentLanguageLcid, 1031);
-  ASSERT_TRUE(selection.hLanguageLib.loaded());
-  EXPECT_EQ(selection.hLanguageLib.path(), dir.filePath(QStringLiteral("quillon_DEU.dll")));
-  EXPECT_EQ(selection.LoadedLanguages.size(), 2);
+  EXPECT_EQ(selection.current_lcid, 1031);
+  ASSERT_TRUE(selection.library.loaded());
+  EXPECT_EQ(selection.library.path(), dir.filePath(QStringLiteral("quillon_DEU.dll")));
+  EXPECT_EQ(selection.loaded_languages.size(), 2);
   EXPECT_EQ(fonts_applied, std::vector<std::int32_t>{1031});
   EXPECT_TRUE(ui.messages.isEmpty());
 }
@@ -184,11 +184,10 @@ TEST_F(Initialisation, AChosenLanguageReplacesTheHeldLibrary) {
   Touch(QStringLiteral("quillon_FRA.dll"));
   LanguageSelection& selection = Make("de_DE");
   selection.InitializeLanguages();
-  selection.CurrentLanguageLcid = 1036;
+  selection.current_lcid = 1036;
   selection.InitializeLanguages();
-  EXPECT_EQ(selection.CurrentLanguageLcid, 1036)
-      << "a chosen language is not replaced by the default";
-  EXPECT_EQ(selection.hLanguageLib.path(), dir.filePath(QStringLiteral("quillon_FRA.dll")));
+  EXPECT_EQ(selection.current_lcid, 1036) << "a chosen language is not replaced by the default";
+  EXPECT_EQ(selection.library.path(), dir.filePath(QStringLiteral("quillon_FRA.dll")));
   EXPECT_EQ(fonts_applied, (std::vector<std::int32_t>{1031, 1036}));
 }
 
@@ -196,9 +195,9 @@ TEST_F(Initialisation, KoreanHasNoCodeAndLoadsNothingButGetsItsFonts) {
   Touch(QStringLiteral("quillon_DEU.dll"));
   LanguageSelection& selection = Make("ko_KR.UTF-8");
   selection.InitializeLanguages();
-  EXPECT_EQ(selection.CurrentLanguageLcid, 1042);
-  EXPECT_FALSE(selection.hLanguageLib.loaded());
-  EXPECT_EQ(selection.LoadedLanguages, QStringList{QStringLiteral("DEU")});
+  EXPECT_EQ(selection.current_lcid, 1042);
+  EXPECT_FALSE(selection.library.loaded());
+  EXPECT_EQ(selection.loaded_languages, QStringList{QStringLiteral("DEU")});
   EXPECT_EQ(fonts_applied, std::vector<std::int32_t>{1042});
   EXPECT_TRUE(ui.messages.isEmpty()) << "a missing library is not reported";
 }
@@ -206,21 +205,21 @@ TEST_F(Initialisation, KoreanHasNoCodeAndLoadsNothingButGetsItsFonts) {
 TEST_F(Initialisation, LibraryIsFoundWithoutRegardToCase) {
   Touch(QStringLiteral("QUILLON_deu.DLL"));
   LanguageSelection& selection = Make("de_AT");
-  selection.CurrentLanguageLcid = 1031;
+  selection.current_lcid = 1031;
   selection.InitializeLanguages();
-  ASSERT_TRUE(selection.hLanguageLib.loaded());
-  EXPECT_EQ(selection.hLanguageLib.path(), dir.filePath(QStringLiteral("QUILLON_deu.DLL")));
-  EXPECT_EQ(selection.LoadedLanguages, QStringList{QStringLiteral("deu")});
+  ASSERT_TRUE(selection.library.loaded());
+  EXPECT_EQ(selection.library.path(), dir.filePath(QStringLiteral("QUILLON_deu.DLL")));
+  EXPECT_EQ(selection.loaded_languages, QStringList{QStringLiteral("deu")});
 }
 
 TEST_F(Initialisation, NoLibraryLeavesOneEmptyLanguage) {
   Touch(QStringLiteral("quillon.htm"));
   LanguageSelection& selection = Make("en_US");
-  EXPECT_TRUE(selection.LoadedLanguages.isEmpty()) << "nothing is known before the first call";
+  EXPECT_TRUE(selection.loaded_languages.isEmpty()) << "nothing is known before the first call";
   selection.InitializeLanguages();
-  EXPECT_EQ(selection.LoadedLanguages, QStringList{QString()});
+  EXPECT_EQ(selection.loaded_languages, QStringList{QString()});
   EXPECT_TRUE(selection.NoLanguageLoaded());
-  EXPECT_FALSE(selection.hLanguageLib.loaded());
+  EXPECT_FALSE(selection.library.loaded());
 }
 
 TEST(InitialisationErrors, UnlistableFolderIsReportedAndTheRestStillRuns) {
@@ -233,8 +232,8 @@ TEST(InitialisationErrors, UnlistableFolderIsReportedAndTheRestStillRuns) {
   EXPECT_EQ(ui.messages, QStringList{QStringLiteral(
                              "Error in InitalizeLanguages: Path not found: /nonexistent/quillon")});
   EXPECT_EQ(ui.titles, QStringList{QStringLiteral("Quillon")});
-  EXPECT_EQ(selection.LoadedLanguages, QStringList{QString()});
-  EXPECT_EQ(selection.CurrentLanguageLcid, 1041);
+  EXPECT_EQ(selection.loaded_languages, QStringList{QString()});
+  EXPECT_EQ(selection.current_lcid, 1041);
   EXPECT_EQ(font_calls, 1);
 }
 

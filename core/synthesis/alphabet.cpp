@@ -307,7 +307,7 @@ bool AlphabetConstruction::Build::MoveIntoPlace() {
 // set in the program folder can still be used.
 void AlphabetConstruction::Build::Report() {
   if (result_.ok()) {
-    ui_.MsgBox(QStringLiteral("Done."));
+    ui_.ShowMessage(QStringLiteral("Done."));
     return;
   }
   QStringList lines = result_.failures.mid(0, kFailuresShown);
@@ -328,8 +328,8 @@ void AlphabetConstruction::Build::Report() {
     state = QStringLiteral("The program folder holds no usable clip set (") + now.problems.first() +
             QStringLiteral("); nothing can be built until Create Alphabet succeeds.");
   }
-  ui_.MsgBox(QStringLiteral("The alphabet was not built.\n\n") + lines.join(QLatin1Char('\n')) +
-             QStringLiteral("\n\n") + state);
+  ui_.ShowMessage(QStringLiteral("The alphabet was not built.\n\n") +
+                  lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + state);
 }
 
 AlphabetResult AlphabetConstruction::Build::Run() {

@@ -163,8 +163,9 @@ void TextToWav::Pass::ReportError(const RuntimeError& error) {
   failed_ = true;
 }
 
-// Step 9: translation, which may declare the text one not to build; false
-// when the text is not to be built (skipped, or grown past the bound).
+// Runs the text through the dictionary translation, which may declare it a
+// text not to build; false when the text is not to be built (skipped, or
+// grown past the bound).
 bool TextToWav::Pass::Translate(QString* text) {
   if (!request_.translate || !env_.translation) return true;
   const qsizetype bound = TranslationBound(text->size());

@@ -32,10 +32,13 @@ class WavcatCommandLine {
   QStringList arguments_;
 };
 
-/// Runs `wavcat` with `arguments` (each one argument, blanks, quotes and all:
-/// nothing is split or handed to a shell) in the program folder, and waits for
-/// it. `wavcat` is looked for in the program folder, then on `PATH`; it takes
-/// every output as named (Quillon resolves outputs itself). Returns false with
+/// Runs `wavcat` and waits for it. The tool is started by its full path,
+/// found before it starts (FindProgram: the program folder first, then the
+/// absolute folders of `PATH`, never the working directory), with
+/// `arguments` as a list (each one argument, blanks, quotes and all: nothing
+/// is split or handed to a shell). Its working directory is the program
+/// folder, so that bare clip names are the clip set's; it takes every output
+/// as named (Quillon resolves outputs itself). Returns false with
 /// `error` filled when the tool could not start, was killed, or exited with a
 /// failure status. `idle`, when given, runs every few milliseconds while the
 /// tool runs (a window repaints in it).
@@ -43,8 +46,8 @@ bool RunWavcatCommand(const QStringList& arguments, const QString& program_folde
                       const std::function<void()>& idle, RuntimeError* error);
 
 /// The same for any of Quillon's tools, `program` with `arguments`, run in
-/// `working_dir`: bare file names are taken from there, the tool itself is
-/// still looked for in the program folder first.
+/// `working_dir`: bare file names in the arguments are taken from there,
+/// while the tool itself is found as `wavcat` is, never in `working_dir`.
 bool RunToolCommand(const QString& program, const QStringList& arguments,
                     const QString& program_folder, const QString& working_dir,
                     const std::function<void()>& idle, RuntimeError* error);

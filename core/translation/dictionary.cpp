@@ -44,7 +44,7 @@ class DictionaryTables::Loader {
   void RecordPath();
   Table ReadTable(const QString& path, bool trim);
   void ShowError(const RuntimeError& error) {
-    ui_.MsgBox(FormatErrorLine(error, kProcedure, kForm));
+    ui_.ShowMessage(FormatErrorLine(error, kProcedure, kForm));
   }
 
   DictionaryTables& tables_;
@@ -83,7 +83,7 @@ void DictionaryTables::Loader::RecordPath() {
     registry_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error);
     if (error.number != 0) {
       ShowError(error);
-      if (!registry_.LastProblem().isEmpty()) ui_.MsgBox(registry_.LastProblem());
+      if (!registry_.LastProblem().isEmpty()) ui_.ShowMessage(registry_.LastProblem());
     }
   }
   registry_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
@@ -116,7 +116,7 @@ Table DictionaryTables::Loader::ReadTable(const QString& path, bool trim) {
 void DictionaryTables::Loader::Run() {
   ResolvePath();
   if (!FileExists(tables_.dictionary_path)) {
-    ui_.MsgBox(kNoDictionary);
+    ui_.ShowMessage(kNoDictionary);
     return;
   }
   RecordPath();

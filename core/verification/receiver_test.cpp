@@ -17,7 +17,7 @@
 namespace quillon {
 namespace {
 
-using test::BuildPrompt;
+using test::BuildAndGetSentText;
 using test::MakeProgramFolder;
 using test::ReadPcmWav;
 
@@ -48,7 +48,7 @@ class PromptTest : public ProgramFolderTest, public ::testing::WithParamInterfac
 
 TEST_P(PromptTest, BuiltPromptVerifies) {
   MakeFolder(BaudRate::Baud45);
-  const QString sent = BuildPrompt(dir_.path(), GetParam().text, Path("prompt.wav"));
+  const QString sent = BuildAndGetSentText(dir_.path(), GetParam().text, Path("prompt.wav"));
   Verification result;
   std::string err;
   ASSERT_TRUE(
@@ -75,7 +75,7 @@ TEST_F(ProgramFolderTest, ChunkedPromptVerifies) {
   QString text;
   for (int i = 0; text.size() < 1700; ++i)
     text += QStringLiteral("LINE %1 OF THE LONG PROMPT. ").arg(i);
-  const QString sent = BuildPrompt(dir_.path(), text, Path("long.wav"));
+  const QString sent = BuildAndGetSentText(dir_.path(), text, Path("long.wav"));
   Verification result;
   std::string err;
   ASSERT_TRUE(
@@ -88,7 +88,7 @@ class RateTest : public ProgramFolderTest, public ::testing::WithParamInterface<
 
 TEST_P(RateTest, PromptVerifiesAtItsRateOnly) {
   MakeFolder(GetParam());
-  const QString sent = BuildPrompt(dir_.path(), kMixedText, Path("prompt.wav"));
+  const QString sent = BuildAndGetSentText(dir_.path(), kMixedText, Path("prompt.wav"));
   const std::vector<std::int16_t> samples = ReadPcmWav(Path("prompt.wav"));
   Verification result;
   std::string err;
@@ -126,7 +126,7 @@ class G711Test : public ProgramFolderTest,
 TEST_P(G711Test, ConvertedPromptVerifies) {
   const auto [law, encoding] = GetParam();
   MakeFolder(BaudRate::Baud45);
-  const QString sent = BuildPrompt(dir_.path(), kMixedText, Path("prompt.wav"));
+  const QString sent = BuildAndGetSentText(dir_.path(), kMixedText, Path("prompt.wav"));
   test::RunOrFail(QStringLiteral("sox"), {Path("prompt.wav"), QStringLiteral("-e"),
                                           QString::fromLatin1(encoding), Path("g711.wav")});
   const QByteArray bytes = test::SoxRawBytes(Path("g711.wav"));
@@ -169,7 +169,7 @@ class PoisonTest : public ProgramFolderTest, public ::testing::WithParamInterfac
 TEST_P(PoisonTest, SwappedCharacterIsFound) {
   MakeFolder(BaudRate::Baud45);
   const QString sent =
-      BuildPrompt(dir_.path(), QStringLiteral("CALL 555-1212 NOW"), Path("prompt.wav"));
+      BuildAndGetSentText(dir_.path(), QStringLiteral("CALL 555-1212 NOW"), Path("prompt.wav"));
   std::vector<std::int16_t> samples = ReadPcmWav(Path("prompt.wav"));
   const size_t lead_in = ReadPcmWav(Path("smallsilence.wav")).size();
   const std::vector<std::int16_t> swap = ReadPcmWav(Path(GetParam().clip));
@@ -197,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ProgramFolderTest, CutAndOverlongPromptsAreFound) {
   MakeFolder(BaudRate::Baud45);
   const QString sent =
-      BuildPrompt(dir_.path(), QStringLiteral("CALL 555-1212 NOW"), Path("prompt.wav"));
+      BuildAndGetSentText(dir_.path(), QStringLiteral("CALL 555-1212 NOW"), Path("prompt.wav"));
   std::vector<std::int16_t> samples = ReadPcmWav(Path("prompt.wav"));
   const TtySignal signal = NominalSignal(BaudRate::Baud45);
   Verification result;
@@ -246,7 +246,7 @@ TEST(ReceiverTest, SilenceAndNoisePrintNothingSensible) {
 // Audio delivered in many small blocks is heard as in one.
 TEST_F(ProgramFolderTest, BlocksMakeNoDifference) {
   MakeFolder(BaudRate::Baud45);
-  BuildPrompt(dir_.path(), kMixedText, Path("prompt.wav"));
+  BuildAndGetSentText(dir_.path(), kMixedText, Path("prompt.wav"));
   const std::vector<std::int16_t> samples = ReadPcmWav(Path("prompt.wav"));
   std::string err;
   std::vector<BaudotCode> whole;

@@ -94,7 +94,7 @@ void MakeProgramFolder(const QString& folder, BaudRate rate) {
              QStringLiteral("QUILLON_REGISTRY=") + QDir(folder).filePath("registry.reg")});
 }
 
-QString BuildPrompt(const QString& folder, const QString& text, const QString& output) {
+QString BuildAndGetSentText(const QString& folder, const QString& text, const QString& output) {
   const QString report = QString::fromUtf8(
       RunOrFail(QStringLiteral(QUILLON_CLI_PATH),
                 {QStringLiteral("text"), QStringLiteral("--no-translate"), QStringLiteral("-o"),

@@ -35,7 +35,7 @@ void MakeProgramFolder(const QString& folder, BaudRate rate);
 
 /// Builds `text` into `output` with the real quillon-cli (no translation) from the clip
 /// set in `folder`; returns the text as sent, from its "New Text=" report line.
-QString BuildPrompt(const QString& folder, const QString& text, const QString& output);
+QString BuildAndGetSentText(const QString& folder, const QString& text, const QString& output);
 
 /// Sends `text` with minimodem at `rate` into an 8 kHz WAV at `output`.
 void MinimodemSend(const QString& text, BaudRate rate, const QString& output);

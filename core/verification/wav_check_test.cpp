@@ -61,7 +61,7 @@ class ReceiverWavCheckTest : public ::testing::TestWithParam<BaudRate> {
 TEST_P(ReceiverWavCheckTest, ShortAndLongPromptsReadBackAsSentAndTheLongOneIsCut) {
   ReceiverWavCheck check(ReadSet(dir_.path()), dir_.path());
   for (const QString& text : {QStringLiteral("OK"), kLongText}) {
-    const QString sent = test::BuildPrompt(dir_.path(), text, Path("prompt1.wav"));
+    const QString sent = test::BuildAndGetSentText(dir_.path(), text, Path("prompt1.wav"));
     QString line;
     QString problem;
     EXPECT_TRUE(check.Check(Path("prompt1.wav"), sent, &line, &problem)) << problem.toStdString();
@@ -99,7 +99,7 @@ TEST_P(ReceiverWavCheckTest, AnAnnouncedPromptIsHeldToTheSamplesOfItsClips) {
   const QString long_text = QStringLiteral("HELLO WORLD ").repeated(30).trimmed();
   for (const QString& text : {QStringLiteral("OK"), long_text}) {
     ReceiverWavCheck check(ReadSet(dir_.path()), dir_.path());
-    const QString sent = test::BuildPrompt(dir_.path(), text, Path("prompt.wav"));
+    const QString sent = test::BuildAndGetSentText(dir_.path(), text, Path("prompt.wav"));
     ASSERT_EQ(sent, text);
     QString line;
     QString problem;
@@ -111,7 +111,7 @@ TEST_P(ReceiverWavCheckTest, AnAnnouncedPromptIsHeldToTheSamplesOfItsClips) {
   }
 
   ReceiverWavCheck check(ReadSet(dir_.path()), dir_.path());
-  const QString sent = test::BuildPrompt(dir_.path(), long_text, Path("prompt.wav"));
+  const QString sent = test::BuildAndGetSentText(dir_.path(), long_text, Path("prompt.wav"));
   QFile file(Path("prompt.wav"));
   ASSERT_TRUE(file.open(QIODevice::ReadWrite));
   QByteArray bytes = file.readAll();
@@ -126,13 +126,13 @@ TEST_P(ReceiverWavCheckTest, AnAnnouncedPromptIsHeldToTheSamplesOfItsClips) {
   EXPECT_EQ(problem, QStringLiteral("Verification failed: the WAV file differs from the clips it "
                                     "was joined from at sample 5000"));
 
-  test::BuildPrompt(dir_.path(), QStringLiteral("OK"), Path("short.wav"));
+  test::BuildAndGetSentText(dir_.path(), QStringLiteral("OK"), Path("short.wav"));
   check.Expect(LettersClips(QStringLiteral("OK")) << QString::fromLatin1(kLtrsClip),
                QStringLiteral("OK"));
   EXPECT_FALSE(check.Check(Path("short.wav"), QStringLiteral("OK"), &line, &problem));
   EXPECT_TRUE(problem.contains(QStringLiteral(" samples, not the "))) << problem.toStdString();
 
-  test::BuildPrompt(dir_.path(), QStringLiteral("NO"), Path("other.wav"));
+  test::BuildAndGetSentText(dir_.path(), QStringLiteral("NO"), Path("other.wav"));
   check.Expect(LettersClips(QStringLiteral("OK")), QStringLiteral("OK"));
   EXPECT_FALSE(check.Check(Path("other.wav"), QStringLiteral("OK"), &line, &problem));
   EXPECT_TRUE(problem.contains(QStringLiteral("differs from the clips"))) << problem.toStdString();
@@ -141,7 +141,7 @@ TEST_P(ReceiverWavCheckTest, AnAnnouncedPromptIsHeldToTheSamplesOfItsClips) {
 // An announcement for another text is set aside: the file is received itself.
 TEST_P(ReceiverWavCheckTest, AnAnnouncementForAnotherTextLeavesTheFileToBeReceived) {
   ReceiverWavCheck check(ReadSet(dir_.path()), dir_.path());
-  test::BuildPrompt(dir_.path(), QStringLiteral("NO"), Path("no.wav"));
+  test::BuildAndGetSentText(dir_.path(), QStringLiteral("NO"), Path("no.wav"));
   check.Expect(LettersClips(QStringLiteral("OK")), QStringLiteral("OK"));
   QString line;
   QString problem;

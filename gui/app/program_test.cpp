@@ -485,7 +485,7 @@ TEST_F(ProgramTest, TheKeyboardBuildsAndTheChosenPathAndSizeComeBackAtTheNextSta
   }
   const QSettings written(SettingsFile(), QSettings::IniFormat);
   EXPECT_EQ(written.value(QStringLiteral("paths/output")).toString(), output);
-  EXPECT_TRUE(written.contains(QStringLiteral("windows/frmMain")));
+  EXPECT_TRUE(written.contains(QStringLiteral("windows/main")));
 
   Program again(Environment());
   ASSERT_TRUE(again.Start());

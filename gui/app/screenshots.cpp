@@ -35,7 +35,7 @@ namespace {
 
 class SilentUi : public UserInterface {
  public:
-  void MsgBox(const QString& text, const QString&) override {
+  void ShowMessage(const QString& text, const QString&) override {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));
   }
   Answer Ask(const QString&, const QString&) override { return Answer::No; }

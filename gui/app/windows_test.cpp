@@ -185,5 +185,36 @@ TEST_F(AttachedWindowsTest, F1OpensHelpBesideTheMainWindow) {
   help->close();
 }
 
+// Each main window's About window speaks through that window and reads that
+// window's program folder, also after an earlier main window has gone: a
+// folder that cannot be listed is reported to the window that asked.
+TEST(AboutWindowPerMainWindowTest, ALaterMainWindowGetsAnAboutWindowOfItsOwn) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  RegistryStore registry(dir.filePath(QStringLiteral("registry.reg")));
+  for (const char* folder : {"gone-first", "gone-second"}) {
+    SCOPED_TRACE(folder);
+    ScriptedDialogs dialogs;
+    MainWindow::Options options;
+    options.program_folder = dir.filePath(QLatin1String(folder));
+    options.dialogs = &dialogs;
+    options.registry = &registry;
+    options.end_program = [] {};
+    auto window = std::make_unique<MainWindow>(options);
+    AttachWindows(*window, registry);
+    QString modal;
+    QTimer::singleShot(0, [&] {
+      QWidget* about = QApplication::activeModalWidget();
+      modal = about ? about->objectName() : QStringLiteral("none");
+      if (about) about->hide();
+    });
+    window->Action(MainWindow::Entry::About)->trigger();
+    EXPECT_EQ(modal, QStringLiteral("frmAbout"));
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Error in InitalizeLanguages: Path "
+                                                           "not found: ") +
+                                            options.program_folder});
+  }
+}
+
 }  // namespace
 }  // namespace quillon

@@ -161,8 +161,8 @@ TEST_F(X11WithWindowManager, AboutChangesTheLanguageFromTheKeyboardAlone) {
   Keys({"alt+l"});
   ASSERT_TRUE(QTest::qWaitFor([&] { return about.select_language_menu_->isVisible(); }, 5000));
   Keys({"Down", "Return"});
-  EXPECT_TRUE(QTest::qWaitFor([&] { return languages.CurrentLanguageLcid == second; }, 5000))
-      << "current " << languages.CurrentLanguageLcid << ", wanted " << second;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return languages.current_lcid == second; }, 5000))
+      << "current " << languages.current_lcid << ", wanted " << second;
 }
 
 // ---- A dark palette ------------------------------------------------------
@@ -249,7 +249,7 @@ TEST_F(X11WithWindowManager, EveryBlockOfTheHelpPageIsReadableInADarkPalette) {
   DarkPalette dark;
   HelpWindow help(test::BuiltProgramFolder(), QStringLiteral("quillon"));
   ASSERT_TRUE(Activate(&help));
-  QTextBrowser* browser = help.browserHelp;
+  QTextBrowser* browser = help.page_browser_;
   QTextDocument* page = browser->document();
   QScrollBar* bar = browser->verticalScrollBar();
   // The whole page laid out, not just its first screen.
@@ -288,10 +288,10 @@ TEST_F(X11WithWindowManager, ScreenFitHelpOpensAtItsWidthWithoutAHorizontalScrol
   ASSERT_TRUE(Activate(&help));
   QTest::qWait(100);
   EXPECT_NEAR(help.width(), 9405 / 15.0 * help.logicalDpiX() / 96.0, 1.0);
-  EXPECT_EQ(help.browserHelp->horizontalScrollBar()->maximum(), 0)
-      << "the page is " << help.browserHelp->document()->size().width() << " wide in a view of "
-      << help.browserHelp->viewport()->width();
-  EXPECT_FALSE(help.browserHelp->horizontalScrollBar()->isVisible());
+  EXPECT_EQ(help.page_browser_->horizontalScrollBar()->maximum(), 0)
+      << "the page is " << help.page_browser_->document()->size().width() << " wide in a view of "
+      << help.page_browser_->viewport()->width();
+  EXPECT_FALSE(help.page_browser_->horizontalScrollBar()->isVisible());
 }
 
 }  // namespace

@@ -133,10 +133,10 @@ bool CsvImportWindow::UseFile(const QString& chosen) {
       return true;
     }
     case CsvHeadingCheck::WrongHeading:
-      ui_->MsgBox(kWrongHeadingMessage);
+      ui_->ShowMessage(kWrongHeadingMessage);
       return false;
     case CsvHeadingCheck::Unreadable:
-      ui_->MsgBox(UnreadableCsvMessage(chosen, problem));
+      ui_->ShowMessage(UnreadableCsvMessage(chosen, problem));
       return false;
   }
   return false;
@@ -191,10 +191,10 @@ bool CsvImportWindow::CheckTypedPath() {
       Remember(path);
       return true;
     case CsvHeadingCheck::WrongHeading:
-      ui_->MsgBox(kWrongHeadingMessage);
+      ui_->ShowMessage(kWrongHeadingMessage);
       return false;
     case CsvHeadingCheck::Unreadable:
-      ui_->MsgBox(UnreadableCsvMessage(path, problem));
+      ui_->ShowMessage(UnreadableCsvMessage(path, problem));
       return false;
   }
   return false;

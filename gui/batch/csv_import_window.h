@@ -5,7 +5,7 @@
 
 #include "gui/common/dialogs.h"
 #include "gui/common/file_opener.h"
-#include "gui/common/user_interface.h"
+#include "gui/common/gui_user_interface.h"
 
 class QDragEnterEvent;
 class QDropEvent;

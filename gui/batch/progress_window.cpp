@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "core/common/user_interface.h"
+#include "core/common/program_title.h"
 #include "gui/common/accessibility.h"
 #include "gui/common/twips.h"
 

@@ -43,8 +43,8 @@ void PromptSetWindow::BuildControls() {
   text_frame_ =
       new QGroupBox(QStringLiteral("Select installed &language to convert to TTY WAV files"), this);
   text_frame_->setObjectName(QStringLiteral("Frame1"));
-  cmbLanguages = new ChoiceBox(text_frame_);
-  cmbLanguages->setObjectName(QStringLiteral("cmbLanguages"));
+  language_box_ = new ChoiceBox(text_frame_);
+  language_box_->setObjectName(QStringLiteral("cmbLanguages"));
   prompt_path_box_ = new ReadOnlyBox(text_frame_);
   prompt_path_box_->setObjectName(QStringLiteral("txtPromptPath"));
   prompt_path_box_->setMinimumWidth(Twips(5400, this));
@@ -52,7 +52,7 @@ void PromptSetWindow::BuildControls() {
       new QCheckBox(QStringLiteral("&Force prompt prefix to always be ENX"), text_frame_);
   force_enx_box_->setObjectName(QStringLiteral("chkForceENX"));
   auto* frame = new QVBoxLayout(text_frame_);
-  frame->addWidget(cmbLanguages);
+  frame->addWidget(language_box_);
   frame->addWidget(prompt_path_box_);
   frame->addWidget(force_enx_box_);
 
@@ -61,9 +61,9 @@ void PromptSetWindow::BuildControls() {
   LayOutBatchWindow(this, text_frame_, create_button_, exit_button_);
   CloseOnEscape(this);
   // The frame's access key names the language list.
-  SendAccessKeyTo(text_frame_, cmbLanguages);
+  SendAccessKeyTo(text_frame_, language_box_);
   SetAccessibleRole(this, QAccessible::Window);
-  Describe(cmbLanguages, QStringLiteral("Language"),
+  Describe(language_box_, QStringLiteral("Language"),
            QStringLiteral("The installed language whose prompts are built"));
   Describe(prompt_path_box_, QStringLiteral("Prompt folder"),
            QStringLiteral("The prompt folder of the chosen language"));
@@ -77,7 +77,7 @@ void PromptSetWindow::BuildControls() {
                        prompt_path_box_);
   });
 
-  connect(cmbLanguages, &QComboBox::currentIndexChanged, this,
+  connect(language_box_, &QComboBox::currentIndexChanged, this,
           [this] { ChooseLanguageFromList(); });
   connect(create_button_, &QPushButton::clicked, this, [this] { CreatePrompts(); });
   connect(exit_button_, &QPushButton::clicked, this, [this] { Exit(); });
@@ -86,8 +86,8 @@ void PromptSetWindow::BuildControls() {
 // A registry that cannot be read is reported in the form of the window's
 // load errors, and the load goes on with what could be read.
 void PromptSetWindow::ReportLoadError(const RuntimeError& error) {
-  ui_->MsgBox(FormatErrorLine(error, QStringLiteral("Form_Load"),
-                              QStringLiteral("frmImportOrvanePrompts")));
+  ui_->ShowMessage(FormatErrorLine(error, QStringLiteral("Form_Load"),
+                                   QStringLiteral("frmImportOrvanePrompts")));
 }
 
 bool PromptSetWindow::Load() {
@@ -97,17 +97,17 @@ bool PromptSetWindow::Load() {
   if (!registry_.LastProblem().isEmpty())
     ReportLoadError({error_number::kRegistry, registry_.LastProblem()});
   if (languages.isEmpty()) {
-    ui_->MsgBox(NoLanguagesMessage(registry_));
+    ui_->ShowMessage(NoLanguagesMessage(registry_));
     return false;
   }
   {
-    const QSignalBlocker quiet(cmbLanguages);
-    cmbLanguages->clear();
+    const QSignalBlocker quiet(language_box_);
+    language_box_->clear();
     for (const LanguageEntry& entry : LanguageEntries(languages))
-      cmbLanguages->addItem(entry.name, entry.lcid);
-    cmbLanguages->setCurrentIndex(-1);
+      language_box_->addItem(entry.name, entry.lcid);
+    language_box_->setCurrentIndex(-1);
   }
-  cmbLanguages->setCurrentIndex(RememberedLanguageIndex());
+  language_box_->setCurrentIndex(RememberedLanguageIndex());
   return true;
 }
 
@@ -118,15 +118,15 @@ int PromptSetWindow::RememberedLanguageIndex() const {
   if (remembered.isEmpty()) return 0;
   RuntimeError error;
   const QString root = ReadRootPath(registry_, &error);
-  for (int i = 0; i < cmbLanguages->count(); ++i) {
-    const QString code = LcidToLangCode(cmbLanguages->itemData(i).toInt());
+  for (int i = 0; i < language_box_->count(); ++i) {
+    const QString code = LcidToLangCode(language_box_->itemData(i).toInt());
     if (LanguagePromptFolder(root, code) == remembered) return i;
   }
   return 0;
 }
 
 QString PromptSetWindow::SelectedCode() const {
-  return LcidToLangCode(cmbLanguages->currentData().toInt());
+  return LcidToLangCode(language_box_->currentData().toInt());
 }
 
 void PromptSetWindow::ChooseLanguageFromList() {

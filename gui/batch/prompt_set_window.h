@@ -6,7 +6,7 @@
 #include "core/registry/registry.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/file_opener.h"
-#include "gui/common/user_interface.h"
+#include "gui/common/gui_user_interface.h"
 
 class QCheckBox;
 class QComboBox;
@@ -67,7 +67,7 @@ class PromptSetWindow : public QWidget {
   std::unique_ptr<GuiUserInterface> ui_;
 
   QGroupBox* text_frame_ = nullptr;
-  QComboBox* cmbLanguages = nullptr;
+  QComboBox* language_box_ = nullptr;
   ReadOnlyBox* prompt_path_box_ = nullptr;
   QCheckBox* force_enx_box_ = nullptr;
   QPushButton* create_button_ = nullptr;

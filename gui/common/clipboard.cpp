@@ -26,7 +26,7 @@ void QtWaveClipboard::SetWave(const QByteArray& wav_bytes, const QString& file) 
 
 bool CopyWavToClipboard(const QString& file_name, WaveClipboard& clipboard, UserInterface& ui) {
   const auto report = [&ui](const RuntimeError& error) {
-    ui.MsgBox(
+    ui.ShowMessage(
         FormatErrorLine(error, QStringLiteral("myCopyWavToClipboard"), QStringLiteral("frmMain")));
   };
   const QString path = ResolveCaseInsensitive(file_name);

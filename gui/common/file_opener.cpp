@@ -278,7 +278,7 @@ QString NoEditorMessage(const QString& path) {
 }
 
 void OpenOrSayWhere(UserInterface& ui, const QString& path, const FileOpener& open) {
-  if (!open(path)) ui.MsgBox(NoEditorMessage(path));
+  if (!open(path)) ui.ShowMessage(NoEditorMessage(path));
 }
 
 void OfferToViewLog(UserInterface& ui, const QString& log_path, const LogOpener& open,

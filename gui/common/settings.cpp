@@ -22,8 +22,20 @@ const SettingEntry& EntryOf(Setting setting) {
   return *entry;
 }
 
+const QString kWindowsGroup = QStringLiteral("windows/");
+
+// The key of a window's geometry: by what the window is, for the windows of
+// kRememberedWindows; by its object name for any other.
 QString WindowKey(const QString& window_name) {
-  return QStringLiteral("windows/") + window_name;
+  for (const RememberedWindow& window : kRememberedWindows)
+    if (window_name == QLatin1String(window.object_name))
+      return kWindowsGroup + QLatin1String(window.key);
+  return kWindowsGroup + window_name;
+}
+
+// Where earlier versions kept it: always by object name.
+QString EarlierWindowKey(const QString& window_name) {
+  return kWindowsGroup + window_name;
 }
 
 }  // namespace
@@ -63,8 +75,15 @@ void UserSettings::SetValue(Setting setting, const QString& value) {
   Write();
 }
 
-QByteArray UserSettings::WindowGeometry(const QString& window_name) const {
-  return settings_->value(WindowKey(window_name)).toByteArray();
+QByteArray UserSettings::WindowGeometry(const QString& window_name) {
+  const QString key = WindowKey(window_name);
+  const QString earlier = EarlierWindowKey(window_name);
+  if (!settings_->contains(key) && key != earlier && settings_->contains(earlier)) {
+    settings_->setValue(key, settings_->value(earlier));
+    settings_->remove(earlier);
+    Write();
+  }
+  return settings_->value(key).toByteArray();
 }
 
 void UserSettings::SetWindowGeometry(const QString& window_name, const QByteArray& geometry) {

@@ -28,17 +28,31 @@ struct SettingEntry {
 };
 
 /// Every remembered value, in one table. Window sizes and places are kept
-/// beside them under "windows/" followed by the window's object name (see
-/// kRememberedWindows); a window without an entry opens at its design size.
+/// beside them under "windows/" followed by the window's key in
+/// kRememberedWindows; a window without an entry opens at its design size.
 extern const std::array<SettingEntry, 5> kSettingEntries;
 
 /// "~/TTYOutput.wav": the output path a new main window starts with.
 QString DefaultOutputPath();
 
-/// The windows whose size and place are remembered, by object name.
-inline constexpr std::array<const char*, 6> kRememberedWindows = {
-    "frmMain", "frmConstructAlphabet", "frmImportFromCSV", "frmImportOrvanePrompts", "frmHelp",
-    "frmAbout"};
+/// A window whose size and place are remembered: its object name and the
+/// key its geometry is kept under, "windows/" + key.
+struct RememberedWindow {
+  const char* object_name;
+  const char* key;
+};
+
+/// The windows whose size and place are remembered. Earlier versions kept
+/// the geometry under "windows/" + the object name; such an entry is still
+/// read, and moved to the key here, while the new key is absent.
+inline constexpr std::array<RememberedWindow, 6> kRememberedWindows = {{
+    {"frmMain", "main"},
+    {"frmConstructAlphabet", "alphabet"},
+    {"frmImportFromCSV", "csv_import"},
+    {"frmImportOrvanePrompts", "prompt_set"},
+    {"frmHelp", "help"},
+    {"frmAbout", "about"},
+}};
 
 /// What Quillon remembers per user, in one INI file (by default
 /// $XDG_CONFIG_HOME/quillon/quillon.conf, beside the registry file). Every
@@ -64,7 +78,9 @@ class UserSettings : public QObject {
   void SetValue(Setting setting, const QString& value);
 
   /// The saved geometry of the window named `window_name`; empty when none.
-  QByteArray WindowGeometry(const QString& window_name) const;
+  /// A geometry found only under the window's earlier key is moved to its
+  /// key first.
+  QByteArray WindowGeometry(const QString& window_name);
   void SetWindowGeometry(const QString& window_name, const QByteArray& geometry);
 
   /// False, with `err` saying why, when the last change could not be written.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -74,6 +75,37 @@ TEST(UserSettingsTest, AFileThatCannotBeWrittenSaysSoAndLosesNothingElse) {
       << "the value is kept for this run";
 }
 
+// A file written before the window keys were named by what the windows are
+// (under "windows/" + the object name) still gives each window its place, and
+// the place moves to the window's key; where both keys are present the
+// window's own key wins and the other is left alone.
+TEST(UserSettingsTest, AGeometryUnderTheEarlierKeyIsReadAndMoved) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("quillon.conf"));
+  {
+    QSettings earlier(path, QSettings::IniFormat);
+    earlier.setValue(QStringLiteral("windows/frmMain"), QByteArray("main"));
+    earlier.setValue(QStringLiteral("windows/frmHelp"), QByteArray("help"));
+    earlier.setValue(QStringLiteral("windows/frmAbout"), QByteArray("about, earlier"));
+    earlier.setValue(QStringLiteral("windows/about"), QByteArray("about"));
+    earlier.setValue(QStringLiteral("windows/frmOther"), QByteArray("other"));
+  }
+  {
+    UserSettings settings(path);
+    EXPECT_EQ(settings.WindowGeometry(QStringLiteral("frmMain")), QByteArray("main"));
+    EXPECT_EQ(settings.WindowGeometry(QStringLiteral("frmHelp")), QByteArray("help"));
+    EXPECT_EQ(settings.WindowGeometry(QStringLiteral("frmAbout")), QByteArray("about"));
+    EXPECT_EQ(settings.WindowGeometry(QStringLiteral("frmOther")), QByteArray("other"));
+    EXPECT_TRUE(settings.WindowGeometry(QStringLiteral("frmConstructAlphabet")).isEmpty());
+  }
+  const QSettings written(path, QSettings::IniFormat);
+  QStringList keys = written.allKeys();
+  keys.sort();
+  EXPECT_EQ(keys, (QStringList{"windows/about", "windows/frmAbout", "windows/frmOther",
+                               "windows/help", "windows/main"}));
+  EXPECT_EQ(written.value(QStringLiteral("windows/main")).toByteArray(), QByteArray("main"));
+}
+
 // ---- Window places --------------------------------------------------------
 
 QWidget* NewWindow(const char* name, QSize size) {
@@ -104,6 +136,27 @@ TEST(WindowPlaceTest, AWindowGetsBackTheSizeAndPlaceItWasClosedWith) {
   std::unique_ptr<QWidget> other(NewWindow("frmHelp", QSize(300, 120)));
   KeepWindowPlace(other.get(), &settings);
   EXPECT_EQ(other->size(), QSize(300, 120)) << "another window took this one's place";
+}
+
+TEST(WindowPlaceTest, AWindowGetsBackThePlaceAnEarlierVersionRemembered) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("quillon.conf"));
+  std::unique_ptr<QWidget> first(NewWindow("frmImportFromCSV", QSize(300, 120)));
+  first->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(first.get()));
+  first->setGeometry(60, 70, 420, 180);
+  QApplication::processEvents();
+  const QRect place = first->geometry();
+  QSettings(path, QSettings::IniFormat)
+      .setValue(QStringLiteral("windows/frmImportFromCSV"), first->saveGeometry());
+  first->close();
+
+  UserSettings settings(path);
+  std::unique_ptr<QWidget> second(NewWindow("frmImportFromCSV", QSize(300, 120)));
+  KeepWindowPlace(second.get(), &settings);
+  second->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(second.get()));
+  EXPECT_EQ(second->geometry(), place);
 }
 
 TEST(WindowPlaceTest, AWindowTooLargeForTheScreenIsShrunkOntoIt) {

@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QShortcutEvent>
 #include <QStyleOptionFocusRect>
@@ -158,7 +157,11 @@ bool CallAutoInit(QWidget* form) {
 }
 
 AboutWindow::AboutWindow(LanguageSelection& languages, QWidget* parent)
-    : QDialog(parent), languages_(languages) {
+    : AboutWindow(nullptr, languages, parent) {}
+
+AboutWindow::AboutWindow(std::unique_ptr<LanguageSelection> own_languages,
+                         LanguageSelection& languages, QWidget* parent)
+    : QDialog(parent), own_languages_(std::move(own_languages)), languages_(languages) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(kProgramTitle);
   BuildControls();
@@ -166,8 +169,8 @@ AboutWindow::AboutWindow(LanguageSelection& languages, QWidget* parent)
 }
 
 void AboutWindow::BuildControls() {
-  picBrevikLogo = Logo("picBrevikLogo", MakerLogo(kLogoSize), this);
-  picOrvaneLogo = Logo("picOrvaneLogo", ProductLogo(kLogoSize), this);
+  maker_logo_ = Logo("picBrevikLogo", MakerLogo(kLogoSize), this);
+  product_logo_ = Logo("picOrvaneLogo", ProductLogo(kLogoSize), this);
   version_title_label_ = NamedLabel("lblVersionTitle", QStringLiteral("Version:"), this);
   QFont bold = version_title_label_->font();
   bold.setBold(true);
@@ -199,8 +202,8 @@ void AboutWindow::BuildControls() {
   LanguageListElement(0)->setText(QStringLiteral("LanguageList"));
 
   auto* logos = new QVBoxLayout;
-  logos->addWidget(picBrevikLogo);
-  logos->addWidget(picOrvaneLogo);
+  logos->addWidget(maker_logo_);
+  logos->addWidget(product_logo_);
   logos->addStretch();
   auto* notice = new QGridLayout;
   notice->addWidget(version_title_label_, 0, 0);
@@ -224,12 +227,12 @@ void AboutWindow::BuildControls() {
   whole->addLayout(top);
   whole->addLayout(buttons);
 
-  connect(ok_button_, &QPushButton::clicked, this, [this] { Accept(); });
+  connect(ok_button_, &QPushButton::clicked, this, [this] { Dismiss(); });
   connect(change_language_label_, &LinkLabel::clicked, this,
           [this](bool from_keyboard) { ShowLanguageMenu(from_keyboard); });
-  Describe(picBrevikLogo, QStringLiteral("The Quillon Project logo"),
+  Describe(maker_logo_, QStringLiteral("The Quillon Project logo"),
            QStringLiteral("A quill over a Baudot tape punched with QUILLON"));
-  Describe(picOrvaneLogo, QStringLiteral("TTY prompt logo"),
+  Describe(product_logo_, QStringLiteral("TTY prompt logo"),
            QStringLiteral("A handset sending the TTY mark and space tones"));
   Describe(ok_button_, QStringLiteral("OK"), QStringLiteral("Closes the About window"));
   Describe(select_language_menu_, QStringLiteral("Select Language"));
@@ -255,15 +258,15 @@ void AboutWindow::Load() {
     only->setData(QString::number(kFallbackLcid));
     return;
   }
-  for (int i = 0; i < languages_.LoadedLanguages.size(); ++i) {
-    const QString& code = languages_.LoadedLanguages[i];
+  for (int i = 0; i < languages_.loaded_languages.size(); ++i) {
+    const QString& code = languages_.loaded_languages[i];
     QAction* element = LanguageListElement(i);
     element->setText(LangCodeToLanguageName(code));
     element->setData(QString::number(LangCodeToLcid(code)));
   }
 }
 
-void AboutWindow::Accept() {
+void AboutWindow::Dismiss() {
   hide();
 }
 
@@ -282,32 +285,26 @@ void AboutWindow::ChooseLanguage(int index) {
   BusyPointer busy(this);
   if (index < 0 || index >= static_cast<int>(language_menu_.size())) return;
   const QString tag = language_menu_[static_cast<std::size_t>(index)]->data().toString();
-  languages_.CurrentLanguageLcid = tag.toInt();
+  languages_.current_lcid = tag.toInt();
   languages_.InitializeLanguages();
   for (QWidget* form : LoadedForms()) {
-    ApplyLanguageFonts(form, languages_.CurrentLanguageLcid);
+    ApplyLanguageFonts(form, languages_.current_lcid);
     CallAutoInit(form);
     for (QWidget* control : FormControls(form)) control->update();
   }
 }
 
-LanguageSelection& AboutWindow::ProgramLanguages(const QString& program_folder, UserInterface& ui) {
-  static const std::unique_ptr<LanguageSelection> languages = [&] {
-    auto made = std::make_unique<LanguageSelection>(program_folder, ExecutableBaseName(), ui);
-    made->apply_fonts_to_loaded_forms = ApplyLanguageFontsToLoadedForms;
-    return made;
-  }();
-  return *languages;
-}
-
 void AboutWindow::ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui,
                             UserSettings* settings) {
-  static QPointer<AboutWindow> instance;
-  if (instance.isNull()) {
-    instance = new AboutWindow(ProgramLanguages(program_folder, ui), owner);
-    KeepWindowPlace(instance, settings);
+  auto* window = owner->findChild<AboutWindow*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!window) {
+    auto languages = std::make_unique<LanguageSelection>(program_folder, ExecutableBaseName(), ui);
+    languages->apply_fonts_to_loaded_forms = ApplyLanguageFontsToLoadedForms;
+    LanguageSelection& held = *languages;
+    window = new AboutWindow(std::move(languages), held, owner);
+    KeepWindowPlace(window, settings);
   }
-  instance->exec();
+  window->exec();
 }
 
 }  // namespace quillon

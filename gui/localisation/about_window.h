@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <memory>
 #include <vector>
 
 #include "core/localisation/language_selection.h"
@@ -55,24 +56,25 @@ class AboutWindow : public QDialog {
   /// Builds the window and runs Load.
   explicit AboutWindow(LanguageSelection& languages, QWidget* parent = nullptr);
 
-  /// The program's About window: created on first use over the program's
-  /// language selection (with the place `settings` remembers), then shown
-  /// modally again and again. Esc closes it as OK does.
+  /// The About window of `owner` (the main window): created on first use
+  /// with a language selection of its own over `program_folder` (and with
+  /// the place `settings` remembers), then shown modally again and again.
+  /// Esc closes it as OK does. The window and its selection are children of
+  /// `owner` and go with it, so `ui` need only live as long as `owner`; a
+  /// later owner gets a window and a selection of its own.
   static void ShowModal(QWidget* owner, const QString& program_folder, UserInterface& ui,
                         UserSettings* settings = nullptr);
-  /// The program's language selection, created on first use; its fonts go to
-  /// every open window.
-  static LanguageSelection& ProgramLanguages(const QString& program_folder, UserInterface& ui);
 
   void Load();
-  void Accept();
+  /// OK: hides the window, which keeps its menu for the next showing.
+  void Dismiss();
   /// Pops up the language menu: at the pointer after a click, below the
   /// link when the keyboard asked, with its first entry selected.
   void ShowLanguageMenu(bool below_link = false);
   void ChooseLanguage(int index);
 
-  QLabel* picBrevikLogo = nullptr;
-  QLabel* picOrvaneLogo = nullptr;
+  QLabel* maker_logo_ = nullptr;
+  QLabel* product_logo_ = nullptr;
   QLabel* version_title_label_ = nullptr;
   QLabel* version_label_ = nullptr;
   LinkLabel* change_language_label_ = nullptr;
@@ -86,9 +88,12 @@ class AboutWindow : public QDialog {
   std::vector<QAction*> language_menu_;
 
  private:
+  AboutWindow(std::unique_ptr<LanguageSelection> own_languages, LanguageSelection& languages,
+              QWidget* parent);
   void BuildControls();
   QAction* LanguageListElement(int index);
 
+  std::unique_ptr<LanguageSelection> own_languages_;  // null when the caller owns them
   LanguageSelection& languages_;
 };
 

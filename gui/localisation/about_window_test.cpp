@@ -104,9 +104,9 @@ TEST_F(AboutWindowTest, ShowsTheVersionAndTheNotice) {
   // The link colour of the palette in use, not a colour of its own.
   EXPECT_EQ(form.change_language_label_->palette().color(QPalette::WindowText),
             form.palette().color(QPalette::Link));
-  EXPECT_FALSE(form.picBrevikLogo->pixmap().isNull());
-  EXPECT_FALSE(form.picOrvaneLogo->pixmap().isNull());
-  EXPECT_NE(form.picBrevikLogo->pixmap().toImage(), form.picOrvaneLogo->pixmap().toImage());
+  EXPECT_FALSE(form.maker_logo_->pixmap().isNull());
+  EXPECT_FALSE(form.product_logo_->pixmap().isNull());
+  EXPECT_NE(form.maker_logo_->pixmap().toImage(), form.product_logo_->pixmap().toImage());
   for (QLabel* label : {form.address_label1_, form.address_label2_, form.address_label3_,
                         form.copyright_label_, form.trademark_label_}) {
     EXPECT_FALSE(label->text().trimmed().isEmpty()) << label->objectName().toStdString();
@@ -177,10 +177,10 @@ TEST_F(AboutWindowTest, ChangeLanguagePopsUpTheLanguageMenu) {
 
 TEST_F(AboutWindowTest, ChoosingNoLoadedLanguagesMakesUsEnglishCurrent) {
   AboutWindow& form = Open("ja_JP.UTF-8");
-  EXPECT_EQ(languages->CurrentLanguageLcid, 1041);
+  EXPECT_EQ(languages->current_lcid, 1041);
   EXPECT_EQ(form.ok_button_->property(kCharsetProperty).toInt(), 128);
   form.language_menu_[0]->trigger();
-  EXPECT_EQ(languages->CurrentLanguageLcid, 1033);
+  EXPECT_EQ(languages->current_lcid, 1033);
   EXPECT_EQ(form.ok_button_->property(kCharsetProperty).toInt(), 1);
 }
 
@@ -188,7 +188,7 @@ TEST_F(AboutWindowTest, KoreanUserGetsKoreanFontsOnEveryOpenWindow) {
   QWidget other;
   auto* edit = new QLabel(QStringLiteral("text"), &other);
   AboutWindow& form = Open("ko_KR.UTF-8");
-  EXPECT_FALSE(languages->hLanguageLib.loaded()) << "there is no Korean code, so no library";
+  EXPECT_FALSE(languages->library.loaded()) << "there is no Korean code, so no library";
   for (QWidget* control :
        {static_cast<QWidget*>(edit), static_cast<QWidget*>(form.version_label_)}) {
     EXPECT_EQ(control->property(kCharsetProperty).toInt(), 129);
@@ -209,8 +209,8 @@ TEST_F(AboutWindowTest, ChoosingALanguageLoadsItsLibraryAndCallsTheHooks) {
   ASSERT_GE(japanese, 0);
   form.language_menu_[std::size_t(japanese)]->trigger();
 
-  EXPECT_EQ(languages->CurrentLanguageLcid, 1041);
-  EXPECT_EQ(languages->hLanguageLib.path(), dir.filePath(QStringLiteral("quillon_JPN.dll")));
+  EXPECT_EQ(languages->current_lcid, 1041);
+  EXPECT_EQ(languages->library.path(), dir.filePath(QStringLiteral("quillon_JPN.dll")));
   EXPECT_EQ(hooked.calls, 1);
   EXPECT_EQ(hooked.shape_during_call, Qt::WaitCursor);
   EXPECT_EQ(label->property(kCharsetProperty).toInt(), 128);
@@ -227,7 +227,7 @@ TEST_F(AboutWindowTest, PointerIsRestoredWhenAHookFails) {
   EXPECT_EQ(failing.calls, 1);
   EXPECT_EQ(failing.shape_during_call, Qt::WaitCursor);
   EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
-  EXPECT_EQ(languages->CurrentLanguageLcid, 1031);
+  EXPECT_EQ(languages->current_lcid, 1031);
 }
 
 TEST(AutoInit, FormsWithoutTheHookArePassedOver) {

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/common/user_interface.h"
+#include "core/common/program_title.h"
 #include "gui/common/accessibility.h"
 #include "gui/common/keyboard.h"
 #include "gui/common/window_place.h"
@@ -56,10 +56,11 @@ HelpWindow::HelpWindow(QString program_folder, QString base_name, QWidget* paren
       base_name_(std::move(base_name)) {
   setObjectName(QStringLiteral("frmHelp"));
   setWindowTitle(kProgramTitle);
-  browserHelp = new QTextBrowser(this);
-  browserHelp->setObjectName(QStringLiteral("browserHelp"));
-  browserHelp->setOpenExternalLinks(true);
-  Describe(browserHelp, QStringLiteral("Help page"), QStringLiteral("The help for administrators"));
+  page_browser_ = new QTextBrowser(this);
+  page_browser_->setObjectName(QStringLiteral("browserHelp"));
+  page_browser_->setOpenExternalLinks(true);
+  Describe(page_browser_, QStringLiteral("Help page"),
+           QStringLiteral("The help for administrators"));
   close_button_ = NewButton(QStringLiteral("&Close"), "cmdClose", this);
   Describe(close_button_, QStringLiteral("Close"), QStringLiteral("Closes the help window"));
   SetAccessibleRole(this, QAccessible::Window);
@@ -73,7 +74,7 @@ HelpWindow::HelpWindow(QString program_folder, QString base_name, QWidget* paren
   const int side = ToPixels(kBrowserSideMargin, logicalDpiX());
   layout->setContentsMargins(side, ToPixels(kBrowserTop, logicalDpiY()), side,
                              ToPixels(kBottomMargin, logicalDpiY()));
-  layout->addWidget(browserHelp, 1);
+  layout->addWidget(page_browser_, 1);
   layout->addLayout(buttons);
 
   resize(ToPixels(kInitialClientWidth, logicalDpiX()),
@@ -105,18 +106,18 @@ void HelpWindow::Load() {
   ++page_loads_;
   const QString path = PagePath();
   if (FileExists(path)) {
-    browserHelp->setSource(QUrl::fromLocalFile(path));
+    page_browser_->setSource(QUrl::fromLocalFile(path));
   } else {
-    browserHelp->setHtml(MissingPageHtml(path));
+    page_browser_->setHtml(MissingPageHtml(path));
   }
-  FitPageToPalette(browserHelp->document(), browserHelp->palette());
+  FitPageToPalette(page_browser_->document(), page_browser_->palette());
   FitPage();
 }
 
 // The pictures fit the page's width: the viewport less the document's margins.
 void HelpWindow::FitPage() {
-  QTextDocument* page = browserHelp->document();
-  const double width = browserHelp->viewport()->width() - 2 * page->documentMargin();
+  QTextDocument* page = page_browser_->document();
+  const double width = page_browser_->viewport()->width() - 2 * page->documentMargin();
   FitPageToWidth(page, width);
 }
 
@@ -142,7 +143,7 @@ void HelpWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) ApplySizeRule();
   if (event->type() == QEvent::PaletteChange)
-    FitPageToPalette(browserHelp->document(), browserHelp->palette());
+    FitPageToPalette(page_browser_->document(), page_browser_->palette());
 }
 
 }  // namespace quillon

@@ -46,7 +46,7 @@ class HelpWindow : public QWidget {
   /// Keeps the outer size at or above 2500 x 2400 twips.
   void ApplySizeRule();
 
-  QTextBrowser* browserHelp = nullptr;
+  QTextBrowser* page_browser_ = nullptr;
   QPushButton* close_button_ = nullptr;
 
  protected:

@@ -246,7 +246,7 @@ void MainWindow::BuildControls() {
   connect(play, &QShortcut::activated, this, [this] { Play(); });
   connect(player_, &WavPlayer::PlayingChanged, this, [this] { UpdatePlayButtons(); });
   connect(player_, &WavPlayer::Failed, this,
-          [this](const QString& message) { ui_->MsgBox(message); });
+          [this](const QString& message) { ui_->ShowMessage(message); });
 }
 
 QAction* MainWindow::AddEntry(QMenu* menu, const char* name, const QString& caption) {
@@ -316,7 +316,7 @@ void MainWindow::BuildMenus() {
 bool MainWindow::Load(const StartupChecks& checks) {
   if (checks.lower_priority) checks.lower_priority();
   if (checks.is_remote_session && checks.is_remote_session()) {
-    ui_->MsgBox(kRemoteSessionMessage);
+    ui_->ShowMessage(kRemoteSessionMessage);
     return false;
   }
   LoadDictionary();
@@ -349,7 +349,7 @@ bool MainWindow::ReadTextFile(const QString& path) {
   QString text;
   QString err;
   if (!ReadDroppedText(path, &text, &err)) {
-    ui_->MsgBox(err);
+    ui_->ShowMessage(err);
     return false;
   }
   QTextCursor all(text_box_->document());
@@ -475,13 +475,13 @@ void MainWindow::BuildWav() {
   StopPlaying();
   const BuildRequest request{Text(), output_path_, TranslationOn()};
   if (request.text.isEmpty()) {
-    ui_->MsgBox(kEmptyTextMessage);
+    ui_->ShowMessage(kEmptyTextMessage);
     return;
   }
   QString refusal;
   std::unique_ptr<BuildSession> session = builder_.Open(WavBuilder::Scope::OneBuild, &refusal);
   if (!session) {
-    ui_->MsgBox(refusal);
+    ui_->ShowMessage(refusal);
     return;
   }
   ui_->SetBusy(true);
@@ -495,7 +495,7 @@ void MainWindow::BuildWav() {
     CopyWavToClipboard(output_path_, clipboard_, *ui_);
   }
   UpdatePlayButtons();
-  ui_->MsgBox(ClosingMessage(result));
+  ui_->ShowMessage(ClosingMessage(result));
 }
 
 bool MainWindow::CanPlay() const {

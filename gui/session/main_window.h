@@ -11,8 +11,8 @@
 #include "gui/common/clipboard.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/file_opener.h"
+#include "gui/common/gui_user_interface.h"
 #include "gui/common/text_pane.h"
-#include "gui/common/user_interface.h"
 
 class QAction;
 class QDragEnterEvent;

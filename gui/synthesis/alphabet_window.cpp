@@ -57,7 +57,7 @@ AlphabetWindow::AlphabetWindow(QString program_folder, Dialogs& dialogs, QWidget
   ui_ = std::make_unique<GuiUserInterface>(dialogs, this);
   player_ = new WavPlayer(this);
   connect(player_, &WavPlayer::Failed, this,
-          [this](const QString& message) { ui_->MsgBox(message); });
+          [this](const QString& message) { ui_->ShowMessage(message); });
   BuildControls();
   resize(Twips(kClientWidth, this), Twips(kClientHeight, this));
   KeepWindowPlace(this, settings);
@@ -213,7 +213,7 @@ void AlphabetWindow::PlayCharacter() {
   QString err;
   const QString clip = ClipPath(character_box_->text(), &err);
   if (clip.isEmpty()) {
-    ui_->MsgBox(err);
+    ui_->ShowMessage(err);
     return;
   }
   player_->Play(clip);

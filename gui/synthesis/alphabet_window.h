@@ -8,7 +8,7 @@
 
 #include "core/synthesis/alphabet.h"
 #include "gui/common/dialogs.h"
-#include "gui/common/user_interface.h"
+#include "gui/common/gui_user_interface.h"
 
 class QComboBox;
 class QGroupBox;

@@ -26,7 +26,7 @@ ScopedEnvironment::~ScopedEnvironment() {
     qunsetenv(name_.constData());
 }
 
-void RecordingUi::MsgBox(const QString& text, const QString& title) {
+void RecordingUi::ShowMessage(const QString& text, const QString& title) {
   messages.append(text);
   titles.append(title);
 }

@@ -31,7 +31,7 @@ class ScopedEnvironment {
 /// the next scripted answer (No when the script has run out).
 class RecordingUi : public UserInterface {
  public:
-  void MsgBox(const QString& text, const QString& title = kProgramTitle) override;
+  void ShowMessage(const QString& text, const QString& title = kProgramTitle) override;
   Answer Ask(const QString& text, const QString& title = kProgramTitle) override;
   void SetBusy(bool busy) override;
 

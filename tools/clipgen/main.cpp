@@ -27,6 +27,7 @@ int Fail(const std::string& message, int status) {
 
 std::vector<OutputFile> Encode(const std::vector<Clip>& clips, const Options& options) {
   std::vector<OutputFile> files;
+  files.reserve(clips.size());
   for (const Clip& clip : clips) {
     const wav::Format format =
         wav::FileFormat(options.format, static_cast<uint32_t>(options.sample_rate));

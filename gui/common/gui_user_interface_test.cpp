@@ -1,4 +1,4 @@
-#include "gui/common/user_interface.h"
+#include "gui/common/gui_user_interface.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ TEST(GuiUserInterfaceTest, TheWaitCursorNestsAndStepsAsideForMessageBoxes) {
   ui.SetBusy(true);
   ui.SetBusy(true);
   EXPECT_TRUE(WaitCursorShown());
-  ui.MsgBox(QStringLiteral("(error):53 (File not found) in procedure P of Form F"));
+  ui.ShowMessage(QStringLiteral("(error):53 (File not found) in procedure P of Form F"));
   EXPECT_TRUE(WaitCursorShown()) << "the box took the wait cursor away for good";
   ui.SetBusy(false);
   EXPECT_TRUE(WaitCursorShown()) << "an inner SetBusy(false) ended the outer busy spell";

@@ -19,7 +19,7 @@ class GuiUserInterface : public UserInterface {
   GuiUserInterface(Dialogs& dialogs, QWidget* parent);
   ~GuiUserInterface() override;
 
-  void MsgBox(const QString& text, const QString& title = kProgramTitle) override;
+  void ShowMessage(const QString& text, const QString& title = kProgramTitle) override;
   Answer Ask(const QString& text, const QString& title = kProgramTitle) override;
   void SetBusy(bool busy) override;
   void KeepAlive() override;

@@ -1,4 +1,4 @@
-#include "gui/common/user_interface.h"
+#include "gui/common/gui_user_interface.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -27,7 +27,7 @@ GuiUserInterface::~GuiUserInterface() {
   if (busy()) QApplication::restoreOverrideCursor();
 }
 
-void GuiUserInterface::MsgBox(const QString& text, const QString& title) {
+void GuiUserInterface::ShowMessage(const QString& text, const QString& title) {
   CursorPause pause(busy());
   dialogs_.Message(parent_, text, title);
 }
