@@ -49,7 +49,7 @@ QString ScratchFolder() {
 }
 
 QString ConfigFolder() {
-  const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (QDir::isAbsolutePath(config)) return config;
   const QString home = HomeFolder();
   return home.isEmpty() ? QString() : home + QStringLiteral("/.config");

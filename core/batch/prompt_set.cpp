@@ -21,7 +21,7 @@ const QString kDefaultConfigurationFolder = QStringLiteral("localize/DefaultConf
 
 QString ReadString(Registry& registry, const QString& key, const QString& value,
                    RuntimeError* error) {
-  return registry.ReadValue(HKEY_LOCAL_MACHINE, key, value, REG_SZ, QVariant(), error).toString();
+  return registry.ReadValue(kLocalMachine, key, value, kStringValue, QVariant(), error).toString();
 }
 
 // Names as the voicemail server's file system lists them: by name without

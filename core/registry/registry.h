@@ -8,12 +8,12 @@
 namespace quillon {
 
 /// The one registry root Quillon uses.
-inline constexpr quint32 HKEY_LOCAL_MACHINE = 0x80000002u;
+inline constexpr quint32 kLocalMachine = 0x80000002u;
 
 /// Value type codes of the registry operations.
-inline constexpr int REG_SZ = 1;
-inline constexpr int REG_BINARY = 3;
-inline constexpr int REG_DWORD = 4;
+inline constexpr int kStringValue = 1;
+inline constexpr int kBinaryValue = 3;
+inline constexpr int kDwordValue = 4;
 
 /// Key and value names Quillon reads and writes.
 inline const QString kQuillonKey =
@@ -42,8 +42,8 @@ class Registry {
   /// create the registry key" and returns false.
   virtual bool EnsureKey(quint32 root, const QString& subkey, RuntimeError* error) = 0;
 
-  /// The stored value (QString for REG_SZ, QByteArray for REG_BINARY, qint32
-  /// for REG_DWORD), or `default_value` when the key or value is missing or
+  /// The stored value (QString for kStringValue, QByteArray for kBinaryValue, qint32
+  /// for kDwordValue), or `default_value` when the key or value is missing or
   /// too long (over 1023 characters, over 4096 bytes). An unsupported type
   /// code on a key that exists fills `error` with 1001 "Unsupported value type".
   virtual QVariant ReadValue(quint32 root, const QString& subkey, const QString& value_name,

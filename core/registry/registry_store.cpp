@@ -124,7 +124,7 @@ QVariant RegistryStore::ReadValue(quint32 root, const QString& subkey, const QSt
   const QString key = FullKeyPath(root, subkey);
   RegistryExport document;
   if (key.isEmpty() || !Load(&document) || !document.KeyExists(key)) return default_value;
-  if (type != REG_SZ && type != REG_BINARY && type != REG_DWORD) {
+  if (type != kStringValue && type != kBinaryValue && type != kDwordValue) {
     if (error) *error = RuntimeError{error_number::kRegistry, kUnsupportedType};
     return default_value;
   }
@@ -135,7 +135,7 @@ QVariant RegistryStore::ReadValue(quint32 root, const QString& subkey, const QSt
 // The stored value as `type` holds it; invalid when it cannot be read so.
 QVariant RegistryStore::AsType(const RegistryExport::Value& value, int type, bool version5) {
   using Kind = RegistryExport::Value::Kind;
-  if (type == REG_SZ) {
+  if (type == kStringValue) {
     QString text = value.text;
     if (value.kind == Kind::Hex && (value.hex_type == 1 || value.hex_type == 2)) {
       text = version5 ? DecodeUtf16Le(value.bytes) : DecodeText(value.bytes);
@@ -145,7 +145,7 @@ QVariant RegistryStore::AsType(const RegistryExport::Value& value, int type, boo
     }
     return text.size() <= kMaxStringLength ? QVariant(text) : QVariant();
   }
-  if (type == REG_BINARY) {
+  if (type == kBinaryValue) {
     if (value.kind != Kind::Hex || value.bytes.size() > kMaxBinaryLength) return QVariant();
     return QVariant(value.bytes);
   }
@@ -163,18 +163,18 @@ namespace {
 // The value to store for a type code; false when it cannot be converted.
 bool ToStoredValue(int type, const QVariant& in, RegistryExport::Value* out) {
   using Kind = RegistryExport::Value::Kind;
-  if (type == REG_SZ) {
+  if (type == kStringValue) {
     out->kind = Kind::String;
     out->text = in.toString();
     return true;
   }
-  if (type == REG_BINARY) {
+  if (type == kBinaryValue) {
     if (in.isValid() && !in.canConvert<QByteArray>()) return false;
     out->kind = Kind::Hex;
     out->bytes = in.toByteArray();
     return true;
   }
-  if (type != REG_DWORD) return false;
+  if (type != kDwordValue) return false;
   bool ok = false;
   const qlonglong n = in.toLongLong(&ok);
   if (!ok || n < -2147483648LL || n > 4294967295LL) return false;

@@ -57,11 +57,11 @@ class RegistryStoreTest : public ::testing::Test {
   QString StorePath() const { return dir_.filePath(QStringLiteral("registry.reg")); }
   QByteArray Bytes() const { return test::ReadAll(StorePath()); }
   QVariant Read(const QString& key, const QString& name, int type) {
-    return store_.ReadValue(HKEY_LOCAL_MACHINE, key, name, type, QVariant(), nullptr);
+    return store_.ReadValue(kLocalMachine, key, name, type, QVariant(), nullptr);
   }
   void EnsureQuillonKey() {
     RuntimeError error;
-    store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error);
+    store_.EnsureKey(kLocalMachine, kQuillonKey, &error);
     ASSERT_EQ(error.number, 0) << store_.LastProblem().toStdString();
   }
 
@@ -70,20 +70,20 @@ class RegistryStoreTest : public ::testing::Test {
 };
 
 TEST_F(RegistryStoreTest, EnsureKeyReportsWhetherTheKeyExisted) {
-  EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
+  EXPECT_FALSE(store_.KeyExists(kLocalMachine, kQuillonKey));
   RuntimeError error;
-  EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
-  EXPECT_TRUE(store_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
-  EXPECT_TRUE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+  EXPECT_FALSE(store_.EnsureKey(kLocalMachine, kQuillonKey, &error));
+  EXPECT_TRUE(store_.KeyExists(kLocalMachine, kQuillonKey));
+  EXPECT_TRUE(store_.EnsureKey(kLocalMachine, kQuillonKey, &error));
   EXPECT_EQ(error.number, 0);
   // Creating a key creates the keys above it, as on Windows.
-  EXPECT_TRUE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corvala")));
-  EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corv")));
+  EXPECT_TRUE(store_.KeyExists(kLocalMachine, QStringLiteral("SOFTWARE\\Corvala")));
+  EXPECT_FALSE(store_.KeyExists(kLocalMachine, QStringLiteral("SOFTWARE\\Corv")));
 }
 
 TEST_F(RegistryStoreTest, NewFileIsWrittenAsRegeditWritesIt) {
   EnsureQuillonKey();
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+  store_.WriteValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, kStringValue,
                     QStringLiteral("/opt/quillon/dictionary.txt"));
   EXPECT_EQ(
       Bytes(),
@@ -96,41 +96,41 @@ TEST_F(RegistryStoreTest, NewFileIsWrittenAsRegeditWritesIt) {
 TEST_F(RegistryStoreTest, ReadsEveryValueFormOfARegeditExport) {
   test::WriteAll(StorePath(), Utf16File(kServerExport));
   const QString hubrix = QStringLiteral("SOFTWARE\\Corvala\\Hubrix\\1.0");
-  EXPECT_EQ(Read(hubrix, QStringLiteral("Root Path"), REG_SZ),
+  EXPECT_EQ(Read(hubrix, QStringLiteral("Root Path"), kStringValue),
             QVariant(QStringLiteral("C:\\Corvala\\Hubrix")));
-  EXPECT_EQ(Read(hubrix, QStringLiteral("greeting"), REG_SZ),
+  EXPECT_EQ(Read(hubrix, QStringLiteral("greeting"), kStringValue),
             QVariant(QStringLiteral("say \"hi\" \\o/")));
-  EXPECT_EQ(Read(hubrix, QStringLiteral("Flags"), REG_DWORD), QVariant(qint32{31}));
+  EXPECT_EQ(Read(hubrix, QStringLiteral("Flags"), kDwordValue), QVariant(qint32{31}));
   QByteArray blob;
   for (char b = 1; b <= 26; ++b) blob.append(b);
-  EXPECT_EQ(Read(hubrix, QStringLiteral("Blob"), REG_BINARY), QVariant(blob));
-  EXPECT_EQ(Read(hubrix, QString(), REG_SZ), QVariant(QStringLiteral("default text")));
-  EXPECT_EQ(Read(hubrix, QStringLiteral("Expand"), REG_SZ), QVariant(QStringLiteral("%PATH%")));
-  EXPECT_FALSE(Read(hubrix, QStringLiteral("Gone"), REG_SZ).isValid());
-  EXPECT_FALSE(Read(hubrix, QStringLiteral("Flags"), REG_SZ).isValid());  // a dword is no string
+  EXPECT_EQ(Read(hubrix, QStringLiteral("Blob"), kBinaryValue), QVariant(blob));
+  EXPECT_EQ(Read(hubrix, QString(), kStringValue), QVariant(QStringLiteral("default text")));
+  EXPECT_EQ(Read(hubrix, QStringLiteral("Expand"), kStringValue), QVariant(QStringLiteral("%PATH%")));
+  EXPECT_FALSE(Read(hubrix, QStringLiteral("Gone"), kStringValue).isValid());
+  EXPECT_FALSE(Read(hubrix, QStringLiteral("Flags"), kStringValue).isValid());  // a dword is no string
   EXPECT_EQ(
-      Read(QStringLiteral("software\\corvala\\systemparameters\\1.0"), kTuiLanguagesValue, REG_SZ),
+      Read(QStringLiteral("software\\corvala\\systemparameters\\1.0"), kTuiLanguagesValue, kStringValue),
       QVariant(QStringLiteral("ENU,ENX")));
-  EXPECT_EQ(Read(kSystemParametersKey, QStringLiteral("Gr\u00fc\u00dfe"), REG_SZ),
+  EXPECT_EQ(Read(kSystemParametersKey, QStringLiteral("Gr\u00fc\u00dfe"), kStringValue),
             QVariant(QStringLiteral("\u20ac \u4e2d\u6587")));
-  EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Corvala\\Retired")));
+  EXPECT_FALSE(store_.KeyExists(kLocalMachine, QStringLiteral("SOFTWARE\\Corvala\\Retired")));
 }
 
 TEST_F(RegistryStoreTest, WritingBackKeepsEverythingElseByteForByte) {
   test::WriteAll(StorePath(), Utf16File(kServerExport));
   EnsureQuillonKey();
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+  store_.WriteValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, kStringValue,
                     QStringLiteral("D:\\dict\\words.txt"));
   EXPECT_EQ(Bytes(),
             Utf16File(kServerExport +
                       QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Kitwell\\"
                                      "Administration Tools\\Quillon]\r\n"
                                      "\"Dictionary Path\"=\"D:\\\\dict\\\\words.txt\"\r\n\r\n")));
-  EXPECT_EQ(Read(kQuillonKey, kDictionaryPathValue, REG_SZ),
+  EXPECT_EQ(Read(kQuillonKey, kDictionaryPathValue, kStringValue),
             QVariant(QStringLiteral("D:\\dict\\words.txt")));
 
   // Changing a value rewrites its own line and nothing else.
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, kRootPathValue, REG_SZ,
+  store_.WriteValue(kLocalMachine, kHubrixKey, kRootPathValue, kStringValue,
                     QStringLiteral("E:\\New \"x\""));
   QString expected = kServerExport;
   expected.replace(QStringLiteral("\"Root Path\"=\"C:\\\\Corvala\\\\Hubrix\""),
@@ -146,26 +146,26 @@ TEST_F(RegistryStoreTest, Regedit4FilesKeepTheirCodePage) {
       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Hubrix\\1.0]\r\n"
       "\"Root Path\"=\"C:\\\\Caf\xE9\"\r\n\r\n";
   test::WriteAll(StorePath(), ansi);
-  EXPECT_EQ(Read(kHubrixKey, kRootPathValue, REG_SZ), QVariant(QStringLiteral("C:\\Caf\u00e9")));
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, QStringLiteral("Other"), REG_DWORD, -1);
+  EXPECT_EQ(Read(kHubrixKey, kRootPathValue, kStringValue), QVariant(QStringLiteral("C:\\Caf\u00e9")));
+  store_.WriteValue(kLocalMachine, kHubrixKey, QStringLiteral("Other"), kDwordValue, -1);
   EXPECT_EQ(Bytes(),
             QByteArray(ansi).replace("\xE9\"\r\n", "\xE9\"\r\n\"Other\"=dword:ffffffff\r\n"));
-  EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Other"), REG_DWORD), QVariant(qint32{-1}));
+  EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Other"), kDwordValue), QVariant(qint32{-1}));
 
   // A character the code page lacks turns the file into UTF-8 rather than
   // losing it.
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, QStringLiteral("Name"), REG_SZ,
+  store_.WriteValue(kLocalMachine, kHubrixKey, QStringLiteral("Name"), kStringValue,
                     QStringLiteral("\u4e2d"));
   EXPECT_TRUE(Bytes().startsWith("REGEDIT4\r\n"));
-  EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Name"), REG_SZ), QVariant(QStringLiteral("\u4e2d")));
-  EXPECT_EQ(Read(kHubrixKey, kRootPathValue, REG_SZ), QVariant(QStringLiteral("C:\\Caf\u00e9")));
+  EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Name"), kStringValue), QVariant(QStringLiteral("\u4e2d")));
+  EXPECT_EQ(Read(kHubrixKey, kRootPathValue, kStringValue), QVariant(QStringLiteral("C:\\Caf\u00e9")));
 }
 
 TEST_F(RegistryStoreTest, LfOnlyUtf8FilesStayThatWay) {
   const QByteArray utf8 =
       "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\n\"A\"=\"\xC3\xA9\"";  // no final line end
   test::WriteAll(StorePath(), utf8);
-  store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\X"), QStringLiteral("B"), REG_SZ,
+  store_.WriteValue(kLocalMachine, QStringLiteral("SOFTWARE\\X"), QStringLiteral("B"), kStringValue,
                     QStringLiteral("b"));
   EXPECT_EQ(Bytes(), utf8 + "\n\"B\"=\"b\"\n");
 }
@@ -181,9 +181,9 @@ class StringLimitTest : public RegistryStoreTest,
 TEST_P(StringLimitTest, LongStringsReadAsTheDefault) {
   EnsureQuillonKey();
   const QString text(GetParam().length, QLatin1Char('x'));
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ, text);
-  const QVariant read = store_.ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue,
-                                         REG_SZ, QStringLiteral("default"), nullptr);
+  store_.WriteValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, kStringValue, text);
+  const QVariant read = store_.ReadValue(kLocalMachine, kQuillonKey, kDictionaryPathValue,
+                                         kStringValue, QStringLiteral("default"), nullptr);
   EXPECT_EQ(read.toString(), GetParam().readable ? text : QStringLiteral("default"));
 }
 
@@ -199,8 +199,8 @@ TEST_P(BinaryLimitTest, LongBinariesReadAsTheDefault) {
   EnsureQuillonKey();
   QByteArray bytes(GetParam().length, '\0');
   for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("Bin"), REG_BINARY, bytes);
-  const QVariant read = Read(kQuillonKey, QStringLiteral("Bin"), REG_BINARY);
+  store_.WriteValue(kLocalMachine, kQuillonKey, QStringLiteral("Bin"), kBinaryValue, bytes);
+  const QVariant read = Read(kQuillonKey, QStringLiteral("Bin"), kBinaryValue);
   if (GetParam().readable) {
     EXPECT_EQ(read, QVariant(bytes));
   } else {
@@ -222,8 +222,8 @@ TEST_F(RegistryStoreTest, AValueOnAHundredThousandLinesIsOneValue) {
   file += QStringLiteral("0b\r\n\"Root Path\"=\"D:\\\\vm\"\r\n\r\n");
   test::WriteAll(StorePath(), file.toLatin1());
   const QString hubrix = QStringLiteral("SOFTWARE\\Corvala\\Hubrix\\1.0");
-  EXPECT_EQ(Read(hubrix, QStringLiteral("Root Path"), REG_SZ), QVariant(QStringLiteral("D:\\vm")));
-  EXPECT_FALSE(Read(hubrix, QStringLiteral("Blob"), REG_BINARY).isValid()) << "over the bound";
+  EXPECT_EQ(Read(hubrix, QStringLiteral("Root Path"), kStringValue), QVariant(QStringLiteral("D:\\vm")));
+  EXPECT_FALSE(Read(hubrix, QStringLiteral("Blob"), kBinaryValue).isValid()) << "over the bound";
   EnsureQuillonKey();
   const QByteArray rewritten = Bytes();
   EXPECT_TRUE(rewritten.startsWith(file.toLatin1())) << "the long value was changed";
@@ -232,29 +232,29 @@ TEST_F(RegistryStoreTest, AValueOnAHundredThousandLinesIsOneValue) {
 TEST_F(RegistryStoreTest, StringsWithLineBreaksSurviveAsHexData) {
   EnsureQuillonKey();
   const QString text = QStringLiteral("one\r\ntwo\nthree");
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("Lines"), REG_SZ, text);
-  EXPECT_EQ(Read(kQuillonKey, QStringLiteral("Lines"), REG_SZ), QVariant(text));
+  store_.WriteValue(kLocalMachine, kQuillonKey, QStringLiteral("Lines"), kStringValue, text);
+  EXPECT_EQ(Read(kQuillonKey, QStringLiteral("Lines"), kStringValue), QVariant(text));
   // The file stays readable, so the next write is not refused.
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("After"), REG_DWORD, 7);
-  EXPECT_EQ(Read(kQuillonKey, QStringLiteral("After"), REG_DWORD), QVariant(qint32{7}));
+  store_.WriteValue(kLocalMachine, kQuillonKey, QStringLiteral("After"), kDwordValue, 7);
+  EXPECT_EQ(Read(kQuillonKey, QStringLiteral("After"), kDwordValue), QVariant(qint32{7}));
 }
 
 TEST_F(RegistryStoreTest, UnsupportedTypesAndMissingKeysChangeNothing) {
   EnsureQuillonKey();
   const QByteArray before = Bytes();
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, 2, QStringLiteral("x"));
-  store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"),
-                    REG_SZ, QStringLiteral("x"));
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("D"), REG_DWORD,
+  store_.WriteValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, 2, QStringLiteral("x"));
+  store_.WriteValue(kLocalMachine, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"),
+                    kStringValue, QStringLiteral("x"));
+  store_.WriteValue(kLocalMachine, kQuillonKey, QStringLiteral("D"), kDwordValue,
                     QStringLiteral("many"));
   EXPECT_EQ(Bytes(), before);
 
   RuntimeError error;
-  store_.ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, 2, QVariant(), &error);
+  store_.ReadValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, 2, QVariant(), &error);
   EXPECT_EQ(error.number, 1001);
   EXPECT_EQ(error.description, QStringLiteral("Unsupported value type"));
   RuntimeError none;
-  store_.ReadValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"), 2,
+  store_.ReadValue(kLocalMachine, QStringLiteral("SOFTWARE\\Missing"), QStringLiteral("V"), 2,
                    QVariant(), &none);
   EXPECT_EQ(none.number, 0);
 }
@@ -263,36 +263,36 @@ TEST_F(RegistryStoreTest, ReadOnlyStoreRefusesWritesAndKeepsItsBytes) {
   test::WriteAll(StorePath(), Utf16File(kServerExport));
   ASSERT_EQ(::chmod(QFile::encodeName(StorePath()).constData(), 0444), 0);
   RuntimeError error;
-  EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+  EXPECT_FALSE(store_.EnsureKey(kLocalMachine, kQuillonKey, &error));
   EXPECT_EQ(error.number, 1001);
   EXPECT_EQ(error.description, QStringLiteral("Unable to create the registry key"));
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kHubrixKey, kRootPathValue, REG_SZ,
+  store_.WriteValue(kLocalMachine, kHubrixKey, kRootPathValue, kStringValue,
                     QStringLiteral("changed"));
   EXPECT_EQ(Bytes(), Utf16File(kServerExport));
   EXPECT_TRUE(store_.LastProblem().contains(QStringLiteral("read-only")));
   // An existing key still opens.
-  EXPECT_TRUE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kHubrixKey, &error));
+  EXPECT_TRUE(store_.EnsureKey(kLocalMachine, kHubrixKey, &error));
 }
 
 TEST_F(RegistryStoreTest, StoreUnderARegularFileGivesError1001) {
   test::WriteAll(dir_.filePath(QStringLiteral("plain")), "x");
   RegistryStore store(dir_.filePath(QStringLiteral("plain/registry.reg")));
   RuntimeError error;
-  EXPECT_FALSE(store.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+  EXPECT_FALSE(store.EnsureKey(kLocalMachine, kQuillonKey, &error));
   EXPECT_EQ(error.number, 1001);
   EXPECT_FALSE(store.LastProblem().isEmpty());
-  EXPECT_FALSE(store.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
+  EXPECT_FALSE(store.KeyExists(kLocalMachine, kQuillonKey));
 }
 
 TEST_F(RegistryStoreTest, RewritingKeepsTheFilesPermissions) {
   EnsureQuillonKey();
   ASSERT_EQ(::chmod(QFile::encodeName(StorePath()).constData(), 0640), 0);
-  store_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, QStringLiteral("V"), REG_SZ,
+  store_.WriteValue(kLocalMachine, kQuillonKey, QStringLiteral("V"), kStringValue,
                     QStringLiteral("v"));
   struct stat info {};
   ASSERT_EQ(::stat(QFile::encodeName(StorePath()).constData(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
-  EXPECT_EQ(Read(kQuillonKey, QStringLiteral("V"), REG_SZ), QVariant(QStringLiteral("v")));
+  EXPECT_EQ(Read(kQuillonKey, QStringLiteral("V"), kStringValue), QVariant(QStringLiteral("v")));
 }
 
 // A damaged file, whatever the damage, is reported and never written over.
@@ -312,13 +312,13 @@ TEST_F(RegistryStoreTest, DamagedFilesAreNeverWrittenOver) {
     SCOPED_TRACE(bytes.left(60).toHex().toStdString());
     test::WriteAll(StorePath(), bytes);
     RuntimeError error;
-    EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error));
+    EXPECT_FALSE(store_.EnsureKey(kLocalMachine, kQuillonKey, &error));
     EXPECT_EQ(error.number, 1001);
     EXPECT_TRUE(store_.LastProblem().contains(QStringLiteral("damaged")))
         << store_.LastProblem().toStdString();
-    store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("A"), QStringLiteral("V"), REG_SZ,
+    store_.WriteValue(kLocalMachine, QStringLiteral("A"), QStringLiteral("V"), kStringValue,
                       QStringLiteral("x"));
-    EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A")));
+    EXPECT_FALSE(store_.KeyExists(kLocalMachine, QStringLiteral("A")));
     EXPECT_EQ(Bytes(), bytes);
   }
 }
@@ -326,21 +326,21 @@ TEST_F(RegistryStoreTest, DamagedFilesAreNeverWrittenOver) {
 TEST_F(RegistryStoreTest, EmptyFileIsAnEmptyRegistry) {
   test::WriteAll(StorePath(), QByteArray());
   EnsureQuillonKey();
-  EXPECT_TRUE(store_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey));
+  EXPECT_TRUE(store_.KeyExists(kLocalMachine, kQuillonKey));
 }
 
 TEST_F(RegistryStoreTest, LaterDeletionsWinAndLaterSectionsComeBack) {
   test::WriteAll(StorePath(),
                  "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"V\"=\"1\"\r\n\r\n"
                  "[-HKEY_LOCAL_MACHINE\\A]\r\n\r\n[HKEY_LOCAL_MACHINE\\A\\C]\r\n\"W\"=\"2\"\r\n");
-  EXPECT_FALSE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B")));
-  EXPECT_TRUE(store_.KeyExists(HKEY_LOCAL_MACHINE, QStringLiteral("A")));
-  EXPECT_FALSE(Read(QStringLiteral("A\\B"), QStringLiteral("V"), REG_SZ).isValid());
+  EXPECT_FALSE(store_.KeyExists(kLocalMachine, QStringLiteral("A\\B")));
+  EXPECT_TRUE(store_.KeyExists(kLocalMachine, QStringLiteral("A")));
+  EXPECT_FALSE(Read(QStringLiteral("A\\B"), QStringLiteral("V"), kStringValue).isValid());
   RuntimeError error;
-  EXPECT_FALSE(store_.EnsureKey(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B"), &error));
-  store_.WriteValue(HKEY_LOCAL_MACHINE, QStringLiteral("A\\B"), QStringLiteral("V"), REG_SZ,
+  EXPECT_FALSE(store_.EnsureKey(kLocalMachine, QStringLiteral("A\\B"), &error));
+  store_.WriteValue(kLocalMachine, QStringLiteral("A\\B"), QStringLiteral("V"), kStringValue,
                     QStringLiteral("3"));
-  EXPECT_EQ(Read(QStringLiteral("a\\b"), QStringLiteral("v"), REG_SZ),
+  EXPECT_EQ(Read(QStringLiteral("a\\b"), QStringLiteral("v"), kStringValue),
             QVariant(QStringLiteral("3")));
 }
 

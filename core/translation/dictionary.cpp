@@ -59,11 +59,11 @@ void DictionaryTables::Loader::ResolvePath() {
   if (!tables_.dictionary_path.isEmpty()) return;
   const QString default_path = ResolveCaseInsensitive(JoinPath(folder_, kDictionaryFileName));
   QString path = default_path;
-  if (registry_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey)) {
+  if (registry_.KeyExists(kLocalMachine, kQuillonKey)) {
     RuntimeError error;
     const QString configured = registry_
-                                   .ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue,
-                                              REG_SZ, QVariant(), &error)
+                                   .ReadValue(kLocalMachine, kQuillonKey, kDictionaryPathValue,
+                                              kStringValue, QVariant(), &error)
                                    .toString();
     if (error.number != 0) ShowError(error);
     if (!configured.isEmpty()) {
@@ -78,15 +78,15 @@ void DictionaryTables::Loader::ResolvePath() {
 // error box (and, when the store can say why, a second box with the reason);
 // the value write that follows is then dropped without a word.
 void DictionaryTables::Loader::RecordPath() {
-  if (!registry_.KeyExists(HKEY_LOCAL_MACHINE, kQuillonKey)) {
+  if (!registry_.KeyExists(kLocalMachine, kQuillonKey)) {
     RuntimeError error;
-    registry_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, &error);
+    registry_.EnsureKey(kLocalMachine, kQuillonKey, &error);
     if (error.number != 0) {
       ShowError(error);
       if (!registry_.LastProblem().isEmpty()) ui_.ShowMessage(registry_.LastProblem());
     }
   }
-  registry_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+  registry_.WriteValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, kStringValue,
                        tables_.dictionary_path);
 }
 

@@ -38,13 +38,13 @@ class LoadDictionaryTest : public ::testing::Test {
   void Load() { tables_.LoadDictionary(registry_, Program(QString()), ui_); }
   QString RegisteredPath() {
     return registry_
-        .ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ, QVariant(),
+        .ReadValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, kStringValue, QVariant(),
                    nullptr)
         .toString();
   }
   void Configure(const QString& dictionary_path) {
-    registry_.EnsureKey(HKEY_LOCAL_MACHINE, kQuillonKey, nullptr);
-    registry_.WriteValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+    registry_.EnsureKey(kLocalMachine, kQuillonKey, nullptr);
+    registry_.WriteValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, kStringValue,
                          dictionary_path);
   }
 

@@ -1,5 +1,7 @@
 #include "core/translation/filters.h"
 
+#include <algorithm>
+
 #include "core/common/upper_case.h"
 
 namespace quillon {
@@ -77,9 +79,24 @@ class WorkingText {
   qsizetype length_ = 0;  // the length of the words joined, while they are the text
 };
 
+// How a word meets the find text of an entry: not at all, as the whole word,
+// or as the whole word followed by one mark (which stays behind the
+// replacement). Words of another length cannot be equal without regard to
+// case and are passed over at once.
+enum class Hit { kNone, kPlain, kMarked };
+
+Hit HitOf(const QString& word, const QString& find) {
+  if (word.size() == find.size() + 1 && EndsInMark(word) &&
+      QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) == 0)
+    return Hit::kMarked;
+  if (word.size() == find.size() && !EndsInMark(word) &&
+      word.compare(find, Qt::CaseInsensitive) == 0)
+    return Hit::kPlain;
+  return Hit::kNone;
+}
+
 // Every word that is the find text, or the find text followed by one mark,
-// is replaced; the mark stays behind the replacement. Words of another
-// length cannot be equal without regard to case and are passed over at once.
+// is replaced.
 bool WorkingText::ReplaceWholeWords(const QString& find, const QString& replacement,
                                     qsizetype max_length) {
   if (!words_valid_) {
@@ -92,14 +109,9 @@ bool WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
   // past the bound is not applied at all.
   const qsizetype growth = replacement.size() - find.size();
   if (growth > 0) {
-    qsizetype hits = 0;
-    for (const QString& word : words_) {
-      const bool marked = word.size() == find.size() + 1 && EndsInMark(word) &&
-                          QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) == 0;
-      const bool plain = word.size() == find.size() && !EndsInMark(word) &&
-                         word.compare(find, Qt::CaseInsensitive) == 0;
-      hits += marked || plain;
-    }
+    const auto hits = std::count_if(words_.begin(), words_.end(), [&](const QString& word) {
+      return HitOf(word, find) != Hit::kNone;
+    });
     if (hits > 0 && (max_length - length_) / growth < hits) return false;
   }
   // The words are copied into a new list rather than edited in place, so that
@@ -107,20 +119,14 @@ bool WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
   // the words after it: an entry costs time in proportion to the text.
   QStringList result;
   bool changed = false;
-  const qsizetype n = find.size();
   for (QString& word : words_) {
-    QString replaced;
-    if (word.size() == n + 1 && EndsInMark(word) &&
-        QStringView(word).chopped(1).compare(find, Qt::CaseInsensitive) == 0) {
-      replaced = word;
-      replaced.replace(find, replacement, Qt::CaseInsensitive);
-    } else if (word.size() == n && !EndsInMark(word) &&
-               word.compare(find, Qt::CaseInsensitive) == 0) {
-      replaced = replacement;
-    } else {
+    const Hit hit = HitOf(word, find);
+    if (hit == Hit::kNone) {
       if (changed) result.append(std::move(word));
       continue;
     }
+    QString replaced = hit == Hit::kPlain ? replacement : word;
+    if (hit == Hit::kMarked) replaced.replace(find, replacement, Qt::CaseInsensitive);
     if (!changed) {
       // The first hit: the words before it move over unchanged.
       changed = true;

@@ -139,27 +139,27 @@ TEST_F(X11WithWindowManager, AboutChangesTheLanguageFromTheKeyboardAlone) {
   LanguageSelection languages(dir_.path(), QStringLiteral("quillon"), ui);
   AboutWindow about(languages);
   ASSERT_TRUE(Activate(&about));
-  ASSERT_EQ(about.language_menu_.size(), 2u);
+  ASSERT_EQ(about.language_menu.size(), 2u);
 
-  about.ok_button_->setFocus();
+  about.ok_button->setFocus();
   int tabs = 0;
-  while (QApplication::focusWidget() != about.change_language_label_ && tabs < 6) {
+  while (QApplication::focusWidget() != about.change_language_label && tabs < 6) {
     Keys({"Tab"});
     ++tabs;
   }
-  ASSERT_EQ(QApplication::focusWidget(), about.change_language_label_) << "Tab never reached it";
+  ASSERT_EQ(QApplication::focusWidget(), about.change_language_label) << "Tab never reached it";
   Keys({"space"});
-  ASSERT_TRUE(QTest::qWaitFor([&] { return about.select_language_menu_->isVisible(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return about.select_language_menu->isVisible(); }, 5000));
   // The menu opens below the link, not wherever the pointer happens to be.
-  const QRect link(about.change_language_label_->mapToGlobal(QPoint(0, 0)),
-                   about.change_language_label_->size());
-  EXPECT_NEAR(about.select_language_menu_->geometry().top(), link.bottom(), 4);
+  const QRect link(about.change_language_label->mapToGlobal(QPoint(0, 0)),
+                   about.change_language_label->size());
+  EXPECT_NEAR(about.select_language_menu->geometry().top(), link.bottom(), 4);
   Keys({"Escape"});
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !about.select_language_menu_->isVisible(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !about.select_language_menu->isVisible(); }, 5000));
 
-  const int second = about.language_menu_[1]->data().toString().toInt();
+  const int second = about.language_menu[1]->data().toString().toInt();
   Keys({"alt+l"});
-  ASSERT_TRUE(QTest::qWaitFor([&] { return about.select_language_menu_->isVisible(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return about.select_language_menu->isVisible(); }, 5000));
   Keys({"Down", "Return"});
   EXPECT_TRUE(QTest::qWaitFor([&] { return languages.current_lcid == second; }, 5000))
       << "current " << languages.current_lcid << ", wanted " << second;
@@ -241,7 +241,7 @@ TEST_F(X11WithWindowManager, AboutIsReadableAndWholeInADarkPalette) {
     }
   }
   EXPECT_GE(labels, 7);
-  EXPECT_EQ(about.change_language_label_->palette().color(QPalette::WindowText),
+  EXPECT_EQ(about.change_language_label->palette().color(QPalette::WindowText),
             QColor(0x78, 0xae, 0xed));
 }
 
@@ -249,7 +249,7 @@ TEST_F(X11WithWindowManager, EveryBlockOfTheHelpPageIsReadableInADarkPalette) {
   DarkPalette dark;
   HelpWindow help(test::BuiltProgramFolder(), QStringLiteral("quillon"));
   ASSERT_TRUE(Activate(&help));
-  QTextBrowser* browser = help.page_browser_;
+  QTextBrowser* browser = help.page_browser;
   QTextDocument* page = browser->document();
   QScrollBar* bar = browser->verticalScrollBar();
   // The whole page laid out, not just its first screen.
@@ -288,10 +288,10 @@ TEST_F(X11WithWindowManager, ScreenFitHelpOpensAtItsWidthWithoutAHorizontalScrol
   ASSERT_TRUE(Activate(&help));
   QTest::qWait(100);
   EXPECT_NEAR(help.width(), 9405 / 15.0 * help.logicalDpiX() / 96.0, 1.0);
-  EXPECT_EQ(help.page_browser_->horizontalScrollBar()->maximum(), 0)
-      << "the page is " << help.page_browser_->document()->size().width() << " wide in a view of "
-      << help.page_browser_->viewport()->width();
-  EXPECT_FALSE(help.page_browser_->horizontalScrollBar()->isVisible());
+  EXPECT_EQ(help.page_browser->horizontalScrollBar()->maximum(), 0)
+      << "the page is " << help.page_browser->document()->size().width() << " wide in a view of "
+      << help.page_browser->viewport()->width();
+  EXPECT_FALSE(help.page_browser->horizontalScrollBar()->isVisible());
 }
 
 }  // namespace

@@ -225,28 +225,32 @@ QStringList CommandToOpen(const DesktopApplication& app, const QString& file) {
   return command;
 }
 
+// Appends to `ids`, once each, the desktop entries for `type`: those the
+// mimeapps.list files make its default or add to it first, then every other
+// installed entry that declares the type; none that a list removed.
+void AddEntriesFor(const QString& type, const std::vector<IniGroups>& mimeapps,
+                   const std::map<QString, QString>& installed, QStringList* ids) {
+  QStringList removed;
+  for (const IniGroups& groups : mimeapps) {
+    removed += ListValue(groups, QStringLiteral("Removed Associations"), type);
+    for (const char* group : {"Default Applications", "Added Associations"})
+      for (const QString& id : ListValue(groups, QLatin1String(group), type))
+        if (!removed.contains(id) && !ids->contains(id)) *ids << id;
+  }
+  for (const auto& [id, path] : installed) {
+    if (ids->contains(id) || removed.contains(id)) continue;
+    if (ListValue(ReadIni(path), QStringLiteral("Desktop Entry"), QStringLiteral("MimeType"))
+            .contains(type))
+      *ids << id;
+  }
+}
+
 QList<DesktopApplication> TextEditorsFor(const QString& file) {
   const std::map<QString, QString> installed = InstalledEntries();
   std::vector<IniGroups> mimeapps;
   for (const QString& list : MimeAppsLists()) mimeapps.push_back(ReadIni(list));
-
   QStringList ids;
-  for (const QString& type : MimeTypesOf(file)) {
-    QStringList removed;
-    for (const IniGroups& groups : mimeapps) {
-      removed += ListValue(groups, QStringLiteral("Removed Associations"), type);
-      for (const char* group : {"Default Applications", "Added Associations"})
-        for (const QString& id : ListValue(groups, QLatin1String(group), type))
-          if (!removed.contains(id) && !ids.contains(id)) ids << id;
-    }
-    for (const auto& [id, path] : installed) {
-      if (ids.contains(id) || removed.contains(id)) continue;
-      const IniGroups groups = ReadIni(path);
-      if (ListValue(groups, QStringLiteral("Desktop Entry"), QStringLiteral("MimeType"))
-              .contains(type))
-        ids << id;
-    }
-  }
+  for (const QString& type : MimeTypesOf(file)) AddEntriesFor(type, mimeapps, installed, &ids);
 
   QList<DesktopApplication> editors;
   for (const QString& id : ids) {

@@ -169,56 +169,56 @@ AboutWindow::AboutWindow(std::unique_ptr<LanguageSelection> own_languages,
 }
 
 void AboutWindow::BuildControls() {
-  maker_logo_ = Logo("picBrevikLogo", MakerLogo(kLogoSize), this);
-  product_logo_ = Logo("picOrvaneLogo", ProductLogo(kLogoSize), this);
-  version_title_label_ = NamedLabel("lblVersionTitle", QStringLiteral("Version:"), this);
-  QFont bold = version_title_label_->font();
+  maker_logo = Logo("picBrevikLogo", MakerLogo(kLogoSize), this);
+  product_logo = Logo("picOrvaneLogo", ProductLogo(kLogoSize), this);
+  version_title_label = NamedLabel("lblVersionTitle", QStringLiteral("Version:"), this);
+  QFont bold = version_title_label->font();
   bold.setBold(true);
-  version_title_label_->setFont(bold);
-  version_label_ = NamedLabel("lblVersion", QStringLiteral(" "), this);
-  change_language_label_ = new LinkLabel(QStringLiteral("Change &Language"), this);
-  change_language_label_->setAccessibleDescription(
+  version_title_label->setFont(bold);
+  version_label = NamedLabel("lblVersion", QStringLiteral(" "), this);
+  change_language_label = new LinkLabel(QStringLiteral("Change &Language"), this);
+  change_language_label->setAccessibleDescription(
       QStringLiteral("Opens a menu of the interface languages"));
-  change_language_label_->setObjectName(QStringLiteral("lblChangeLanguage"));
-  address_label1_ = NamedLabel("lblBrevikAddress1", QStringLiteral("The Quillon Project"), this);
-  address_label2_ =
+  change_language_label->setObjectName(QStringLiteral("lblChangeLanguage"));
+  address_label1 = NamedLabel("lblBrevikAddress1", QStringLiteral("The Quillon Project"), this);
+  address_label2 =
       NamedLabel("lblBrevikAddress2",
                  QStringLiteral("TTY/TDD prompt tools for voicemail administrators"), this);
-  address_label3_ = NamedLabel("lblBrevikAddress3",
+  address_label3 = NamedLabel("lblBrevikAddress3",
                                QStringLiteral("Baudot audio at 45.45, 50, 75 and 110 baud"), this);
-  copyright_label_ = NamedLabel(
+  copyright_label = NamedLabel(
       "lblCopyright", QStringLiteral("Copyright \u00a9 The Quillon Project contributors"), this);
-  trademark_label_ = NamedLabel("lblTrademark",
+  trademark_label = NamedLabel("lblTrademark",
                                 QStringLiteral("Product names of voicemail systems belong to their "
                                                "owners and are used here only to name them."),
                                 this);
-  trademark_label_->setWordWrap(true);
-  ok_button_ = new QPushButton(QStringLiteral("&OK"), this);
-  ok_button_->setObjectName(QStringLiteral("cmdOK"));
-  ok_button_->setDefault(true);
+  trademark_label->setWordWrap(true);
+  ok_button = new QPushButton(QStringLiteral("&OK"), this);
+  ok_button->setObjectName(QStringLiteral("cmdOK"));
+  ok_button->setDefault(true);
 
-  select_language_menu_ = new QMenu(QStringLiteral("Select Language"), this);
-  select_language_menu_->setObjectName(QStringLiteral("mnuSelectLanguage"));
+  select_language_menu = new QMenu(QStringLiteral("Select Language"), this);
+  select_language_menu->setObjectName(QStringLiteral("mnuSelectLanguage"));
   LanguageListElement(0)->setText(QStringLiteral("LanguageList"));
 
   auto* logos = new QVBoxLayout;
-  logos->addWidget(maker_logo_);
-  logos->addWidget(product_logo_);
+  logos->addWidget(maker_logo);
+  logos->addWidget(product_logo);
   logos->addStretch();
   auto* notice = new QGridLayout;
-  notice->addWidget(version_title_label_, 0, 0);
-  notice->addWidget(version_label_, 0, 1);
-  notice->addWidget(address_label1_, 1, 0, 1, 2);
-  notice->addWidget(address_label2_, 2, 0, 1, 2);
-  notice->addWidget(address_label3_, 3, 0, 1, 2);
-  notice->addWidget(copyright_label_, 4, 0, 1, 2);
-  notice->addWidget(trademark_label_, 5, 0, 1, 2);
+  notice->addWidget(version_title_label, 0, 0);
+  notice->addWidget(version_label, 0, 1);
+  notice->addWidget(address_label1, 1, 0, 1, 2);
+  notice->addWidget(address_label2, 2, 0, 1, 2);
+  notice->addWidget(address_label3, 3, 0, 1, 2);
+  notice->addWidget(copyright_label, 4, 0, 1, 2);
+  notice->addWidget(trademark_label, 5, 0, 1, 2);
   notice->setColumnStretch(1, 1);
   notice->setRowStretch(6, 1);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(change_language_label_);
+  buttons->addWidget(change_language_label);
   buttons->addStretch();
-  buttons->addWidget(ok_button_);
+  buttons->addWidget(ok_button);
   auto* top = new QHBoxLayout;
   top->addLayout(logos);
   top->addSpacing(12);
@@ -227,30 +227,30 @@ void AboutWindow::BuildControls() {
   whole->addLayout(top);
   whole->addLayout(buttons);
 
-  connect(ok_button_, &QPushButton::clicked, this, [this] { Dismiss(); });
-  connect(change_language_label_, &LinkLabel::clicked, this,
+  connect(ok_button, &QPushButton::clicked, this, [this] { Dismiss(); });
+  connect(change_language_label, &LinkLabel::clicked, this,
           [this](bool from_keyboard) { ShowLanguageMenu(from_keyboard); });
-  Describe(maker_logo_, QStringLiteral("The Quillon Project logo"),
+  Describe(maker_logo, QStringLiteral("The Quillon Project logo"),
            QStringLiteral("A quill over a Baudot tape punched with QUILLON"));
-  Describe(product_logo_, QStringLiteral("TTY prompt logo"),
+  Describe(product_logo, QStringLiteral("TTY prompt logo"),
            QStringLiteral("A handset sending the TTY mark and space tones"));
-  Describe(ok_button_, QStringLiteral("OK"), QStringLiteral("Closes the About window"));
-  Describe(select_language_menu_, QStringLiteral("Select Language"));
+  Describe(ok_button, QStringLiteral("OK"), QStringLiteral("Closes the About window"));
+  Describe(select_language_menu, QStringLiteral("Select Language"));
 }
 
 QAction* AboutWindow::LanguageListElement(int index) {
-  while (static_cast<int>(language_menu_.size()) <= index) {
-    const int element = static_cast<int>(language_menu_.size());
-    QAction* action = select_language_menu_->addAction(QString());
+  while (static_cast<int>(language_menu.size()) <= index) {
+    const int element = static_cast<int>(language_menu.size());
+    QAction* action = select_language_menu->addAction(QString());
     action->setObjectName(QStringLiteral("mnuLanguageList"));
     connect(action, &QAction::triggered, this, [this, element] { ChooseLanguage(element); });
-    language_menu_.push_back(action);
+    language_menu.push_back(action);
   }
-  return language_menu_[static_cast<std::size_t>(index)];
+  return language_menu[static_cast<std::size_t>(index)];
 }
 
 void AboutWindow::Load() {
-  version_label_->setText(VersionText());
+  version_label->setText(VersionText());
   languages_.InitializeLanguages();
   if (languages_.NoLanguageLoaded()) {
     QAction* only = LanguageListElement(0);
@@ -272,19 +272,19 @@ void AboutWindow::Dismiss() {
 
 void AboutWindow::ShowLanguageMenu(bool below_link) {
   if (!below_link) {
-    select_language_menu_->popup(QCursor::pos());
+    select_language_menu->popup(QCursor::pos());
     return;
   }
-  QAction* first = language_menu_.empty() ? nullptr : language_menu_.front();
-  select_language_menu_->popup(
-      change_language_label_->mapToGlobal(change_language_label_->rect().bottomLeft()), first);
-  if (first) select_language_menu_->setActiveAction(first);
+  QAction* first = language_menu.empty() ? nullptr : language_menu.front();
+  select_language_menu->popup(
+      change_language_label->mapToGlobal(change_language_label->rect().bottomLeft()), first);
+  if (first) select_language_menu->setActiveAction(first);
 }
 
 void AboutWindow::ChooseLanguage(int index) {
   BusyPointer busy(this);
-  if (index < 0 || index >= static_cast<int>(language_menu_.size())) return;
-  const QString tag = language_menu_[static_cast<std::size_t>(index)]->data().toString();
+  if (index < 0 || index >= static_cast<int>(language_menu.size())) return;
+  const QString tag = language_menu[static_cast<std::size_t>(index)]->data().toString();
   languages_.current_lcid = tag.toInt();
   languages_.InitializeLanguages();
   for (QWidget* form : LoadedForms()) {

@@ -73,19 +73,19 @@ class AboutWindow : public QDialog {
   void ShowLanguageMenu(bool below_link = false);
   void ChooseLanguage(int index);
 
-  QLabel* maker_logo_ = nullptr;
-  QLabel* product_logo_ = nullptr;
-  QLabel* version_title_label_ = nullptr;
-  QLabel* version_label_ = nullptr;
-  LinkLabel* change_language_label_ = nullptr;
-  QLabel* address_label1_ = nullptr;
-  QLabel* address_label2_ = nullptr;
-  QLabel* address_label3_ = nullptr;
-  QLabel* copyright_label_ = nullptr;
-  QLabel* trademark_label_ = nullptr;
-  QPushButton* ok_button_ = nullptr;
-  QMenu* select_language_menu_ = nullptr;
-  std::vector<QAction*> language_menu_;
+  QLabel* maker_logo = nullptr;
+  QLabel* product_logo = nullptr;
+  QLabel* version_title_label = nullptr;
+  QLabel* version_label = nullptr;
+  LinkLabel* change_language_label = nullptr;
+  QLabel* address_label1 = nullptr;
+  QLabel* address_label2 = nullptr;
+  QLabel* address_label3 = nullptr;
+  QLabel* copyright_label = nullptr;
+  QLabel* trademark_label = nullptr;
+  QPushButton* ok_button = nullptr;
+  QMenu* select_language_menu = nullptr;
+  std::vector<QAction*> language_menu;
 
  private:
   AboutWindow(std::unique_ptr<LanguageSelection> own_languages, LanguageSelection& languages,

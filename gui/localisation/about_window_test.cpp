@@ -65,12 +65,12 @@ class AboutWindowTest : public ::testing::Test {
   }
   QStringList Captions() const {
     QStringList captions;
-    for (QAction* action : about->select_language_menu_->actions()) captions.append(action->text());
+    for (QAction* action : about->select_language_menu->actions()) captions.append(action->text());
     return captions;
   }
   QStringList Tags() const {
     QStringList tags;
-    for (QAction* action : about->select_language_menu_->actions())
+    for (QAction* action : about->select_language_menu->actions())
       tags.append(action->data().toString());
     return tags;
   }
@@ -95,23 +95,23 @@ class AboutWindowTest : public ::testing::Test {
 TEST_F(AboutWindowTest, ShowsTheVersionAndTheNotice) {
   AboutWindow& form = Open();
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Quillon"));
-  EXPECT_EQ(form.version_title_label_->text(), QStringLiteral("Version:"));
-  EXPECT_TRUE(form.version_title_label_->font().bold());
-  EXPECT_EQ(form.version_label_->text(), VersionText());
-  EXPECT_TRUE(form.version_label_->text().contains(
+  EXPECT_EQ(form.version_title_label->text(), QStringLiteral("Version:"));
+  EXPECT_TRUE(form.version_title_label->font().bold());
+  EXPECT_EQ(form.version_label->text(), VersionText());
+  EXPECT_TRUE(form.version_label->text().contains(
       QRegularExpression(QStringLiteral("^\\d+\\.\\d+ Build \\d+$"))));
-  EXPECT_TRUE(form.change_language_label_->font().underline());
+  EXPECT_TRUE(form.change_language_label->font().underline());
   // The link colour of the palette in use, not a colour of its own.
-  EXPECT_EQ(form.change_language_label_->palette().color(QPalette::WindowText),
+  EXPECT_EQ(form.change_language_label->palette().color(QPalette::WindowText),
             form.palette().color(QPalette::Link));
-  EXPECT_FALSE(form.maker_logo_->pixmap().isNull());
-  EXPECT_FALSE(form.product_logo_->pixmap().isNull());
-  EXPECT_NE(form.maker_logo_->pixmap().toImage(), form.product_logo_->pixmap().toImage());
-  for (QLabel* label : {form.address_label1_, form.address_label2_, form.address_label3_,
-                        form.copyright_label_, form.trademark_label_}) {
+  EXPECT_FALSE(form.maker_logo->pixmap().isNull());
+  EXPECT_FALSE(form.product_logo->pixmap().isNull());
+  EXPECT_NE(form.maker_logo->pixmap().toImage(), form.product_logo->pixmap().toImage());
+  for (QLabel* label : {form.address_label1, form.address_label2, form.address_label3,
+                        form.copyright_label, form.trademark_label}) {
     EXPECT_FALSE(label->text().trimmed().isEmpty()) << label->objectName().toStdString();
   }
-  EXPECT_EQ(form.select_language_menu_->title(), QStringLiteral("Select Language"));
+  EXPECT_EQ(form.select_language_menu->title(), QStringLiteral("Select Language"));
 }
 
 TEST_F(AboutWindowTest, NoLibraryGivesOneEntryForUsEnglish) {
@@ -156,7 +156,7 @@ TEST_F(AboutWindowTest, OkHidesAndTheMenuIsNotRebuilt) {
   Library("DEU");
   AboutWindow& form = Open();
   form.show();
-  QTest::mouseClick(form.ok_button_, Qt::LeftButton);
+  QTest::mouseClick(form.ok_button, Qt::LeftButton);
   EXPECT_FALSE(form.isVisible());
   Library("FRA");
   form.show();
@@ -168,20 +168,20 @@ TEST_F(AboutWindowTest, ChangeLanguagePopsUpTheLanguageMenu) {
   AboutWindow& form = Open();
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_FALSE(form.select_language_menu_->isVisible());
-  QTest::mouseClick(form.change_language_label_, Qt::LeftButton);
-  EXPECT_TRUE(form.select_language_menu_->isVisible());
-  form.select_language_menu_->hide();
+  EXPECT_FALSE(form.select_language_menu->isVisible());
+  QTest::mouseClick(form.change_language_label, Qt::LeftButton);
+  EXPECT_TRUE(form.select_language_menu->isVisible());
+  form.select_language_menu->hide();
   form.hide();
 }
 
 TEST_F(AboutWindowTest, ChoosingNoLoadedLanguagesMakesUsEnglishCurrent) {
   AboutWindow& form = Open("ja_JP.UTF-8");
   EXPECT_EQ(languages->current_lcid, 1041);
-  EXPECT_EQ(form.ok_button_->property(kCharsetProperty).toInt(), 128);
-  form.language_menu_[0]->trigger();
+  EXPECT_EQ(form.ok_button->property(kCharsetProperty).toInt(), 128);
+  form.language_menu[0]->trigger();
   EXPECT_EQ(languages->current_lcid, 1033);
-  EXPECT_EQ(form.ok_button_->property(kCharsetProperty).toInt(), 1);
+  EXPECT_EQ(form.ok_button->property(kCharsetProperty).toInt(), 1);
 }
 
 TEST_F(AboutWindowTest, KoreanUserGetsKoreanFontsOnEveryOpenWindow) {
@@ -190,7 +190,7 @@ TEST_F(AboutWindowTest, KoreanUserGetsKoreanFontsOnEveryOpenWindow) {
   AboutWindow& form = Open("ko_KR.UTF-8");
   EXPECT_FALSE(languages->library.loaded()) << "there is no Korean code, so no library";
   for (QWidget* control :
-       {static_cast<QWidget*>(edit), static_cast<QWidget*>(form.version_label_)}) {
+       {static_cast<QWidget*>(edit), static_cast<QWidget*>(form.version_label)}) {
     EXPECT_EQ(control->property(kCharsetProperty).toInt(), 129);
     EXPECT_EQ(control->font().family(), QString::fromUtf8("굴림"));
   }
@@ -203,11 +203,11 @@ TEST_F(AboutWindowTest, ChoosingALanguageLoadsItsLibraryAndCallsTheHooks) {
   HookedForm hooked(&form);
   auto* label = new QLabel(QStringLiteral("prompt"), &hooked);
   int japanese = -1;
-  for (std::size_t i = 0; i < form.language_menu_.size(); ++i) {
-    if (form.language_menu_[i]->data().toString() == QStringLiteral("1041")) japanese = int(i);
+  for (std::size_t i = 0; i < form.language_menu.size(); ++i) {
+    if (form.language_menu[i]->data().toString() == QStringLiteral("1041")) japanese = int(i);
   }
   ASSERT_GE(japanese, 0);
-  form.language_menu_[std::size_t(japanese)]->trigger();
+  form.language_menu[std::size_t(japanese)]->trigger();
 
   EXPECT_EQ(languages->current_lcid, 1041);
   EXPECT_EQ(languages->library.path(), dir.filePath(QStringLiteral("quillon_JPN.dll")));
@@ -215,7 +215,7 @@ TEST_F(AboutWindowTest, ChoosingALanguageLoadsItsLibraryAndCallsTheHooks) {
   EXPECT_EQ(hooked.shape_during_call, Qt::WaitCursor);
   EXPECT_EQ(label->property(kCharsetProperty).toInt(), 128);
   EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor) << "the pointer is back to the default";
-  EXPECT_EQ(form.language_menu_.size(), 2u) << "the menu is not rebuilt";
+  EXPECT_EQ(form.language_menu.size(), 2u) << "the menu is not rebuilt";
 }
 
 TEST_F(AboutWindowTest, PointerIsRestoredWhenAHookFails) {
@@ -223,7 +223,7 @@ TEST_F(AboutWindowTest, PointerIsRestoredWhenAHookFails) {
   AboutWindow& form = Open();
   HookedForm failing(&form);
   failing.fail = true;
-  form.language_menu_[0]->trigger();
+  form.language_menu[0]->trigger();
   EXPECT_EQ(failing.calls, 1);
   EXPECT_EQ(failing.shape_during_call, Qt::WaitCursor);
   EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);

@@ -56,25 +56,25 @@ HelpWindow::HelpWindow(QString program_folder, QString base_name, QWidget* paren
       base_name_(std::move(base_name)) {
   setObjectName(QStringLiteral("frmHelp"));
   setWindowTitle(kProgramTitle);
-  page_browser_ = new QTextBrowser(this);
-  page_browser_->setObjectName(QStringLiteral("browserHelp"));
-  page_browser_->setOpenExternalLinks(true);
-  Describe(page_browser_, QStringLiteral("Help page"),
+  page_browser = new QTextBrowser(this);
+  page_browser->setObjectName(QStringLiteral("browserHelp"));
+  page_browser->setOpenExternalLinks(true);
+  Describe(page_browser, QStringLiteral("Help page"),
            QStringLiteral("The help for administrators"));
-  close_button_ = NewButton(QStringLiteral("&Close"), "cmdClose", this);
-  Describe(close_button_, QStringLiteral("Close"), QStringLiteral("Closes the help window"));
+  close_button = NewButton(QStringLiteral("&Close"), "cmdClose", this);
+  Describe(close_button, QStringLiteral("Close"), QStringLiteral("Closes the help window"));
   SetAccessibleRole(this, QAccessible::Window);
-  connect(close_button_, &QPushButton::clicked, this, &QWidget::close);
+  connect(close_button, &QPushButton::clicked, this, &QWidget::close);
   CloseOnEscape(this);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(close_button_);
+  buttons->addWidget(close_button);
   auto* layout = new QVBoxLayout(this);
   const int side = ToPixels(kBrowserSideMargin, logicalDpiX());
   layout->setContentsMargins(side, ToPixels(kBrowserTop, logicalDpiY()), side,
                              ToPixels(kBottomMargin, logicalDpiY()));
-  layout->addWidget(page_browser_, 1);
+  layout->addWidget(page_browser, 1);
   layout->addLayout(buttons);
 
   resize(ToPixels(kInitialClientWidth, logicalDpiX()),
@@ -106,18 +106,18 @@ void HelpWindow::Load() {
   ++page_loads_;
   const QString path = PagePath();
   if (FileExists(path)) {
-    page_browser_->setSource(QUrl::fromLocalFile(path));
+    page_browser->setSource(QUrl::fromLocalFile(path));
   } else {
-    page_browser_->setHtml(MissingPageHtml(path));
+    page_browser->setHtml(MissingPageHtml(path));
   }
-  FitPageToPalette(page_browser_->document(), page_browser_->palette());
+  FitPageToPalette(page_browser->document(), page_browser->palette());
   FitPage();
 }
 
 // The pictures fit the page's width: the viewport less the document's margins.
 void HelpWindow::FitPage() {
-  QTextDocument* page = page_browser_->document();
-  const double width = page_browser_->viewport()->width() - 2 * page->documentMargin();
+  QTextDocument* page = page_browser->document();
+  const double width = page_browser->viewport()->width() - 2 * page->documentMargin();
   FitPageToWidth(page, width);
 }
 
@@ -143,7 +143,7 @@ void HelpWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::WindowStateChange) ApplySizeRule();
   if (event->type() == QEvent::PaletteChange)
-    FitPageToPalette(page_browser_->document(), page_browser_->palette());
+    FitPageToPalette(page_browser->document(), page_browser->palette());
 }
 
 }  // namespace quillon

@@ -46,8 +46,8 @@ class HelpWindow : public QWidget {
   /// Keeps the outer size at or above 2500 x 2400 twips.
   void ApplySizeRule();
 
-  QTextBrowser* page_browser_ = nullptr;
-  QPushButton* close_button_ = nullptr;
+  QTextBrowser* page_browser = nullptr;
+  QPushButton* close_button = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -39,8 +39,8 @@ QList<HelpWindow*> OpenHelpWindows() {
 void ExpectBrowserFillsTheWindow(const HelpWindow& window) {
   const int dx = window.logicalDpiX();
   const int dy = window.logicalDpiY();
-  const QRect browser = window.page_browser_->geometry();
-  const QRect close = window.close_button_->geometry();
+  const QRect browser = window.page_browser->geometry();
+  const QRect close = window.close_button->geometry();
   EXPECT_EQ(browser.left(), Px(100, dx));
   EXPECT_EQ(browser.top(), Px(1, dy));
   EXPECT_EQ(window.width() - browser.right() - 1, Px(100, dx));
@@ -108,11 +108,11 @@ TEST(HelpWindow, StartsWithItsDesignSizeAndTheBrowserGrowsWithTheWindow) {
   window.resize(QSize(640, 480));
   QApplication::processEvents();
   ExpectBrowserFillsTheWindow(window);
-  const QSize before = window.page_browser_->size();
+  const QSize before = window.page_browser->size();
   window.resize(QSize(700, 560));
   QApplication::processEvents();
   ExpectBrowserFillsTheWindow(window);
-  EXPECT_EQ(window.page_browser_->size(), before + QSize(60, 80))
+  EXPECT_EQ(window.page_browser->size(), before + QSize(60, 80))
       << "the page did not take the room";
   EXPECT_EQ(window.size(), QSize(700, 560)) << "a window above the minimum keeps its size";
 }
@@ -132,10 +132,10 @@ TEST(HelpWindow, MinimisedWindowKeepsItsBrowser) {
   HelpWindow window(dir.path(), QStringLiteral("quillon"));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  const QRect before = window.page_browser_->geometry();
+  const QRect before = window.page_browser->geometry();
   window.showMinimized();
   QApplication::processEvents();
-  EXPECT_EQ(window.page_browser_->geometry(), before);
+  EXPECT_EQ(window.page_browser->geometry(), before);
   window.showNormal();
   QApplication::processEvents();
   ExpectBrowserFillsTheWindow(window);
@@ -149,11 +149,11 @@ TEST(HelpWindow, CloseAndEscCloseTheWindow) {
     HelpWindow* window = HelpWindow::ShowHelp(dir.path(), QStringLiteral("quillon"));
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     QPointer<HelpWindow> alive(window);
-    EXPECT_EQ(window->close_button_->text(), QStringLiteral("&Close"));
+    EXPECT_EQ(window->close_button->text(), QStringLiteral("&Close"));
     if (escape) {
-      QTest::keyClick(window->page_browser_, Qt::Key_Escape);
+      QTest::keyClick(window->page_browser, Qt::Key_Escape);
     } else {
-      QTest::keyClick(window->close_button_, Qt::Key_Return);  // Enter presses the focused button
+      QTest::keyClick(window->close_button, Qt::Key_Return);  // Enter presses the focused button
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(alive.isNull()) << (escape ? "Esc" : "Close") << " left the window open";
@@ -189,7 +189,7 @@ TEST(HelpWindow, OpeningTwiceShowsOneWindowThatLoadedOnce) {
   EXPECT_EQ(OpenHelpWindows().size(), 1);
   EXPECT_EQ(first->page_loads(), 1);
   EXPECT_TRUE(first->isVisible());
-  EXPECT_EQ(first->page_browser_->documentTitle(), QStringLiteral("Quillon help"));
+  EXPECT_EQ(first->page_browser->documentTitle(), QStringLiteral("Quillon help"));
 
   // Closing ends the window; the next opening is a new window that loads anew.
   first->close();
@@ -208,7 +208,7 @@ TEST(HelpWindow, MissingPageSaysItIsMissing) {
   HelpWindow window(dir.path(), QStringLiteral("quillon"));
   const QString path = dir.filePath(QStringLiteral("quillon.htm"));
   EXPECT_EQ(window.PagePath(), path);
-  EXPECT_TRUE(window.page_browser_->toPlainText().contains(QStringLiteral("The help page ") + path +
+  EXPECT_TRUE(window.page_browser->toPlainText().contains(QStringLiteral("The help page ") + path +
                                                            QStringLiteral(" was not found.")));
 }
 
@@ -217,14 +217,14 @@ TEST(HelpWindow, PageIsNamedAfterTheExecutable) {
   test::WriteAll(dir.filePath(QStringLiteral("other.htm")), "<p>Other program</p>");
   test::WriteAll(dir.filePath(QStringLiteral("quillon.htm")), "<p>Quillon program</p>");
   HelpWindow window(dir.path(), QStringLiteral("other"));
-  EXPECT_TRUE(window.page_browser_->toPlainText().contains(QStringLiteral("Other program")));
+  EXPECT_TRUE(window.page_browser->toPlainText().contains(QStringLiteral("Other program")));
 }
 
 // The help page the build puts into the program folder: it loads, and every
 // picture it shows is there.
 TEST(HelpWindow, BuiltHelpPageShowsWithAllItsPictures) {
   HelpWindow window(test::BuiltProgramFolder(), QStringLiteral("quillon"));
-  QTextBrowser* browser = window.page_browser_;
+  QTextBrowser* browser = window.page_browser;
   ASSERT_FALSE(browser->toPlainText().contains(QStringLiteral("was not found")));
   EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("FILE, TEXT")));
   const QString html = QString::fromUtf8(test::ReadAll(window.PagePath()));

@@ -422,7 +422,7 @@ TEST_F(MainWindowTest, StartUpLowersThePriorityAndLoadsTheTables) {
   EXPECT_EQ(window_->Dictionary().DictionaryPath(),
             dir_.filePath(QStringLiteral("dictionary.txt")));
   RuntimeError error;
-  EXPECT_EQ(registry_->ReadValue(HKEY_LOCAL_MACHINE, kQuillonKey, kDictionaryPathValue, REG_SZ,
+  EXPECT_EQ(registry_->ReadValue(kLocalMachine, kQuillonKey, kDictionaryPathValue, kStringValue,
                                  QVariant(), &error),
             QVariant(dir_.filePath(QStringLiteral("dictionary.txt"))));
   EXPECT_TRUE(dialogs_.messages.isEmpty());

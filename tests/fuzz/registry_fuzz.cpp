@@ -57,15 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   RegistryStore store(path);
   const QString key = QStringLiteral("SOFTWARE\\Corvala\\Hubrix\\1.0");
-  store.KeyExists(HKEY_LOCAL_MACHINE, key);
-  for (int type : {REG_SZ, REG_BINARY, REG_DWORD, 2})
-    store.ReadValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("Root Path"), type, QVariant(),
+  store.KeyExists(kLocalMachine, key);
+  for (int type : {kStringValue, kBinaryValue, kDwordValue, 2})
+    store.ReadValue(kLocalMachine, key, QStringLiteral("Root Path"), type, QVariant(),
                     nullptr);
   RuntimeError error;
-  store.EnsureKey(HKEY_LOCAL_MACHINE, key, &error);
+  store.EnsureKey(kLocalMachine, key, &error);
   const QString text = QStringLiteral("C:\\x \"y\"\r\nz\u00e9\u4e2d");
-  store.WriteValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("Root Path"), REG_SZ, text);
-  store.WriteValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("N"), REG_DWORD, -5);
+  store.WriteValue(kLocalMachine, key, QStringLiteral("Root Path"), kStringValue, text);
+  store.WriteValue(kLocalMachine, key, QStringLiteral("N"), kDwordValue, -5);
 
   const QByteArray after = ReadAll(path);
   if (!parsed.ok()) {
@@ -75,9 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(error.number == 0);
   Check(RegistryExport::Parse(after).ok());
-  Check(store.ReadValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("root path"), REG_SZ, QVariant(),
+  Check(store.ReadValue(kLocalMachine, key, QStringLiteral("root path"), kStringValue, QVariant(),
                         nullptr) == QVariant(text));
-  Check(store.ReadValue(HKEY_LOCAL_MACHINE, key, QStringLiteral("N"), REG_DWORD, QVariant(),
+  Check(store.ReadValue(kLocalMachine, key, QStringLiteral("N"), kDwordValue, QVariant(),
                         nullptr) == QVariant(qint32{-5}));
   return 0;
 }
