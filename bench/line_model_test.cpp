@@ -5,15 +5,9 @@
 
 #include "bench/line_model.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <QDir>
 #include <QTemporaryDir>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -22,8 +16,8 @@
 
 #include "core/synthesis/alphabet_table.h"
 #include "core/verification/receiver.h"
-
-extern char** environ;
+#include "tests/support/program_run.h"
+#include "tests/support/test_base.h"
 
 namespace quillon::bench {
 namespace {
@@ -106,34 +100,15 @@ TEST(TransmitTest, CarriesTheSignalAndTheNoiseAtTheirLevels) {
 
 // --- A prompt of the real clips under a clock error ------------------------------------------
 
-std::vector<std::int16_t> ReadData(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+std::vector<std::int16_t> ReadData(const QString& path) {
+  const QByteArray bytes = test::ReadAll(path);
   std::vector<std::int16_t> samples;
-  const size_t data = bytes.find("data");
-  if (data == std::string::npos) return samples;
-  for (size_t i = data + 8; i + 1 < bytes.size(); i += 2)
+  const qsizetype data = bytes.indexOf("data");
+  if (data < 0) return samples;
+  for (qsizetype i = data + 8; i + 1 < bytes.size(); i += 2)
     samples.push_back(static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
                                                 (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
   return samples;
-}
-
-int RunClipgen(const QString& folder) {
-  const std::string out = folder.toStdString();
-  std::vector<std::string> argv{QUILLON_CLIPGEN_EXE, "--out", out};
-  std::vector<char*> args;
-  for (std::string& a : argv) args.push_back(a.data());
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 struct ClockCase {
@@ -151,9 +126,11 @@ class ClockErrorDecodeTest : public ::testing::TestWithParam<ClockCase> {};
 // Every frame of the alphabet table, once, after the lead-in, as the construction joins them.
 TEST_P(ClockErrorDecodeTest, SpandspStillReceivesEveryFrame) {
   QTemporaryDir dir;
-  ASSERT_EQ(RunClipgen(dir.path()), 0);
+  const test::ProgramRun clipgen =
+      test::RunProgram(QStringLiteral(QUILLON_CLIPGEN_EXE), {QStringLiteral("--out"), dir.path()});
+  ASSERT_TRUE(clipgen.succeeded()) << clipgen.err.toStdString();
   const auto clip = [&dir](const std::string& name) {
-    return ReadData(QDir(dir.path()).filePath(QString::fromStdString(name)).toStdString());
+    return ReadData(QDir(dir.path()).filePath(QString::fromStdString(name)));
   };
   const std::string tag = GetParam().tag;
   const std::vector<std::int16_t> mark = clip("marktic" + tag + "baud.wav");

@@ -7,12 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSize>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <memory>
 
+#include "tests/support/program_run.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -32,32 +32,32 @@ const QStringList kInstalledClips = {"marktic45baud",  "spacetic45baud",  "markt
                                      "marktic110baud", "spacetic110baud", "BlankChar",
                                      "smallsilence",   "silence"};
 
-struct ProgramRun {
+struct InstalledRun {
   int exit_code = -1;
   QString output;
 };
 
 // Runs a program with `QUILLON_HOME` unset and the registry in `scratch`,
 // so that nothing of the user's own set-up takes part.
-ProgramRun RunProgram(const QString& program, const QStringList& args, const QString& scratch,
-                      const QString& working_dir) {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("QUILLON_HOME"));
-  env.insert(QStringLiteral("QUILLON_REGISTRY"), scratch + QStringLiteral("/registry.reg"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), scratch);
-  env.insert(QStringLiteral("TMPDIR"), scratch);
-  QProcess process;
-  process.setProcessEnvironment(env);
-  process.setWorkingDirectory(working_dir);
-  process.setProcessChannelMode(QProcess::MergedChannels);
-  process.start(program, args);
-  ProgramRun run;
-  if (!process.waitForFinished(300000)) {
-    run.output = QStringLiteral("did not finish: ") + process.errorString();
+InstalledRun RunProgram(const QString& program, const QStringList& args, const QString& scratch,
+                        const QString& working_dir) {
+  test::ProgramOptions options;
+  options.environment = {
+      QStringLiteral("QUILLON_HOME"),
+      QStringLiteral("QUILLON_REGISTRY=") + scratch + QStringLiteral("/registry.reg"),
+      QStringLiteral("XDG_CONFIG_HOME=") + scratch, QStringLiteral("TMPDIR=") + scratch};
+  options.working_dir = working_dir;
+  options.merge_outputs = true;
+  options.timeout_ms = 300000;
+  const test::ProgramRun process = test::RunProgram(program, args, options);
+  InstalledRun run;
+  if (!process.finished) {
+    run.output = process.started ? QStringLiteral("did not finish: killed at the time limit")
+                                 : QStringLiteral("did not finish: could not start");
     return run;
   }
-  run.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.output = QString::fromLocal8Bit(process.readAll());
+  run.exit_code = process.exit_code;
+  run.output = QString::fromLocal8Bit(process.out);
   return run;
 }
 
@@ -77,7 +77,7 @@ class Installed : public ::testing::Test {
   static void SetUpTestSuite() {
     scratch_ = new QTemporaryDir;
     prefix_ = scratch_->filePath(QStringLiteral("my prefix"));
-    const ProgramRun install =
+    const InstalledRun install =
         RunProgram(QStringLiteral(QUILLON_CMAKE_COMMAND),
                    {QStringLiteral("--install"), QStringLiteral(QUILLON_BUILD_DIR),
                     QStringLiteral("--prefix"), prefix_},
@@ -177,7 +177,7 @@ TEST_F(Installed, DesktopEntryStartsTheInstalledProgramAndHasAnIcon) {
 
   const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
   if (!validator.isEmpty()) {
-    const ProgramRun run =
+    const InstalledRun run =
         RunProgram(validator, {Prefix(QStringLiteral("share/applications/quillon.desktop"))},
                    scratch_->path(), scratch_->path());
     EXPECT_EQ(run.exit_code, 0) << run.output.toStdString();
@@ -190,7 +190,7 @@ TEST_F(Installed, DesktopEntryStartsTheInstalledProgramAndHasAnIcon) {
 TEST_F(Installed, InstalledCommandLineBuildsAWav) {
   const QString output = scratch_->filePath(QStringLiteral("out folder/hello.wav"));
   ASSERT_TRUE(QDir().mkpath(QFileInfo(output).path()));
-  const ProgramRun run =
+  const InstalledRun run =
       RunProgram(Prefix(QStringLiteral("bin/quillon-cli")),
                  {QStringLiteral("text"), QStringLiteral("--no-translate"), QStringLiteral("-o"),
                   output, QStringLiteral("HELLO WORLD 123")},
@@ -202,9 +202,9 @@ TEST_F(Installed, InstalledCommandLineBuildsAWav) {
 // The installed clip set comes with its description and passes its check.
 TEST_F(Installed, InstalledClipSetIsDescribedAndPassesItsCheck) {
   EXPECT_TRUE(QFileInfo(InProgramFolder(QStringLiteral("clipset.ini"))).isFile());
-  const ProgramRun run = RunProgram(Prefix(QStringLiteral("bin/quillon-cli")),
-                                    {QStringLiteral("alphabet"), QStringLiteral("--check")},
-                                    scratch_->path(), scratch_->path());
+  const InstalledRun run = RunProgram(Prefix(QStringLiteral("bin/quillon-cli")),
+                                      {QStringLiteral("alphabet"), QStringLiteral("--check")},
+                                      scratch_->path(), scratch_->path());
   ASSERT_EQ(run.exit_code, 0) << run.output.toStdString();
   EXPECT_TRUE(run.output.startsWith(QStringLiteral("Clip set: 45.45 baud, 8 kHz 16-bit PCM\n")))
       << run.output.toStdString();
@@ -214,10 +214,11 @@ TEST_F(Installed, InstalledClipSetIsDescribedAndPassesItsCheck) {
 // program folder (which another user may share), and leaves none behind.
 TEST_F(Installed, LongTextsLeaveNoChunkFilesBehind) {
   const QString output = scratch_->filePath(QStringLiteral("long.wav"));
-  const ProgramRun run = RunProgram(Prefix(QStringLiteral("bin/quillon-cli")),
-                                    {QStringLiteral("text"), QStringLiteral("--no-translate"),
-                                     QStringLiteral("-o"), output, QString(1700, QLatin1Char('E'))},
-                                    scratch_->path(), scratch_->path());
+  const InstalledRun run =
+      RunProgram(Prefix(QStringLiteral("bin/quillon-cli")),
+                 {QStringLiteral("text"), QStringLiteral("--no-translate"), QStringLiteral("-o"),
+                  output, QString(1700, QLatin1Char('E'))},
+                 scratch_->path(), scratch_->path());
   ASSERT_EQ(run.exit_code, 0) << run.output.toStdString();
   EXPECT_FALSE(QFileInfo::exists(InProgramFolder(QStringLiteral("MultiWAVChunk1.wav"))));
   EXPECT_TRUE(

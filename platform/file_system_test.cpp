@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "tests/support/test_support.h"
+#include "tests/support/test_base.h"
 
 namespace quillon {
 namespace {

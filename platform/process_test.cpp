@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "tests/support/test_support.h"
+#include "tests/support/test_base.h"
 
 namespace quillon {
 namespace {

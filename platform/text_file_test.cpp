@@ -4,7 +4,7 @@
 
 #include <QTemporaryDir>
 
-#include "tests/support/test_support.h"
+#include "tests/support/test_base.h"
 
 namespace quillon {
 namespace {

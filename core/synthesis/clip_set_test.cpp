@@ -4,13 +4,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <map>
 
 #include "core/synthesis/clip_set_check.h"
 #include "core/synthesis/clip_set_file.h"
+#include "tests/support/program_run.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -22,11 +22,10 @@ QString BuiltClip(const QString& name) {
 
 // Runs a program of the build with `args`; true when it exited with 0.
 bool RunBuilt(const QString& program, const QStringList& args, const QString& working_dir) {
-  QProcess process;
-  process.setWorkingDirectory(working_dir);
-  process.start(BuiltClip(program), args);
-  return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-         process.exitCode() == 0;
+  test::ProgramOptions options;
+  options.working_dir = working_dir;
+  options.timeout_ms = 60000;
+  return test::RunProgram(BuiltClip(program), args, options).succeeded();
 }
 
 struct DescriptionCase {

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -18,6 +17,7 @@
 #include "core/translation/filters.h"
 #include "gui/common/test_printers.h"
 #include "tests/support/batch_test_util.h"
+#include "tests/support/program_run.h"
 #include "tests/support/test_support.h"
 
 namespace quillon {
@@ -196,19 +196,16 @@ struct ExampleRun {
 
 ExampleRun RunExample(const QString& program, const QStringList& args, const QString& work,
                       const QString& program_folder, const QString& registry) {
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QUILLON_HOME"), program_folder);
-  env.insert(QStringLiteral("QUILLON_REGISTRY"), registry);
-  process.setProcessEnvironment(env);
-  process.setWorkingDirectory(work);
-  process.start(program, args);
-  process.closeWriteChannel();
+  test::ProgramOptions options;
+  options.environment = {QStringLiteral("QUILLON_HOME=") + program_folder,
+                         QStringLiteral("QUILLON_REGISTRY=") + registry};
+  options.working_dir = work;
+  const test::ProgramRun process = test::RunProgram(program, args, options);
   ExampleRun run;
-  if (!process.waitForFinished(120000)) return run;
-  run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = QString::fromUtf8(process.readAllStandardOutput());
-  run.err = QString::fromUtf8(process.readAllStandardError());
+  if (!process.finished) return run;
+  run.status = process.exit_code;
+  run.out = QString::fromUtf8(process.out);
+  run.err = QString::fromUtf8(process.err);
   return run;
 }
 

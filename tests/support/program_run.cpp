@@ -21,18 +21,23 @@ extern char** environ;
 namespace quillon::test {
 namespace {
 
-/// This process's environment with `overrides` ("NAME=value") set over it:
-/// an overridden name appears once, so every reader sees the new value.
+/// This process's environment with `overrides` ("NAME=value", or "NAME" to
+/// remove it) set over it: an overridden name appears once, so every reader
+/// sees the new value.
 std::vector<std::string> EnvironmentWith(const QStringList& overrides) {
+  std::vector<std::string> names;
   std::vector<std::string> entries;
-  for (const QString& entry : overrides) entries.push_back(QFile::encodeName(entry).toStdString());
+  for (const QString& entry : overrides) {
+    const std::string text = QFile::encodeName(entry).toStdString();
+    names.push_back(text.substr(0, text.find('=')) + '=');
+    if (text.find('=') != std::string::npos) entries.push_back(text);
+  }
   for (char** entry = environ; *entry; ++entry) {
     const std::string_view current(*entry);
-    const auto named = [&](const std::string& other) {
-      return current.substr(0, current.find('=') + 1) == other.substr(0, other.find('=') + 1);
+    const auto named = [&](const std::string& name) {
+      return current.substr(0, current.find('=') + 1) == name;
     };
-    if (std::none_of(entries.begin(), entries.begin() + overrides.size(), named))
-      entries.emplace_back(current);
+    if (std::none_of(names.begin(), names.end(), named)) entries.emplace_back(current);
   }
   return entries;
 }
@@ -48,6 +53,17 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 ProgramRun RunProgram(const QString& program, const QStringList& args,
                       const QStringList& environment, const QByteArray& input, int timeout_ms) {
+  ProgramOptions options;
+  options.environment = environment;
+  options.input = input;
+  options.timeout_ms = timeout_ms;
+  return RunProgram(program, args, options);
+}
+
+ProgramRun RunProgram(const QString& program, const QStringList& args,
+                      const ProgramOptions& options) {
+  const QByteArray& input = options.input;
+  const int timeout_ms = options.timeout_ms;
   ProgramRun run;
   // The input waits in a file, so that nothing here has to feed a pipe.
   QTemporaryFile input_file;
@@ -56,7 +72,8 @@ ProgramRun RunProgram(const QString& program, const QStringList& args,
   const std::string input_path = QFile::encodeName(input_file.fileName()).toStdString();
   std::vector<std::string> argv{QFile::encodeName(program).toStdString()};
   for (const QString& arg : args) argv.push_back(QFile::encodeName(arg).toStdString());
-  std::vector<std::string> env = EnvironmentWith(environment);
+  std::vector<std::string> env = EnvironmentWith(options.environment);
+  const std::string working_dir = QFile::encodeName(options.working_dir).toStdString();
   std::array<int, 2> out_pipe{-1, -1};
   std::array<int, 2> err_pipe{-1, -1};
   if (pipe2(out_pipe.data(), O_CLOEXEC) != 0) return run;
@@ -69,7 +86,9 @@ ProgramRun RunProgram(const QString& program, const QStringList& args,
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input_path.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, out_pipe[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, err_pipe[1], STDERR_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, options.merge_outputs ? out_pipe[1] : err_pipe[1],
+                                   STDERR_FILENO);
+  if (!working_dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, working_dir.c_str());
   pid_t pid = -1;
   const int rc = posix_spawnp(&pid, argv.front().c_str(), &actions, nullptr, Pointers(argv).data(),
                               Pointers(env).data());

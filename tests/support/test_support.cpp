@@ -11,21 +11,6 @@
 
 namespace quillon::test {
 
-ScopedEnvironment::ScopedEnvironment(const char* name, const std::optional<QByteArray>& value)
-    : name_(name), was_set_(qEnvironmentVariableIsSet(name)), old_value_(qgetenv(name)) {
-  if (value)
-    qputenv(name, *value);
-  else
-    qunsetenv(name);
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-  if (was_set_)
-    qputenv(name_.constData(), old_value_);
-  else
-    qunsetenv(name_.constData());
-}
-
 void RecordingUi::ShowMessage(const QString& text, const QString& title) {
   messages.append(text);
   titles.append(title);
@@ -127,18 +112,6 @@ void CopyBuiltProgramFolder(const QString& folder) {
     QFile::remove(target);
     ASSERT_TRUE(QFile::copy(info.filePath(), target)) << info.filePath().toStdString();
   }
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-  ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 QString DecodeWithMinimodem(const QString& wav_path, const QString& rate) {

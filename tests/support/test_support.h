@@ -4,28 +4,13 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <optional>
 #include <vector>
 
 #include "core/common/report.h"
 #include "core/common/user_interface.h"
+#include "tests/support/test_base.h"
 
 namespace quillon::test {
-
-/// Sets (or, with nullopt, removes) one environment variable for as long as
-/// it lives, and gives it back exactly as it was (or its absence) afterwards.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const std::optional<QByteArray>& value);
-  ~ScopedEnvironment();
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  QByteArray name_;
-  bool was_set_;
-  QByteArray old_value_;
-};
 
 /// Message boxes for tests: every message is recorded, every question gets
 /// the next scripted answer (No when the script has run out).
@@ -77,11 +62,6 @@ std::vector<QStringList> RecordedRuns(const QString& folder);
 /// Copies the built program folder's wavcat, clip generator, clips (*.wav),
 /// the clip set's description and tables (*.txt) into `folder`.
 void CopyBuiltProgramFolder(const QString& folder);
-
-/// Reads a whole file; empty when it cannot be read.
-QByteArray ReadAll(const QString& path);
-/// Writes a whole file; fails the test when it cannot.
-void WriteAll(const QString& path, const QByteArray& bytes);
 
 /// Decodes a TTY WAV with minimodem at the given rate ("45.45", "50", "75",
 /// "110"); returns the text it heard, with surrounding whitespace removed.

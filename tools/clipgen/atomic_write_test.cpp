@@ -22,7 +22,7 @@ size_t EntriesIn(const fs::path& folder) {
 
 TEST(AtomicWriteTest, ReplacesExistingFilesAndLeavesNoTemporaries) {
   TempDir dir;
-  testing::WriteBytes(dir.path() / "a.wav", Bytes("old content, longer than the new"));
+  testing::WriteFile(dir.path() / "a.wav", Bytes("old content, longer than the new"));
   std::string err;
   ASSERT_TRUE(
       WriteFilesAtomically(dir.path(), {{"a.wav", Bytes("new")}, {"b.wav", Bytes("b")}}, &err))
@@ -34,7 +34,7 @@ TEST(AtomicWriteTest, ReplacesExistingFilesAndLeavesNoTemporaries) {
 
 TEST(AtomicWriteTest, OneUnwritableTargetWritesNothing) {
   TempDir dir;
-  testing::WriteBytes(dir.path() / "a.wav", Bytes("old"));
+  testing::WriteFile(dir.path() / "a.wav", Bytes("old"));
   fs::create_directory(dir.path() / "b.wav");
   std::string err;
   EXPECT_FALSE(
@@ -49,7 +49,7 @@ TEST(AtomicWriteTest, RefusesAMissingFolderOrAFile) {
   std::string err;
   EXPECT_FALSE(WriteFilesAtomically(dir.path() / "missing", {{"a.wav", Bytes("a")}}, &err));
   EXPECT_NE(err.find("does not exist"), std::string::npos) << err;
-  testing::WriteBytes(dir.path() / "plain", Bytes("x"));
+  testing::WriteFile(dir.path() / "plain", Bytes("x"));
   EXPECT_FALSE(WriteFilesAtomically(dir.path() / "plain", {{"a.wav", Bytes("a")}}, &err));
   EXPECT_NE(err.find("is not a folder"), std::string::npos) << err;
   EXPECT_FALSE(fs::exists(dir.path() / "missing"));

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -175,15 +176,22 @@ TEST(ClipgenCliTest, DefaultSetIsPlainPcmWithA44ByteHeader) {
   }
 }
 
+// Whether a file can be made in `folder` (the probe file is left behind).
+bool CanWriteIn(const fs::path& folder) {
+  try {
+    testing::WriteFile(folder / "probe", {});
+  } catch (const std::runtime_error&) {
+  }
+  return fs::exists(folder / "probe");
+}
+
 // Root ignores permission bits, so a read-only file system stands in for the folder then.
 fs::path UnwritableFolder(const TempDir& dir) {
   const fs::path folder = dir.path() / "locked";
   fs::create_directory(folder);
   fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-  testing::WriteBytes(folder / "probe", {});
-  if (!fs::exists(folder / "probe")) return folder;
-  testing::WriteBytes("/sys/probe", {});
-  return fs::exists("/sys/probe") ? fs::path() : fs::path("/sys");
+  if (!CanWriteIn(folder)) return folder;
+  return CanWriteIn("/sys") ? fs::path() : fs::path("/sys");
 }
 
 TEST(ClipgenCliTest, RefusesAnUnwritableFolderAndSaysSo) {

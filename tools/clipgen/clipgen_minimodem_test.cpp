@@ -165,7 +165,7 @@ class MinimodemTest : public ::testing::TestWithParam<DecodeCase> {
     const fs::path file = dir_.path() / "message.wav";
     std::vector<uint8_t> data = joiner.Message(text);
     if (GetParam().noisy) data = WithNoise(data, GetParam().format);
-    testing::WriteBytes(file, wav::BuildFile(wav::FileFormat(GetParam().format, 8000), data));
+    testing::WriteFile(file, wav::BuildFile(wav::FileFormat(GetParam().format, 8000), data));
     return Decode(Receiver(GetParam().rate, file));
   }
   TempDir dir_;

@@ -1,38 +1,12 @@
 #include "tools/clipgen/test_util.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
-
-extern char** environ;
 
 namespace quillon::clipgen::testing {
 
 namespace fs = std::filesystem;
-
-TempDir::TempDir() {
-  std::random_device random;
-  path_ = fs::temp_directory_path() / ("clipgen-test-" + std::to_string(random()));
-  fs::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-  fs::remove_all(path_, ignored);
-}
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 namespace {
 
@@ -54,36 +28,13 @@ void TakeFmt(const std::vector<uint8_t>& bytes, size_t at, uint32_t size, WavInf
 
 }  // namespace
 
-ProcessResult RunProgram(const std::vector<std::string>& argv) {
-  TempDir capture;
-  const std::string out = (capture.path() / "out").string();
-  const std::string err = (capture.path() / "err").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT, 0600);
-  std::vector<char*> args;
-  args.reserve(argv.size() + 1);
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = 0;
-  ProcessResult result;
-  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    result.err = "cannot start " + argv[0];
-    return result;
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = ReadText(out);
-  result.err = ReadText(err);
-  return result;
-}
-
 WavInfo ReadWav(const fs::path& path) {
-  const std::string text = ReadText(path);
+  std::string text;
+  try {
+    text = ReadText(path);
+  } catch (const std::runtime_error& error) {
+    ADD_FAILURE() << error.what();
+  }
   const std::vector<uint8_t> bytes(text.begin(), text.end());
   WavInfo wav;
   wav.file_size = bytes.size();
@@ -112,12 +63,6 @@ std::vector<int16_t> Samples(const WavInfo& wav, wav::SampleFormat format) {
   std::vector<int16_t> samples(wav.data.size() / static_cast<size_t>(wav::BytesPerSample(format)));
   wav::DecodeSamples(wav.data, format, samples);
   return samples;
-}
-
-void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace quillon::clipgen::testing

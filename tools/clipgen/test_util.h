@@ -6,34 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "tools/test_support/test_support.h"
 #include "tools/wav/samples.h"
 
 namespace quillon::clipgen::testing {
 
-/// A fresh folder under the system temporary folder, removed with everything in it when
-/// the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-/// What a finished child process left: its exit status (-1 when it did not exit
-/// normally) and everything it wrote.
-struct ProcessResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-/// Runs `argv[0]` directly (no shell) with the given arguments and waits for it.
-ProcessResult RunProgram(const std::vector<std::string>& argv);
+// The scratch folders, files and program runs of every plain tool's tests.
+using tools::testing::ReadText;
+using tools::testing::RunProgram;
+using tools::testing::TempDir;
+using tools::testing::WriteFile;
 
 /// A RIFF/WAVE file taken apart: the chunk ids in file order, the fmt fields, the fact
 /// sample count (0 when absent) and the bytes of the data chunk, pad byte excluded.
@@ -58,9 +40,6 @@ WavInfo ReadWav(const std::filesystem::path& path);
 
 /// The data chunk decoded to 16-bit linear samples.
 std::vector<int16_t> Samples(const WavInfo& wav, wav::SampleFormat format);
-
-std::string ReadText(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace quillon::clipgen::testing
 

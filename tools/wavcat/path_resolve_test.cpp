@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/wavcat/wavcat_test_util.h"
+#include "tools/test_support/test_support.h"
 
 namespace quillon::wavcat {
 namespace {
 
 using Status = Resolution::Status;
-using testing::TempDir;
-using testing::WriteFile;
+using tools::testing::TempDir;
+using tools::testing::WriteFile;
 
 TEST(PathResolveTest, NamesCompareWithoutRegardToCase) {
   EXPECT_TRUE(NamesEqualIgnoringCase("LTRS.WAV", "LTRS.wav"));

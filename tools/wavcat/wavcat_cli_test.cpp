@@ -10,33 +10,60 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
-#include "tools/wavcat/wavcat_test_util.h"
+#include "tools/test_support/test_support.h"
+#include "tools/wav/wav_test_bytes.h"
 
 namespace quillon::wavcat {
 namespace {
 
-using testing::Bytes;
-using testing::Chunk;
-using testing::FmtBody;
-using testing::Pattern;
-using testing::ReadFile;
-using testing::Riff;
-using testing::RunResult;
-using testing::SimpleWav;
-using testing::TempDir;
-using testing::WriteFile;
+using tools::testing::ReadFile;
+using tools::testing::RunOptions;
+using tools::testing::RunResult;
+using tools::testing::TempDir;
+using tools::testing::WriteFile;
+using wav::testing::Bytes;
+using wav::testing::Chunk;
+using wav::testing::Concat;
+using wav::testing::ExtensibleFmtBody;
+using wav::testing::FmtBody;
+using wav::testing::Pattern;
+using wav::testing::Riff;
+using wav::testing::SimpleWav;
 
 constexpr int kOk = 0;
 constexpr int kBadInput = 1;
 constexpr int kUsage = 2;
 constexpr int kOutputFailed = 3;
 
+/// How long a test lets one wavcat run take before it kills it and reports status -1.
+constexpr int kRunTimeoutSeconds = 60;
+
+/// Runs the real wavcat (WAVCAT_PATH) with `args` in folder `cwd`. `file_size_limit` sets
+/// RLIMIT_FSIZE in the child, to make writes fail.
+RunResult RunWavcatProgram(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                           std::optional<rlim_t> file_size_limit = {},
+                           int timeout_seconds = kRunTimeoutSeconds) {
+  std::vector<std::string> argv = {WAVCAT_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return tools::testing::RunProgram(argv, RunOptions{cwd, file_size_limit, timeout_seconds});
+}
+
+/// Starts the real wavcat with `args` in folder `cwd`, output discarded; returns its pid.
+pid_t StartWavcatProgram(const std::vector<std::string>& args, const std::filesystem::path& cwd) {
+  std::vector<std::string> argv = {WAVCAT_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return tools::testing::StartProgram(argv, cwd);
+}
+
 /// Runs the built wavcat in a fresh scratch folder, which is its working directory.
 class WavcatCliTest : public ::testing::Test {
  protected:
   RunResult Run(const std::vector<std::string>& args) {
-    return testing::RunWavcatProgram(args, dir_.path());
+    return RunWavcatProgram(args, dir_.path());
   }
   /// Writes a 16-bit mono 8 kHz PCM clip `name` with `n` bytes of sample data; returns the data.
   Bytes Clip(const std::string& name, size_t n, unsigned seed, uint32_t rate = 8000) {
@@ -57,7 +84,7 @@ TEST_F(WavcatCliTest, JoinsInputsInOrderByteForByteUnderAPlainHeader) {
   const RunResult r = Run({"a.wav", "b.wav", "c.wav", "a.wav", "out.wav"});
   ASSERT_EQ(r.status, kOk) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(Read("out.wav"), Pcm16(testing::Concat({a, b, c, a})));
+  EXPECT_EQ(Read("out.wav"), Pcm16(Concat({a, b, c, a})));
 }
 
 TEST_F(WavcatCliTest, PlainPcmOutputDropsExtraChunksAndAnOversizedFmt) {
@@ -80,7 +107,7 @@ TEST_F(WavcatCliTest, OddSizedChunksAndOddEightBitData) {
   const RunResult r = Run({"a.wav", "b.wav", "out.wav"});
   ASSERT_EQ(r.status, kOk) << r.err;
   const Bytes out = Read("out.wav");
-  EXPECT_EQ(out, SimpleWav(FmtBody(1, 1, 8000, 8), testing::Concat({a, b})));
+  EXPECT_EQ(out, SimpleWav(FmtBody(1, 1, 8000, 8), Concat({a, b})));
   EXPECT_EQ(out.size(), 44u + 13u + 1u);  // 13 data bytes and their pad byte
   EXPECT_EQ(out.back(), 0);
 }
@@ -102,26 +129,26 @@ TEST_F(WavcatCliTest, NonPcmFormatsGetACorrectFactChunk) {
     const RunResult r = Run({"a.wav", "b.wav", "out.wav"});
     ASSERT_EQ(r.status, kOk) << r.err;
     EXPECT_EQ(Read("out.wav"), Riff({Chunk("fmt ", fmt), Chunk("fact", {13, 0, 0, 0}),
-                                     Chunk("data", testing::Concat({a, b}))}));
+                                     Chunk("data", Concat({a, b}))}));
   }
 }
 
 TEST_F(WavcatCliTest, ExtensibleInputsKeepTheExtensibleForm) {
-  const Bytes fmt = testing::ExtensibleFmtBody(1, 2, 8000, 24, 24, 3);
+  const Bytes fmt = ExtensibleFmtBody(1, 2, 8000, 24, 24, 3);
   const Bytes a = Pattern(12, 9);
   const Bytes b = Pattern(6, 10);
   WriteFile(dir_ / "a.wav", SimpleWav(fmt, a));
   WriteFile(dir_ / "b.wav", SimpleWav(FmtBody(1, 2, 8000, 24), b));  // same format, plain form
   const RunResult r = Run({"a.wav", "b.wav", "out.wav"});
   ASSERT_EQ(r.status, kOk) << r.err;
-  EXPECT_EQ(Read("out.wav"), SimpleWav(fmt, testing::Concat({a, b})));
+  EXPECT_EQ(Read("out.wav"), SimpleWav(fmt, Concat({a, b})));
 
-  const Bytes float_fmt = testing::ExtensibleFmtBody(3, 1, 8000, 32, 32, 4);
+  const Bytes float_fmt = ExtensibleFmtBody(3, 1, 8000, 32, 32, 4);
   WriteFile(dir_ / "f.wav", SimpleWav(float_fmt, a));
   const RunResult f = Run({"f.wav", "f.wav", "fout.wav"});
   ASSERT_EQ(f.status, kOk) << f.err;
   EXPECT_EQ(Read("fout.wav"), Riff({Chunk("fmt ", float_fmt), Chunk("fact", {6, 0, 0, 0}),
-                                    Chunk("data", testing::Concat({a, a}))}));
+                                    Chunk("data", Concat({a, a}))}));
 }
 
 TEST_F(WavcatCliTest, StreamedInputRunsToItsEnd) {
@@ -142,7 +169,7 @@ TEST_F(WavcatCliTest, OutputOfOneRunIsTheFirstInputOfTheNext) {
   const RunResult r =
       Run({"\"" + (dir_ / "MultiWAVChunk1.wav") + "\"", "c.wav", "\"" + (dir_ / "out.wav") + "\""});
   ASSERT_EQ(r.status, kOk) << r.err;
-  EXPECT_EQ(Read("out.wav"), Pcm16(testing::Concat({a, b, c})));
+  EXPECT_EQ(Read("out.wav"), Pcm16(Concat({a, b, c})));
 }
 
 TEST_F(WavcatCliTest, OutputMayBeOneOfTheInputs) {
@@ -151,8 +178,8 @@ TEST_F(WavcatCliTest, OutputMayBeOneOfTheInputs) {
   ASSERT_EQ(Run({"a.wav", "b.wav", "chunk.wav"}).status, kOk);
   const RunResult r = Run({"chunk.wav", "a.wav", "chunk.wav", "chunk.wav"});
   ASSERT_EQ(r.status, kOk) << r.err;
-  const Bytes ab = testing::Concat({a, b});
-  EXPECT_EQ(Read("chunk.wav"), Pcm16(testing::Concat({ab, a, ab})));
+  const Bytes ab = Concat({a, b});
+  EXPECT_EQ(Read("chunk.wav"), Pcm16(Concat({ab, a, ab})));
   EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"a.wav", "b.wav", "chunk.wav"}));
 }
 
@@ -161,7 +188,7 @@ TEST_F(WavcatCliTest, InputsAreFoundWithoutRegardToCase) {
   const Bytes a = Clip("a.wav", 30, 18);
   const RunResult r = Run({"ltrs.WAV", "A.WAV", "LTRS.WAV", "out.wav"});
   ASSERT_EQ(r.status, kOk) << r.err;
-  EXPECT_EQ(Read("out.wav"), Pcm16(testing::Concat({ltrs, a, ltrs})));
+  EXPECT_EQ(Read("out.wav"), Pcm16(Concat({ltrs, a, ltrs})));
 }
 
 TEST_F(WavcatCliTest, SeveralNamesInOtherCasesAreAmbiguous) {
@@ -250,10 +277,8 @@ TEST_F(WavcatCliTest, FailedRunKeepsThePreviousOutputsBytesAndMode) {
   const Bytes before = Clip("out.wav", 4, 64);
   ASSERT_EQ(chmod((dir_ / "out.wav").c_str(), 0440), 0);
   EXPECT_EQ(Run({"a.wav", "b.wav", "out.wav"}).status, kBadInput);
-  EXPECT_EQ(
-      testing::RunWavcatProgram({"big.wav", "big.wav", "out.wav"}, dir_.path(), rlim_t{300000})
-          .status,
-      kOutputFailed);
+  EXPECT_EQ(RunWavcatProgram({"big.wav", "big.wav", "out.wav"}, dir_.path(), rlim_t{300000}).status,
+            kOutputFailed);
   EXPECT_EQ(Read("out.wav"), Pcm16(before));
   EXPECT_EQ(ModeOf(dir_ / "out.wav"), 0440u);
   EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"a.wav", "b.wav", "big.wav", "out.wav"}));
@@ -309,7 +334,7 @@ TEST_F(WavcatCliTest, FailedWriteLeavesThePreviousOutputAndNoTemporaryFile) {
   Clip("big.wav", 400000, 32);
   const Bytes before = Clip("out.wav", 4, 33);
   const RunResult r =
-      testing::RunWavcatProgram({"big.wav", "big.wav", "out.wav"}, dir_.path(), rlim_t{300000});
+      RunWavcatProgram({"big.wav", "big.wav", "out.wav"}, dir_.path(), rlim_t{300000});
   EXPECT_EQ(r.status, kOutputFailed);
   EXPECT_NE(r.err.find("out.wav"), std::string::npos) << r.err;
   EXPECT_EQ(Read("out.wav"), Pcm16(before));
@@ -350,7 +375,7 @@ TEST_F(WavcatCliTest, HostileFileNamesAreJustNames) {
   args.push_back("out $(touch pwned4) `x`;.wav");
   const RunResult r = Run(args);
   ASSERT_EQ(r.status, kOk) << r.err;
-  EXPECT_EQ(Read("out $(touch pwned4) `x`;.wav"), Pcm16(testing::Concat(data)));
+  EXPECT_EQ(Read("out $(touch pwned4) `x`;.wav"), Pcm16(Concat(data)));
   for (const std::string& name : dir_.Names()) EXPECT_EQ(name.rfind("pwned", 0), std::string::npos);
 }
 
@@ -374,7 +399,7 @@ TEST_F(WavcatCliTest, ArgumentsAfterTheFirstFileAreFileNames) {
   const RunResult r = Run({"a.wav", "-b.wav", "--version"});
   ASSERT_EQ(r.status, kOk) << r.err;
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Read("--version"), Pcm16(testing::Concat({a, b})));
+  EXPECT_EQ(Read("--version"), Pcm16(Concat({a, b})));
 }
 
 TEST_F(WavcatCliTest, UsageErrors) {
@@ -437,7 +462,7 @@ TEST_F(WavcatCliTest, ManyArgumentsAndManyDistinctFiles) {
   args.push_back("out.wav");
   const RunResult r = Run(args);
   ASSERT_EQ(r.status, kOk) << r.err;
-  EXPECT_EQ(Read("out.wav"), Pcm16(testing::Concat(expected)));
+  EXPECT_EQ(Read("out.wav"), Pcm16(Concat(expected)));
 }
 
 // Anything that is not a regular file is refused before it is opened: opening a named pipe
@@ -456,8 +481,8 @@ TEST_F(WavcatCliTest, SpecialFilesAreRefusedWithoutOpeningThem) {
                         Case{"link-to-pipe.wav", "is a named pipe, not a WAV file"},
                         Case{"folder.wav", "is a folder, not a WAV file"},
                         Case{"/dev/zero", "is a device, not a WAV file"}}) {
-    const RunResult r = testing::RunWavcatProgram({"a.wav", c.name, "out.wav"}, dir_.path(), {},
-                                                  /*timeout_seconds=*/10);
+    const RunResult r = RunWavcatProgram({"a.wav", c.name, "out.wav"}, dir_.path(), {},
+                                         /*timeout_seconds=*/10);
     EXPECT_EQ(r.status, kBadInput) << c.name << ": " << r.err;
     EXPECT_NE(r.err.find("wavcat: " + c.name), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
@@ -487,7 +512,7 @@ class NamedTemporaries {
 /// kernel shows it as `<dir>/#<inode> (deleted)`.
 bool AwaitUnnamedFile(pid_t pid, const TempDir& dir) {
   const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
-  const std::string prefix = dir.path() + "/#";
+  const std::string prefix = dir.path().string() + "/#";
   for (int i = 0; i < 5000; ++i) {
     std::error_code ec;
     for (const auto& fd : std::filesystem::directory_iterator(fds, ec)) {
@@ -522,7 +547,7 @@ TEST_F(WavcatCliTest, TerminatedRunRemovesItsTemporaryFile) {
   const NamedTemporaries named;
   WriteLongInput(dir_ / "long.wav");
   const Bytes before = Clip("out.wav", 4, 35);
-  const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
+  const pid_t pid = StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
   ASSERT_GT(pid, 0);
   const bool seen = AwaitTemporary(dir_);
   kill(pid, SIGTERM);
@@ -540,7 +565,7 @@ TEST_F(WavcatCliTest, KilledRunLeavesItsTemporaryForTheNextRunToRemove) {
   const NamedTemporaries named;
   WriteLongInput(dir_ / "long.wav");
   const Bytes before = Clip("out.wav", 4, 71);
-  const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
+  const pid_t pid = StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
   ASSERT_GT(pid, 0);
   const bool seen = AwaitTemporary(dir_);
   kill(pid, SIGKILL);
@@ -601,7 +626,7 @@ TEST_F(WavcatCliTest, KilledRunWritingAnUnnamedFileLeavesNothingBehind) {
   WriteLongInput(dir_ / "long.wav");
   const Bytes before = Clip("out.wav", 4, 29);
   for (const int sig : {SIGTERM, SIGKILL}) {
-    const pid_t pid = testing::StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
+    const pid_t pid = StartWavcatProgram({"long.wav", "out.wav"}, dir_.path());
     ASSERT_GT(pid, 0);
     const bool writing = AwaitUnnamedFile(pid, dir_);
     kill(pid, sig);
@@ -655,7 +680,7 @@ TEST_F(WavcatCliTest, ManyShortInputsPastTheMemoryBudgetJoinByteForByte) {
   args.push_back("out.wav");
   const RunResult r = Run(args);
   ASSERT_EQ(r.status, kOk) << r.err;
-  EXPECT_EQ(Read("out.wav"), Pcm16(testing::Concat(parts)));
+  EXPECT_EQ(Read("out.wav"), Pcm16(Concat(parts)));
 }
 
 }  // namespace
