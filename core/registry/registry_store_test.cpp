@@ -105,12 +105,14 @@ TEST_F(RegistryStoreTest, ReadsEveryValueFormOfARegeditExport) {
   for (char b = 1; b <= 26; ++b) blob.append(b);
   EXPECT_EQ(Read(hubrix, QStringLiteral("Blob"), kBinaryValue), QVariant(blob));
   EXPECT_EQ(Read(hubrix, QString(), kStringValue), QVariant(QStringLiteral("default text")));
-  EXPECT_EQ(Read(hubrix, QStringLiteral("Expand"), kStringValue), QVariant(QStringLiteral("%PATH%")));
+  EXPECT_EQ(Read(hubrix, QStringLiteral("Expand"), kStringValue),
+            QVariant(QStringLiteral("%PATH%")));
   EXPECT_FALSE(Read(hubrix, QStringLiteral("Gone"), kStringValue).isValid());
-  EXPECT_FALSE(Read(hubrix, QStringLiteral("Flags"), kStringValue).isValid());  // a dword is no string
-  EXPECT_EQ(
-      Read(QStringLiteral("software\\corvala\\systemparameters\\1.0"), kTuiLanguagesValue, kStringValue),
-      QVariant(QStringLiteral("ENU,ENX")));
+  EXPECT_FALSE(
+      Read(hubrix, QStringLiteral("Flags"), kStringValue).isValid());  // a dword is no string
+  EXPECT_EQ(Read(QStringLiteral("software\\corvala\\systemparameters\\1.0"), kTuiLanguagesValue,
+                 kStringValue),
+            QVariant(QStringLiteral("ENU,ENX")));
   EXPECT_EQ(Read(kSystemParametersKey, QStringLiteral("Gr\u00fc\u00dfe"), kStringValue),
             QVariant(QStringLiteral("\u20ac \u4e2d\u6587")));
   EXPECT_FALSE(store_.KeyExists(kLocalMachine, QStringLiteral("SOFTWARE\\Corvala\\Retired")));
@@ -146,7 +148,8 @@ TEST_F(RegistryStoreTest, Regedit4FilesKeepTheirCodePage) {
       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvala\\Hubrix\\1.0]\r\n"
       "\"Root Path\"=\"C:\\\\Caf\xE9\"\r\n\r\n";
   test::WriteAll(StorePath(), ansi);
-  EXPECT_EQ(Read(kHubrixKey, kRootPathValue, kStringValue), QVariant(QStringLiteral("C:\\Caf\u00e9")));
+  EXPECT_EQ(Read(kHubrixKey, kRootPathValue, kStringValue),
+            QVariant(QStringLiteral("C:\\Caf\u00e9")));
   store_.WriteValue(kLocalMachine, kHubrixKey, QStringLiteral("Other"), kDwordValue, -1);
   EXPECT_EQ(Bytes(),
             QByteArray(ansi).replace("\xE9\"\r\n", "\xE9\"\r\n\"Other\"=dword:ffffffff\r\n"));
@@ -157,8 +160,10 @@ TEST_F(RegistryStoreTest, Regedit4FilesKeepTheirCodePage) {
   store_.WriteValue(kLocalMachine, kHubrixKey, QStringLiteral("Name"), kStringValue,
                     QStringLiteral("\u4e2d"));
   EXPECT_TRUE(Bytes().startsWith("REGEDIT4\r\n"));
-  EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Name"), kStringValue), QVariant(QStringLiteral("\u4e2d")));
-  EXPECT_EQ(Read(kHubrixKey, kRootPathValue, kStringValue), QVariant(QStringLiteral("C:\\Caf\u00e9")));
+  EXPECT_EQ(Read(kHubrixKey, QStringLiteral("Name"), kStringValue),
+            QVariant(QStringLiteral("\u4e2d")));
+  EXPECT_EQ(Read(kHubrixKey, kRootPathValue, kStringValue),
+            QVariant(QStringLiteral("C:\\Caf\u00e9")));
 }
 
 TEST_F(RegistryStoreTest, LfOnlyUtf8FilesStayThatWay) {
@@ -222,7 +227,8 @@ TEST_F(RegistryStoreTest, AValueOnAHundredThousandLinesIsOneValue) {
   file += QStringLiteral("0b\r\n\"Root Path\"=\"D:\\\\vm\"\r\n\r\n");
   test::WriteAll(StorePath(), file.toLatin1());
   const QString hubrix = QStringLiteral("SOFTWARE\\Corvala\\Hubrix\\1.0");
-  EXPECT_EQ(Read(hubrix, QStringLiteral("Root Path"), kStringValue), QVariant(QStringLiteral("D:\\vm")));
+  EXPECT_EQ(Read(hubrix, QStringLiteral("Root Path"), kStringValue),
+            QVariant(QStringLiteral("D:\\vm")));
   EXPECT_FALSE(Read(hubrix, QStringLiteral("Blob"), kBinaryValue).isValid()) << "over the bound";
   EnsureQuillonKey();
   const QByteArray rewritten = Bytes();

@@ -185,13 +185,13 @@ void AboutWindow::BuildControls() {
       NamedLabel("lblBrevikAddress2",
                  QStringLiteral("TTY/TDD prompt tools for voicemail administrators"), this);
   address_label3 = NamedLabel("lblBrevikAddress3",
-                               QStringLiteral("Baudot audio at 45.45, 50, 75 and 110 baud"), this);
+                              QStringLiteral("Baudot audio at 45.45, 50, 75 and 110 baud"), this);
   copyright_label = NamedLabel(
       "lblCopyright", QStringLiteral("Copyright \u00a9 The Quillon Project contributors"), this);
   trademark_label = NamedLabel("lblTrademark",
-                                QStringLiteral("Product names of voicemail systems belong to their "
-                                               "owners and are used here only to name them."),
-                                this);
+                               QStringLiteral("Product names of voicemail systems belong to their "
+                                              "owners and are used here only to name them."),
+                               this);
   trademark_label->setWordWrap(true);
   ok_button = new QPushButton(QStringLiteral("&OK"), this);
   ok_button->setObjectName(QStringLiteral("cmdOK"));

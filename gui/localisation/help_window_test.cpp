@@ -209,7 +209,7 @@ TEST(HelpWindow, MissingPageSaysItIsMissing) {
   const QString path = dir.filePath(QStringLiteral("quillon.htm"));
   EXPECT_EQ(window.PagePath(), path);
   EXPECT_TRUE(window.page_browser->toPlainText().contains(QStringLiteral("The help page ") + path +
-                                                           QStringLiteral(" was not found.")));
+                                                          QStringLiteral(" was not found.")));
 }
 
 TEST(HelpWindow, PageIsNamedAfterTheExecutable) {

@@ -59,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString key = QStringLiteral("SOFTWARE\\Corvala\\Hubrix\\1.0");
   store.KeyExists(kLocalMachine, key);
   for (int type : {kStringValue, kBinaryValue, kDwordValue, 2})
-    store.ReadValue(kLocalMachine, key, QStringLiteral("Root Path"), type, QVariant(),
-                    nullptr);
+    store.ReadValue(kLocalMachine, key, QStringLiteral("Root Path"), type, QVariant(), nullptr);
   RuntimeError error;
   store.EnsureKey(kLocalMachine, key, &error);
   const QString text = QStringLiteral("C:\\x \"y\"\r\nz\u00e9\u4e2d");
