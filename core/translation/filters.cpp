@@ -72,6 +72,11 @@ class WorkingText {
   bool ReplaceWholeWords(const QString& find, const QString& replacement, qsizetype max_length);
 
  private:
+  /// Whether replacing every hit of `find` would take the text past `max_length`.
+  bool Outgrows(const QString& find, const QString& replacement, qsizetype max_length) const;
+  /// Replaces every hit of `find` in the words.
+  void ReplaceHits(const QString& find, const QString& replacement);
+
   QString text_;
   bool text_valid_ = true;
   QStringList words_;
@@ -104,19 +109,28 @@ bool WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
     words_valid_ = true;
     length_ = text_.size();
   }
-  // Each word replaced grows the text by the same amount (a mark stays behind
-  // its replacement): the hits are counted first, and an entry that would go
-  // past the bound is not applied at all.
+  if (Outgrows(find, replacement, max_length)) return false;
+  ReplaceHits(find, replacement);
+  return true;
+}
+
+// Each word replaced grows the text by the same amount (a mark stays behind
+// its replacement): the hits are counted first, and an entry that would go
+// past the bound is not applied at all.
+bool WorkingText::Outgrows(const QString& find, const QString& replacement,
+                           qsizetype max_length) const {
   const qsizetype growth = replacement.size() - find.size();
-  if (growth > 0) {
-    const auto hits = std::count_if(words_.begin(), words_.end(), [&](const QString& word) {
-      return HitOf(word, find) != Hit::kNone;
-    });
-    if (hits > 0 && (max_length - length_) / growth < hits) return false;
-  }
-  // The words are copied into a new list rather than edited in place, so that
-  // a replacement with blanks costs its own words and never a shift of all
-  // the words after it: an entry costs time in proportion to the text.
+  if (growth <= 0) return false;
+  const auto hits = std::count_if(words_.begin(), words_.end(), [&](const QString& word) {
+    return HitOf(word, find) != Hit::kNone;
+  });
+  return hits > 0 && (max_length - length_) / growth < hits;
+}
+
+// The words are copied into a new list rather than edited in place, so that
+// a replacement with blanks costs its own words and never a shift of all the
+// words after it: an entry costs time in proportion to the text.
+void WorkingText::ReplaceHits(const QString& find, const QString& replacement) {
   QStringList result;
   bool changed = false;
   for (QString& word : words_) {
@@ -142,12 +156,11 @@ bool WorkingText::ReplaceWholeWords(const QString& find, const QString& replacem
     else
       result.append(std::move(replaced));
   }
-  if (!changed) return true;
+  if (!changed) return;
   words_ = std::move(result);
   text_valid_ = false;
   length_ = words_.size() - 1;
   for (const QString& word : words_) length_ += word.size();
-  return true;
 }
 
 }  // namespace

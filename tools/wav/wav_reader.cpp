@@ -198,6 +198,23 @@ bool ParseFmtChunk(const unsigned char* body, uint32_t size, Format* f, std::str
   return CheckFormatFields(*f, err);
 }
 
+namespace {
+
+// The data holds whole blocks of samples; a file still being written may end
+// inside one, which is then left out.
+bool TakeWholeBlocks(ShortData short_data, Layout* layout, std::string* err) {
+  if (short_data == ShortData::kTakeWhatIsThere) {
+    layout->data_size -= layout->data_size % layout->format.block_align;
+  } else if (layout->data_size % layout->format.block_align != 0) {
+    return Fail(err, "the sample data (" + std::to_string(layout->data_size) +
+                         " bytes) is not a whole number of " +
+                         std::to_string(layout->format.block_align) + "-byte blocks");
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Parse(const ByteSource& src, Layout* layout, std::string* err, ShortData short_data) {
   if (!CheckRiffHeader(src, err)) return false;
   *layout = Layout{};
@@ -227,14 +244,7 @@ bool Parse(const ByteSource& src, Layout* layout, std::string* err, ShortData sh
   }
   if (!have_fmt) return Fail(err, "malformed: no fmt chunk");
   if (!have_data) return Fail(err, "malformed: no data chunk");
-  if (short_data == ShortData::kTakeWhatIsThere) {
-    layout->data_size -= layout->data_size % layout->format.block_align;
-  } else if (layout->data_size % layout->format.block_align != 0) {
-    return Fail(err, "the sample data (" + std::to_string(layout->data_size) +
-                         " bytes) is not a whole number of " +
-                         std::to_string(layout->format.block_align) + "-byte blocks");
-  }
-  return true;
+  return TakeWholeBlocks(short_data, layout, err);
 }
 
 Format PlainFormat(uint16_t format_tag, uint16_t channels, uint32_t sample_rate,
