@@ -183,21 +183,7 @@ void CsvImportWindow::Browse() {
 bool CsvImportWindow::CheckTypedPath() {
   const QString typed = csv_path_box_->text().trimmed();
   if (typed.isEmpty()) return true;
-  const QString path = TypedPath(typed);
-  QString problem;
-  switch (CheckCsvHeading(path, &problem)) {
-    case CsvHeadingCheck::Valid:
-      csv_path_box_->setText(path);
-      Remember(path);
-      return true;
-    case CsvHeadingCheck::WrongHeading:
-      ui_->ShowMessage(kWrongHeadingMessage);
-      return false;
-    case CsvHeadingCheck::Unreadable:
-      ui_->ShowMessage(UnreadableCsvMessage(path, problem));
-      return false;
-  }
-  return false;
+  return UseFile(TypedPath(typed));
 }
 
 void CsvImportWindow::CreatePrompts() {
