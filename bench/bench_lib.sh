@@ -45,3 +45,27 @@ need_programs() {
   done
   command -v minimodem >/dev/null || { echo "$(basename "$0"): minimodem is not installed" >&2; exit 2; }
 }
+
+# start_private_x BIN: for a benchmark of the windows, a private Xvfb server (and openbox when
+# installed, as on a desktop) as DISPLAY, and a scratch folder in `work`; both go on exit.
+start_private_x() {
+  local name need
+  name=$(basename "$0" .sh)
+  for need in Xvfb xdotool; do
+    command -v "$need" >/dev/null || { echo "$name: $need is not installed" >&2; exit 2; }
+  done
+  [[ -x $1/quillon ]] || { echo "$name: $1/quillon is missing (build the GUI)" >&2; exit 2; }
+  work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/${name//_/-}.XXXXXX")
+  display=:$((90 + RANDOM % 100))
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  wm=""
+  trap '[[ -n $wm ]] && kill "$wm" 2>/dev/null; kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+  export DISPLAY=$display
+  for ((i = 0; i < 200; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.02; done
+  if command -v openbox >/dev/null; then
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 0.5
+  fi
+}

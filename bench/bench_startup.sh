@@ -11,29 +11,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/bench_lib.sh"
 bin=${1:-build/bin}
 runs=${2:-5}
-for need in Xvfb xdotool; do
-  command -v "$need" >/dev/null || { echo "bench_startup: $need is not installed" >&2; exit 2; }
-done
-[[ -x $bin/quillon ]] || { echo "bench_startup: $bin/quillon is missing (build the GUI)" >&2; exit 2; }
-
-work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/bench-startup.XXXXXX")
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-wm=""
-cleanup() {
-  [[ -n $wm ]] && kill "$wm" 2>/dev/null
-  kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export DISPLAY=$display
-for ((i = 0; i < 200; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.02; done
-if command -v openbox >/dev/null; then
-  openbox >/dev/null 2>&1 &
-  wm=$!
-  sleep 0.5
-fi
+start_private_x "$bin"
 
 # One start: the settings and the registry store of a first start, in a home of its own.
 start_once() {
